@@ -1,10 +1,26 @@
-// Program entry: the Qt application on the simulated Mac.
+// Program entry: the Qt application on the simulated Mac loaded from the world file.
 #include "platform/QtEventLoop.h"
+#include "sim/ScriptRunner.h"
 #include "sim/SimulatedMac.h"
+#include "sim/WorldFile.h"
+#include "sim/WorldLocation.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMainWindow>
+#include <QPixmap>
 #include <cstdlib>
+#include <iostream>
+
+namespace {
+
+std::filesystem::path bundleResources()
+{
+    std::filesystem::path beside = QDir(QCoreApplication::applicationDirPath()).filePath("resources").toStdString();
+    return std::filesystem::is_directory(beside) ? beside : std::filesystem::path(PELLAMOR_SOURCE_RESOURCES);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -13,7 +29,16 @@ int main(int argc, char* argv[])
     pellamor::sim::MacSetup setup;
     if (const char* home = std::getenv("HOME"))
         setup.home = home;
+    setup.resources = bundleResources();
     setup.threadedBackground = true;
+    std::filesystem::path worldFile = pellamor::sim::worldPath(setup.resources);
+    auto world = pellamor::sim::readWorldFile(worldFile);
+    if (auto message = std::get_if<std::string>(&world)) {
+        std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
+        return 2;
+    }
+    setup.world = std::get<pellamor::sim::World>(std::move(world));
+    auto script = setup.world.script;
     pellamor::sim::SimulatedMac mac(loop, std::move(setup));
     loop.attach(mac.mainQueue());
     pellamor::ScopedPlatform installed(mac);
@@ -22,5 +47,14 @@ int main(int argc, char* argv[])
     window.setWindowTitle("Pellamor");
     window.resize(880, 850);
     window.show();
+
+    mac.script().onScreenshot = [&window](const std::filesystem::path& path) {
+        return window.grab().save(QString::fromStdString(path.string()), "PNG");
+    };
+    mac.script().onQuit = [] { QCoreApplication::exit(0); };
+    if (auto message = mac.script().start(script)) {
+        std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
+        return 2;
+    }
     return application.exec();
 }
