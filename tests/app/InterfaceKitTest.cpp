@@ -13,8 +13,8 @@ namespace {
 
 class InterfaceKitTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::ensureWidgetApplication(); }
     void TearDown() override { ColorTable::setAppearance(Appearance::light); }
+    test::WidgetApplication application;
     test::TestMac mac;
 };
 

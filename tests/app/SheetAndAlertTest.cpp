@@ -13,11 +13,8 @@ namespace {
 
 class SheetAndAlertTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        test::ensureWidgetApplication();
-        window.show();
-    }
+    void SetUp() override { window.show(); }
+    test::WidgetApplication application;
     test::TestMac mac;
     QWidget window;
 };

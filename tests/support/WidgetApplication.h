@@ -5,4 +5,9 @@ namespace pellamor::test {
 
 void ensureWidgetApplication();
 
+// As a fixture's first member, so that the widgets among the next members find the application.
+struct WidgetApplication {
+    WidgetApplication() { ensureWidgetApplication(); }
+};
+
 } // namespace pellamor::test
