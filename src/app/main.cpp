@@ -1,4 +1,7 @@
 // Program entry: the Qt application on the simulated Mac loaded from the world file.
+#include "platform/Bundle.h"
+#include "platform/FileDefaultsStorage.h"
+#include "platform/HostLanguages.h"
 #include "platform/QtEventLoop.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SimulatedMac.h"
@@ -6,21 +9,10 @@
 #include "sim/WorldLocation.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMainWindow>
 #include <QPixmap>
 #include <cstdlib>
 #include <iostream>
-
-namespace {
-
-std::filesystem::path bundleResources()
-{
-    std::filesystem::path beside = QDir(QCoreApplication::applicationDirPath()).filePath("resources").toStdString();
-    return std::filesystem::is_directory(beside) ? beside : std::filesystem::path(PELLAMOR_SOURCE_RESOURCES);
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -29,7 +21,10 @@ int main(int argc, char* argv[])
     pellamor::sim::MacSetup setup;
     if (const char* home = std::getenv("HOME"))
         setup.home = home;
-    setup.resources = bundleResources();
+    setup.resources = pellamor::Bundle::locateResources(QCoreApplication::applicationDirPath().toStdString());
+    setup.preferredLanguages = pellamor::hostPreferredLanguages();
+    setup.defaultsStorage
+        = std::make_unique<pellamor::FileDefaultsStorage>(pellamor::FileDefaultsStorage::standardPath(setup.home));
     setup.threadedBackground = true;
     std::filesystem::path worldFile = pellamor::sim::worldPath(setup.resources);
     auto world = pellamor::sim::readWorldFile(worldFile);
