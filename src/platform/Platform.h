@@ -8,7 +8,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
-#include "platform/SymbolRegistry.h"
+#include "platform/FrameworkLoader.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowList.h"
 #include "platform/Workspace.h"
@@ -40,7 +40,7 @@ public:
     virtual std::vector<std::string> preferredLanguages() = 0;
 
     // Frameworks opened and their functions bound by name.
-    virtual SymbolRegistry& symbols() = 0;
+    virtual FrameworkLoader& frameworks() = 0;
     virtual Accessibility& accessibility() = 0;
     virtual EventServices& events() = 0;
     virtual Screens& screens() = 0;

@@ -46,7 +46,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
 
 SimulatedMac::~SimulatedMac() = default;
 
-SymbolRegistry& SimulatedMac::symbols()
+FrameworkLoader& SimulatedMac::frameworks()
 {
     return *symbols_;
 }

@@ -45,7 +45,7 @@ public:
     std::filesystem::path resourcesDirectory() override { return resources_; }
     std::filesystem::path homeDirectory() override { return home_; }
     std::vector<std::string> preferredLanguages() override { return preferredLanguages_; }
-    SymbolRegistry& symbols() override;
+    FrameworkLoader& frameworks() override;
     Accessibility& accessibility() override;
     EventServices& events() override;
     Screens& screens() override;

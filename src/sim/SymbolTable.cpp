@@ -2,7 +2,7 @@
 
 namespace pellamor::sim {
 
-class SymbolTable::Library final : public SymbolLibrary {
+class SymbolTable::Library final : public Framework {
 public:
     Library(std::shared_ptr<Symbols> symbols, const std::set<std::string>& missing)
         : symbols_(std::move(symbols)), missing_(missing)
@@ -30,7 +30,7 @@ void SymbolTable::add(const std::string& framework, const std::string& name, std
     (*symbols)[name] = std::move(function);
 }
 
-std::shared_ptr<SymbolLibrary> SymbolTable::open(const std::string& path)
+std::shared_ptr<Framework> SymbolTable::open(const std::string& path)
 {
     auto found = frameworks_.find(path);
     if (found == frameworks_.end() || missing_.count(path))

@@ -16,7 +16,7 @@ protected:
                           .fullScreen(29)
                           .application(501, "com.openai.codex", "Codex")
                           .window(7, 501, QRectF(10, 20, 300, 200), {11})};
-    std::shared_ptr<SymbolLibrary> skyLight = platform().symbols().open(skylight::frameworkPath);
+    std::shared_ptr<Framework> skyLight = platform().frameworks().open(skylight::frameworkPath);
 
     void press(std::uint16_t code, std::uint64_t flags)
     {
@@ -82,7 +82,7 @@ TEST_F(SimulatedMacTest, ManagedDisplaySpacesCarryTheKeysAndTheirFaults)
     mac.world().faults.missingSymbols.insert("SLSCopyManagedDisplaySpaces");
     EXPECT_FALSE(skyLight->function<skylight::CopyManagedDisplaySpaces>("SLSCopyManagedDisplaySpaces"));
     mac.world().faults.missingSymbols.insert(skylight::frameworkPath);
-    EXPECT_FALSE(platform().symbols().open(skylight::frameworkPath));
+    EXPECT_FALSE(platform().frameworks().open(skylight::frameworkPath));
 }
 
 TEST_F(SimulatedMacTest, TheScriptActivatesHoldsAndQuitsAtItsTimes)

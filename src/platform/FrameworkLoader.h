@@ -9,9 +9,9 @@
 namespace pellamor {
 
 // One opened framework. Its symbols are functions stored under their exported names.
-class SymbolLibrary {
+class Framework {
 public:
-    virtual ~SymbolLibrary() = default;
+    virtual ~Framework() = default;
 
     // The symbol exported under `name`; null when the framework does not export it.
     virtual const std::any* find(const std::string& name) const = 0;
@@ -29,12 +29,12 @@ public:
     }
 };
 
-class SymbolRegistry {
+class FrameworkLoader {
 public:
-    virtual ~SymbolRegistry() = default;
+    virtual ~FrameworkLoader() = default;
 
     // Opens the framework at `path` with lazy binding; null when it cannot be opened. Never closed.
-    virtual std::shared_ptr<SymbolLibrary> open(const std::string& path) = 0;
+    virtual std::shared_ptr<Framework> open(const std::string& path) = 0;
 };
 
 } // namespace pellamor
