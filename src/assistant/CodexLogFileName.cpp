@@ -1,7 +1,7 @@
 #include "assistant/CodexLogFileName.h"
 
 #include "assistant/TextCase.h"
-#include "assistant/UUIDText.h"
+#include "platform/UUID.h"
 #include "assistant/UtcCalendar.h"
 
 #include <charconv>
@@ -68,7 +68,7 @@ std::optional<CodexLogFileName> matchCodexLogFileName(std::string_view name, std
         return std::nullopt;
     name.remove_prefix(7);
     auto rotation = takeNumber(name);
-    if (!rotation || name != ".log" || !isUUIDText(session))
+    if (!rotation || name != ".log" || !UUID::parse(session))
         return std::nullopt;
     return CodexLogFileName{lowercased(session), *instance, *started, *rotation};
 }

@@ -2,7 +2,7 @@
 
 #include "assistant/InternetDateTime.h"
 #include "assistant/TextCase.h"
-#include "assistant/UUIDText.h"
+#include "platform/UUID.h"
 
 #include <algorithm>
 #include <array>
@@ -264,7 +264,7 @@ std::optional<std::string> CodexNavigationLogState::localThread(std::string_view
     if (!route.starts_with("/local/") || route.find('#') != std::string_view::npos)
         return std::nullopt;
     const std::string_view id = route.substr(7);
-    if (!isUUIDText(id))
+    if (!UUID::parse(id))
         return std::nullopt;
     return lowercased(id);
 }

@@ -1,22 +1,12 @@
 #include "sim/CodexLogLines.h"
 
-#include "assistant/UtcCalendar.h"
-
-#include <cstdio>
+#include "platform/ISO8601Date.h"
 
 namespace pellamor::sim {
 
 std::string logTimestamp(std::int64_t milliseconds)
 {
-    const std::int64_t seconds = milliseconds >= 0 ? milliseconds / 1000 : (milliseconds - 999) / 1000;
-    const std::int64_t days = seconds >= 0 ? seconds / 86400 : (seconds - 86399) / 86400;
-    const std::int64_t secondOfDay = seconds - days * 86400;
-    const CivilDate date = civilFromDays(days);
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", date.year, date.month, date.day,
-                  static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60),
-                  static_cast<int>(secondOfDay % 60), static_cast<int>(milliseconds - seconds * 1000));
-    return text;
+    return formatISO8601Date(PlistDate{static_cast<double>(milliseconds) / 1000.0}, true).value_or("");
 }
 
 std::string readyToShowLine(std::int64_t milliseconds, LogRenderer renderer, std::string_view appearance)
