@@ -45,9 +45,4 @@ bool equalIgnoringCase(std::string_view a, std::string_view b)
     return toQString(a).compare(toQString(b), Qt::CaseInsensitive) == 0;
 }
 
-std::string lowercased(std::string_view text)
-{
-    return toQString(text).toLower().toStdString();
-}
-
 } // namespace pellamor

@@ -1,7 +1,6 @@
 // Text rules for ids kept and compared: clean strings, and comparison ignoring case.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 namespace pellamor {
@@ -10,6 +9,5 @@ namespace pellamor {
 bool isCleanString(std::string_view text);
 
 bool equalIgnoringCase(std::string_view a, std::string_view b);
-std::string lowercased(std::string_view text);
 
 } // namespace pellamor
