@@ -1,5 +1,7 @@
 #include "sim/WorldFile.h"
 
+#include "sim/SimulatedAssistant.h"
+
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -475,8 +477,12 @@ WorldReading readWorld(const json& document)
     if (const json* script = reader.member(document, "", "script", false))
         reader.list<ScriptStep>(*script, "script", world.script,
                                 [&](const json& item, const std::string& at) { return readStep(reader, item, at); });
-    if (const json* assistant = reader.member(document, "", "assistant", false))
+    if (const json* assistant = reader.member(document, "", "assistant", false)) {
+        auto read = readAssistantWorld(*assistant);
+        if (auto* fault = std::get_if<std::string>(&read); fault && !reader.fault)
+            reader.fault = "assistant" + *fault;
         world.extensions["assistant"] = *assistant;
+    }
     if (!reader.fault && world.displays.empty())
         reader.fail("displays", "a world needs at least one display");
     if (!reader.fault)
