@@ -52,6 +52,7 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    bool darkAppearance() override { return world_.darkAppearance; }
 
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
