@@ -14,6 +14,7 @@ class AccessibilityTree;
 class EventSource;
 class ScreenSet;
 class ScriptRunner;
+class SimulatedAssistant;
 class SymbolTable;
 class WindowServer;
 class WorkspaceModel;
@@ -51,11 +52,14 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    bool darkAppearance() override { return world_.darkAppearance; }
 
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
     MacLog& log() { return log_; }
     ScriptRunner& script() { return *script_; }
+    // The assistant of the world's "assistant" member; null when it has none.
+    SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     // Uptime when the machine was made, from which script times count.
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<ScreenSet> screens_;
     std::unique_ptr<WorkspaceModel> workspace_;
     std::unique_ptr<ScriptRunner> script_;
+    std::unique_ptr<SimulatedAssistant> assistant_;
 };
 
 } // namespace pellamor::sim

@@ -119,6 +119,7 @@ struct ScriptStep {
 struct World {
     std::vector<Display> displays;
     bool separateSpaces = true;
+    bool darkAppearance = false;
     std::map<std::uint32_t, Hotkey> hotkeys = defaultHotkeys();
     Permissions permissions;
     std::vector<Application> applications;

@@ -1,5 +1,7 @@
 #include "sim/WorldFile.h"
 
+#include "sim/SimulatedAssistant.h"
+
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -443,12 +445,18 @@ WorldReading readWorld(const json& document)
     if (!document.is_object())
         return std::string("the world must be a JSON object");
     reader.onlyMembers(document, "",
-                       {"displays", "separateSpaces", "hotkeys", "permissions", "applications", "frontmost",
+                       {"displays", "separateSpaces", "appearance", "hotkeys", "permissions", "applications", "frontmost",
                         "windows", "idleSeconds", "faults", "script", "assistant"});
     if (const json* displays = reader.member(document, "", "displays", true))
         reader.list<Display>(*displays, "displays", world.displays,
                              [&](const json& item, const std::string& at) { return readDisplay(reader, item, at); });
     reader.optional(document, "", "separateSpaces", world.separateSpaces, &Reader::flag);
+    if (const json* appearance = reader.member(document, "", "appearance", false)) {
+        std::string name = reader.text(*appearance, "appearance");
+        if (name != "light" && name != "dark")
+            reader.fail("appearance", "expected \"light\" or \"dark\"");
+        world.darkAppearance = name == "dark";
+    }
     if (const json* hotkeys = reader.member(document, "", "hotkeys", false))
         world.hotkeys = readHotkeys(reader, *hotkeys, "hotkeys");
     if (const json* permissions = reader.member(document, "", "permissions", false))
@@ -469,8 +477,12 @@ WorldReading readWorld(const json& document)
     if (const json* script = reader.member(document, "", "script", false))
         reader.list<ScriptStep>(*script, "script", world.script,
                                 [&](const json& item, const std::string& at) { return readStep(reader, item, at); });
-    if (const json* assistant = reader.member(document, "", "assistant", false))
+    if (const json* assistant = reader.member(document, "", "assistant", false)) {
+        auto read = readAssistantWorld(*assistant);
+        if (auto* fault = std::get_if<std::string>(&read); fault && !reader.fault)
+            reader.fault = "assistant" + *fault;
         world.extensions["assistant"] = *assistant;
+    }
     if (!reader.fault && world.displays.empty())
         reader.fail("displays", "a world needs at least one display");
     if (!reader.fault)
