@@ -34,6 +34,10 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
         background_ = std::make_unique<ThreadSerialQueue>(backgroundLabel);
     else
         background_ = std::make_unique<MainThreadSerialQueue>(backgroundLabel, mainQueue_);
+    for (const auto& [key, value] : world_.defaults) {
+        if (!defaults_.objectExists(key))
+            defaults_.set(key, value);
+    }
     // The world counts the last input back from launch.
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
