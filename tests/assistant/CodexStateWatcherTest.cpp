@@ -1,9 +1,9 @@
 #include "assistant/CodexStateWatcher.h"
+
 #include "support/TestMac.h"
 
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 namespace pellamor {
@@ -38,7 +38,7 @@ protected:
     std::filesystem::path folder = mac.home() / ".codex";
     std::filesystem::path file = folder / ".codex-global-state.json";
     int calls = 0;
-    CodexStateWatcher watcher{[this] { ++calls; }};
+    CodexStateWatcher watcher { [this] { ++calls; } };
 };
 
 TEST_F(CodexStateWatcherTest, WatchesTheAssistantStateFileByDefaultAndReportsWrites)
