@@ -23,22 +23,26 @@ std::shared_ptr<DesktopRuntime> DesktopRuntime::make()
     return runtime;
 }
 
-std::optional<std::vector<PlistDictionary>> DesktopRuntime::displays() const
+std::optional<PlistValue> DesktopRuntime::displayArray() const
 {
     std::optional<PlistValue> spaces = readSpaces(connection());
+    if (!spaces || !spaces->asArray())
+        return std::nullopt;
+    for (const PlistValue& element : *spaces->asArray())
+        if (!element.asDictionary())
+            return std::nullopt;
+    return spaces;
+}
+
+std::optional<std::vector<PlistDictionary>> DesktopRuntime::displays() const
+{
+    auto spaces = displayArray();
     if (!spaces)
         return std::nullopt;
-    const PlistArray* array = spaces->asArray();
-    if (!array)
-        return std::nullopt;
     std::vector<PlistDictionary> displays;
-    displays.reserve(array->size());
-    for (const PlistValue& element : *array) {
-        const PlistDictionary* dictionary = element.asDictionary();
-        if (!dictionary)
-            return std::nullopt;
-        displays.push_back(*dictionary);
-    }
+    displays.reserve(spaces->asArray()->size());
+    for (const PlistValue& element : *spaces->asArray())
+        displays.push_back(*element.asDictionary());
     return displays;
 }
 
@@ -52,17 +56,16 @@ std::optional<NativeDesktopState> DesktopRuntime::target(int number) const
 
 std::optional<std::uint64_t> DesktopRuntime::currentSpace(const std::string& display) const
 {
-    auto current = displays();
-    if (!current)
+    // Walked in place: the switching session asks this every 10 ms while it waits.
+    auto spaces = displayArray();
+    if (!spaces)
         return std::nullopt;
-    for (const PlistDictionary& entry : *current) {
-        auto identifier = lookupString(entry, "Display Identifier");
-        if (!identifier || *identifier != display)
+    for (const PlistValue& entry : *spaces->asArray()) {
+        const PlistValue* identifier = entry.find("Display Identifier");
+        if (!identifier || !identifier->asString() || *identifier->asString() != display)
             continue;
-        auto found = entry.find("Current Space");
-        if (found == entry.end() || !found->second.asDictionary())
-            return std::nullopt;
-        const PlistValue* id = found->second.find("ManagedSpaceID");
+        const PlistValue* current = entry.find("Current Space");
+        const PlistValue* id = current && current->asDictionary() ? current->find("ManagedSpaceID") : nullptr;
         return id ? wholeNumber(*id) : std::nullopt;
     }
     return std::nullopt;

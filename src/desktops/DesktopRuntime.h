@@ -28,6 +28,10 @@ public:
     std::function<skylight::SetSymbolicHotKeyEnabled> setEnabled;
     std::function<skylight::MainConnectionID> connection;
     std::function<skylight::CopyManagedDisplaySpaces> readSpaces;
+
+private:
+    // The window server's answer when it is an array of dictionaries.
+    std::optional<PlistValue> displayArray() const;
 };
 
 } // namespace pellamor

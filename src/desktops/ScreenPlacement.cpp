@@ -39,17 +39,6 @@ double overlap(const QRectF& a, const QRectF& b)
     return std::isfinite(area) ? area : 0;
 }
 
-std::optional<double> numberValue(const PlistValue& value)
-{
-    if (auto real = value.asReal())
-        return *real;
-    if (auto integer = value.asInteger())
-        return static_cast<double>(*integer);
-    if (auto unsignedInteger = value.asUnsigned())
-        return static_cast<double>(*unsignedInteger);
-    return std::nullopt;
-}
-
 // The stored choices only when every one of them is a string.
 std::map<std::string, std::string> monitorChoices(const UserDefaults& defaults)
 {

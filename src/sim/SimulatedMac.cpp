@@ -246,6 +246,22 @@ void SimulatedMac::release()
     hold(0, {}, {});
 }
 
+void SimulatedMac::connectDisplay(Display display)
+{
+    world_.displays.push_back(std::move(display));
+    defaultCenter_.post(screenParametersChangedNotification);
+}
+
+void SimulatedMac::disconnectDisplay(const std::string& id)
+{
+    auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
+                              [&](const Display& display) { return display.id == id; });
+    if (found == world_.displays.end())
+        return;
+    world_.displays.erase(found);
+    defaultCenter_.post(screenParametersChangedNotification);
+}
+
 std::uint64_t SimulatedMac::freshSpaceID()
 {
     std::uint64_t highest = 0;

@@ -90,6 +90,9 @@ public:
     bool activate(const std::string& bundleID);
     void hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons);
     void release();
+    // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
+    void connectDisplay(Display display);
+    void disconnectDisplay(const std::string& id);
 
     std::uint64_t freshSpaceID();
     std::string freshUUID();
