@@ -148,7 +148,10 @@ void AppDelegate::buildWindow()
     auto* feedback = new QPushButton(PlainText::title(L("Signaler un bug ou proposer une idée…")));
     feedback->setObjectName("open-feedback");
     connect(feedback, &QPushButton::clicked, this, [this] { reportBug(); });
-    reportErrorButton = new QPushButton(PlainText::title(L("Signaler cette erreur…")));
+    // The first build takes the button made with the delegate; a rebuild needs a new one.
+    if (!reportErrorButton || reportErrorButton->parent())
+        reportErrorButton = new QPushButton;
+    reportErrorButton->setText(PlainText::title(L("Signaler cette erreur…")));
     reportErrorButton->setObjectName("report-current-error");
     connect(reportErrorButton, &QPushButton::clicked, this, [this] { reportCurrentError(); });
     updateReportableError(std::nullopt, {});
