@@ -76,6 +76,7 @@ void WindowServer::registerSymbols()
 
 std::optional<PlistValue> WindowServer::managedDisplaySpaces()
 {
+    std::lock_guard lock(mac_.modelMutex());
     SpacesShape shape = mac_.world().faults.spaces;
     if (shape == SpacesShape::null)
         return std::nullopt;
@@ -131,6 +132,7 @@ void WindowServer::keyPressed(const KeyboardEvent& event)
 
 std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)
 {
+    std::lock_guard lock(mac_.modelMutex());
     bool onScreenOnly = options & windowListOption::onScreenOnly;
     bool excludeDesktop = options & windowListOption::excludeDesktopElements;
     bool includeOnly = options & windowListOption::includingWindow && !onScreenOnly;
