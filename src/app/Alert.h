@@ -1,0 +1,42 @@
+// Alerts shown as sheets: a style, texts and buttons answered with 1000 for the first button, 1001, …
+#pragma once
+
+#include <QDialog>
+#include <QPixmap>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellamor {
+
+enum class AlertStyle { warning, informational, critical };
+
+inline constexpr int alertFirstButtonReturn = 1000;
+
+struct Alert {
+    AlertStyle style = AlertStyle::warning;
+    std::string messageText;
+    std::string informativeText;
+    std::vector<std::string> buttons;
+    std::optional<QPixmap> icon;
+};
+
+// The presented alert. Clicking a button, or `respond`, ends the sheet and calls the completion once.
+class AlertSheet : public QDialog {
+    Q_OBJECT
+public:
+    // Null, calling nothing, when the window already has a sheet.
+    static AlertSheet* begin(QWidget* window, Alert alert, std::function<void(int response)> completion = {});
+
+    const Alert& alert() const { return alert_; }
+    void respond(int response);
+
+private:
+    AlertSheet(Alert alert, std::function<void(int)> completion);
+
+    Alert alert_;
+    std::function<void(int)> completion_;
+};
+
+} // namespace pellamor

@@ -1,0 +1,43 @@
+// The system colours of the interface in light and dark appearance, and the appearance in use.
+#pragma once
+
+#include <QColor>
+
+namespace pellamor {
+
+enum class Appearance { light, dark };
+
+enum class ColorRole {
+    label,
+    secondaryLabel,
+    windowBackground,
+    controlBackground,
+    separator,
+    accent,
+    red,
+    green,
+    orange,
+    clear,
+};
+
+// A system colour that resolves for the appearance in use when drawn, optionally at a reduced alpha.
+struct DynamicColor {
+    ColorRole role = ColorRole::clear;
+    double alpha = 1.0;
+    QColor resolved() const;
+    friend bool operator==(const DynamicColor&, const DynamicColor&) = default;
+};
+
+namespace ColorTable {
+
+QColor color(ColorRole role, Appearance appearance);
+// The colour of the role in the appearance the interface shows now.
+QColor color(ColorRole role);
+
+Appearance appearance();
+// Repaints every widget so that surfaces and labels resolve their colours again.
+void setAppearance(Appearance appearance);
+
+} // namespace ColorTable
+
+} // namespace pellamor

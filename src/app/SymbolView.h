@@ -1,0 +1,40 @@
+// An image view showing a system symbol tinted with a colour of the colour table, or an image.
+#pragma once
+
+#include "app/ColorTable.h"
+
+#include <QPixmap>
+#include <QWidget>
+#include <string>
+
+namespace pellamor {
+
+class SymbolView : public QWidget {
+    Q_OBJECT
+public:
+    SymbolView(const std::string& symbolName, double points, QWidget* parent = nullptr);
+
+    void setSymbol(const std::string& symbolName);
+    const std::string& symbolName() const { return symbolName_; }
+    // A picture instead of a symbol, scaled proportionally to fit.
+    void setImage(const QPixmap& image);
+    void setTint(ColorRole role);
+    ColorRole tint() const { return tint_; }
+    void setPointSize(double points);
+    void setFontWeight(QFont::Weight weight);
+    // True when nothing would be drawn: an unknown symbol and no image.
+    bool isEmpty() const;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::string symbolName_;
+    QPixmap image_;
+    double points_;
+    QFont::Weight weight_ = QFont::Normal;
+    ColorRole tint_ = ColorRole::accent;
+};
+
+} // namespace pellamor

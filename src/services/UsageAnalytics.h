@@ -1,0 +1,22 @@
+// Opt-in minimal usage analytics; this build has no analytics configuration, so nothing is ever sent.
+#pragma once
+
+namespace pellamor {
+
+class UsageAnalytics {
+public:
+    static UsageAnalytics& shared();
+    static constexpr const char* consentKey = "minimalUsageAnalyticsConsentV1";
+
+    // Once per launch.
+    void start() { running_ = true; }
+    void stop() { running_ = false; }
+    // Without a configuration there is nowhere to send the interaction.
+    void recordInteraction() {}
+    bool isRunning() const { return running_; }
+
+private:
+    bool running_ = false;
+};
+
+} // namespace pellamor

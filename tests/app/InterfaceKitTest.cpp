@@ -1,0 +1,109 @@
+#include "app/AppearanceSurface.h"
+#include "app/PlainText.h"
+#include "app/SymbolRegistry.h"
+#include "app/SymbolView.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace pellamor {
+namespace {
+
+class InterfaceKitTest : public ::testing::Test {
+protected:
+    void TearDown() override { ColorTable::setAppearance(Appearance::light); }
+    test::WidgetApplication application;
+    test::TestMac mac;
+};
+
+QColor centrePixel(QWidget& widget)
+{
+    QImage image = widget.grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+TEST_F(InterfaceKitTest, SurfaceBorderOnlyWithOutlineAndAtItsOpacity)
+{
+    AppearanceSurface plain({ColorRole::controlBackground}, 12);
+    EXPECT_EQ(plain.borderWidth(), 0);
+    EXPECT_FALSE(plain.resolvedBorderColor());
+
+    AppearanceSurface outlined({ColorRole::controlBackground}, 12, DynamicColor{ColorRole::accent}, 0.35);
+    EXPECT_EQ(outlined.borderWidth(), 1);
+    ASSERT_TRUE(outlined.resolvedBorderColor());
+    EXPECT_NEAR(outlined.resolvedBorderColor()->alphaF(), 0.35, 0.01);
+}
+
+TEST_F(InterfaceKitTest, CardsRedrawInTheNewAppearance)
+{
+    std::unique_ptr<AppearanceSurface> card(AppInterface::card(new QWidget));
+    card->resize(120, 80);
+    EXPECT_EQ(card->cornerRadius(), 12);
+    QColor light = centrePixel(*card);
+    ColorTable::setAppearance(Appearance::dark);
+    QColor dark = centrePixel(*card);
+    EXPECT_EQ(light, ColorTable::color(ColorRole::controlBackground, Appearance::light));
+    EXPECT_EQ(dark, ColorTable::color(ColorRole::controlBackground, Appearance::dark));
+}
+
+TEST_F(InterfaceKitTest, HeaderFallsBackToTheSymbolBadgeAndUnknownSymbolsDrawNothing)
+{
+    std::unique_ptr<QWidget> header(AppInterface::header("Titre", "Sous-titre", "display.2", true));
+    auto* badge = header->findChild<AppearanceSurface*>("header-badge");
+    ASSERT_NE(badge, nullptr);
+    if (!AppInterface::brandImage()) {
+        EXPECT_EQ(badge->fillColor, (DynamicColor{ColorRole::accent, 0.08}));
+    }
+    EXPECT_EQ(badge->size(), QSize(46, 46));
+
+    std::unique_ptr<QWidget> unknown(AppInterface::header("Titre", "", "no.such.symbol", false));
+    auto* picture = unknown->findChild<SymbolView*>();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isEmpty());
+    EXPECT_TRUE(SymbolRegistry::image("no.such.symbol", 12, Qt::black).isNull());
+}
+
+TEST_F(InterfaceKitTest, EverySymbolTheViewsNameHasAGlyph)
+{
+    for (const char* name : {"accessibility", "app", "arrow.clockwise", "bubble.left.and.bubble.right.fill",
+                             "checkmark", "checkmark.circle.fill", "chevron.down", "chevron.down.2", "chevron.right",
+                             "chevron.up", "chevron.up.2", "circle.fill", "display", "display.2", "ellipsis",
+                             "exclamationmark.circle.fill", "eye", "hand.raised", "info.circle", "macwindow", "plus",
+                             "rectangle.3.group", "rectangle.stack", "sparkles", "xmark"}) {
+        EXPECT_TRUE(SymbolRegistry::glyph(name)) << name;
+        EXPECT_FALSE(SymbolRegistry::image(name, 12, Qt::black).isNull()) << name;
+    }
+}
+
+TEST_F(InterfaceKitTest, OutsideTextStaysPlain)
+{
+    std::unique_ptr<Label> label(AppInterface::label("<b>Projet</b> & co", 12, FontWeight::medium, true));
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label->text(), "<b>Projet</b> & co");
+    EXPECT_EQ(label->colorRole(), ColorRole::secondaryLabel);
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_EQ(PlainText::title("R&D"), QStringLiteral("R&&D"));
+    EXPECT_EQ(PlainText::toolTip("<i>a</i>\nb"), QStringLiteral("<qt>&lt;i&gt;a&lt;/i&gt;<br>b</qt>"));
+    EXPECT_TRUE(PlainText::toolTip("").isEmpty());
+}
+
+TEST_F(InterfaceKitTest, StacksLayOutInTheirDirectionAndHiddenViewsTakeNoSpace)
+{
+    auto* first = new QWidget;
+    auto* hidden = new QWidget;
+    auto* last = new QWidget;
+    for (QWidget* view : {first, hidden, last})
+        view->setFixedHeight(20);
+    hidden->hide();
+    std::unique_ptr<QWidget> column(AppInterface::stack({first, hidden, last}, true, 10));
+    column->resize(200, column->sizeHint().height());
+    column->show();
+    EXPECT_EQ(last->y() - first->y(), 30);
+    EXPECT_EQ(first->width(), 200);
+    EXPECT_EQ(AppInterface::spacer()->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+}
+
+} // namespace
+} // namespace pellamor
