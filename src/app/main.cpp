@@ -1,4 +1,7 @@
 // Program entry: the Qt application on the simulated Mac.
+#include "platform/Bundle.h"
+#include "platform/FileDefaultsStorage.h"
+#include "platform/HostLanguages.h"
 #include "platform/QtEventLoop.h"
 #include "sim/SimulatedMac.h"
 
@@ -13,6 +16,10 @@ int main(int argc, char* argv[])
     pellamor::sim::MacSetup setup;
     if (const char* home = std::getenv("HOME"))
         setup.home = home;
+    setup.resources = pellamor::Bundle::locateResources(QCoreApplication::applicationDirPath().toStdString());
+    setup.preferredLanguages = pellamor::hostPreferredLanguages();
+    setup.defaultsStorage
+        = std::make_unique<pellamor::FileDefaultsStorage>(pellamor::FileDefaultsStorage::standardPath(setup.home));
     setup.threadedBackground = true;
     pellamor::sim::SimulatedMac mac(loop, std::move(setup));
     loop.attach(mac.mainQueue());

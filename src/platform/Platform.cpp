@@ -17,7 +17,13 @@ Platform& platform()
     return *installed;
 }
 
-ScopedPlatform::ScopedPlatform(Platform& platform) : previous_(installed)
+bool hasPlatform()
+{
+    return installed != nullptr;
+}
+
+ScopedPlatform::ScopedPlatform(Platform& platform)
+    : previous_(installed)
 {
     installed = &platform;
 }

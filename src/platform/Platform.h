@@ -8,7 +8,11 @@
 #include "platform/UserDefaults.h"
 
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 namespace pellamor {
@@ -31,10 +35,27 @@ public:
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }
+
+    // The one T of this machine, made by `make` (returning a std::unique_ptr<T>) on first use, thread-safely,
+    // and destroyed with the machine: what macOS keeps process-wide lives as long as the installed machine.
+    template <class T, class Make> T& shared(Make make)
+    {
+        std::lock_guard lock(sharedMutex_);
+        auto& slot = shared_[std::type_index(typeid(T))];
+        if (!slot)
+            slot = std::shared_ptr<T>(make());
+        return *static_cast<T*>(slot.get());
+    }
+
+private:
+    std::recursive_mutex sharedMutex_;
+    std::map<std::type_index, std::shared_ptr<void>> shared_;
 };
 
 // The installed platform. Calling it with none installed is a programming error.
 Platform& platform();
+// Whether a platform is installed.
+bool hasPlatform();
 
 // Installs a platform for its lifetime and restores the previous one afterwards.
 class ScopedPlatform {
