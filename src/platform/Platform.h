@@ -1,11 +1,17 @@
 // The ambient platform: the one installed machine that product code reaches for operating-system services.
 #pragma once
 
+#include "platform/Accessibility.h"
 #include "platform/EventLoop.h"
+#include "platform/EventServices.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Screens.h"
 #include "platform/SerialQueue.h"
+#include "platform/FrameworkLoader.h"
 #include "platform/UserDefaults.h"
+#include "platform/WindowList.h"
+#include "platform/Workspace.h"
 
 #include <filesystem>
 #include <map>
@@ -32,6 +38,14 @@ public:
     virtual std::filesystem::path resourcesDirectory() = 0;
     virtual std::filesystem::path homeDirectory() = 0;
     virtual std::vector<std::string> preferredLanguages() = 0;
+
+    // Frameworks opened and their functions bound by name.
+    virtual FrameworkLoader& frameworks() = 0;
+    virtual Accessibility& accessibility() = 0;
+    virtual EventServices& events() = 0;
+    virtual Screens& screens() = 0;
+    virtual Workspace& workspace() = 0;
+    virtual WindowList& windowList() = 0;
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }

@@ -4,12 +4,22 @@
 #include "app/PlainText.h"
 #include "assistant/Localization.h"
 
+#include <QComboBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
 namespace pellamor {
+namespace {
+
+int languageIndex(AppLanguage language)
+{
+    auto found = std::find(appLanguageAllCases.begin(), appLanguageAllCases.end(), language);
+    return found == appLanguageAllCases.end() ? 0 : static_cast<int>(found - appLanguageAllCases.begin());
+}
+
+} // namespace
 
 AppSettingsView::AppSettingsView()
 {
@@ -21,8 +31,24 @@ AppSettingsView::AppSettingsView()
         if (onShowOnboarding)
             onShowOnboarding();
     });
+    auto* languagePicker = new QComboBox;
+    languagePicker->setObjectName("app-language");
+    languagePicker->addItems({PlainText::text(L("Langue du système")), QStringLiteral("English"),
+                              QStringLiteral("Français")});
+    languagePicker->setCurrentIndex(languageIndex(AppLocalization::shared().language()));
+    connect(languagePicker, &QComboBox::activated, this, [this, languagePicker](int index) {
+        AppLanguage chosen = appLanguageAllCases[static_cast<std::size_t>(qBound(0, index, 2))];
+        if (chosen == AppLocalization::shared().language())
+            return;
+        if (canChangeLanguage && !canChangeLanguage()) {
+            languagePicker->setCurrentIndex(languageIndex(AppLocalization::shared().language()));
+            return;
+        }
+        AppLocalization::shared().setLanguage(chosen);
+    });
     QWidget* general = AppInterface::card(AppInterface::stack(
-        {AppInterface::label(L("Prise en main"), 13, FontWeight::medium),
+        {AppInterface::label(L("Langue de l’app"), 13, FontWeight::medium), languagePicker,
+         AppInterface::label(L("Prise en main"), 13, FontWeight::medium),
          AppInterface::label(L("Retrouve les autorisations macOS et les premiers pas."), 12, FontWeight::regular, true),
          tutorial},
         true, 4));

@@ -1,6 +1,16 @@
 #include "sim/SimulatedMac.h"
 
 #include "platform/ThreadSerialQueue.h"
+#include "sim/AccessibilityTree.h"
+#include "sim/EventSource.h"
+#include "sim/ScreenSet.h"
+#include "sim/ScriptRunner.h"
+#include "sim/SymbolTable.h"
+#include "sim/WindowServer.h"
+#include "sim/WorkspaceModel.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace pellamor::sim {
 
@@ -15,13 +25,235 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     , home_(std::move(setup.home))
     , resources_(std::move(setup.resources))
     , preferredLanguages_(std::move(setup.preferredLanguages))
+    , world_(std::move(setup.world))
+    , log_(setup.logStream)
+    , launchedAt_(loop.now())
 {
     if (setup.threadedBackground)
         background_ = std::make_unique<ThreadSerialQueue>(backgroundLabel);
     else
         background_ = std::make_unique<MainThreadSerialQueue>(backgroundLabel, mainQueue_);
+    // The world counts the last input back from launch.
+    world_.input.lastInputAt += launchedAt_;
+    symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
+    windowServer_ = std::make_unique<WindowServer>(*this);
+    events_ = std::make_unique<EventSource>(*this, *windowServer_);
+    accessibility_ = std::make_unique<AccessibilityTree>(*this);
+    screens_ = std::make_unique<ScreenSet>(*this);
+    workspace_ = std::make_unique<WorkspaceModel>(*this);
+    script_ = std::make_unique<ScriptRunner>(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;
+
+FrameworkLoader& SimulatedMac::frameworks()
+{
+    return *symbols_;
+}
+
+Accessibility& SimulatedMac::accessibility()
+{
+    return *accessibility_;
+}
+
+EventServices& SimulatedMac::events()
+{
+    return *events_;
+}
+
+Screens& SimulatedMac::screens()
+{
+    return *screens_;
+}
+
+Workspace& SimulatedMac::workspace()
+{
+    return *workspace_;
+}
+
+WindowList& SimulatedMac::windowList()
+{
+    return *windowServer_;
+}
+
+Display* SimulatedMac::display(const std::string& id)
+{
+    for (Display& display : world_.displays)
+        if (display.id == id)
+            return &display;
+    return nullptr;
+}
+
+Window* SimulatedMac::window(std::uint32_t number)
+{
+    for (Window& window : world_.windows)
+        if (window.number == number)
+            return &window;
+    return nullptr;
+}
+
+Application* SimulatedMac::application(int pid)
+{
+    for (Application& application : world_.applications)
+        if (application.pid == pid)
+            return &application;
+    return nullptr;
+}
+
+Application* SimulatedMac::application(const std::string& bundleID)
+{
+    Application* terminated = nullptr;
+    for (Application& application : world_.applications) {
+        if (application.bundleID != bundleID)
+            continue;
+        if (!application.terminated)
+            return &application;
+        terminated = terminated ? terminated : &application;
+    }
+    return terminated;
+}
+
+Display* SimulatedMac::displayHolding(std::uint64_t space, std::size_t* position)
+{
+    for (Display& display : world_.displays)
+        for (std::size_t index = 0; index < display.spaces.size(); ++index)
+            if (display.spaces[index].id == space) {
+                if (position)
+                    *position = index;
+                return &display;
+            }
+    return nullptr;
+}
+
+const Space* SimulatedMac::desktop(int number, Display** holder)
+{
+    int counted = 0;
+    for (Display& display : world_.displays)
+        for (const Space& space : display.spaces) {
+            if (space.type != desktopSpaceType || ++counted != number)
+                continue;
+            if (holder)
+                *holder = &display;
+            return &space;
+        }
+    return nullptr;
+}
+
+bool SimulatedMac::isCurrent(std::uint64_t space)
+{
+    Display* holder = displayHolding(space);
+    return holder && holder->current == space;
+}
+
+bool SimulatedMac::isOnCurrentSpace(const Window& window)
+{
+    if (window.canJoinAllSpaces)
+        return true;
+    return std::any_of(window.spaces.begin(), window.spaces.end(), [this](std::uint64_t space) { return isCurrent(space); });
+}
+
+void SimulatedMac::setCurrentSpace(const std::string& id, std::uint64_t space)
+{
+    Display* target = display(id);
+    if (!target || target->current == space)
+        return;
+    target->current = space;
+    log_.currentSpace(id, space);
+    workspaceCenter_.post(activeSpaceDidChangeNotification);
+}
+
+std::uint64_t SimulatedMac::addSpace(const std::string& id, std::size_t position)
+{
+    Display* target = display(id);
+    if (!target)
+        return 0;
+    Space space{freshSpaceID(), freshUUID(), desktopSpaceType};
+    position = std::min(position, target->spaces.size());
+    target->spaces.insert(target->spaces.begin() + static_cast<std::ptrdiff_t>(position), space);
+    log_.spaceAdded(id, space.id);
+    return space.id;
+}
+
+void SimulatedMac::removeSpace(std::uint64_t space)
+{
+    std::size_t position = 0;
+    Display* holder = displayHolding(space, &position);
+    if (!holder || holder->spaces.size() < 2)
+        return;
+    holder->spaces.erase(holder->spaces.begin() + static_cast<std::ptrdiff_t>(position));
+    log_.spaceRemoved(holder->id, space);
+    if (holder->current == space)
+        setCurrentSpace(holder->id, holder->spaces[std::min(position, holder->spaces.size() - 1)].id);
+}
+
+void SimulatedMac::setWindowSpaces(std::uint32_t number, std::vector<std::uint64_t> spaces)
+{
+    Window* target = window(number);
+    if (!target || target->spaces == spaces)
+        return;
+    target->spaces = std::move(spaces);
+    log_.windowSpaces(number, target->spaces);
+}
+
+void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
+{
+    Window* target = window(number);
+    if (!target || target->frame == frame)
+        return;
+    target->frame = frame;
+    log_.windowFrame(number, frame);
+}
+
+void SimulatedMac::setHotkeyEnabled(std::uint32_t id, bool enabled)
+{
+    auto found = world_.hotkeys.find(id);
+    if (found == world_.hotkeys.end() || found->second.enabled == enabled)
+        return;
+    found->second.enabled = enabled;
+    log_.hotkey(id, enabled);
+    if (enabled && world_.faults.desktopsChangeOnHotkeyEnable && !world_.displays.empty())
+        addSpace(world_.displays.front().id, 0);
+}
+
+bool SimulatedMac::activate(const std::string& bundleID)
+{
+    Application* target = application(bundleID);
+    if (!target || target->terminated)
+        return false;
+    world_.frontmost = bundleID;
+    log_.frontmost(bundleID);
+    workspaceCenter_.post(didActivateApplicationNotification, nullptr,
+                          {{"pid", target->pid}, {"bundleIdentifier", bundleID}});
+    return true;
+}
+
+void SimulatedMac::hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons)
+{
+    world_.input.flags = flags;
+    world_.input.keys = std::move(keys);
+    world_.input.buttons = std::move(buttons);
+    world_.input.lastInputAt = uptime();
+}
+
+void SimulatedMac::release()
+{
+    hold(0, {}, {});
+}
+
+std::uint64_t SimulatedMac::freshSpaceID()
+{
+    std::uint64_t highest = 0;
+    for (const Display& display : world_.displays)
+        for (const Space& space : display.spaces)
+            highest = std::max(highest, space.id);
+    return highest + 1;
+}
+
+std::string SimulatedMac::freshUUID()
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "5EED0000-0000-4000-8000-%012llX", static_cast<unsigned long long>(++uuidCounter_));
+    return text;
+}
 
 } // namespace pellamor::sim

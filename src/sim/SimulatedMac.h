@@ -2,10 +2,21 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "sim/MacLog.h"
+#include "sim/World.h"
 
+#include <iostream>
 #include <memory>
 
 namespace pellamor::sim {
+
+class AccessibilityTree;
+class EventSource;
+class ScreenSet;
+class ScriptRunner;
+class SymbolTable;
+class WindowServer;
+class WorkspaceModel;
 
 struct MacSetup {
     std::filesystem::path home;
@@ -15,6 +26,9 @@ struct MacSetup {
     std::unique_ptr<DefaultsStorage> defaultsStorage;
     // True: background work runs on a thread of its own; false: on the main queue, for virtual time.
     bool threadedBackground = false;
+    World world;
+    // Where the "mac:" lines go; null keeps them only in the log's memory.
+    std::ostream* logStream = &std::cerr;
 };
 
 class SimulatedMac : public Platform {
@@ -31,6 +45,50 @@ public:
     std::filesystem::path resourcesDirectory() override { return resources_; }
     std::filesystem::path homeDirectory() override { return home_; }
     std::vector<std::string> preferredLanguages() override { return preferredLanguages_; }
+    FrameworkLoader& frameworks() override;
+    Accessibility& accessibility() override;
+    EventServices& events() override;
+    Screens& screens() override;
+    Workspace& workspace() override;
+    WindowList& windowList() override;
+
+    // The model. Tests may change it directly; such changes are not logged.
+    World& world() { return world_; }
+    MacLog& log() { return log_; }
+    ScriptRunner& script() { return *script_; }
+    SymbolTable& symbolTable() { return *symbols_; }
+    AccessibilityTree& accessibilityTree() { return *accessibility_; }
+    // Uptime when the machine was made, from which script times count.
+    double launchedAt() const { return launchedAt_; }
+
+    // Lookups in the model; null when there is no such thing.
+    Display* display(const std::string& id);
+    Window* window(std::uint32_t number);
+    Application* application(int pid);
+    Application* application(const std::string& bundleID);
+    // The display that holds the space, with the space's position among its spaces.
+    Display* displayHolding(std::uint64_t space, std::size_t* position = nullptr);
+    // The ordinary desktop numbered N over all displays (1-based), or null.
+    const Space* desktop(int number, Display** holder = nullptr);
+    bool isCurrent(std::uint64_t space);
+    // On a current space of its display, or on every space.
+    bool isOnCurrentSpace(const Window& window);
+
+    // Changes a person would see: each is logged and notified as macOS does.
+    void setCurrentSpace(const std::string& display, std::uint64_t space);
+    // Inserts an ordinary desktop with a fresh id and UUID at `position` (clamped to the end).
+    std::uint64_t addSpace(const std::string& display, std::size_t position);
+    void removeSpace(std::uint64_t space);
+    void setWindowSpaces(std::uint32_t window, std::vector<std::uint64_t> spaces);
+    void setWindowFrame(std::uint32_t window, const QRectF& frame);
+    void setHotkeyEnabled(std::uint32_t id, bool enabled);
+    // False when no running application has that bundle identifier.
+    bool activate(const std::string& bundleID);
+    void hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons);
+    void release();
+
+    std::uint64_t freshSpaceID();
+    std::string freshUUID();
 
 private:
     EventLoop& loop_;
@@ -42,6 +100,17 @@ private:
     std::filesystem::path home_;
     std::filesystem::path resources_;
     std::vector<std::string> preferredLanguages_;
+    World world_;
+    MacLog log_;
+    double launchedAt_;
+    std::uint64_t uuidCounter_ = 0;
+    std::unique_ptr<SymbolTable> symbols_;
+    std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<EventSource> events_;
+    std::unique_ptr<AccessibilityTree> accessibility_;
+    std::unique_ptr<ScreenSet> screens_;
+    std::unique_ptr<WorkspaceModel> workspace_;
+    std::unique_ptr<ScriptRunner> script_;
 };
 
 } // namespace pellamor::sim

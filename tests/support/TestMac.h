@@ -13,8 +13,11 @@ namespace pellamor::test {
 class TestMac {
 public:
     explicit TestMac(std::vector<std::string> preferredLanguages = {"fr-FR"});
+    // On that world; its "mac:" lines are kept in `mac().log()` rather than printed.
+    explicit TestMac(sim::World world, std::vector<std::string> preferredLanguages = {"fr-FR"});
 
     sim::SimulatedMac& mac() { return *mac_; }
+    sim::World& world() { return mac_->world(); }
     VirtualClock& clock() { return clock_; }
     const std::filesystem::path& home() const { return home_.path(); }
     void advance(double seconds) { clock_.advance(seconds); }

@@ -1,0 +1,46 @@
+#include "app/MainWindow.h"
+
+#include "app/PlainText.h"
+
+#include <QCloseEvent>
+#include <QTabWidget>
+
+namespace pellamor {
+namespace {
+
+constexpr const char* identifierProperty = "tabIdentifier";
+
+} // namespace
+
+MainWindow::MainWindow() { setObjectName("main-window"); }
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (onClose)
+        onClose();
+}
+
+void addIdentifiedTab(QTabWidget* tabs, QWidget* page, const std::string& identifier, const std::string& label)
+{
+    page->setProperty(identifierProperty, QString::fromStdString(identifier));
+    tabs->addTab(page, PlainText::title(label));
+}
+
+std::string selectedTabIdentifier(const QTabWidget* tabs)
+{
+    const QWidget* page = tabs ? tabs->currentWidget() : nullptr;
+    return page ? page->property(identifierProperty).toString().toStdString() : std::string();
+}
+
+void selectTab(QTabWidget* tabs, const std::string& identifier)
+{
+    for (int index = 0; index < tabs->count(); ++index) {
+        if (tabs->widget(index)->property(identifierProperty).toString().toStdString() == identifier) {
+            tabs->setCurrentIndex(index);
+            return;
+        }
+    }
+}
+
+} // namespace pellamor

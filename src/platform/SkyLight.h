@@ -1,0 +1,24 @@
+// The window server's private framework: its path and the signatures of the calls bound from it.
+#pragma once
+
+#include "platform/PlistValue.h"
+
+#include <cstdint>
+#include <optional>
+
+namespace pellamor::skylight {
+
+inline constexpr const char* frameworkPath = "/System/Library/PrivateFrameworks/SkyLight.framework/SkyLight";
+
+using CGError = std::int32_t;
+using ConnectionID = std::int32_t;
+
+// Hot key id, key-equivalent out-pointer (may be null), key code out-cell, modifier flags out-cell.
+using GetSymbolicHotKeyValue = CGError(std::uint32_t, std::uint16_t*, std::uint64_t*, std::uint64_t*);
+using IsSymbolicHotKeyEnabled = bool(std::uint32_t);
+using SetSymbolicHotKeyEnabled = CGError(std::uint32_t, bool);
+using MainConnectionID = ConnectionID();
+// The managed display spaces: a property list value (normally an array of dictionaries), none for null.
+using CopyManagedDisplaySpaces = std::optional<PlistValue>(ConnectionID);
+
+} // namespace pellamor::skylight

@@ -1,0 +1,50 @@
+// The window server's list of windows, described as dictionaries, and the screen-capture permission.
+#pragma once
+
+#include "platform/PlistValue.h"
+
+#include <QRectF>
+
+#include <cstdint>
+#include <optional>
+
+namespace pellamor {
+
+namespace windowListOption {
+inline constexpr std::uint32_t all = 0;
+inline constexpr std::uint32_t onScreenOnly = 1 << 0;
+inline constexpr std::uint32_t onScreenAboveWindow = 1 << 1;
+inline constexpr std::uint32_t onScreenBelowWindow = 1 << 2;
+inline constexpr std::uint32_t includingWindow = 1 << 3;
+inline constexpr std::uint32_t excludeDesktopElements = 1 << 4;
+} // namespace windowListOption
+
+inline constexpr std::uint32_t nullWindowID = 0;
+
+// Keys of one window's description.
+namespace windowKey {
+inline constexpr const char* number = "kCGWindowNumber";
+inline constexpr const char* ownerPID = "kCGWindowOwnerPID";
+inline constexpr const char* ownerName = "kCGWindowOwnerName";
+inline constexpr const char* layer = "kCGWindowLayer";
+inline constexpr const char* bounds = "kCGWindowBounds";
+inline constexpr const char* alpha = "kCGWindowAlpha";
+inline constexpr const char* name = "kCGWindowName";
+inline constexpr const char* isOnscreen = "kCGWindowIsOnscreen";
+} // namespace windowKey
+
+class WindowList {
+public:
+    virtual ~WindowList() = default;
+
+    // Front to back; none when the window server does not answer.
+    virtual std::optional<PlistArray> copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow) = 0;
+    virtual bool preflightScreenCaptureAccess() = 0;
+    virtual bool requestScreenCaptureAccess() = 0;
+};
+
+// A rectangle from its dictionary form ("X", "Y", "Width", "Height", all numbers); none otherwise.
+std::optional<QRectF> rectFromDictionary(const PlistValue& value);
+PlistDictionary dictionaryFromRect(const QRectF& rect);
+
+} // namespace pellamor

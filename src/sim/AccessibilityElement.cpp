@@ -1,0 +1,89 @@
+#include "sim/AccessibilityElement.h"
+
+namespace pellamor::sim {
+
+void AccessibilityElement::setAttribute(const std::string& name, Reader read, Writer write)
+{
+    attributes_[name] = Attribute{std::move(read), std::move(write)};
+}
+
+void AccessibilityElement::setConstant(const std::string& name, AXValue value)
+{
+    setAttribute(name, [value] { return AXResult<AXValue>(value); });
+}
+
+void AccessibilityElement::setAction(const std::string& name, Action action)
+{
+    actions_[name] = std::move(action);
+}
+
+AXResult<AXValue> AccessibilityElement::copyAttributeValue(const std::string& attribute)
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    auto found = attributes_.find(attribute);
+    if (found == attributes_.end())
+        return AXError::attributeUnsupported;
+    return found->second.read();
+}
+
+AXResult<bool> AccessibilityElement::isAttributeSettable(const std::string& attribute)
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    auto found = attributes_.find(attribute);
+    if (found == attributes_.end())
+        return AXError::attributeUnsupported;
+    return static_cast<bool>(found->second.write);
+}
+
+AXError AccessibilityElement::setAttributeValue(const std::string& attribute, const AXValue& value)
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    auto found = attributes_.find(attribute);
+    if (found == attributes_.end())
+        return AXError::attributeUnsupported;
+    if (!found->second.write)
+        return AXError::cannotComplete;
+    return found->second.write(value);
+}
+
+AXResult<std::vector<std::string>> AccessibilityElement::copyActionNames()
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    std::vector<std::string> names;
+    for (auto& [name, action] : actions_)
+        names.push_back(name);
+    return names;
+}
+
+AXError AccessibilityElement::performAction(const std::string& action)
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    auto found = actions_.find(action);
+    if (found == actions_.end())
+        return AXError::actionUnsupported;
+    // A copy, so that an action may remove itself.
+    Action perform = found->second;
+    return perform();
+}
+
+AXError AccessibilityElement::setMessagingTimeout(double seconds)
+{
+    if (seconds < 0)
+        return AXError::illegalArgument;
+    messagingTimeout_ = seconds;
+    return AXError::success;
+}
+
+AXResult<int> AccessibilityElement::pid()
+{
+    if (!alive_())
+        return AXError::invalidUIElement;
+    return pid_;
+}
+
+} // namespace pellamor::sim

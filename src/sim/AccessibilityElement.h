@@ -1,0 +1,49 @@
+// One simulated Accessibility element: attributes that may be read and written, and actions by name.
+#pragma once
+
+#include "platform/Accessibility.h"
+
+#include <functional>
+#include <map>
+
+namespace pellamor::sim {
+
+class AccessibilityElement final : public AXElement {
+public:
+    using Reader = std::function<AXResult<AXValue>()>;
+    // Null: the attribute is not settable.
+    using Writer = std::function<AXError(const AXValue&)>;
+    using Action = std::function<AXError()>;
+
+    // `alive` answers whether what the element stands for still exists.
+    AccessibilityElement(int pid, std::function<bool()> alive) : pid_(pid), alive_(std::move(alive)) {}
+
+    void setAttribute(const std::string& name, Reader read, Writer write = nullptr);
+    void setConstant(const std::string& name, AXValue value);
+    void removeAttribute(const std::string& name) { attributes_.erase(name); }
+    void setAction(const std::string& name, Action action);
+    void removeAction(const std::string& name) { actions_.erase(name); }
+    double messagingTimeout() const { return messagingTimeout_; }
+
+    AXResult<AXValue> copyAttributeValue(const std::string& attribute) override;
+    AXResult<bool> isAttributeSettable(const std::string& attribute) override;
+    AXError setAttributeValue(const std::string& attribute, const AXValue& value) override;
+    AXResult<std::vector<std::string>> copyActionNames() override;
+    AXError performAction(const std::string& action) override;
+    AXError setMessagingTimeout(double seconds) override;
+    AXResult<int> pid() override;
+
+private:
+    struct Attribute {
+        Reader read;
+        Writer write;
+    };
+
+    int pid_;
+    std::function<bool()> alive_;
+    std::map<std::string, Attribute> attributes_;
+    std::map<std::string, Action> actions_;
+    double messagingTimeout_ = 0;
+};
+
+} // namespace pellamor::sim

@@ -1,0 +1,85 @@
+#include "sim/MacLog.h"
+
+#include <charconv>
+
+namespace pellamor::sim {
+
+namespace {
+std::string flag(bool value)
+{
+    return value ? "true" : "false";
+}
+} // namespace
+
+std::string formatNumber(double value)
+{
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (result.ec != std::errc())
+        return "nan";
+    std::string text(buffer, result.ptr);
+    return text == "-0" ? "0" : text;
+}
+
+void MacLog::write(std::string line)
+{
+    if (stream_)
+        *stream_ << "mac: " << line << '\n' << std::flush;
+    lines_.push_back(std::move(line));
+}
+
+void MacLog::currentSpace(const std::string& display, std::uint64_t space)
+{
+    write("current-space display=" + display + " space=" + std::to_string(space));
+}
+
+void MacLog::spaceAdded(const std::string& display, std::uint64_t space)
+{
+    write("space-added display=" + display + " space=" + std::to_string(space));
+}
+
+void MacLog::spaceRemoved(const std::string& display, std::uint64_t space)
+{
+    write("space-removed display=" + display + " space=" + std::to_string(space));
+}
+
+void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>& spaces)
+{
+    std::string list;
+    for (std::uint64_t space : spaces)
+        list += (list.empty() ? "" : ",") + std::to_string(space);
+    write("window-spaces window=" + std::to_string(window) + " spaces=" + list);
+}
+
+void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
+{
+    write("window-frame window=" + std::to_string(window) + " frame=" + formatNumber(frame.x()) + "," +
+          formatNumber(frame.y()) + "," + formatNumber(frame.width()) + "," + formatNumber(frame.height()));
+}
+
+void MacLog::hotkey(std::uint32_t id, bool enabled)
+{
+    write("hotkey id=" + std::to_string(id) + " enabled=" + flag(enabled));
+}
+
+void MacLog::keyPosted(std::uint16_t code, std::uint64_t flags, bool down)
+{
+    write("key-posted code=" + std::to_string(code) + " flags=" + std::to_string(flags) + " down=" + flag(down));
+}
+
+void MacLog::missionControl(bool shown)
+{
+    write("mission-control shown=" + flag(shown));
+}
+
+void MacLog::frontmost(const std::string& bundleID)
+{
+    write("frontmost bundle=" + bundleID);
+}
+
+void MacLog::openURL(const std::string& url)
+{
+    write("open-url url=" + url);
+}
+
+} // namespace pellamor::sim

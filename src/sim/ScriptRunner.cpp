@@ -1,0 +1,121 @@
+#include "sim/ScriptRunner.h"
+
+#include "sim/SimulatedMac.h"
+
+#include <iostream>
+
+namespace pellamor::sim {
+
+using nlohmann::json;
+
+ScriptRunner::ScriptRunner(SimulatedMac& mac) : mac_(mac)
+{
+    registerBuiltins();
+}
+
+void ScriptRunner::registerAction(const std::string& name, Action action)
+{
+    actions_[name] = std::move(action);
+}
+
+std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& steps)
+{
+    std::vector<std::pair<double, Block>> blocks;
+    for (std::size_t index = 0; index < steps.size(); ++index) {
+        const ScriptStep& step = steps[index];
+        std::string at = "script[" + std::to_string(index) + "]." + step.action;
+        auto found = actions_.find(step.action);
+        if (found == actions_.end())
+            return at + ": unknown action";
+        auto prepared = found->second(step.argument);
+        if (auto message = std::get_if<std::string>(&prepared))
+            return at + ": " + *message;
+        blocks.emplace_back(step.at, std::get<Block>(std::move(prepared)));
+    }
+    double elapsed = mac_.uptime() - mac_.launchedAt();
+    for (auto& [time, block] : blocks)
+        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), std::move(block));
+    return std::nullopt;
+}
+
+namespace {
+
+bool wholeNumber(const json& value, std::uint64_t maximum)
+{
+    if (value.is_number_unsigned())
+        return value.get<std::uint64_t>() <= maximum;
+    return value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
+           static_cast<std::uint64_t>(value.get<std::int64_t>()) <= maximum;
+}
+
+std::optional<std::set<std::uint64_t>> numbers(const json& value, std::uint64_t maximum)
+{
+    if (!value.is_array())
+        return std::nullopt;
+    std::set<std::uint64_t> set;
+    for (const json& item : value) {
+        if (!wholeNumber(item, maximum))
+            return std::nullopt;
+        set.insert(item.get<std::uint64_t>());
+    }
+    return set;
+}
+
+} // namespace
+
+void ScriptRunner::registerBuiltins()
+{
+    registerAction("activate", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (!argument.is_string())
+            return std::string("expected a bundle identifier");
+        std::string bundleID = argument.get<std::string>();
+        if (!mac_.application(bundleID))
+            return std::string("no application has that bundle identifier");
+        return Block([this, bundleID] { mac_.activate(bundleID); });
+    });
+    registerAction("hold", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (!argument.is_object())
+            return std::string("expected { \"flags\", \"buttons\", \"keys\" }");
+        std::uint64_t flags = 0;
+        std::set<std::uint64_t> buttons, keys;
+        for (auto& [key, value] : argument.items()) {
+            std::optional<std::set<std::uint64_t>> list;
+            if (key == "flags" && wholeNumber(value, UINT64_MAX))
+                flags = value.get<std::uint64_t>();
+            else if (key == "buttons" && (list = numbers(value, UINT32_MAX)))
+                buttons = *list;
+            else if (key == "keys" && (list = numbers(value, UINT16_MAX)))
+                keys = *list;
+            else
+                return key + ": expected " + (key == "flags" ? "a whole number" : "a list of whole numbers");
+        }
+        return Block([this, flags, buttons, keys] {
+            mac_.hold(flags, std::set<std::uint16_t>(keys.begin(), keys.end()),
+                      std::set<std::uint32_t>(buttons.begin(), buttons.end()));
+        });
+    });
+    registerAction("release", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (argument != json(true))
+            return std::string("expected true");
+        return Block([this] { mac_.release(); });
+    });
+    registerAction("screenshot", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a file path");
+        std::filesystem::path path = argument.get<std::string>();
+        return Block([this, path] {
+            if (!onScreenshot || !onScreenshot(path))
+                std::cerr << "simulated Mac: the screenshot " << path.string() << " could not be saved\n";
+        });
+    });
+    registerAction("quit", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (argument != json(true))
+            return std::string("expected true");
+        return Block([this] {
+            if (onQuit)
+                onQuit();
+        });
+    });
+}
+
+} // namespace pellamor::sim

@@ -1,0 +1,175 @@
+#include "sim/WindowServer.h"
+
+#include "platform/SkyLight.h"
+#include "sim/SimulatedMac.h"
+#include "sim/SymbolTable.h"
+
+namespace pellamor::sim {
+
+namespace {
+
+const skylight::CGError success = 0;
+const skylight::CGError failure = 1000;
+const skylight::ConnectionID mainConnection = 0x1A2B;
+// The modifier bits a hot key is matched on: Shift, Control, Option, Command, keypad, secondary Fn.
+const std::uint64_t matchedFlags = 0xBE0000;
+const std::uint32_t firstDesktopHotkey = 118;
+const std::uint32_t lastDesktopHotkey = 126;
+
+PlistDictionary spaceDictionary(const Space& space)
+{
+    PlistDictionary dictionary{{"ManagedSpaceID", space.id}, {"id64", space.id}, {"type", space.type}};
+    if (space.uuid)
+        dictionary["uuid"] = *space.uuid;
+    return dictionary;
+}
+
+} // namespace
+
+WindowServer::WindowServer(SimulatedMac& mac) : mac_(mac)
+{
+    registerSymbols();
+}
+
+void WindowServer::registerSymbols()
+{
+    SymbolTable& table = mac_.symbolTable();
+    const std::string path = skylight::frameworkPath;
+    table.add(path, "CGSGetSymbolicHotKeyValue",
+              std::function<skylight::GetSymbolicHotKeyValue>(
+                  [this](std::uint32_t id, std::uint16_t*, std::uint64_t* code, std::uint64_t* flags) {
+                      auto found = mac_.world().hotkeys.find(id);
+                      if (found == mac_.world().hotkeys.end())
+                          return failure;
+                      if (code)
+                          *code = found->second.code;
+                      if (flags)
+                          *flags = found->second.flags;
+                      return success;
+                  }));
+    table.add(path, "CGSIsSymbolicHotKeyEnabled", std::function<skylight::IsSymbolicHotKeyEnabled>([this](std::uint32_t id) {
+                  auto found = mac_.world().hotkeys.find(id);
+                  return found != mac_.world().hotkeys.end() && found->second.enabled;
+              }));
+    table.add(path, "CGSSetSymbolicHotKeyEnabled",
+              std::function<skylight::SetSymbolicHotKeyEnabled>([this](std::uint32_t id, bool enabled) {
+                  if (!mac_.world().hotkeys.count(id))
+                      return failure;
+                  const Faults& faults = mac_.world().faults;
+                  HotkeyChange change = enabled ? faults.enableHotkey : faults.disableHotkey;
+                  if (change == HotkeyChange::fails)
+                      return failure;
+                  if (change == HotkeyChange::applied)
+                      mac_.setHotkeyEnabled(id, enabled);
+                  return success;
+              }));
+    table.add(path, "SLSMainConnectionID", std::function<skylight::MainConnectionID>([] { return mainConnection; }));
+    table.add(path, "SLSCopyManagedDisplaySpaces",
+              std::function<skylight::CopyManagedDisplaySpaces>([this](skylight::ConnectionID connection) {
+                  if (connection != mainConnection)
+                      return std::optional<PlistValue>();
+                  return managedDisplaySpaces();
+              }));
+}
+
+std::optional<PlistValue> WindowServer::managedDisplaySpaces()
+{
+    SpacesShape shape = mac_.world().faults.spaces;
+    if (shape == SpacesShape::null)
+        return std::nullopt;
+    if (shape == SpacesShape::notArray)
+        return PlistValue(PlistDictionary{{"Spaces", PlistArray{}}});
+    PlistArray displays;
+    for (const Display& display : mac_.world().displays) {
+        PlistDictionary entry;
+        if (shape != SpacesShape::noDisplayIdentifier)
+            entry["Display Identifier"] = display.id;
+        PlistArray spaces;
+        Space current{display.current, std::nullopt, desktopSpaceType};
+        for (const Space& space : display.spaces) {
+            spaces.push_back(spaceDictionary(space));
+            if (space.id == display.current)
+                current = space;
+        }
+        entry["Current Space"] = spaceDictionary(current);
+        entry["Spaces"] = spaces;
+        displays.push_back(entry);
+    }
+    if (shape == SpacesShape::badElement)
+        displays.push_back(PlistValue("not a display"));
+    return PlistValue(displays);
+}
+
+void WindowServer::keyPressed(const KeyboardEvent& event)
+{
+    if (!event.keyDown())
+        return;
+    for (auto& [id, hotkey] : mac_.world().hotkeys) {
+        if (id < firstDesktopHotkey || id > lastDesktopHotkey || !hotkey.enabled || hotkey.code != event.keyCode() ||
+            (hotkey.flags & matchedFlags) != (event.flags() & matchedFlags))
+            continue;
+        const Faults& faults = mac_.world().faults;
+        if (faults.switchDelivery == SwitchDelivery::never)
+            return;
+        Display* holder = nullptr;
+        const Space* target = mac_.desktop(static_cast<int>(id - firstDesktopHotkey + 1), &holder);
+        if (!target)
+            return;
+        std::string display = holder->id;
+        std::uint64_t space = target->id;
+        // The switch lands later, on whatever display holds that space by then.
+        mac_.mainQueue().asyncAfter(faults.switchDelay, [this, display, space] {
+            Display* holder = mac_.displayHolding(space);
+            if (holder && holder->id == display)
+                mac_.setCurrentSpace(display, space);
+        });
+        return;
+    }
+}
+
+std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)
+{
+    bool onScreenOnly = options & windowListOption::onScreenOnly;
+    bool excludeDesktop = options & windowListOption::excludeDesktopElements;
+    bool includeOnly = options & windowListOption::includingWindow && !onScreenOnly;
+    PlistArray list;
+    for (const Window& window : mac_.world().windows) {
+        Application* owner = mac_.application(window.pid);
+        if (!owner || owner->terminated)
+            continue;
+        bool onScreen = !window.minimized && mac_.isOnCurrentSpace(window);
+        if (onScreenOnly && !onScreen)
+            continue;
+        if (excludeDesktop && window.layer < 0)
+            continue;
+        if (includeOnly && window.number != relativeToWindow)
+            continue;
+        PlistDictionary entry{
+            {windowKey::number, static_cast<std::int64_t>(window.number)},
+            {windowKey::ownerPID, window.pid},
+            {windowKey::ownerName, owner->name},
+            {windowKey::layer, window.layer},
+            {windowKey::bounds, dictionaryFromRect(window.frame)},
+            {windowKey::alpha, window.alpha},
+        };
+        // Titles of other applications' windows need the screen-capture permission.
+        if (mac_.world().permissions.screenCapture)
+            entry[windowKey::name] = window.title;
+        if (onScreen)
+            entry[windowKey::isOnscreen] = true;
+        list.push_back(entry);
+    }
+    return list;
+}
+
+bool WindowServer::preflightScreenCaptureAccess()
+{
+    return mac_.world().permissions.screenCapture;
+}
+
+bool WindowServer::requestScreenCaptureAccess()
+{
+    return mac_.world().permissions.screenCapture;
+}
+
+} // namespace pellamor::sim

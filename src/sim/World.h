@@ -1,0 +1,137 @@
+// What the simulated Mac is made of: displays and their spaces, hot keys, input, applications, windows, faults.
+#pragma once
+
+#include "platform/Workspace.h"
+
+#include <QRectF>
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pellamor::sim {
+
+inline constexpr std::int64_t desktopSpaceType = 0;
+inline constexpr std::int64_t fullScreenSpaceType = 4;
+
+struct Space {
+    std::uint64_t id = 0;
+    std::optional<std::string> uuid;
+    std::int64_t type = desktopSpaceType;
+};
+
+struct Display {
+    // The display's UUID, the window server's identifier.
+    std::string id;
+    std::uint32_t number = 0;
+    std::string name;
+    bool main = false;
+    // Bottom-left-origin screen coordinates.
+    QRectF frame;
+    QRectF visibleFrame;
+    std::vector<Space> spaces;
+    std::uint64_t current = 0;
+};
+
+struct Hotkey {
+    std::uint16_t code = 0;
+    std::uint64_t flags = 0;
+    bool enabled = true;
+};
+
+struct Permissions {
+    bool accessibility = true;
+    bool postEvents = true;
+    bool screenCapture = false;
+};
+
+struct Application {
+    int pid = 0;
+    std::string bundleID;
+    std::string name;
+    std::string bundlePath;
+    ActivationPolicy policy = ActivationPolicy::regular;
+    // Seconds since 1970.
+    double launched = 0;
+    bool terminated = false;
+};
+
+struct Window {
+    std::uint32_t number = 0;
+    int pid = 0;
+    std::string title;
+    // The window server's top-left-origin coordinates.
+    QRectF frame;
+    std::vector<std::uint64_t> spaces;
+    std::int64_t layer = 0;
+    double alpha = 1;
+    bool minimized = false;
+    bool fullScreen = false;
+    bool canJoinAllSpaces = false;
+    std::optional<std::string> document;
+    std::string subrole = "AXStandardWindow";
+    // Whether Accessibility may move it.
+    bool movable = true;
+};
+
+// What a person holds down, and when the last input came (uptime).
+struct InputState {
+    std::uint64_t flags = 0;
+    std::set<std::uint16_t> keys;
+    std::set<std::uint32_t> buttons;
+    double lastInputAt = -600;
+};
+
+// How a hot key's enabling or disabling goes.
+enum class HotkeyChange { applied, fails, ignored };
+// How a posted hot key switches the display.
+enum class SwitchDelivery { normal, never };
+// How the managed display spaces come out of the window server.
+enum class SpacesShape { wellFormed, null, notArray, badElement, noDisplayIdentifier };
+// How Accessibility writes of a window's position and size go.
+enum class FrameWrites { applied, clamped, late, refused, ignored };
+
+struct Faults {
+    // Seconds between a matching key press and the display's switch.
+    double switchDelay = 0.05;
+    SwitchDelivery switchDelivery = SwitchDelivery::normal;
+    HotkeyChange enableHotkey = HotkeyChange::applied;
+    HotkeyChange disableHotkey = HotkeyChange::applied;
+    bool eventCreationFails = false;
+    std::set<std::string> missingSymbols;
+    SpacesShape spaces = SpacesShape::wellFormed;
+    // A hot key being switched on makes a new desktop appear first on the first display.
+    bool desktopsChangeOnHotkeyEnable = false;
+    FrameWrites frameWrites = FrameWrites::applied;
+    double frameWriteDelay = 0.3;
+};
+
+struct ScriptStep {
+    double at = 0;
+    std::string action;
+    nlohmann::json argument;
+};
+
+struct World {
+    std::vector<Display> displays;
+    bool separateSpaces = true;
+    std::map<std::uint32_t, Hotkey> hotkeys = defaultHotkeys();
+    Permissions permissions;
+    std::vector<Application> applications;
+    std::string frontmost;
+    std::vector<Window> windows;
+    InputState input;
+    Faults faults;
+    std::vector<ScriptStep> script;
+    // Members kept as written for the parts of the simulation that read them (e.g. "assistant").
+    std::map<std::string, nlohmann::json> extensions;
+
+    // Control+1…9 for Switch to Desktop 1…9 (hot keys 118…126), all enabled.
+    static std::map<std::uint32_t, Hotkey> defaultHotkeys();
+};
+
+} // namespace pellamor::sim

@@ -1,0 +1,501 @@
+#include "sim/WorldFile.h"
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace pellamor::sim {
+
+namespace {
+
+using nlohmann::json;
+
+// Walks the document, remembering the first fault with the path of the member where it was found.
+class Reader {
+public:
+    std::optional<std::string> fault;
+
+    void fail(const std::string& path, const std::string& message)
+    {
+        if (!fault)
+            fault = path + ": " + message;
+    }
+
+    const json* member(const json& object, const std::string& path, const char* key, bool required)
+    {
+        auto found = object.find(key);
+        if (found != object.end())
+            return &*found;
+        if (required)
+            fail(path + key, "missing");
+        return nullptr;
+    }
+
+    void onlyMembers(const json& object, const std::string& path, std::initializer_list<const char*> known)
+    {
+        for (auto& [key, value] : object.items()) {
+            bool listed = false;
+            for (const char* name : known)
+                listed = listed || key == name;
+            if (!listed)
+                fail(path + key, "unknown member");
+        }
+    }
+
+    bool object(const json& value, const std::string& path)
+    {
+        if (value.is_object())
+            return true;
+        fail(path, "expected an object");
+        return false;
+    }
+
+    template <class Item>
+    void list(const json& value, const std::string& path, std::vector<Item>& into,
+              const std::function<Item(const json&, const std::string&)>& readItem)
+    {
+        if (!value.is_array()) {
+            fail(path, "expected an array");
+            return;
+        }
+        for (std::size_t index = 0; index < value.size(); ++index)
+            into.push_back(readItem(value[index], path + "[" + std::to_string(index) + "]"));
+    }
+
+    std::string string(const json& value, const std::string& path, bool nonEmpty = true)
+    {
+        if (!value.is_string() || (nonEmpty && value.get_ref<const std::string&>().empty())) {
+            fail(path, nonEmpty ? "expected a non-empty string" : "expected a string");
+            return {};
+        }
+        return value.get<std::string>();
+    }
+
+    bool boolean(const json& value, const std::string& path)
+    {
+        if (!value.is_boolean()) {
+            fail(path, "expected true or false");
+            return false;
+        }
+        return value.get<bool>();
+    }
+
+    double number(const json& value, const std::string& path)
+    {
+        if (!value.is_number()) {
+            fail(path, "expected a number");
+            return 0;
+        }
+        return value.get<double>();
+    }
+
+    std::uint64_t unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum = UINT64_MAX)
+    {
+        bool whole = value.is_number_unsigned() || (value.is_number_integer() && value.get<std::int64_t>() >= 0);
+        if (!whole || value.get<std::uint64_t>() > maximum) {
+            fail(path, "expected a whole number from 0 to " + std::to_string(maximum));
+            return 0;
+        }
+        return value.get<std::uint64_t>();
+    }
+
+    std::int64_t integer(const json& value, const std::string& path)
+    {
+        if (!value.is_number_integer()) {
+            fail(path, "expected a whole number");
+            return 0;
+        }
+        return value.get<std::int64_t>();
+    }
+
+    QRectF rect(const json& value, const std::string& path)
+    {
+        if (!value.is_array() || value.size() != 4) {
+            fail(path, "expected [x, y, width, height]");
+            return {};
+        }
+        double parts[4];
+        for (std::size_t index = 0; index < 4; ++index)
+            parts[index] = number(value[index], path + "[" + std::to_string(index) + "]");
+        if (parts[2] < 0 || parts[3] < 0)
+            fail(path, "width and height must not be negative");
+        return QRectF(parts[0], parts[1], parts[2], parts[3]);
+    }
+
+    template <class Value>
+    void optional(const json& object, const std::string& path, const char* key, Value& into,
+                  Value (Reader::*read)(const json&, const std::string&))
+    {
+        if (const json* value = member(object, path, key, false))
+            into = (this->*read)(*value, path + key);
+    }
+
+    bool flag(const json& value, const std::string& path) { return boolean(value, path); }
+    double real(const json& value, const std::string& path) { return number(value, path); }
+    std::string text(const json& value, const std::string& path) { return string(value, path); }
+    std::int64_t whole(const json& value, const std::string& path) { return integer(value, path); }
+};
+
+Space readSpace(Reader& reader, const json& value, const std::string& path)
+{
+    Space space;
+    if (!reader.object(value, path))
+        return space;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"id", "uuid", "type"});
+    if (const json* id = reader.member(value, prefix, "id", true)) {
+        space.id = reader.unsignedNumber(*id, prefix + "id");
+        if (space.id == 0)
+            reader.fail(prefix + "id", "must not be 0");
+    }
+    if (const json* uuid = reader.member(value, prefix, "uuid", false))
+        space.uuid = reader.string(*uuid, prefix + "uuid", false);
+    reader.optional(value, prefix, "type", space.type, &Reader::whole);
+    return space;
+}
+
+Display readDisplay(Reader& reader, const json& value, const std::string& path)
+{
+    Display display;
+    if (!reader.object(value, path))
+        return display;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"id", "number", "name", "main", "frame", "visibleFrame", "spaces", "current"});
+    if (const json* id = reader.member(value, prefix, "id", true))
+        display.id = reader.string(*id, prefix + "id");
+    if (const json* number = reader.member(value, prefix, "number", true))
+        display.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
+    if (const json* name = reader.member(value, prefix, "name", true))
+        display.name = reader.string(*name, prefix + "name");
+    reader.optional(value, prefix, "main", display.main, &Reader::flag);
+    if (const json* frame = reader.member(value, prefix, "frame", true))
+        display.frame = reader.rect(*frame, prefix + "frame");
+    display.visibleFrame = display.frame;
+    if (const json* visible = reader.member(value, prefix, "visibleFrame", false))
+        display.visibleFrame = reader.rect(*visible, prefix + "visibleFrame");
+    if (const json* spaces = reader.member(value, prefix, "spaces", true))
+        reader.list<Space>(*spaces, prefix + "spaces", display.spaces,
+                           [&](const json& item, const std::string& at) { return readSpace(reader, item, at); });
+    if (display.spaces.empty())
+        reader.fail(prefix + "spaces", "a display needs at least one space");
+    else
+        display.current = display.spaces.front().id;
+    if (const json* current = reader.member(value, prefix, "current", false)) {
+        display.current = reader.unsignedNumber(*current, prefix + "current");
+        bool known = false;
+        for (const Space& space : display.spaces)
+            known = known || space.id == display.current;
+        if (!known)
+            reader.fail(prefix + "current", "not one of the display's spaces");
+    }
+    return display;
+}
+
+std::map<std::uint32_t, Hotkey> readHotkeys(Reader& reader, const json& value, const std::string& path)
+{
+    std::map<std::uint32_t, Hotkey> hotkeys;
+    if (!reader.object(value, path))
+        return hotkeys;
+    for (auto& [key, entry] : value.items()) {
+        std::string at = path + "." + key;
+        std::uint32_t id = 0;
+        std::istringstream parse(key);
+        if (!(parse >> id) || !parse.eof() || std::to_string(id) != key) {
+            reader.fail(at, "hot key ids are whole numbers");
+            continue;
+        }
+        if (!reader.object(entry, at))
+            continue;
+        std::string prefix = at + ".";
+        reader.onlyMembers(entry, prefix, {"code", "flags", "enabled"});
+        Hotkey hotkey;
+        if (const json* code = reader.member(entry, prefix, "code", true))
+            hotkey.code = static_cast<std::uint16_t>(reader.unsignedNumber(*code, prefix + "code", UINT16_MAX));
+        if (const json* flags = reader.member(entry, prefix, "flags", true))
+            hotkey.flags = reader.unsignedNumber(*flags, prefix + "flags");
+        reader.optional(entry, prefix, "enabled", hotkey.enabled, &Reader::flag);
+        hotkeys[id] = hotkey;
+    }
+    return hotkeys;
+}
+
+Permissions readPermissions(Reader& reader, const json& value, const std::string& path)
+{
+    Permissions permissions;
+    if (!reader.object(value, path))
+        return permissions;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"accessibility", "postEvents", "screenCapture"});
+    reader.optional(value, prefix, "accessibility", permissions.accessibility, &Reader::flag);
+    reader.optional(value, prefix, "postEvents", permissions.postEvents, &Reader::flag);
+    reader.optional(value, prefix, "screenCapture", permissions.screenCapture, &Reader::flag);
+    return permissions;
+}
+
+Application readApplication(Reader& reader, const json& value, const std::string& path)
+{
+    Application application;
+    if (!reader.object(value, path))
+        return application;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated"});
+    if (const json* pid = reader.member(value, prefix, "pid", true))
+        application.pid = static_cast<int>(reader.unsignedNumber(*pid, prefix + "pid", INT32_MAX));
+    if (const json* bundle = reader.member(value, prefix, "bundleID", true))
+        application.bundleID = reader.string(*bundle, prefix + "bundleID");
+    if (const json* name = reader.member(value, prefix, "name", true))
+        application.name = reader.string(*name, prefix + "name");
+    if (const json* policy = reader.member(value, prefix, "policy", false)) {
+        std::string text = reader.string(*policy, prefix + "policy");
+        if (text == "accessory")
+            application.policy = ActivationPolicy::accessory;
+        else if (text == "prohibited")
+            application.policy = ActivationPolicy::prohibited;
+        else if (text != "regular")
+            reader.fail(prefix + "policy", "expected \"regular\", \"accessory\" or \"prohibited\"");
+    }
+    reader.optional(value, prefix, "launched", application.launched, &Reader::real);
+    application.bundlePath = "/Applications/" + application.name + ".app";
+    reader.optional(value, prefix, "bundlePath", application.bundlePath, &Reader::text);
+    reader.optional(value, prefix, "terminated", application.terminated, &Reader::flag);
+    return application;
+}
+
+Window readWindow(Reader& reader, const json& value, const std::string& path)
+{
+    Window window;
+    if (!reader.object(value, path))
+        return window;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix,
+                       {"number", "pid", "title", "frame", "spaces", "layer", "alpha", "minimized", "fullScreen",
+                        "canJoinAllSpaces", "document", "subrole", "movable"});
+    if (const json* number = reader.member(value, prefix, "number", true))
+        window.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
+    if (const json* pid = reader.member(value, prefix, "pid", true))
+        window.pid = static_cast<int>(reader.unsignedNumber(*pid, prefix + "pid", INT32_MAX));
+    if (const json* title = reader.member(value, prefix, "title", false))
+        window.title = reader.string(*title, prefix + "title", false);
+    if (const json* frame = reader.member(value, prefix, "frame", true))
+        window.frame = reader.rect(*frame, prefix + "frame");
+    if (const json* spaces = reader.member(value, prefix, "spaces", true))
+        reader.list<std::uint64_t>(*spaces, prefix + "spaces", window.spaces,
+                                   [&](const json& item, const std::string& at) {
+                                       return reader.unsignedNumber(item, at);
+                                   });
+    reader.optional(value, prefix, "layer", window.layer, &Reader::whole);
+    reader.optional(value, prefix, "alpha", window.alpha, &Reader::real);
+    reader.optional(value, prefix, "minimized", window.minimized, &Reader::flag);
+    reader.optional(value, prefix, "fullScreen", window.fullScreen, &Reader::flag);
+    reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &Reader::flag);
+    reader.optional(value, prefix, "subrole", window.subrole, &Reader::text);
+    reader.optional(value, prefix, "movable", window.movable, &Reader::flag);
+    if (const json* document = reader.member(value, prefix, "document", false))
+        window.document = reader.string(*document, prefix + "document");
+    return window;
+}
+
+template <class Choice>
+Choice choose(Reader& reader, const json& value, const std::string& path,
+              std::initializer_list<std::pair<const char*, Choice>> choices)
+{
+    std::string text = reader.string(value, path);
+    std::string listed;
+    for (auto& [name, choice] : choices) {
+        if (text == name)
+            return choice;
+        listed += (listed.empty() ? "\"" : ", \"") + std::string(name) + "\"";
+    }
+    reader.fail(path, "expected one of " + listed);
+    return choices.begin()->second;
+}
+
+Faults readFaults(Reader& reader, const json& value, const std::string& path)
+{
+    Faults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix,
+                       {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
+                        "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay"});
+    reader.optional(value, prefix, "switchDelay", faults.switchDelay, &Reader::real);
+    if (faults.switchDelay < 0)
+        reader.fail(prefix + "switchDelay", "must not be negative");
+    if (const json* delivery = reader.member(value, prefix, "switch", false))
+        faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
+                                                       {{"normal", SwitchDelivery::normal},
+                                                        {"never", SwitchDelivery::never}});
+    std::initializer_list<std::pair<const char*, HotkeyChange>> changes = {
+        {"applied", HotkeyChange::applied}, {"fails", HotkeyChange::fails}, {"ignored", HotkeyChange::ignored}};
+    if (const json* enable = reader.member(value, prefix, "enableHotkey", false))
+        faults.enableHotkey = choose(reader, *enable, prefix + "enableHotkey", changes);
+    if (const json* disable = reader.member(value, prefix, "disableHotkey", false))
+        faults.disableHotkey = choose(reader, *disable, prefix + "disableHotkey", changes);
+    if (const json* creation = reader.member(value, prefix, "eventCreation", false))
+        faults.eventCreationFails =
+            choose<bool>(reader, *creation, prefix + "eventCreation", {{"works", false}, {"fails", true}});
+    if (const json* missing = reader.member(value, prefix, "missingSymbols", false)) {
+        std::vector<std::string> names;
+        reader.list<std::string>(*missing, prefix + "missingSymbols", names,
+                                 [&](const json& item, const std::string& at) { return reader.string(item, at); });
+        faults.missingSymbols.insert(names.begin(), names.end());
+    }
+    if (const json* spaces = reader.member(value, prefix, "spaces", false))
+        faults.spaces = choose<SpacesShape>(reader, *spaces, prefix + "spaces",
+                                            {{"wellFormed", SpacesShape::wellFormed},
+                                             {"null", SpacesShape::null},
+                                             {"notArray", SpacesShape::notArray},
+                                             {"badElement", SpacesShape::badElement},
+                                             {"noDisplayIdentifier", SpacesShape::noDisplayIdentifier}});
+    reader.optional(value, prefix, "desktopsChangeOnHotkeyEnable", faults.desktopsChangeOnHotkeyEnable,
+                    &Reader::flag);
+    if (const json* writes = reader.member(value, prefix, "frameWrites", false))
+        faults.frameWrites = choose<FrameWrites>(reader, *writes, prefix + "frameWrites",
+                                                 {{"applied", FrameWrites::applied},
+                                                  {"clamped", FrameWrites::clamped},
+                                                  {"late", FrameWrites::late},
+                                                  {"refused", FrameWrites::refused},
+                                                  {"ignored", FrameWrites::ignored}});
+    reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &Reader::real);
+    return faults;
+}
+
+ScriptStep readStep(Reader& reader, const json& value, const std::string& path)
+{
+    ScriptStep step;
+    if (!reader.object(value, path))
+        return step;
+    std::string prefix = path + ".";
+    if (const json* at = reader.member(value, prefix, "at", true)) {
+        step.at = reader.number(*at, prefix + "at");
+        if (step.at < 0)
+            reader.fail(prefix + "at", "must not be negative");
+    }
+    for (auto& [key, argument] : value.items()) {
+        if (key == "at")
+            continue;
+        if (!step.action.empty()) {
+            reader.fail(prefix + key, "a step holds one action only");
+            break;
+        }
+        step.action = key;
+        step.argument = argument;
+    }
+    if (step.action.empty())
+        reader.fail(path, "a step needs an action");
+    return step;
+}
+
+void checkConsistency(Reader& reader, const World& world)
+{
+    std::set<std::uint64_t> spaces;
+    std::set<std::string> displays;
+    std::set<std::uint32_t> numbers;
+    int mains = 0;
+    for (std::size_t index = 0; index < world.displays.size(); ++index) {
+        const Display& display = world.displays[index];
+        std::string at = "displays[" + std::to_string(index) + "]";
+        if (!displays.insert(display.id).second)
+            reader.fail(at + ".id", "used by two displays");
+        if (!numbers.insert(display.number).second)
+            reader.fail(at + ".number", "used by two displays");
+        mains += display.main ? 1 : 0;
+        for (const Space& space : display.spaces)
+            if (!spaces.insert(space.id).second)
+                reader.fail(at + ".spaces", "space " + std::to_string(space.id) + " appears twice");
+    }
+    if (mains > 1)
+        reader.fail("displays", "more than one main display");
+    std::set<int> pids;
+    for (std::size_t index = 0; index < world.applications.size(); ++index)
+        if (!pids.insert(world.applications[index].pid).second)
+            reader.fail("applications[" + std::to_string(index) + "].pid", "used by two applications");
+    std::set<std::uint32_t> windows;
+    for (std::size_t index = 0; index < world.windows.size(); ++index)
+        if (!windows.insert(world.windows[index].number).second)
+            reader.fail("windows[" + std::to_string(index) + "].number", "used by two windows");
+    if (world.frontmost.empty())
+        return;
+    for (const Application& application : world.applications)
+        if (application.bundleID == world.frontmost)
+            return;
+    reader.fail("frontmost", "no application has that bundle identifier");
+}
+
+} // namespace
+
+std::map<std::uint32_t, Hotkey> World::defaultHotkeys()
+{
+    // Virtual key codes of the digits 1…9 on the main row.
+    const std::uint16_t digitCodes[9] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
+    const std::uint64_t control = 0x40000;
+    std::map<std::uint32_t, Hotkey> hotkeys;
+    for (std::uint32_t index = 0; index < 9; ++index)
+        hotkeys[118 + index] = Hotkey{digitCodes[index], control, true};
+    return hotkeys;
+}
+
+WorldReading readWorld(const json& document)
+{
+    Reader reader;
+    World world;
+    if (!document.is_object())
+        return std::string("the world must be a JSON object");
+    reader.onlyMembers(document, "",
+                       {"displays", "separateSpaces", "hotkeys", "permissions", "applications", "frontmost",
+                        "windows", "idleSeconds", "faults", "script", "assistant"});
+    if (const json* displays = reader.member(document, "", "displays", true))
+        reader.list<Display>(*displays, "displays", world.displays,
+                             [&](const json& item, const std::string& at) { return readDisplay(reader, item, at); });
+    reader.optional(document, "", "separateSpaces", world.separateSpaces, &Reader::flag);
+    if (const json* hotkeys = reader.member(document, "", "hotkeys", false))
+        world.hotkeys = readHotkeys(reader, *hotkeys, "hotkeys");
+    if (const json* permissions = reader.member(document, "", "permissions", false))
+        world.permissions = readPermissions(reader, *permissions, "permissions");
+    if (const json* applications = reader.member(document, "", "applications", false))
+        reader.list<Application>(*applications, "applications", world.applications,
+                                 [&](const json& item, const std::string& at) {
+                                     return readApplication(reader, item, at);
+                                 });
+    reader.optional(document, "", "frontmost", world.frontmost, &Reader::text);
+    if (const json* windows = reader.member(document, "", "windows", false))
+        reader.list<Window>(*windows, "windows", world.windows,
+                            [&](const json& item, const std::string& at) { return readWindow(reader, item, at); });
+    if (const json* idle = reader.member(document, "", "idleSeconds", false))
+        world.input.lastInputAt = -reader.number(*idle, "idleSeconds");
+    if (const json* faults = reader.member(document, "", "faults", false))
+        world.faults = readFaults(reader, *faults, "faults");
+    if (const json* script = reader.member(document, "", "script", false))
+        reader.list<ScriptStep>(*script, "script", world.script,
+                                [&](const json& item, const std::string& at) { return readStep(reader, item, at); });
+    if (const json* assistant = reader.member(document, "", "assistant", false))
+        world.extensions["assistant"] = *assistant;
+    if (!reader.fault && world.displays.empty())
+        reader.fail("displays", "a world needs at least one display");
+    if (!reader.fault)
+        checkConsistency(reader, world);
+    if (reader.fault)
+        return *reader.fault;
+    return world;
+}
+
+WorldReading readWorldText(const std::string& text)
+{
+    json document = json::parse(text, nullptr, false);
+    if (document.is_discarded())
+        return std::string("not valid JSON");
+    return readWorld(document);
+}
+
+WorldReading readWorldFile(const std::filesystem::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        return "cannot read " + path.string();
+    std::ostringstream text;
+    text << stream.rdbuf();
+    return readWorldText(text.str());
+}
+
+} // namespace pellamor::sim
