@@ -3,6 +3,7 @@
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
 #include "sim/EventSource.h"
+#include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
@@ -42,6 +43,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     screens_ = std::make_unique<ScreenSet>(*this);
     workspace_ = std::make_unique<WorkspaceModel>(*this);
     script_ = std::make_unique<ScriptRunner>(*this);
+    missionControl_ = std::make_unique<MissionControl>(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;

@@ -12,6 +12,7 @@ namespace pellamor::sim {
 
 class AccessibilityTree;
 class EventSource;
+class MissionControl;
 class ScreenSet;
 class ScriptRunner;
 class SymbolTable;
@@ -58,6 +59,7 @@ public:
     ScriptRunner& script() { return *script_; }
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
+    MissionControl& missionControl() { return *missionControl_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<ScreenSet> screens_;
     std::unique_ptr<WorkspaceModel> workspace_;
     std::unique_ptr<ScriptRunner> script_;
+    std::unique_ptr<MissionControl> missionControl_;
 };
 
 } // namespace pellamor::sim
