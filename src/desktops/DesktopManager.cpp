@@ -9,9 +9,6 @@ namespace pellamor {
 
 namespace {
 
-// The most desktops the app handles over all displays together.
-constexpr std::size_t desktopLimit = 9;
-
 namespace DesktopTopology {
 
 // Non-empty, no zero or repeated space id, no empty display, each display's desktops in one run.
@@ -138,7 +135,7 @@ std::optional<std::string> DesktopManager::target(Request& request) const
         bool known = std::any_of(before.begin(), before.end(), [&](const auto& d) { return d.display == create->display; });
         if (!known)
             return L("Cet écran n’est plus disponible. Actualise la liste des bureaux.");
-        if (before.size() >= desktopLimit)
+        if (before.size() >= std::size_t(DesktopTargets::supportedLast))
             return L("Cette app gère jusqu’à neuf bureaux. Supprime un bureau vide avant d’en ajouter un.");
         request.display = create->display;
         return std::nullopt;

@@ -8,8 +8,8 @@ namespace pellamor {
 
 namespace {
 
-// The most desktops the app handles over all displays together.
-constexpr std::size_t desktopLimit = 9;
+// Desktops beyond this position have no number.
+constexpr std::size_t desktopLimit = DesktopTargets::supportedLast;
 
 bool sameUUIDState(const std::optional<std::string>& a, const std::optional<std::string>& b)
 {

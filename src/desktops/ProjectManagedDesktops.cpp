@@ -2,7 +2,6 @@
 
 #include "desktops/ProjectDisplayWorkspace.h"
 
-#include <QString>
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -145,11 +144,11 @@ std::vector<ProjectManagedDesktop> ProjectManagedDesktops::eligibleCleanup(
         return {};
     std::map<std::string, int> remaining;
     for (const auto& desktop : inventory)
-        ++remaining[QString::fromStdString(desktop.display).toLower().toStdString()];
+        ++remaining[lowercased(desktop.display)];
 
     std::vector<ProjectManagedDesktop> answer;
     for (auto desktop = inventory.rbegin(); desktop != inventory.rend(); ++desktop) {
-        auto& count = remaining[QString::fromStdString(desktop->display).toLower().toStdString()];
+        auto& count = remaining[lowercased(desktop->display)];
         if (equalIgnoringCase(desktop->display, *reservedDisplay) || desktop->spaceID == desktop->currentSpaceID
             || !emptySpaceIDs->count(desktop->spaceID) || count <= 1)
             continue;
