@@ -1,12 +1,12 @@
 #include "app/ColorTable.h"
 
+#include "platform/Platform.h"
+
 #include <QApplication>
 #include <QWidget>
 
 namespace pellamor::ColorTable {
 namespace {
-
-Appearance current = Appearance::light;
 
 struct Pair {
     QColor light;
@@ -48,15 +48,12 @@ QColor color(ColorRole role, Appearance appearance)
     return appearance == Appearance::dark ? colours.dark : colours.light;
 }
 
-QColor color(ColorRole role) { return color(role, current); }
+QColor color(ColorRole role) { return color(role, appearance()); }
 
-Appearance appearance() { return current; }
+Appearance appearance() { return platform().darkAppearance() ? Appearance::dark : Appearance::light; }
 
-void setAppearance(Appearance appearance)
+void appearanceChanged()
 {
-    if (appearance == current)
-        return;
-    current = appearance;
     if (!qApp)
         return;
     for (QWidget* widget : QApplication::allWidgets())

@@ -34,9 +34,10 @@ QColor color(ColorRole role, Appearance appearance);
 // The colour of the role in the appearance the interface shows now.
 QColor color(ColorRole role);
 
+// The platform's appearance.
 Appearance appearance();
 // Repaints every widget so that surfaces and labels resolve their colours again.
-void setAppearance(Appearance appearance);
+void appearanceChanged();
 
 } // namespace ColorTable
 

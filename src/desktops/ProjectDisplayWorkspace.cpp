@@ -1,6 +1,7 @@
 #include "desktops/ProjectDisplayWorkspace.h"
 
 #include "assistant/Localization.h"
+#include "desktops/CleanText.h"
 
 #include <algorithm>
 

@@ -1,5 +1,8 @@
 #include "desktops/ProjectManagedDesktops.h"
 
+#include "assistant/TextCase.h"
+#include "desktops/CleanText.h"
+#include "desktops/ProjectDesktopAssociationCoding.h"
 #include "desktops/ProjectDisplayWorkspace.h"
 
 #include <nlohmann/json.hpp>
@@ -33,34 +36,6 @@ bool sameDesktop(const ProjectDesktopAssociation& a, const ProjectDesktopAssocia
     return false;
 }
 
-Json identityJson(const ProjectDesktopAssociation& identity)
-{
-    Json json = {{"display", identity.display}, {"spaceID", identity.spaceID}};
-    if (identity.spaceUUID)
-        json["spaceUUID"] = *identity.spaceUUID;
-    return json;
-}
-
-std::optional<ProjectDesktopAssociation> identityFromJson(const Json& json)
-{
-    if (!json.is_object())
-        return std::nullopt;
-    auto id = json.find("spaceID");
-    auto display = json.find("display");
-    auto uuid = json.find("spaceUUID");
-    if (id == json.end() || !id->is_number_unsigned() || display == json.end() || !display->is_string())
-        return std::nullopt;
-    ProjectDesktopAssociation identity(id->get<std::uint64_t>(), display->get<std::string>(), std::nullopt);
-    if (uuid != json.end() && !uuid->is_null()) {
-        if (!uuid->is_string())
-            return std::nullopt;
-        identity.spaceUUID = uuid->get<std::string>();
-    }
-    if (!identity.isValid())
-        return std::nullopt;
-    return identity;
-}
-
 std::optional<ProjectManagedDesktop> entryFromJson(const Json& json)
 {
     if (!json.is_object())
@@ -69,7 +44,7 @@ std::optional<ProjectManagedDesktop> entryFromJson(const Json& json)
     auto projectID = json.find("projectID");
     if (identity == json.end() || projectID == json.end() || !projectID->is_string())
         return std::nullopt;
-    auto decoded = identityFromJson(*identity);
+    auto decoded = decodeAssociation(*identity);
     if (!decoded)
         return std::nullopt;
     return ProjectManagedDesktop{projectID->get<std::string>(), *decoded};
@@ -170,7 +145,7 @@ std::optional<std::string> ProjectManagedDesktops::encodedData() const
         return std::nullopt;
     Json list = Json::array();
     for (const auto& entry : entries)
-        list.push_back({{"identity", identityJson(entry.identity)}, {"projectID", entry.projectID}});
+        list.push_back({{"identity", encodeAssociation(entry.identity)}, {"projectID", entry.projectID}});
     try {
         return Json{{"entries", list}, {"version", 1}}.dump();
     } catch (const Json::exception&) {
@@ -181,6 +156,9 @@ std::optional<std::string> ProjectManagedDesktops::encodedData() const
 
 std::optional<ProjectManagedDesktops> ProjectManagedDesktops::decode(std::string_view data)
 {
+    // Far beyond any real list; a larger document is refused rather than parsed.
+    if (data.size() > 1024 * 1024)
+        return std::nullopt;
     auto json = Json::parse(data.begin(), data.end(), nullptr, false);
     if (!json.is_object())
         return std::nullopt;

@@ -23,6 +23,9 @@
 
 namespace pellamor {
 
+// Posted on the default centre when the appearance changes between light and dark.
+inline constexpr const char* interfaceThemeChangedNotification = "AppleInterfaceThemeChangedNotification";
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -46,6 +49,8 @@ public:
     virtual Screens& screens() = 0;
     virtual Workspace& workspace() = 0;
     virtual WindowList& windowList() = 0;
+    // The interface appearance the user chose: dark or light.
+    virtual bool darkAppearance() = 0;
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }

@@ -10,24 +10,40 @@ UserDefaults::UserDefaults(std::unique_ptr<DefaultsStorage> storage) : storage_(
 
 std::optional<PlistValue> UserDefaults::object(const std::string& key) const
 {
+    std::lock_guard lock(mutex_);
     auto found = values_.find(key);
     if (found == values_.end())
         return std::nullopt;
     return found->second;
 }
 
+bool UserDefaults::objectExists(const std::string& key) const
+{
+    std::lock_guard lock(mutex_);
+    return values_.count(key) != 0;
+}
+
 void UserDefaults::set(const std::string& key, PlistValue value)
 {
+    std::lock_guard lock(mutex_);
     values_[key] = std::move(value);
     persist();
 }
 
 void UserDefaults::remove(const std::string& key)
 {
+    std::lock_guard lock(mutex_);
     if (values_.erase(key))
         persist();
 }
 
+PlistDictionary UserDefaults::dictionaryRepresentation() const
+{
+    std::lock_guard lock(mutex_);
+    return values_;
+}
+
+// Called with the lock held, so that writes reach the storage in order.
 void UserDefaults::persist()
 {
     if (storage_)

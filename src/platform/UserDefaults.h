@@ -4,6 +4,7 @@
 #include "platform/PlistValue.h"
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,7 @@ public:
     virtual bool save(const PlistDictionary& values) = 0;
 };
 
+// Safe to use from any thread, as the system's user defaults are.
 class UserDefaults {
 public:
     // In memory only, for tests.
@@ -27,24 +29,31 @@ public:
     UserDefaults& operator=(const UserDefaults&) = delete;
 
     std::optional<PlistValue> object(const std::string& key) const;
-    bool objectExists(const std::string& key) const { return values_.count(key) != 0; }
+    bool objectExists(const std::string& key) const;
 
-    Lookup<bool> boolean(const std::string& key) const { return lookupBool(values_, key); }
-    Lookup<std::int64_t> integer(const std::string& key) const { return lookupInteger(values_, key); }
-    Lookup<double> real(const std::string& key) const { return lookupReal(values_, key); }
-    Lookup<std::string> string(const std::string& key) const { return lookupString(values_, key); }
-    Lookup<PlistData> data(const std::string& key) const { return lookupData(values_, key); }
-    Lookup<PlistArray> array(const std::string& key) const { return lookupArray(values_, key); }
-    Lookup<PlistDictionary> dictionary(const std::string& key) const { return lookupDictionary(values_, key); }
+    Lookup<bool> boolean(const std::string& key) const { return read(key, lookupBool); }
+    Lookup<std::int64_t> integer(const std::string& key) const { return read(key, lookupInteger); }
+    Lookup<double> real(const std::string& key) const { return read(key, lookupReal); }
+    Lookup<std::string> string(const std::string& key) const { return read(key, lookupString); }
+    Lookup<PlistData> data(const std::string& key) const { return read(key, lookupData); }
+    Lookup<PlistArray> array(const std::string& key) const { return read(key, lookupArray); }
+    Lookup<PlistDictionary> dictionary(const std::string& key) const { return read(key, lookupDictionary); }
 
     void set(const std::string& key, PlistValue value);
     void remove(const std::string& key);
 
-    const PlistDictionary& dictionaryRepresentation() const { return values_; }
+    PlistDictionary dictionaryRepresentation() const;
 
 private:
+    template <class T>
+    Lookup<T> read(const std::string& key, Lookup<T> (*lookup)(const PlistDictionary&, const std::string&)) const
+    {
+        std::lock_guard lock(mutex_);
+        return lookup(values_, key);
+    }
     void persist();
 
+    mutable std::mutex mutex_;
     std::unique_ptr<DefaultsStorage> storage_;
     PlistDictionary values_;
 };

@@ -6,9 +6,12 @@ namespace {
 std::optional<double> number(const PlistDictionary& dictionary, const char* key)
 {
     auto found = dictionary.find(key);
-    if (found == dictionary.end())
-        return std::nullopt;
-    const PlistValue& value = found->second;
+    return found == dictionary.end() ? std::nullopt : numberValue(found->second);
+}
+} // namespace
+
+std::optional<double> numberValue(const PlistValue& value)
+{
     if (auto real = value.asReal())
         return *real;
     if (auto integer = value.asInteger())
@@ -17,7 +20,6 @@ std::optional<double> number(const PlistDictionary& dictionary, const char* key)
         return static_cast<double>(*unsignedInteger);
     return std::nullopt;
 }
-} // namespace
 
 std::optional<QRectF> rectFromDictionary(const PlistValue& value)
 {

@@ -43,6 +43,8 @@ public:
     virtual bool requestScreenCaptureAccess() = 0;
 };
 
+// Any number (integer or real) as a real; none for other values.
+std::optional<double> numberValue(const PlistValue& value);
 // A rectangle from its dictionary form ("X", "Y", "Width", "Height", all numbers); none otherwise.
 std::optional<QRectF> rectFromDictionary(const PlistValue& value);
 PlistDictionary dictionaryFromRect(const QRectF& rect);

@@ -2,9 +2,10 @@
 
 namespace pellamor::sim {
 
-void AccessibilityElement::setAttribute(const std::string& name, Reader read, Writer write)
+void AccessibilityElement::setAttribute(const std::string& name, Reader read, Writer write,
+                                        std::function<bool()> settable)
 {
-    attributes_[name] = Attribute{std::move(read), std::move(write)};
+    attributes_[name] = Attribute{std::move(read), std::move(write), std::move(settable)};
 }
 
 void AccessibilityElement::setConstant(const std::string& name, AXValue value)
@@ -34,7 +35,7 @@ AXResult<bool> AccessibilityElement::isAttributeSettable(const std::string& attr
     auto found = attributes_.find(attribute);
     if (found == attributes_.end())
         return AXError::attributeUnsupported;
-    return static_cast<bool>(found->second.write);
+    return found->second.isSettable();
 }
 
 AXError AccessibilityElement::setAttributeValue(const std::string& attribute, const AXValue& value)
@@ -44,7 +45,7 @@ AXError AccessibilityElement::setAttributeValue(const std::string& attribute, co
     auto found = attributes_.find(attribute);
     if (found == attributes_.end())
         return AXError::attributeUnsupported;
-    if (!found->second.write)
+    if (!found->second.isSettable())
         return AXError::cannotComplete;
     return found->second.write(value);
 }

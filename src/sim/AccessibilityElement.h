@@ -18,7 +18,9 @@ public:
     // `alive` answers whether what the element stands for still exists.
     AccessibilityElement(int pid, std::function<bool()> alive) : pid_(pid), alive_(std::move(alive)) {}
 
-    void setAttribute(const std::string& name, Reader read, Writer write = nullptr);
+    // `settable` answers whether writes are allowed now; none: whenever there is a writer.
+    void setAttribute(const std::string& name, Reader read, Writer write = nullptr,
+                      std::function<bool()> settable = nullptr);
     void setConstant(const std::string& name, AXValue value);
     void removeAttribute(const std::string& name) { attributes_.erase(name); }
     void setAction(const std::string& name, Action action);
@@ -37,6 +39,8 @@ private:
     struct Attribute {
         Reader read;
         Writer write;
+        std::function<bool()> settable;
+        bool isSettable() const { return write && (!settable || settable()); }
     };
 
     int pid_;

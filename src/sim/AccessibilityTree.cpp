@@ -93,19 +93,13 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::windowElement(std::uint
     element->setAttribute("AXFullScreen",
                           [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->fullScreen; });
     element->setAttribute("AXMinimized", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->minimized; });
-    bool movable = window && window->movable;
+    auto movable = [&mac, number] { return mac.window(number)->movable; };
     element->setAttribute(
         "AXPosition", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->frame.topLeft(); },
-        movable ? AccessibilityElement::Writer([this, number](const AXValue& value) {
-            return writeFrame(number, value, true);
-        })
-                : nullptr);
+        [this, number](const AXValue& value) { return writeFrame(number, value, true); }, movable);
     element->setAttribute(
         "AXSize", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->frame.size(); },
-        movable ? AccessibilityElement::Writer([this, number](const AXValue& value) {
-            return writeFrame(number, value, false);
-        })
-                : nullptr);
+        [this, number](const AXValue& value) { return writeFrame(number, value, false); }, movable);
     return element;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
+#include "sim/AssistantInstallation.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
@@ -34,6 +35,10 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
         background_ = std::make_unique<ThreadSerialQueue>(backgroundLabel);
     else
         background_ = std::make_unique<MainThreadSerialQueue>(backgroundLabel, mainQueue_);
+    for (const auto& [key, value] : world_.defaults) {
+        if (!defaults_.objectExists(key))
+            defaults_.set(key, value);
+    }
     // The world counts the last input back from launch.
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
@@ -44,6 +49,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     workspace_ = std::make_unique<WorkspaceModel>(*this);
     script_ = std::make_unique<ScriptRunner>(*this);
     missionControl_ = std::make_unique<MissionControl>(*this);
+    assistant_ = installSimulatedAssistant(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;
@@ -240,6 +246,22 @@ void SimulatedMac::hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::
 void SimulatedMac::release()
 {
     hold(0, {}, {});
+}
+
+void SimulatedMac::connectDisplay(Display display)
+{
+    world_.displays.push_back(std::move(display));
+    defaultCenter_.post(screenParametersChangedNotification);
+}
+
+void SimulatedMac::disconnectDisplay(const std::string& id)
+{
+    auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
+                              [&](const Display& display) { return display.id == id; });
+    if (found == world_.displays.end())
+        return;
+    world_.displays.erase(found);
+    defaultCenter_.post(screenParametersChangedNotification);
 }
 
 std::uint64_t SimulatedMac::freshSpaceID()

@@ -15,6 +15,7 @@ class EventSource;
 class MissionControl;
 class ScreenSet;
 class ScriptRunner;
+class SimulatedAssistant;
 class SymbolTable;
 class WindowServer;
 class WorkspaceModel;
@@ -52,11 +53,14 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    bool darkAppearance() override { return world_.darkAppearance; }
 
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
     MacLog& log() { return log_; }
     ScriptRunner& script() { return *script_; }
+    // The assistant of the world's "assistant" member; null when it has none.
+    SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
@@ -88,6 +92,9 @@ public:
     bool activate(const std::string& bundleID);
     void hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons);
     void release();
+    // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
+    void connectDisplay(Display display);
+    void disconnectDisplay(const std::string& id);
 
     std::uint64_t freshSpaceID();
     std::string freshUUID();
@@ -114,6 +121,7 @@ private:
     std::unique_ptr<WorkspaceModel> workspace_;
     std::unique_ptr<ScriptRunner> script_;
     std::unique_ptr<MissionControl> missionControl_;
+    std::unique_ptr<SimulatedAssistant> assistant_;
 };
 
 } // namespace pellamor::sim

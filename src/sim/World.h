@@ -138,6 +138,9 @@ struct ScriptStep {
 struct World {
     std::vector<Display> displays;
     bool separateSpaces = true;
+    bool darkAppearance = false;
+    // User defaults the machine holds already; stored values of the same keys win.
+    PlistDictionary defaults;
     std::map<std::uint32_t, Hotkey> hotkeys = defaultHotkeys();
     Permissions permissions;
     std::vector<Application> applications;

@@ -1,5 +1,7 @@
 #include "sim/WorldFile.h"
 
+#include "sim/SimulatedAssistant.h"
+
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -468,6 +470,42 @@ std::map<std::uint32_t, Hotkey> World::defaultHotkeys()
     return hotkeys;
 }
 
+// JSON as a property list: integers stay integers; null has no property-list form.
+std::optional<PlistValue> plistValue(const json& value)
+{
+    if (value.is_boolean())
+        return PlistValue(value.get<bool>());
+    if (value.is_number_unsigned())
+        return PlistValue(value.get<std::uint64_t>());
+    if (value.is_number_integer())
+        return PlistValue(value.get<std::int64_t>());
+    if (value.is_number_float())
+        return PlistValue(value.get<double>());
+    if (value.is_string())
+        return PlistValue(value.get<std::string>());
+    if (value.is_array()) {
+        PlistArray items;
+        for (const json& item : value) {
+            std::optional<PlistValue> converted = plistValue(item);
+            if (!converted)
+                return std::nullopt;
+            items.push_back(*converted);
+        }
+        return PlistValue(std::move(items));
+    }
+    if (value.is_object()) {
+        PlistDictionary members;
+        for (const auto& [key, item] : value.items()) {
+            std::optional<PlistValue> converted = plistValue(item);
+            if (!converted)
+                return std::nullopt;
+            members[key] = *converted;
+        }
+        return PlistValue(std::move(members));
+    }
+    return std::nullopt;
+}
+
 WorldReading readWorld(const json& document)
 {
     Reader reader;
@@ -475,12 +513,18 @@ WorldReading readWorld(const json& document)
     if (!document.is_object())
         return std::string("the world must be a JSON object");
     reader.onlyMembers(document, "",
-                       {"displays", "separateSpaces", "hotkeys", "permissions", "applications", "frontmost",
-                        "windows", "idleSeconds", "faults", "script", "assistant"});
+                       {"displays", "separateSpaces", "appearance", "hotkeys", "permissions", "applications", "frontmost",
+                        "windows", "idleSeconds", "faults", "script", "assistant", "defaults"});
     if (const json* displays = reader.member(document, "", "displays", true))
         reader.list<Display>(*displays, "displays", world.displays,
                              [&](const json& item, const std::string& at) { return readDisplay(reader, item, at); });
     reader.optional(document, "", "separateSpaces", world.separateSpaces, &Reader::flag);
+    if (const json* appearance = reader.member(document, "", "appearance", false)) {
+        std::string name = reader.text(*appearance, "appearance");
+        if (name != "light" && name != "dark")
+            reader.fail("appearance", "expected \"light\" or \"dark\"");
+        world.darkAppearance = name == "dark";
+    }
     if (const json* hotkeys = reader.member(document, "", "hotkeys", false))
         world.hotkeys = readHotkeys(reader, *hotkeys, "hotkeys");
     if (const json* permissions = reader.member(document, "", "permissions", false))
@@ -501,8 +545,19 @@ WorldReading readWorld(const json& document)
     if (const json* script = reader.member(document, "", "script", false))
         reader.list<ScriptStep>(*script, "script", world.script,
                                 [&](const json& item, const std::string& at) { return readStep(reader, item, at); });
-    if (const json* assistant = reader.member(document, "", "assistant", false))
+    if (const json* defaults = reader.member(document, "", "defaults", false)) {
+        std::optional<PlistValue> values = plistValue(*defaults);
+        if (values && values->asDictionary())
+            world.defaults = *values->asDictionary();
+        else
+            reader.fail("defaults", "expected an object of property-list values (no null)");
+    }
+    if (const json* assistant = reader.member(document, "", "assistant", false)) {
+        auto read = readAssistantWorld(*assistant);
+        if (auto* fault = std::get_if<std::string>(&read); fault && !reader.fault)
+            reader.fault = "assistant" + *fault;
         world.extensions["assistant"] = *assistant;
+    }
     if (!reader.fault && world.displays.empty())
         reader.fail("displays", "a world needs at least one display");
     if (!reader.fault)

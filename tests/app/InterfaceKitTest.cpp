@@ -13,7 +13,6 @@ namespace {
 
 class InterfaceKitTest : public ::testing::Test {
 protected:
-    void TearDown() override { ColorTable::setAppearance(Appearance::light); }
     test::WidgetApplication application;
     test::TestMac mac;
 };
@@ -42,7 +41,8 @@ TEST_F(InterfaceKitTest, CardsRedrawInTheNewAppearance)
     card->resize(120, 80);
     EXPECT_EQ(card->cornerRadius(), 12);
     QColor light = centrePixel(*card);
-    ColorTable::setAppearance(Appearance::dark);
+    mac.world().darkAppearance = true;
+    ColorTable::appearanceChanged();
     QColor dark = centrePixel(*card);
     EXPECT_EQ(light, ColorTable::color(ColorRole::controlBackground, Appearance::light));
     EXPECT_EQ(dark, ColorTable::color(ColorRole::controlBackground, Appearance::dark));

@@ -4,8 +4,11 @@
 #include "platform/PropertyList.h"
 #include "support/TemporaryDirectory.h"
 
+#include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace pellamor {
 namespace {
@@ -69,6 +72,35 @@ TEST_F(FileDefaultsStorageTest, AWriteThatCannotBeMadeLeavesTheStoredFileAsItWas
     EXPECT_EQ(read(path), before);
     EXPECT_EQ(filesInFolder().size(), 1u);
     EXPECT_EQ(*open()->string("kept"), "yes");
+}
+
+TEST_F(FileDefaultsStorageTest, AKillWhileWritingLeavesACompleteDomain)
+{
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        auto defaults = open();
+        for (int i = 0;; ++i) {
+            defaults->set("blob", std::string(200000, char('a' + i % 26)));
+            defaults->set("counter", i);
+            if (::write(pipe[1], "x", 1) != 1)
+                ::_exit(1);
+        }
+    }
+    ::close(pipe[1]);
+    char byte;
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(::read(pipe[0], &byte, 1), 1);
+    ::kill(writer, SIGKILL);
+    ::waitpid(writer, nullptr, 0);
+    ::close(pipe[0]);
+
+    auto defaults = open();
+    EXPECT_TRUE(lastStorage->keptAsidePath().empty());
+    EXPECT_GE(*defaults->integer("counter"), 9);
+    EXPECT_EQ(defaults->string("blob")->size(), 200000u);
 }
 
 TEST_F(FileDefaultsStorageTest, KeepsAnUnusableFileAsideAndNeverOverwritesIt)

@@ -123,6 +123,24 @@ TEST_F(SimulatedMacTest, AFaultyStepIsRefusedBeforeAnythingRuns)
     EXPECT_TRUE(mac.mac().log().lines().empty());
 }
 
+TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
+{
+    int notified = 0;
+    auto observer = platform().defaultCenter().addObserver(screenParametersChangedNotification, nullptr,
+                                                           [&](const Notification&) { ++notified; });
+    std::vector<Screen> screens = platform().screens().screens();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_EQ(*screens[1].deviceDescription.at("NSScreenNumber").asUnsigned(), 2u);
+    EXPECT_EQ(platform().screens().displayUUID(2), "D2");
+    EXPECT_TRUE(platform().screens().isMainDisplay(1));
+    EXPECT_FALSE(platform().screens().isMainDisplay(2));
+    mac.mac().disconnectDisplay("D2");
+    EXPECT_EQ(platform().screens().displayUUID(2), std::nullopt);
+    mac.mac().connectDisplay(sim::Display{"D3", 3, "Third", false, QRectF(0, 800, 100, 100), QRectF(), {{31}}, 31});
+    EXPECT_EQ(platform().screens().screens().back().localizedName, "Third");
+    EXPECT_EQ(notified, 2);
+}
+
 TEST_F(SimulatedMacTest, AccessibilityReachesTheWindowsOfTheCurrentSpaces)
 {
     AXElementRef application = platform().accessibility().createApplication(501);

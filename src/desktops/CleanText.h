@@ -1,0 +1,13 @@
+// Text rules for ids kept and compared: clean strings, and comparison ignoring case.
+#pragma once
+
+#include <string_view>
+
+namespace pellamor {
+
+// Not empty, no leading or trailing whitespace or newline, no control or format character, valid UTF-8.
+bool isCleanString(std::string_view text);
+
+bool equalIgnoringCase(std::string_view a, std::string_view b);
+
+} // namespace pellamor

@@ -1,0 +1,67 @@
+// The simulated assistant: writes its state file and its navigation log as the running assistant would.
+#pragma once
+
+#include "platform/PlistValue.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace pellamor::sim {
+
+struct AssistantProject {
+    std::string id;
+    std::string name;
+    std::vector<std::string> rootPaths;
+};
+
+// The world's "assistant" member.
+struct AssistantWorld {
+    std::vector<AssistantProject> projects;
+    // Conversation UUID → project id.
+    std::map<std::string, std::string> conversations;
+    std::optional<std::string> selected;
+};
+
+// The member, or what is wrong with it after the member's own path, e.g. ".projects[1].name: expected a string".
+std::variant<AssistantWorld, std::string> readAssistantWorld(const nlohmann::json& member);
+
+class SimulatedAssistant {
+public:
+    // `now` gives the date of log lines and day folders; empty: the current date.
+    SimulatedAssistant(std::filesystem::path home, AssistantWorld world, std::function<PlistDate()> now = {});
+
+    std::filesystem::path statePath() const;
+    // The log file of the latest navigation; none before the first.
+    const std::optional<std::filesystem::path>& logPath() const { return logPath_; }
+    const AssistantWorld& world() const { return world_; }
+
+    // At launch: the state file, unless one exists. False when it could not be written.
+    bool writeStateIfMissing();
+    // Selects the project in the sidebar and replaces the state file. False for an unknown project or a failed write.
+    bool select(const std::string& projectID);
+    // Appends a verified navigation of the main window to the conversation, to the log of process `pid`.
+    bool navigate(const std::string& conversationUUID, std::int32_t pid);
+
+private:
+    bool writeState() const;
+    nlohmann::json stateDocument() const;
+    std::filesystem::path currentLog(std::int32_t pid);
+
+    std::filesystem::path home_;
+    AssistantWorld world_;
+    std::function<PlistDate()> now_;
+    std::string session_;
+    std::optional<std::int32_t> logPID_;
+    std::optional<std::filesystem::path> logPath_;
+    bool windowShown_ = false;
+};
+
+} // namespace pellamor::sim
