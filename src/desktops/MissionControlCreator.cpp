@@ -35,14 +35,19 @@ MissionControlCreator::MissionControlCreator()
 {
 }
 
-std::optional<std::vector<NativeDesktopState>> MissionControlCreator::inventory()
+std::optional<std::vector<PlistDictionary>> MissionControlCreator::displays() const
 {
     if (!runtime_)
         return std::nullopt;
-    auto displays = runtime_->displays();
-    if (!displays)
+    return runtime_->displays();
+}
+
+std::optional<std::vector<NativeDesktopState>> MissionControlCreator::inventory()
+{
+    auto read = displays();
+    if (!read)
         return std::nullopt;
-    return NativeDesktopState::inventory(*displays);
+    return NativeDesktopState::inventory(*read);
 }
 
 void MissionControlCreator::add(const std::string& display, Validating validating, Completion completion)
@@ -65,12 +70,10 @@ std::function<dock::SendNotification> MissionControlCreator::sendNotification() 
 
 std::optional<NativeDesktopTopology> MissionControlCreator::topology()
 {
-    if (!runtime_)
+    auto read = displays();
+    if (!read)
         return std::nullopt;
-    auto displays = runtime_->displays();
-    if (!displays)
-        return std::nullopt;
-    return NativeDesktopTopology::make(*displays);
+    return NativeDesktopTopology::make(*read);
 }
 
 void MissionControlCreator::begin(Operation operation, const std::string& display, Validating validating,

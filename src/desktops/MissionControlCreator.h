@@ -54,6 +54,7 @@ private:
     using Step = void (MissionControlCreator::*)(const std::shared_ptr<Request>&);
 
     void begin(Operation operation, const std::string& display, Validating validating, Completion completion);
+    std::optional<std::vector<PlistDictionary>> displays() const;
     std::optional<NativeDesktopTopology> topology();
     std::optional<std::string> removalRestriction(std::uint64_t space, const std::string& display,
                                                   const NativeDesktopTopology& topology);
