@@ -42,10 +42,10 @@ CodexSnapshot CodexSelectionResolver::navigationResult(const CodexSnapshot& snap
     result.selectionToken.reset();
     if (!selection.is(CodexNavigationSelection::Kind::localThread))
         return result;
-    auto project = snapshot.localThreadProjects->find(selection.threadID());
-    if (project == snapshot.localThreadProjects->end())
+    const std::string* project = snapshot.localThreadProjects->find(selection.threadID());
+    if (!project)
         return result;
-    result.selectedID = project->second;
+    result.selectedID = *project;
     result.selectionToken = "thread:local:" + selection.threadID();
     return result;
 }

@@ -10,7 +10,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
-#include <unordered_set>
+#include <array>
 
 namespace pellamor {
 
@@ -29,10 +29,24 @@ simdjson::dom::parser& sharedParser()
 
 // Numbers beyond 64 bits are valid JSON that the fast parser refuses: a general parser reads the document
 // and writes it again with such numbers as reals. The string keeps the bytes the returned element refers to.
-element parseAllowingLargeNumbers(std::string_view bytes, std::string& rewritten)
+// The parser reads a little past the end of its input: bytes with room enough behind them are parsed where they
+// are, others are copied into a buffer kept between decodes, so that its pages stay.
+std::string_view padded(std::string_view bytes, std::size_t room)
+{
+    if (room >= simdjson::SIMDJSON_PADDING)
+        return bytes;
+    thread_local std::vector<char> buffer;
+    if (buffer.size() < bytes.size() + simdjson::SIMDJSON_PADDING)
+        buffer.resize(bytes.size() + simdjson::SIMDJSON_PADDING);
+    std::copy(bytes.begin(), bytes.end(), buffer.begin());
+    return std::string_view(buffer.data(), bytes.size());
+}
+
+element parseAllowingLargeNumbers(std::string_view bytes, std::size_t room, std::string& rewritten)
 {
     element root;
-    auto error = sharedParser().parse(bytes.data(), bytes.size()).get(root);
+    const std::string_view input = padded(bytes, room);
+    auto error = sharedParser().parse(input.data(), input.size(), false).get(root);
     if (error == simdjson::NUMBER_ERROR) {
         try {
             rewritten = nlohmann::json::parse(bytes).dump();
@@ -73,24 +87,26 @@ std::vector<std::string> stringList(object entry, std::string_view key)
 
 struct DecodedProjects {
     std::vector<Project> projects;
-    // Ids as the document spells them, valid while the parser holds the document.
-    std::unordered_set<std::string_view> ids;
+    // Project id → its position among the ids of the decoded projects.
+    StringIndex ids;
+    std::vector<std::string> idList;
 };
 
 DecodedProjects decodeProjects(object localProjects)
 {
     // A key written twice counts once, with its last value.
     std::vector<std::pair<std::string_view, object>> entries;
-    std::unordered_map<std::string_view, std::size_t> keySlots;
+    StringIndex keySlots;
     for (auto member : localProjects) {
         object entry;
         if (member.value.get(entry))
             throw ReaderError(ReaderError::Kind::unsupportedFormat);
-        auto [slot, added] = keySlots.try_emplace(member.key, entries.size());
-        if (added)
-            entries.emplace_back(member.key, entry);
-        else
-            entries[slot->second].second = entry;
+        if (auto slot = keySlots.find(member.key)) {
+            entries[*slot].second = entry;
+            continue;
+        }
+        keySlots.assign(member.key, static_cast<std::uint32_t>(entries.size()));
+        entries.emplace_back(member.key, entry);
     }
 
     DecodedProjects decoded;
@@ -99,52 +115,136 @@ DecodedProjects decodeProjects(object localProjects)
         if (entry.size() == 0 || !name)
             continue;
         const std::string_view id = stringMember(entry, "id").value_or(key);
-        decoded.ids.insert(id);
+        if (!decoded.ids.find(id)) {
+            decoded.ids.assign(id, static_cast<std::uint32_t>(decoded.idList.size()));
+            decoded.idList.emplace_back(id);
+        }
         decoded.projects.push_back(Project{std::string(id), std::string(*name), stringList(entry, "rootPaths")});
     }
     return decoded;
 }
 
-// Conversation ids whose host is "local"; empty when any host id is not a string.
-std::unordered_map<std::string_view, bool> localMemberships(std::optional<element> membership)
-{
-    std::unordered_map<std::string_view, bool> hosts;
-    object members;
-    if (!membership || membership->get(members))
-        return hosts;
-    hosts.reserve(members.size());
-    for (auto member : members) {
-        std::string_view host;
-        if (member.value.get(host))
-            return {};
-        hosts[member.key] = host == "local";
-    }
-    return hosts;
-}
+// How many keys ahead of the one in hand a loop fetches table slots, so that memory latency overlaps.
+constexpr std::size_t fetchAhead = 16;
 
-ThreadProjects decodeThreadProjects(std::optional<element> membershipElement, std::optional<element> assignmentsElement,
-                                    const std::unordered_set<std::string_view>& projectIDs)
+// Applies `apply(key, hash, value)` to keys a little after they were pushed, fetching their slots meanwhile.
+template <class Apply>
+class FetchingQueue {
+public:
+    FetchingQueue(const StringIndex& index, Apply apply) : index_(index), apply_(std::move(apply)) {}
+
+    void push(std::string_view key, std::uint32_t value)
+    {
+        Item& slot = ring_[pushed_ % fetchAhead];
+        if (pushed_ >= fetchAhead)
+            apply_(slot.key, slot.hash, slot.value);
+        slot = Item{key, StringIndex::hashOf(key), value};
+        index_.prefetchSlot(slot.hash);
+        ++pushed_;
+    }
+    void flush()
+    {
+        const std::size_t first = pushed_ > fetchAhead ? pushed_ - fetchAhead : 0;
+        for (std::size_t i = first; i < pushed_; ++i)
+            apply_(ring_[i % fetchAhead].key, ring_[i % fetchAhead].hash, ring_[i % fetchAhead].value);
+        pushed_ = 0;
+    }
+
+private:
+    struct Item {
+        std::string_view key;
+        std::uint64_t hash = 0;
+        std::uint32_t value = 0;
+    };
+    const StringIndex& index_;
+    Apply apply_;
+    std::array<Item, fetchAhead> ring_{};
+    std::size_t pushed_ = 0;
+};
+
+// Local assignments to known projects under their exact conversation ids. A value below `projectCount` is a
+// project; the same plus `projectCount` waits for the membership to confirm the conversation is local.
+std::optional<StringIndex> localAssignments(object assignments, const DecodedProjects& projects,
+                                            std::uint32_t projectCount)
 {
-    object assignments;
-    if (!assignmentsElement || assignmentsElement->get(assignments))
-        return {};
-    const auto membership = localMemberships(membershipElement);
-    ThreadProjects threads;
-    threads.reserve(std::min(membership.size(), assignments.size()));
+    StringIndex threads;
+    threads.reserve(assignments.size(), assignments.size() * 40);
+    FetchingQueue queue(threads, [&](std::string_view key, std::uint64_t hash, std::uint32_t value) {
+        threads.assign(key, hash, value);
+    });
     for (auto member : assignments) {
         object assignment;
         if (member.value.get(assignment))
-            return {};
-        auto host = membership.find(member.key);
-        if (host == membership.end() || !host->second)
+            return std::nullopt;
+        // One pass over the assignment's members; the last of a repeated member counts.
+        std::optional<std::string_view> kind, projectID;
+        for (auto field : assignment) {
+            if (field.key == "projectKind")
+                kind = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
+            else if (field.key == "projectId")
+                projectID = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
+        }
+        if (kind != "local" || !projectID)
             continue;
-        auto kind = stringMember(assignment, "projectKind");
-        auto projectID = stringMember(assignment, "projectId");
-        if (kind != "local" || !projectID || !projectIDs.contains(*projectID))
-            continue;
-        threads[lowercased(member.key)] = std::string(*projectID);
+        if (auto project = projects.ids.find(*projectID))
+            queue.push(member.key, *project + projectCount);
     }
+    queue.flush();
     return threads;
+}
+
+// Confirms the conversations whose host is "local"; the last host id of a conversation counts. Gives how many
+// are confirmed, or none when a host id is not a string: the membership then counts as empty.
+std::optional<std::size_t> confirmLocalMemberships(StringIndex& threads, object membership,
+                                                   std::uint32_t projectCount)
+{
+    std::size_t confirmed = 0;
+    FetchingQueue queue(threads, [&](std::string_view key, std::uint64_t hash, std::uint32_t local) {
+        std::uint32_t* value = threads.findValue(key, hash);
+        if (!value)
+            return;
+        const bool wasConfirmed = *value < projectCount;
+        const std::uint32_t project = *value % projectCount;
+        *value = local ? project : project + projectCount;
+        confirmed = confirmed + (local ? 1 : 0) - (wasConfirmed ? 1 : 0);
+    });
+    for (auto member : membership) {
+        std::string_view host;
+        if (member.value.get(host))
+            return std::nullopt;
+        queue.push(member.key, host == "local" ? 1 : 0);
+    }
+    queue.flush();
+    return confirmed;
+}
+
+ThreadProjects decodeThreadProjects(std::optional<element> membershipElement, std::optional<element> assignmentsElement,
+                                    const DecodedProjects& projects)
+{
+    object assignments, membership;
+    if (!assignmentsElement || assignmentsElement->get(assignments) || !membershipElement
+        || membershipElement->get(membership) || projects.idList.empty())
+        return {};
+    const auto projectCount = static_cast<std::uint32_t>(projects.idList.size());
+    auto threads = localAssignments(assignments, projects, projectCount);
+    const auto confirmed = threads ? confirmLocalMemberships(*threads, membership, projectCount) : std::nullopt;
+    if (!confirmed)
+        return {};
+
+    // Conversation ids are usually lower case already; otherwise the table is made again under lower-cased ids.
+    if (isLowercaseASCII(threads->keys()))
+        return ThreadProjects(projects.idList, std::move(*threads), *confirmed);
+    std::string lowered;
+    StringIndex byLowercase;
+    threads->forEach([&](std::string_view key, std::uint32_t project) {
+        if (project >= projectCount)
+            return;
+        lowered.clear();
+        appendLowercased(key, lowered);
+        byLowercase.assign(lowered, project);
+    });
+    const std::size_t count = byLowercase.size();
+    return ThreadProjects(projects.idList, std::move(byLowercase), count);
 }
 
 } // namespace
@@ -155,13 +255,14 @@ ReaderError::ReaderError(Kind kind)
 {
 }
 
-CodexSnapshot CodexSnapshot::decode(std::string_view bytes)
+CodexSnapshot CodexSnapshot::decode(const std::string& data)
 {
+    std::string_view bytes = data;
     if (bytes.starts_with(byteOrderMark))
         bytes.remove_prefix(byteOrderMark.size());
     std::string rewritten;
     object top;
-    if (parseAllowingLargeNumbers(bytes, rewritten).get(top))
+    if (parseAllowingLargeNumbers(bytes, data.capacity() - data.size(), rewritten).get(top))
         throw ReaderError(ReaderError::Kind::unsupportedFormat);
 
     // Members written twice count with their last value.
@@ -182,7 +283,7 @@ CodexSnapshot CodexSnapshot::decode(std::string_view bytes)
 
     DecodedProjects decoded = decodeProjects(projectsObject);
     CodexSnapshot snapshot;
-    snapshot.localThreadProjects = decodeThreadProjects(membership, assignments, decoded.ids);
+    snapshot.localThreadProjects = decodeThreadProjects(membership, assignments, decoded);
     sortProjectsByName(decoded.projects);
     snapshot.projects = std::move(decoded.projects);
 

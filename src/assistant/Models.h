@@ -2,12 +2,12 @@
 #pragma once
 
 #include "assistant/SharedValue.h"
+#include "assistant/ThreadProjects.h"
 
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace pellamor {
@@ -38,9 +38,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Lower-cased conversation id → project id.
-using ThreadProjects = std::unordered_map<std::string, std::string>;
-
 struct CodexSnapshot {
     // Sorted by name, Finder-like; equal names keep their reading order.
     SharedValue<std::vector<Project>> projects;
@@ -53,8 +50,9 @@ struct CodexSnapshot {
 
     friend bool operator==(const CodexSnapshot&, const CodexSnapshot&) = default;
 
-    // The bytes of the state file; throws JSONParseError or ReaderError.
-    static CodexSnapshot decode(std::string_view bytes);
+    // The bytes of the state file; throws JSONParseError or ReaderError. Bytes with some spare capacity are
+    // parsed without a copy.
+    static CodexSnapshot decode(const std::string& bytes);
 };
 
 // Stable Finder-like order by name: case-insensitive, digit runs by value, locale-aware.

@@ -30,7 +30,7 @@ std::optional<std::vector<ProjectDesktopAssociation>> decodeList(const json& val
         auto association = decodeAssociation(value);
         if (!association)
             return std::nullopt;
-        return std::vector<ProjectDesktopAssociation>{*association};
+        return std::vector<ProjectDesktopAssociation> { *association };
     }
     if (!value.is_array())
         return std::nullopt;
@@ -128,8 +128,8 @@ std::optional<ProjectDesktopAssociations> ProjectDesktopAssociations::decode(std
     if (version == document.end() || !version->is_number_integer())
         return std::nullopt;
     std::int64_t format = version->is_number_unsigned() && version->get<std::uint64_t>() > INT64_MAX
-                              ? -1
-                              : version->get<std::int64_t>();
+        ? -1
+        : version->get<std::int64_t>();
     if (format != 1 && format != 2)
         return std::nullopt;
     auto projects = document.find("targets");
@@ -169,7 +169,7 @@ std::optional<std::vector<NativeDesktopState>> ProjectDesktopAssociations::legac
         std::optional<std::uint64_t> spaceID = id ? decimalID(*id) : std::nullopt;
         if (!spaceID || !display)
             return std::nullopt;
-        inventory.push_back(NativeDesktopState{*spaceID, *spaceID, *display, std::nullopt});
+        inventory.push_back(NativeDesktopState { *spaceID, *spaceID, *display, std::nullopt });
     }
     return inventory;
 }

@@ -4,7 +4,6 @@
 #include "platform/PlistValue.h"
 
 #include <QRectF>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,8 +12,7 @@
 namespace pellamor {
 
 // Posted on the default centre when screens are connected, removed or rearranged.
-inline constexpr const char* screenParametersChangedNotification =
-    "NSApplicationDidChangeScreenParametersNotification";
+inline constexpr const char* screenParametersChangedNotification = "NSApplicationDidChangeScreenParametersNotification";
 
 // One screen; rectangles in bottom-left-origin screen coordinates.
 struct Screen {

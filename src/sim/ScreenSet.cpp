@@ -8,7 +8,8 @@ std::vector<Screen> ScreenSet::screens()
 {
     std::vector<Screen> screens;
     for (const Display& display : mac_.world().displays)
-        screens.push_back(Screen{{{"NSScreenNumber", display.number}}, display.name, display.frame, display.visibleFrame});
+        screens.push_back(
+            Screen { { { "NSScreenNumber", display.number } }, display.name, display.frame, display.visibleFrame });
     return screens;
 }
 

@@ -9,7 +9,10 @@ class SimulatedMac;
 
 class ScreenSet final : public Screens {
 public:
-    explicit ScreenSet(SimulatedMac& mac) : mac_(mac) {}
+    explicit ScreenSet(SimulatedMac& mac)
+        : mac_(mac)
+    {
+    }
 
     std::vector<Screen> screens() override;
     bool screensHaveSeparateSpaces() override;

@@ -7,6 +7,7 @@
 
 #include <iostream>
 #include <memory>
+#include <mutex>
 
 namespace pellamor::sim {
 
@@ -58,6 +59,9 @@ public:
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
     MacLog& log() { return log_; }
+    // Held while the model changes, and by services that may be asked off the main thread (the window list,
+    // the managed display spaces) while they read it.
+    std::recursive_mutex& modelMutex() { return modelMutex_; }
     ScriptRunner& script() { return *script_; }
     // The assistant of the world's "assistant" member; null when it has none.
     SimulatedAssistant* assistant() { return assistant_.get(); }
@@ -110,6 +114,7 @@ private:
     std::filesystem::path resources_;
     std::vector<std::string> preferredLanguages_;
     World world_;
+    std::recursive_mutex modelMutex_;
     MacLog log_;
     double launchedAt_;
     std::uint64_t uuidCounter_ = 0;

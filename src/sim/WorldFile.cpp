@@ -475,7 +475,7 @@ std::optional<PlistValue> plistValue(const json& value)
 {
     if (value.is_boolean())
         return PlistValue(value.get<bool>());
-    if (value.is_number_unsigned())
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() > std::uint64_t(INT64_MAX))
         return PlistValue(value.get<std::uint64_t>());
     if (value.is_number_integer())
         return PlistValue(value.get<std::int64_t>());

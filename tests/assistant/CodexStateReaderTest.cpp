@@ -107,6 +107,35 @@ TEST(CodexSnapshotTest, OnlyLocalConversationsOfKnownProjectsAreMapped)
     EXPECT_TRUE(CodexSnapshot::decode(badAssignment.dump()).localThreadProjects->empty());
 }
 
+TEST(CodexSnapshotTest, RepeatedMembersCountWithTheirLastValue)
+{
+    const auto snapshot = CodexSnapshot::decode(R"({"local-projects":{"p":{"name":"Old"},"q":{"name":"Q"},"p":{"name":"New"}},
+        "thread-project-membership-host-ids":{"t1":"local","t2":"local","t1":"cloud","t3":"cloud","t3":"local"},
+        "thread-project-assignments":{"t1":{"projectKind":"local","projectId":"p"},"t2":{"projectKind":"local","projectId":"p"},
+            "t2":{"projectKind":"local","projectId":"q"},"t3":{"projectKind":"local","projectId":"q","projectId":"p"}}})");
+    EXPECT_EQ(*snapshot.projects, (std::vector<Project>{{"p", "New", {}}, {"q", "Q", {}}}));
+    EXPECT_EQ(*snapshot.localThreadProjects, (ThreadProjects{{"t2", "q"}, {"t3", "p"}}));
+}
+
+TEST(CodexSnapshotTest, ManyConversationsMapToTheirProjects)
+{
+    json document = state({{"even", {{"name", "Even"}}}, {"odd", {{"name", "Odd"}}}});
+    for (int i = 0; i < 5000; ++i) {
+        const std::string id = "Thread-" + std::to_string(i);
+        document["thread-project-membership-host-ids"][id] = i % 7 == 0 ? "cloud" : "local";
+        document["thread-project-assignments"][id] = {{"projectKind", "local"}, {"projectId", i % 2 ? "odd" : "even"}};
+    }
+    const auto threads = CodexSnapshot::decode(document.dump()).localThreadProjects;
+    EXPECT_EQ(threads->size(), 5000u - 715u);
+    EXPECT_EQ(*threads->find("thread-4999"), "odd");
+    ASSERT_TRUE(threads->find("thread-4996"));
+    EXPECT_EQ(*threads->find("thread-4996"), "even");
+    EXPECT_EQ(threads->find("thread-4996"), threads->find("thread-4994")) << "one copy of each project id";
+    EXPECT_EQ(threads->find("thread-4996x"), nullptr);
+    EXPECT_EQ(threads->find("thread-4998"), nullptr) << "a conversation of another host";
+    EXPECT_EQ(threads->find("Thread-1"), nullptr) << "ids are kept in lower case";
+}
+
 TEST(CodexSnapshotTest, UnknownStructureIsUnsupportedAndInvalidJSONAParseError)
 {
     for (const char* unsupported : {"[]", "{}", R"({"local-projects":[]})", R"({"local-projects":{"a":{"name":"A"},"b":3}})"})

@@ -48,7 +48,7 @@ TEST(SimulatedAssistantTest, StateFileReadsBackAndIsReplacedOnSelect)
     auto snapshot = reader.read();
     EXPECT_EQ(*snapshot.projects, (std::vector<Project>{{"project-a", "Alpha", {"/src/alpha"}}, {"project-b", "Beta", {}}}));
     EXPECT_EQ(snapshot.selectionToken, "project:project-a");
-    EXPECT_EQ(snapshot.localThreadProjects->at("7d3f1a2b-4c5d-4e6f-8a9b-0c1d2e3f4a5b"), "project-b");
+    EXPECT_EQ(*snapshot.localThreadProjects->find("7d3f1a2b-4c5d-4e6f-8a9b-0c1d2e3f4a5b"), "project-b");
 
     const auto before = fileNumber(assistant.statePath());
     EXPECT_FALSE(assistant.select("project-z"));

@@ -1,0 +1,75 @@
+// Decoding a 10 MB state file of 200 projects and 80,000 conversations, beside simdjson's parse of the same bytes.
+#include "assistant/Models.h"
+
+#include <benchmark/benchmark.h>
+#include <simdjson.h>
+
+#include <cstdio>
+
+namespace {
+
+using namespace pellamor;
+
+std::string uuid(unsigned n)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%08x-%04x-4%03x-8%03x-%012x", n * 2654435761u, n & 0xFFFF, n % 4096,
+                  (n * 7) % 4096, n * 40503u);
+    return text;
+}
+
+const std::string& stateFile()
+{
+    static const std::string bytes = [] {
+        std::string text = "{\"local-projects\":{";
+        for (int i = 0; i < 200; ++i) {
+            const std::string id = "project-" + std::to_string(i);
+            text += (i ? "," : "") + std::string("\"") + id + "\":{\"id\":\"" + id + "\",\"name\":\"Projet "
+                    + std::to_string(200 - i) + "\",\"rootPaths\":[\"/Users/demo/src/" + id + "\"]}";
+        }
+        text += "},\"selected-project\":{\"type\":\"local\",\"projectId\":\"project-7\"},";
+        std::string hosts = "\"thread-project-membership-host-ids\":{";
+        std::string assignments = "\"thread-project-assignments\":{";
+        for (unsigned i = 0; i < 80'000; ++i) {
+            const std::string key = std::string(i ? "," : "") + "\"" + uuid(i) + "\":";
+            hosts += key + (i % 10 ? "\"local\"" : "\"cloud\"");
+            assignments += key + "{\"projectKind\":\"local\",\"projectId\":\"project-" + std::to_string(i % 200)
+                           + "\"}";
+        }
+        text += hosts + "}," + assignments + "},\"window-bounds\":{\"x\":0,\"y\":0}}";
+        return text;
+    }();
+    return bytes;
+}
+
+void BM_SimdjsonParse(benchmark::State& state)
+{
+    const simdjson::padded_string padded(stateFile());
+    simdjson::dom::parser parser;
+    for (auto _ : state) {
+        simdjson::dom::element root;
+        if (parser.parse(padded).get(root))
+            state.SkipWithError("parse failed");
+        benchmark::DoNotOptimize(root);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * stateFile().size()));
+}
+BENCHMARK(BM_SimdjsonParse)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_CodexSnapshotDecode(benchmark::State& state)
+{
+    const std::string& bytes = stateFile();
+    state.counters["megabytes"] = static_cast<double>(bytes.size()) / 1e6;
+    for (auto _ : state) {
+        const CodexSnapshot snapshot = CodexSnapshot::decode(bytes);
+        if (snapshot.projects->size() != 200 || snapshot.localThreadProjects->size() != 72000)
+            state.SkipWithError("unexpected snapshot");
+        benchmark::DoNotOptimize(snapshot);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+BENCHMARK(BM_CodexSnapshotDecode)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,57 @@
+// A compact hash index from text keys to small numbers; it keeps its own copy of the keys (under 4 GiB) in one block.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellamor {
+
+class StringIndex {
+public:
+    void reserve(std::size_t keys, std::size_t keyBytes = 0);
+    // A later assignment to an equal key replaces the value.
+    void assign(std::string_view key, std::uint32_t value) { assign(key, hashOf(key), value); }
+    std::optional<std::uint32_t> find(std::string_view key) const { return find(key, hashOf(key)); }
+    std::size_t size() const { return count_; }
+    // Every key once, back to back in the order they were first assigned.
+    std::string_view keys() const { return keys_; }
+
+    // For loops over many keys: hashing first and fetching the slots of keys ahead hides memory latency.
+    static std::uint64_t hashOf(std::string_view key);
+    void assign(std::string_view key, std::uint64_t hash, std::uint32_t value);
+    std::optional<std::uint32_t> find(std::string_view key, std::uint64_t hash) const;
+    // The value stored under the key, to change in place; null when the key is absent.
+    std::uint32_t* findValue(std::string_view key, std::uint64_t hash);
+    void prefetchSlot(std::uint64_t hash) const;
+
+    template <class Visit>
+    void forEach(Visit visit) const
+    {
+        for (const Slot& slot : slots_) {
+            if (slot.tag != 0)
+                visit(keyOf(slot), slot.value);
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint32_t tag = 0; // high bits of the hash, never 0 in a used slot
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+        std::uint32_t value = 0;
+    };
+
+    static std::uint32_t tagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32) | 1; }
+    std::string_view keyOf(const Slot& slot) const { return std::string_view(keys_).substr(slot.offset, slot.length); }
+    std::size_t probe(std::string_view key, std::uint64_t hash) const;
+    void rehash(std::size_t capacity);
+
+    std::string keys_;
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
+} // namespace pellamor
