@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     std::set<std::uint64_t> ids;
     for (const NativeDesktopState& desktop : *inventory)
-        if (desktop.spaceID == 0 || !ids.insert(desktop.spaceID).second || (desktop.spaceUUID && desktop.spaceUUID->empty()))
+        if (desktop.spaceID == 0 || !ids.insert(desktop.spaceID).second
+            || (desktop.spaceUUID && desktop.spaceUUID->empty()))
             std::abort();
     for (int number = 0; number <= 10; ++number) {
         auto resolved = NativeDesktopState::resolve(number, *displays);

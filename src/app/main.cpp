@@ -1,4 +1,8 @@
-// Program entry: the Qt application on the simulated Mac loaded from the world file.
+// Program entry: the application delegate on the simulated Mac loaded from the world file.
+#include "app/AppDelegate.h"
+#include "app/ColorTable.h"
+#include "app/ControlClick.h"
+#include "app/MainWindow.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
 #include "platform/HostLanguages.h"
@@ -9,10 +13,27 @@
 #include "sim/WorldLocation.h"
 
 #include <QApplication>
-#include <QMainWindow>
 #include <QPixmap>
 #include <cstdlib>
 #include <iostream>
+
+namespace {
+
+// The script's "click": the control with that identifier, clicked as a person would.
+pellamor::sim::ScriptRunner::Action clickAction()
+{
+    return [](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a control identifier");
+        std::string identifier = argument.get<std::string>();
+        return pellamor::sim::ScriptRunner::Block([identifier] {
+            if (!pellamor::clickControl(identifier))
+                std::cerr << "pellamor: script click: no control " << identifier << '\n';
+        });
+    };
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -38,18 +59,30 @@ int main(int argc, char* argv[])
     loop.attach(mac.mainQueue());
     pellamor::ScopedPlatform installed(mac);
 
-    QMainWindow window;
-    window.setWindowTitle("Pellamor");
-    window.resize(880, 850);
-    window.show();
+    pellamor::AppDelegate delegate;
+    QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged, [&delegate](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            delegate.applicationDidBecomeActive();
+    });
+    pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(
+        pellamor::interfaceThemeChangedNotification, nullptr,
+        [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
-    mac.script().onScreenshot = [&window](const std::filesystem::path& path) {
-        return window.grab().save(QString::fromStdString(path.string()), "PNG");
+    mac.script().registerAction("click", clickAction());
+    mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
+        return delegate.window && delegate.window->grab().save(QString::fromStdString(path.string()), "PNG");
     };
-    mac.script().onQuit = [] { QCoreApplication::exit(0); };
+    mac.script().onQuit = [&delegate] { delegate.terminate(); };
     if (auto message = mac.script().start(script)) {
         std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
         return 2;
+    }
+    delegate.applicationDidFinishLaunching();
+    if (std::getenv("PELLAMOR_REPORT_SHOWN")) {
+        // For the start-up measurement: the first turn of the loop after the window was shown.
+        mac.mainQueue().async([] { std::cerr << "pellamor: main window shown" << std::endl; });
     }
     return application.exec();
 }

@@ -14,7 +14,7 @@ const double confirmationTolerance = 5.0;
 
 Error failure(std::string text)
 {
-    return Error{AssistantWindowPlacer::errorDomain, 1, std::move(text)};
+    return Error { AssistantWindowPlacer::errorDomain, 1, std::move(text) };
 }
 
 bool isTrue(AXElement& element, const char* attribute)
@@ -25,8 +25,8 @@ bool isTrue(AXElement& element, const char* attribute)
 
 AXElementRef mainWindow(AXElement& application)
 {
-    if (auto main = application.copyAttributeValue("AXMainWindow"); main && main->as<AXElementRef>() &&
-                                                                     *main->as<AXElementRef>())
+    if (auto main = application.copyAttributeValue("AXMainWindow");
+        main && main->as<AXElementRef>() && *main->as<AXElementRef>())
         return *main->as<AXElementRef>();
     auto windows = application.copyAttributeValue("AXWindows");
     if (!windows || !windows->as<AXValue::Array>())
@@ -83,7 +83,8 @@ std::variant<std::string, Error> AssistantWindowPlacer::place(AssistantApp assis
     if (!settable || !settable.value())
         return failure(L("macOS ne permet pas de déplacer cette fenêtre de %@.", name));
 
-    QRectF area = WindowPlacementGeometry::accessibilityRect(target->visibleFrame, main->frame.y() + main->frame.height());
+    QRectF area
+        = WindowPlacementGeometry::accessibilityRect(target->visibleFrame, main->frame.y() + main->frame.height());
     QRectF placed = WindowPlacementGeometry::centered(size, area);
     if (placed.size() != size && window->setAttributeValue("AXSize", placed.size()) != AXError::success)
         return failure(L("La fenêtre de %@ est trop grande pour cet écran et ne peut pas être réduite.", name));
@@ -91,8 +92,8 @@ std::variant<std::string, Error> AssistantWindowPlacer::place(AssistantApp assis
         return failure(L("macOS a refusé le déplacement de %@.", name));
     auto position = window->copyAttributeValue("AXPosition");
     const QPointF* reached = position ? position->as<QPointF>() : nullptr;
-    if (reached && std::abs(reached->x() - placed.x()) <= confirmationTolerance &&
-        std::abs(reached->y() - placed.y()) <= confirmationTolerance)
+    if (reached && std::abs(reached->x() - placed.x()) <= confirmationTolerance
+        && std::abs(reached->y() - placed.y()) <= confirmationTolerance)
         return L("%@ placé sur %@.", name, target->name);
     return failure(L("macOS n’a pas confirmé le placement de %@. Réessaie avec sa fenêtre visible.", name));
 }

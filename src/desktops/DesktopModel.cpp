@@ -15,8 +15,8 @@ const std::uint64_t commandKeys = 0x1C0000;
 
 bool isFunctionKey(std::uint64_t code)
 {
-    static const std::uint64_t functionKeys[] = {122, 120, 99,  118, 96,  97, 98, 100, 101, 109,
-                                                 103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
+    static const std::uint64_t functionKeys[]
+        = { 122, 120, 99, 118, 96, 97, 98, 100, 101, 109, 103, 111, 105, 107, 113, 106, 64, 79, 80, 90 };
     return std::find(std::begin(functionKeys), std::end(functionKeys), code) != std::end(functionKeys);
 }
 
@@ -41,8 +41,8 @@ std::optional<std::uint64_t> wholeNumber(const PlistValue& value)
     if (auto number = value.asInteger())
         return *number >= 0 ? std::optional<std::uint64_t>(static_cast<std::uint64_t>(*number)) : std::nullopt;
     // Reals are exact integers only up to 2^53.
-    if (auto number = value.asReal(); number && *number >= 0 && *number <= 9007199254740992.0 &&
-                                      std::floor(*number) == *number)
+    if (auto number = value.asReal();
+        number && *number >= 0 && *number <= 9007199254740992.0 && std::floor(*number) == *number)
         return static_cast<std::uint64_t>(*number);
     return std::nullopt;
 }
@@ -65,10 +65,11 @@ std::optional<NativeShortcut> NativeShortcut::make(std::uint64_t code, std::uint
         return std::nullopt;
     if (!(flags & commandKeys) && !isFunctionKey(code))
         return std::nullopt;
-    return NativeShortcut{static_cast<std::uint16_t>(code), flags};
+    return NativeShortcut { static_cast<std::uint16_t>(code), flags };
 }
 
-std::optional<std::vector<NativeDesktopState>> NativeDesktopState::inventory(const std::vector<PlistDictionary>& displays)
+std::optional<std::vector<NativeDesktopState>> NativeDesktopState::inventory(
+    const std::vector<PlistDictionary>& displays)
 {
     if (displays.empty())
         return std::nullopt;
@@ -103,7 +104,7 @@ std::optional<std::vector<NativeDesktopState>> NativeDesktopState::inventory(con
             std::optional<std::string> spaceUUID;
             if (uuid && !uuid->empty())
                 spaceUUID = *uuid;
-            result.push_back(NativeDesktopState{*spaceID, *currentID, *identifier, spaceUUID});
+            result.push_back(NativeDesktopState { *spaceID, *currentID, *identifier, spaceUUID });
         }
     }
     if (result.empty())
@@ -122,9 +123,8 @@ std::optional<NativeDesktopState> NativeDesktopState::resolve(int number, const 
 }
 
 DesktopScreenEligibility DesktopScreenPolicy::eligibility(int number,
-                                                          const std::optional<std::vector<NativeDesktopState>>& desktops,
-                                                          const std::optional<std::string>& assistantDisplay,
-                                                          bool separateSpaces, bool assistantConnected)
+    const std::optional<std::vector<NativeDesktopState>>& desktops, const std::optional<std::string>& assistantDisplay,
+    bool separateSpaces, bool assistantConnected)
 {
     if (!DesktopTargets::isSupported(number) || !desktops)
         return DesktopScreenEligibility::unreadable();

@@ -14,7 +14,10 @@ namespace pellamor {
 namespace DesktopTargets {
 inline constexpr int supportedFirst = 1;
 inline constexpr int supportedLast = 9;
-inline constexpr bool isSupported(int number) { return number >= supportedFirst && number <= supportedLast; }
+inline constexpr bool isSupported(int number)
+{
+    return number >= supportedFirst && number <= supportedLast;
+}
 // 118…126 for desktops 1…9 (Switch to Desktop N); none otherwise.
 std::optional<std::uint32_t> hotkeyID(int number);
 } // namespace DesktopTargets
@@ -51,11 +54,11 @@ class DesktopScreenEligibility {
 public:
     enum class Kind { content, reserved, sharedSpaces, missingAssistantScreen, unreadable };
 
-    static DesktopScreenEligibility content(std::string display) { return {Kind::content, std::move(display)}; }
-    static DesktopScreenEligibility reserved() { return {Kind::reserved, {}}; }
-    static DesktopScreenEligibility sharedSpaces() { return {Kind::sharedSpaces, {}}; }
-    static DesktopScreenEligibility missingAssistantScreen() { return {Kind::missingAssistantScreen, {}}; }
-    static DesktopScreenEligibility unreadable() { return {Kind::unreadable, {}}; }
+    static DesktopScreenEligibility content(std::string display) { return { Kind::content, std::move(display) }; }
+    static DesktopScreenEligibility reserved() { return { Kind::reserved, {} }; }
+    static DesktopScreenEligibility sharedSpaces() { return { Kind::sharedSpaces, {} }; }
+    static DesktopScreenEligibility missingAssistantScreen() { return { Kind::missingAssistantScreen, {} }; }
+    static DesktopScreenEligibility unreadable() { return { Kind::unreadable, {} }; }
 
     Kind kind() const { return kind_; }
     // The content display; empty for the other kinds.
@@ -65,7 +68,11 @@ public:
     friend bool operator==(const DesktopScreenEligibility&, const DesktopScreenEligibility&) = default;
 
 private:
-    DesktopScreenEligibility(Kind kind, std::string display) : kind_(kind), display_(std::move(display)) {}
+    DesktopScreenEligibility(Kind kind, std::string display)
+        : kind_(kind)
+        , display_(std::move(display))
+    {
+    }
 
     Kind kind_;
     std::string display_;
@@ -73,8 +80,7 @@ private:
 
 namespace DesktopScreenPolicy {
 DesktopScreenEligibility eligibility(int number, const std::optional<std::vector<NativeDesktopState>>& desktops,
-                                     const std::optional<std::string>& assistantDisplay, bool separateSpaces,
-                                     bool assistantConnected);
+    const std::optional<std::string>& assistantDisplay, bool separateSpaces, bool assistantConnected);
 } // namespace DesktopScreenPolicy
 
 // A non-negative whole number as the window server writes ids: integers, or reals without fraction.

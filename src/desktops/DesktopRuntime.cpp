@@ -17,8 +17,8 @@ std::shared_ptr<DesktopRuntime> DesktopRuntime::make()
     runtime->setEnabled = library.function<skylight::SetSymbolicHotKeyEnabled>("CGSSetSymbolicHotKeyEnabled");
     runtime->connection = library.function<skylight::MainConnectionID>("SLSMainConnectionID");
     runtime->readSpaces = library.function<skylight::CopyManagedDisplaySpaces>("SLSCopyManagedDisplaySpaces");
-    if (!runtime->readKey || !runtime->isEnabled || !runtime->setEnabled || !runtime->connection ||
-        !runtime->readSpaces)
+    if (!runtime->readKey || !runtime->isEnabled || !runtime->setEnabled || !runtime->connection
+        || !runtime->readSpaces)
         return nullptr;
     return runtime;
 }

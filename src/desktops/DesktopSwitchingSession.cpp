@@ -32,9 +32,11 @@ std::shared_ptr<DesktopSwitchingSession> DesktopSwitchingSession::make(
     return std::make_shared<DesktopSwitchingSession>(std::move(environment), std::move(now), std::move(schedule));
 }
 
-DesktopSwitchingSession::DesktopSwitchingSession(std::shared_ptr<DesktopSwitchingEnvironment> environment, Now now,
-                                                 Schedule schedule)
-    : environment_(std::move(environment)), now_(std::move(now)), schedule_(std::move(schedule))
+DesktopSwitchingSession::DesktopSwitchingSession(
+    std::shared_ptr<DesktopSwitchingEnvironment> environment, Now now, Schedule schedule)
+    : environment_(std::move(environment))
+    , now_(std::move(now))
+    , schedule_(std::move(schedule))
 {
 }
 
@@ -48,8 +50,7 @@ bool DesktopSwitchingSession::restore(Request& request)
 }
 
 void DesktopSwitchingSession::select(int desktop, std::optional<std::uint64_t> expectedSpaceID,
-                                     std::optional<std::string> expectedDisplay, std::optional<std::string> expectedUUID,
-                                     Completion completion)
+    std::optional<std::string> expectedDisplay, std::optional<std::string> expectedUUID, Completion completion)
 {
     DesktopSwitchingEnvironment& environment = *environment_;
     auto refuse = [&completion](std::string message) { completion(MissionControlResult::failed(std::move(message))); };
@@ -68,10 +69,10 @@ void DesktopSwitchingSession::select(int desktop, std::optional<std::uint64_t> e
     auto target = environment.target(desktop);
     if (!target)
         return refuse(L("Le Bureau %@ n’existe pas. Crée-le dans Mission Control ou choisis un autre bureau.",
-                        std::to_string(desktop)));
-    if ((expectedSpaceID && *expectedSpaceID != target->spaceID) ||
-        (expectedDisplay && !equalIgnoringCase(*expectedDisplay, target->display)) ||
-        (expectedUUID && !equalIgnoringCase(*expectedUUID, target->spaceUUID.value_or(""))))
+            std::to_string(desktop)));
+    if ((expectedSpaceID && *expectedSpaceID != target->spaceID)
+        || (expectedDisplay && !equalIgnoringCase(*expectedDisplay, target->display))
+        || (expectedUUID && !equalIgnoringCase(*expectedUUID, target->spaceUUID.value_or(""))))
         return refuse(L("Les bureaux ont changé. L’ouverture a été annulée."));
     if (target->currentSpaceID == target->spaceID)
         return completion(MissionControlResult::sent());
@@ -115,8 +116,8 @@ void DesktopSwitchingSession::advance(const std::shared_ptr<Request>& request)
             return finish(request, MissionControlResult::sent());
         if (now_() < request->deadline)
             return schedule(request, verificationInterval);
-        return finish(request, MissionControlResult::failed(
-                                   L("macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.")));
+        return finish(request,
+            MissionControlResult::failed(L("macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.")));
     }
     double now = now_();
     if (now >= request->deadline)
@@ -124,10 +125,9 @@ void DesktopSwitchingSession::advance(const std::shared_ptr<Request>& request)
     if (now < request->readyAt)
         return schedule(request, request->readyAt - now);
     std::optional<NativeDesktopState> fresh;
-    bool unchanged = environment.available() && environment.authorized() &&
-                     environment.shortcut(request->hotkey) == request->shortcut &&
-                     environment.isEnabled(request->hotkey) && (fresh = environment.target(request->desktop)) &&
-                     stillCurrent(*fresh, *request);
+    bool unchanged = environment.available() && environment.authorized()
+        && environment.shortcut(request->hotkey) == request->shortcut && environment.isEnabled(request->hotkey)
+        && (fresh = environment.target(request->desktop)) && stillCurrent(*fresh, *request);
     if (!unchanged)
         return finish(request, MissionControlResult::failed(changedMeanwhile()));
     if (!environment.keysReleased(request->shortcut))
@@ -140,8 +140,9 @@ void DesktopSwitchingSession::advance(const std::shared_ptr<Request>& request)
         return;
     if (posted)
         return schedule(request, verificationInterval);
-    finish(request, MissionControlResult::failed(
-                        L("La commande du Bureau %@ est indisponible sur ce Mac.", std::to_string(request->desktop))));
+    finish(request,
+        MissionControlResult::failed(
+            L("La commande du Bureau %@ est indisponible sur ce Mac.", std::to_string(request->desktop))));
 }
 
 void DesktopSwitchingSession::schedule(const std::shared_ptr<Request>& request, double after)

@@ -37,12 +37,12 @@ public:
     static constexpr double deliveryTimeout = 2.5;
 
     // `now` and `schedule` default to the platform's uptime and main queue.
-    static std::shared_ptr<DesktopSwitchingSession> make(std::shared_ptr<DesktopSwitchingEnvironment> environment,
-                                                         Now now = nullptr, Schedule schedule = nullptr);
+    static std::shared_ptr<DesktopSwitchingSession> make(
+        std::shared_ptr<DesktopSwitchingEnvironment> environment, Now now = nullptr, Schedule schedule = nullptr);
 
     // The completion runs exactly once, possibly before this returns.
     void select(int desktop, std::optional<std::uint64_t> expectedSpaceID, std::optional<std::string> expectedDisplay,
-                std::optional<std::string> expectedUUID, Completion completion);
+        std::optional<std::string> expectedUUID, Completion completion);
     void cancel();
     // Ends the session for good, switching off again any hot key it switched on.
     void shutdown();

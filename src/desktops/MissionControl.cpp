@@ -4,7 +4,8 @@
 
 namespace pellamor {
 
-MissionControlSwitcher::MissionControlSwitcher() : environment_(std::make_shared<NativeDesktopSwitchingEnvironment>())
+MissionControlSwitcher::MissionControlSwitcher()
+    : environment_(std::make_shared<NativeDesktopSwitchingEnvironment>())
 {
 }
 
@@ -16,11 +17,11 @@ DesktopSwitchingSession& MissionControlSwitcher::session()
 }
 
 void MissionControlSwitcher::select(int desktop, std::optional<std::uint64_t> expectedSpaceID,
-                                    std::optional<std::string> expectedDisplay, std::optional<std::string> expectedUUID,
-                                    DesktopSwitchingSession::Completion completion)
+    std::optional<std::string> expectedDisplay, std::optional<std::string> expectedUUID,
+    DesktopSwitchingSession::Completion completion)
 {
-    session().select(desktop, expectedSpaceID, std::move(expectedDisplay), std::move(expectedUUID),
-                     std::move(completion));
+    session().select(
+        desktop, expectedSpaceID, std::move(expectedDisplay), std::move(expectedUUID), std::move(completion));
 }
 
 void MissionControlSwitcher::cancel()

@@ -14,7 +14,7 @@ public:
 
     // The expectations refuse a switch when desktop N is no longer the desktop the caller means.
     void select(int desktop, std::optional<std::uint64_t> expectedSpaceID, std::optional<std::string> expectedDisplay,
-                std::optional<std::string> expectedUUID, DesktopSwitchingSession::Completion completion);
+        std::optional<std::string> expectedUUID, DesktopSwitchingSession::Completion completion);
     void cancel();
     // Once, when the application terminates.
     void shutdown();

@@ -8,7 +8,10 @@ namespace pellamor {
 
 class NativeDesktopSwitchingEnvironment final : public DesktopSwitchingEnvironment {
 public:
-    NativeDesktopSwitchingEnvironment() : runtime(DesktopRuntime::make()) {}
+    NativeDesktopSwitchingEnvironment()
+        : runtime(DesktopRuntime::make())
+    {
+    }
 
     bool available() override { return runtime != nullptr; }
     bool authorized() override;

@@ -82,8 +82,8 @@ bool ProjectDesktopAssociations::valid(const Inventory& inventory)
             return false;
         if (!ids.insert(desktop.spaceID).second)
             return false;
-        if (desktop.spaceUUID &&
-            (!isCleanString(*desktop.spaceUUID) || !uuids.insert(lowercased(*desktop.spaceUUID)).second))
+        if (desktop.spaceUUID
+            && (!isCleanString(*desktop.spaceUUID) || !uuids.insert(lowercased(*desktop.spaceUUID)).second))
             return false;
         std::string display = lowercased(desktop.display);
         if (index > 0 && display != previous) {
@@ -96,8 +96,8 @@ bool ProjectDesktopAssociations::valid(const Inventory& inventory)
     return true;
 }
 
-std::vector<ProjectDesktopSwitchTarget> ProjectDesktopAssociations::resolvedTargets(const std::string& projectID,
-                                                                                    const Inventory& inventory) const
+std::vector<ProjectDesktopSwitchTarget> ProjectDesktopAssociations::resolvedTargets(
+    const std::string& projectID, const Inventory& inventory) const
 {
     if (!isValid() || !isCleanString(projectID) || unresolvedProjects.count(projectID) || !valid(inventory))
         return {};
@@ -108,9 +108,9 @@ std::vector<ProjectDesktopSwitchTarget> ProjectDesktopAssociations::resolvedTarg
     for (std::size_t position = 0; position < inventory.size() && numbered(position); ++position) {
         const NativeDesktopState& desktop = inventory[position];
         bool denoted = std::any_of(found->second.begin(), found->second.end(),
-                                   [&](const ProjectDesktopAssociation& association) { return association.denotes(desktop); });
+            [&](const ProjectDesktopAssociation& association) { return association.denotes(desktop); });
         if (denoted)
-            resolved.push_back({static_cast<int>(position) + 1, desktop});
+            resolved.push_back({ static_cast<int>(position) + 1, desktop });
     }
     return resolved;
 }
@@ -145,7 +145,7 @@ std::optional<AssistantFallbackTarget> ProjectDesktopAssociations::assistantFall
         if (!equalIgnoringCase(desktop.display, *assistantDisplay))
             continue;
         if (!answer) {
-            answer = AssistantFallbackTarget{desktop.display, std::nullopt};
+            answer = AssistantFallbackTarget { desktop.display, std::nullopt };
             current = desktop.currentSpaceID;
         }
         if (desktop.currentSpaceID != current)
@@ -165,7 +165,8 @@ bool ProjectDesktopAssociations::assign(const std::string& projectID, int number
         unresolvedProjects.erase(projectID);
         return true;
     }
-    if (!DesktopTargets::isSupported(number) || !valid(inventory) || inventory.size() < static_cast<std::size_t>(number))
+    if (!DesktopTargets::isSupported(number) || !valid(inventory)
+        || inventory.size() < static_cast<std::size_t>(number))
         return false;
     ProjectDesktopAssociation identity(inventory[static_cast<std::size_t>(number) - 1]);
     std::vector<ProjectDesktopAssociation> list;
@@ -183,8 +184,8 @@ bool ProjectDesktopAssociations::assign(const std::string& projectID, int number
     return true;
 }
 
-bool ProjectDesktopAssociations::removeFallback(const std::string& projectID, const Inventory& inventory,
-                                                const std::optional<std::string>& assistantDisplay)
+bool ProjectDesktopAssociations::removeFallback(
+    const std::string& projectID, const Inventory& inventory, const std::optional<std::string>& assistantDisplay)
 {
     if (!isValid() || !isCleanString(projectID) || !valid(inventory))
         return false;
@@ -211,22 +212,22 @@ bool ProjectDesktopAssociations::removeFallback(const std::string& projectID, co
     return true;
 }
 
-void ProjectDesktopAssociations::remove(std::uint64_t spaceID, const std::string& display,
-                                        const std::optional<std::string>& spaceUUID)
+void ProjectDesktopAssociations::remove(
+    std::uint64_t spaceID, const std::string& display, const std::optional<std::string>& spaceUUID)
 {
     if (!isValid() || spaceID == 0 || !isCleanString(display) || (spaceUUID && !isCleanString(*spaceUUID)))
         return;
     for (auto entry = targets.begin(); entry != targets.end();) {
         auto& list = entry->second;
         list.erase(std::remove_if(list.begin(), list.end(),
-                                  [&](const ProjectDesktopAssociation& association) {
-                                      if (!equalIgnoringCase(association.display, display))
-                                          return false;
-                                      if (association.spaceUUID)
-                                          return spaceUUID && equalIgnoringCase(*association.spaceUUID, *spaceUUID);
-                                      return association.spaceID == spaceID;
-                                  }),
-                   list.end());
+                       [&](const ProjectDesktopAssociation& association) {
+                           if (!equalIgnoringCase(association.display, display))
+                               return false;
+                           if (association.spaceUUID)
+                               return spaceUUID && equalIgnoringCase(*association.spaceUUID, *spaceUUID);
+                           return association.spaceID == spaceID;
+                       }),
+            list.end());
         entry = list.empty() ? targets.erase(entry) : std::next(entry);
     }
 }
@@ -241,12 +242,12 @@ bool ProjectDesktopAssociations::migrate(const std::map<std::string, std::int64_
     for (auto& [projectID, number] : legacy) {
         if (targets.count(projectID) || unresolvedProjects.count(projectID) || number == 0)
             continue;
-        if (number < DesktopTargets::supportedFirst || number > DesktopTargets::supportedLast ||
-            static_cast<std::uint64_t>(number) > inventory.size()) {
+        if (number < DesktopTargets::supportedFirst || number > DesktopTargets::supportedLast
+            || static_cast<std::uint64_t>(number) > inventory.size()) {
             unresolvedProjects.insert(projectID);
             continue;
         }
-        targets[projectID] = {ProjectDesktopAssociation(inventory[static_cast<std::size_t>(number) - 1])};
+        targets[projectID] = { ProjectDesktopAssociation(inventory[static_cast<std::size_t>(number) - 1]) };
     }
     return true;
 }

@@ -21,7 +21,9 @@ struct ProjectDesktopAssociation {
 
     ProjectDesktopAssociation() = default;
     ProjectDesktopAssociation(std::uint64_t spaceID, std::string display, std::optional<std::string> spaceUUID)
-        : spaceID(spaceID), display(std::move(display)), spaceUUID(std::move(spaceUUID))
+        : spaceID(spaceID)
+        , display(std::move(display))
+        , spaceUUID(std::move(spaceUUID))
     {
     }
     explicit ProjectDesktopAssociation(const NativeDesktopState& desktop)
@@ -54,16 +56,15 @@ public:
     // Projects whose old desktop number did not convert; they use the dedicated screen's current desktop.
     std::set<std::string> unresolvedProjects;
 
-    std::vector<ProjectDesktopSwitchTarget> resolvedTargets(const std::string& projectID,
-                                                            const std::vector<NativeDesktopState>& inventory) const;
+    std::vector<ProjectDesktopSwitchTarget> resolvedTargets(
+        const std::string& projectID, const std::vector<NativeDesktopState>& inventory) const;
     std::optional<AssistantFallbackTarget> assistantFallback(const std::string& projectID,
-                                                             const std::vector<NativeDesktopState>& inventory,
-                                                             const std::optional<std::string>& assistantDisplay) const;
+        const std::vector<NativeDesktopState>& inventory, const std::optional<std::string>& assistantDisplay) const;
     // Number 0 clears the project; otherwise its desktop on that desktop's display becomes desktop `number`.
     bool assign(const std::string& projectID, int number, const std::vector<NativeDesktopState>& inventory);
     // Drops the project's associations that cannot be used now, and its unresolved mark.
     bool removeFallback(const std::string& projectID, const std::vector<NativeDesktopState>& inventory,
-                        const std::optional<std::string>& assistantDisplay);
+        const std::optional<std::string>& assistantDisplay);
     // Forgets one desktop in every project.
     void remove(std::uint64_t spaceID, const std::string& display, const std::optional<std::string>& spaceUUID);
     // Converts project id → desktop number into identities; existing identity data wins.

@@ -1,6 +1,8 @@
 // The JSON form of the association store and the older pending inventory.
 #include "desktops/ProjectDesktopAssociations.h"
 
+#include "desktops/ProjectDesktopAssociationCoding.h"
+
 #include <nlohmann/json.hpp>
 
 namespace pellamor {
@@ -20,6 +22,49 @@ std::optional<std::uint64_t> unsignedValue(const json& value)
         return static_cast<std::uint64_t>(value.get<std::int64_t>());
     return std::nullopt;
 }
+
+// Version 2 keeps a list per project, version 1 a single association.
+std::optional<std::vector<ProjectDesktopAssociation>> decodeList(const json& value, std::int64_t version)
+{
+    if (version == 1) {
+        auto association = decodeAssociation(value);
+        if (!association)
+            return std::nullopt;
+        return std::vector<ProjectDesktopAssociation> { *association };
+    }
+    if (!value.is_array())
+        return std::nullopt;
+    std::vector<ProjectDesktopAssociation> list;
+    for (const json& element : value) {
+        auto association = decodeAssociation(element);
+        if (!association)
+            return std::nullopt;
+        list.push_back(*association);
+    }
+    return list;
+}
+
+
+// Digits with an optional plus sign, within 64 unsigned bits.
+std::optional<std::uint64_t> decimalID(const std::string& text)
+{
+    std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
+    if (start == text.size())
+        return std::nullopt;
+    std::uint64_t value = 0;
+    for (std::size_t index = start; index < text.size(); ++index) {
+        char digit = text[index];
+        if (digit < '0' || digit > '9')
+            return std::nullopt;
+        std::uint64_t next = value * 10 + static_cast<std::uint64_t>(digit - '0');
+        if (value > UINT64_MAX / 10 || next < value * 10)
+            return std::nullopt;
+        value = next;
+    }
+    return value;
+}
+
+} // namespace
 
 std::optional<ProjectDesktopAssociation> decodeAssociation(const json& value)
 {
@@ -43,27 +88,6 @@ std::optional<ProjectDesktopAssociation> decodeAssociation(const json& value)
     return association;
 }
 
-// Version 2 keeps a list per project, version 1 a single association.
-std::optional<std::vector<ProjectDesktopAssociation>> decodeList(const json& value, std::int64_t version)
-{
-    if (version == 1) {
-        auto association = decodeAssociation(value);
-        if (!association)
-            return std::nullopt;
-        return std::vector<ProjectDesktopAssociation>{*association};
-    }
-    if (!value.is_array())
-        return std::nullopt;
-    std::vector<ProjectDesktopAssociation> list;
-    for (const json& element : value) {
-        auto association = decodeAssociation(element);
-        if (!association)
-            return std::nullopt;
-        list.push_back(*association);
-    }
-    return list;
-}
-
 json encodeAssociation(const ProjectDesktopAssociation& association)
 {
     json object = json::object();
@@ -73,27 +97,6 @@ json encodeAssociation(const ProjectDesktopAssociation& association)
         object["spaceUUID"] = *association.spaceUUID;
     return object;
 }
-
-// Digits with an optional plus sign, within 64 unsigned bits.
-std::optional<std::uint64_t> decimalID(const std::string& text)
-{
-    std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
-    if (start == text.size())
-        return std::nullopt;
-    std::uint64_t value = 0;
-    for (std::size_t index = start; index < text.size(); ++index) {
-        char digit = text[index];
-        if (digit < '0' || digit > '9')
-            return std::nullopt;
-        std::uint64_t next = value * 10 + static_cast<std::uint64_t>(digit - '0');
-        if (value > UINT64_MAX / 10 || next < value * 10)
-            return std::nullopt;
-        value = next;
-    }
-    return value;
-}
-
-} // namespace
 
 std::optional<std::string> ProjectDesktopAssociations::encodedData() const
 {
@@ -125,8 +128,8 @@ std::optional<ProjectDesktopAssociations> ProjectDesktopAssociations::decode(std
     if (version == document.end() || !version->is_number_integer())
         return std::nullopt;
     std::int64_t format = version->is_number_unsigned() && version->get<std::uint64_t>() > INT64_MAX
-                              ? -1
-                              : version->get<std::int64_t>();
+        ? -1
+        : version->get<std::int64_t>();
     if (format != 1 && format != 2)
         return std::nullopt;
     auto projects = document.find("targets");
@@ -166,7 +169,7 @@ std::optional<std::vector<NativeDesktopState>> ProjectDesktopAssociations::legac
         std::optional<std::uint64_t> spaceID = id ? decimalID(*id) : std::nullopt;
         if (!spaceID || !display)
             return std::nullopt;
-        inventory.push_back(NativeDesktopState{*spaceID, *spaceID, *display, std::nullopt});
+        inventory.push_back(NativeDesktopState { *spaceID, *spaceID, *display, std::nullopt });
     }
     return inventory;
 }

@@ -19,11 +19,11 @@ bool validTargets(const Targets& targets)
     std::set<int> numbers;
     for (const ProjectDesktopSwitchTarget& target : targets) {
         const NativeDesktopState& desktop = target.desktop;
-        if (!DesktopTargets::isSupported(target.number) || desktop.display.empty() || desktop.spaceID == 0 ||
-            (desktop.spaceUUID && desktop.spaceUUID->empty()))
+        if (!DesktopTargets::isSupported(target.number) || desktop.display.empty() || desktop.spaceID == 0
+            || (desktop.spaceUUID && desktop.spaceUUID->empty()))
             return false;
-        if (!displays.insert(lowercased(desktop.display)).second || !spaces.insert(desktop.spaceID).second ||
-            !numbers.insert(target.number).second)
+        if (!displays.insert(lowercased(desktop.display)).second || !spaces.insert(desktop.spaceID).second
+            || !numbers.insert(target.number).second)
             return false;
         if (desktop.spaceUUID && !uuids.insert(lowercased(*desktop.spaceUUID)).second)
             return false;
@@ -40,16 +40,18 @@ bool sameUUID(const std::optional<std::string>& a, const std::optional<std::stri
 
 } // namespace
 
-std::shared_ptr<ProjectDesktopSwitchingSession> ProjectDesktopSwitchingSession::make(Resolve resolve, Select select,
-                                                                                     CancelSelection cancelSelection)
+std::shared_ptr<ProjectDesktopSwitchingSession> ProjectDesktopSwitchingSession::make(
+    Resolve resolve, Select select, CancelSelection cancelSelection)
 {
-    return std::make_shared<ProjectDesktopSwitchingSession>(std::move(resolve), std::move(select),
-                                                            std::move(cancelSelection));
+    return std::make_shared<ProjectDesktopSwitchingSession>(
+        std::move(resolve), std::move(select), std::move(cancelSelection));
 }
 
-ProjectDesktopSwitchingSession::ProjectDesktopSwitchingSession(Resolve resolve, Select select,
-                                                               CancelSelection cancelSelection)
-    : resolve_(std::move(resolve)), select_(std::move(select)), cancelSelection_(std::move(cancelSelection))
+ProjectDesktopSwitchingSession::ProjectDesktopSwitchingSession(
+    Resolve resolve, Select select, CancelSelection cancelSelection)
+    : resolve_(std::move(resolve))
+    , select_(std::move(select))
+    , cancelSelection_(std::move(cancelSelection))
 {
 }
 
@@ -86,8 +88,7 @@ void ProjectDesktopSwitchingSession::drive()
     auto keepAlive = shared_from_this();
     driving_ = true;
     // A copy: finishing the request clears `active_` under it.
-    for (auto request = active_; request && step(request); request = active_) {
-    }
+    for (auto request = active_; request && step(request); request = active_) { }
     driving_ = false;
 }
 
@@ -154,16 +155,16 @@ void ProjectDesktopSwitchingSession::stepTarget(const std::shared_ptr<Request>& 
     }
     // The display no longer carries the project: skipped, unless its desktop turns up on another display.
     for (const ProjectDesktopSwitchTarget& target : fresh) {
-        bool sameUUIDs = target.desktop.spaceUUID && stored.spaceUUID &&
-                         equalIgnoringCase(*target.desktop.spaceUUID, *stored.spaceUUID);
+        bool sameUUIDs = target.desktop.spaceUUID && stored.spaceUUID
+            && equalIgnoringCase(*target.desktop.spaceUUID, *stored.spaceUUID);
         if (target.desktop.spaceID == stored.spaceID || sameUUIDs)
             return fail(request);
     }
     ++request->index;
 }
 
-void ProjectDesktopSwitchingSession::startSelection(const std::shared_ptr<Request>& request,
-                                                    const ProjectDesktopSwitchTarget& target)
+void ProjectDesktopSwitchingSession::startSelection(
+    const std::shared_ptr<Request>& request, const ProjectDesktopSwitchTarget& target)
 {
     auto selection = std::make_shared<Selection>();
     request->selection = selection;
@@ -174,8 +175,8 @@ void ProjectDesktopSwitchingSession::startSelection(const std::shared_ptr<Reques
         auto session = weakSession.lock();
         auto request = weakRequest.lock();
         auto selection = weakSelection.lock();
-        if (!session || !request || !selection || request != session->active_ || request->selection != selection ||
-            selection->result || request->cancelled)
+        if (!session || !request || !selection || request != session->active_ || request->selection != selection
+            || selection->result || request->cancelled)
             return;
         selection->result = std::move(result);
         session->drive();

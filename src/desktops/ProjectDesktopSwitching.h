@@ -21,8 +21,8 @@ public:
     using Select = std::function<void(const ProjectDesktopSwitchTarget& target, Completion completion)>;
     using CancelSelection = std::function<void()>;
 
-    static std::shared_ptr<ProjectDesktopSwitchingSession> make(Resolve resolve, Select select,
-                                                                CancelSelection cancelSelection);
+    static std::shared_ptr<ProjectDesktopSwitchingSession> make(
+        Resolve resolve, Select select, CancelSelection cancelSelection);
     ProjectDesktopSwitchingSession(Resolve resolve, Select select, CancelSelection cancelSelection);
     ~ProjectDesktopSwitchingSession();
 

@@ -20,8 +20,8 @@ double maxY(const QRectF& rect)
 
 bool isFinite(const QRectF& rect)
 {
-    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width()) &&
-           std::isfinite(rect.height());
+    return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width())
+        && std::isfinite(rect.height());
 }
 
 // The area two rectangles share; 0 when they share none or the result is not a finite positive area.
@@ -67,7 +67,7 @@ std::vector<QRectF> assistantWindowFrames(AssistantApp assistant)
     auto windows = platform().windowList().copyWindowInfo(
         windowListOption::onScreenOnly | windowListOption::excludeDesktopElements, nullWindowID);
     std::vector<QRectF> frames;
-    for (const PlistValue& window : windows.value_or(PlistArray{})) {
+    for (const PlistValue& window : windows.value_or(PlistArray {})) {
         const PlistDictionary* entry = window.asDictionary();
         if (!entry)
             continue;
@@ -98,15 +98,15 @@ std::vector<ConnectedMonitor> ConnectedMonitor::read()
     std::vector<ConnectedMonitor> monitors;
     for (const Screen& screen : screens.screens()) {
         auto number = screen.deviceDescription.find("NSScreenNumber");
-        std::optional<std::uint64_t> displayNumber =
-            number == screen.deviceDescription.end() ? std::nullopt : wholeNumber(number->second);
+        std::optional<std::uint64_t> displayNumber
+            = number == screen.deviceDescription.end() ? std::nullopt : wholeNumber(number->second);
         if (!displayNumber || *displayNumber > UINT32_MAX)
             continue;
         auto uuid = screens.displayUUID(static_cast<std::uint32_t>(*displayNumber));
         if (!uuid)
             continue;
-        monitors.push_back(ConnectedMonitor{*uuid, screen.localizedName, screen.frame, screen.visibleFrame,
-                                            screens.isMainDisplay(static_cast<std::uint32_t>(*displayNumber))});
+        monitors.push_back(ConnectedMonitor { *uuid, screen.localizedName, screen.frame, screen.visibleFrame,
+            screens.isMainDisplay(static_cast<std::uint32_t>(*displayNumber)) });
     }
     return monitors;
 }
@@ -134,8 +134,8 @@ std::string AssistantApp::bundleID() const
     return value_ == codex ? "com.openai.codex" : "com.anthropic.claudefordesktop";
 }
 
-AssistantScreenConfiguration AssistantScreenConfiguration::load(const std::vector<ConnectedMonitor>& monitors,
-                                                                const UserDefaults& defaults)
+AssistantScreenConfiguration AssistantScreenConfiguration::load(
+    const std::vector<ConnectedMonitor>& monitors, const UserDefaults& defaults)
 {
     auto choices = monitorChoices(defaults);
     auto selected = defaults.string(assistantDefaultsKey::selectedAssistant);
@@ -167,8 +167,8 @@ void AssistantScreenConfiguration::save(UserDefaults& defaults) const
         defaults.remove(assistantDefaultsKey::screenID);
 }
 
-AssistantScreenConfiguration AssistantScreenConfiguration::runtime(const std::vector<ConnectedMonitor>& monitors,
-                                                                   const UserDefaults& defaults)
+AssistantScreenConfiguration AssistantScreenConfiguration::runtime(
+    const std::vector<ConnectedMonitor>& monitors, const UserDefaults& defaults)
 {
     AssistantScreenConfiguration configuration = load(monitors, defaults);
     if (configuration.monitorID)
@@ -177,22 +177,23 @@ AssistantScreenConfiguration AssistantScreenConfiguration::runtime(const std::ve
                 configuration.monitorID = monitor.id;
                 return configuration;
             }
-    configuration.monitorID = AssistantRuntimeScreenSelection::monitorID(configuration.monitorID, monitors,
-                                                                         assistantWindowFrames(configuration.assistant));
+    configuration.monitorID = AssistantRuntimeScreenSelection::monitorID(
+        configuration.monitorID, monitors, assistantWindowFrames(configuration.assistant));
     return configuration;
 }
 
-DesktopScreenEligibility AssistantScreenConfiguration::eligibility(
-    int number, const std::optional<std::vector<NativeDesktopState>>& desktops,
-    const std::vector<ConnectedMonitor>& monitors) const
+DesktopScreenEligibility AssistantScreenConfiguration::eligibility(int number,
+    const std::optional<std::vector<NativeDesktopState>>& desktops, const std::vector<ConnectedMonitor>& monitors) const
 {
-    bool connected = monitorID && std::any_of(monitors.begin(), monitors.end(),
-                                              [this](const ConnectedMonitor& monitor) { return monitor.id == *monitorID; });
-    return DesktopScreenPolicy::eligibility(number, desktops, monitorID,
-                                            platform().screens().screensHaveSeparateSpaces(), connected);
+    bool connected = monitorID
+        && std::any_of(monitors.begin(), monitors.end(),
+            [this](const ConnectedMonitor& monitor) { return monitor.id == *monitorID; });
+    return DesktopScreenPolicy::eligibility(
+        number, desktops, monitorID, platform().screens().screensHaveSeparateSpaces(), connected);
 }
 
-std::optional<std::string> AssistantScreenConfiguration::blockingReason(const DesktopScreenEligibility& eligibility) const
+std::optional<std::string> AssistantScreenConfiguration::blockingReason(
+    const DesktopScreenEligibility& eligibility) const
 {
     switch (eligibility.kind()) {
     case DesktopScreenEligibility::Kind::content:
@@ -200,7 +201,9 @@ std::optional<std::string> AssistantScreenConfiguration::blockingReason(const De
     case DesktopScreenEligibility::Kind::reserved:
         return L("Cet écran est réservé à %@. Choisis un écran de contenu.", assistant.name());
     case DesktopScreenEligibility::Kind::sharedSpaces:
+        // clang-format off
         return L("Active « Les écrans disposent d’espaces distincts » dans les réglages Bureau et Dock de macOS pour garder l’écran de l’assistant fixe.");
+        // clang-format on
     case DesktopScreenEligibility::Kind::missingAssistantScreen:
         return L("L’écran dédié à %@ est déconnecté. Choisis un écran dans Ton assistant.", assistant.name());
     case DesktopScreenEligibility::Kind::unreadable:
@@ -210,8 +213,7 @@ std::optional<std::string> AssistantScreenConfiguration::blockingReason(const De
 }
 
 std::optional<std::string> AssistantRuntimeScreenSelection::monitorID(const std::optional<std::string>& saved,
-                                                                      const std::vector<ConnectedMonitor>& monitors,
-                                                                      const std::vector<QRectF>& windowFrames)
+    const std::vector<ConnectedMonitor>& monitors, const std::vector<QRectF>& windowFrames)
 {
     if (monitors.empty())
         return std::nullopt;
@@ -224,7 +226,7 @@ std::optional<std::string> AssistantRuntimeScreenSelection::monitorID(const std:
     std::vector<QRectF> flipped;
     for (const ConnectedMonitor& monitor : monitors)
         flipped.emplace_back(monitor.frame.x(), maxY(reference.frame) - maxY(monitor.frame), monitor.frame.width(),
-                             monitor.frame.height());
+            monitor.frame.height());
 
     double bestTotal = 0;
     const ConnectedMonitor* best = nullptr;

@@ -6,7 +6,6 @@
 #include "platform/UserDefaults.h"
 
 #include <QRectF>
-
 #include <array>
 #include <optional>
 #include <string>
@@ -33,8 +32,11 @@ class AssistantApp {
 public:
     enum Value { codex, claude };
 
-    constexpr AssistantApp(Value value) : value_(value) {}
-    static constexpr std::array<Value, 2> allCases{codex, claude};
+    constexpr AssistantApp(Value value)
+        : value_(value)
+    {
+    }
+    static constexpr std::array<Value, 2> allCases { codex, claude };
     static std::optional<AssistantApp> fromRawValue(std::string_view rawValue);
 
     Value value() const { return value_; }
@@ -63,15 +65,15 @@ struct AssistantScreenConfiguration {
     std::optional<std::string> monitorID;
 
     // What is stored, connected or not.
-    static AssistantScreenConfiguration load(const std::vector<ConnectedMonitor>& monitors,
-                                             const UserDefaults& defaults);
+    static AssistantScreenConfiguration load(
+        const std::vector<ConnectedMonitor>& monitors, const UserDefaults& defaults);
     // What to act on now: the stored screen when connected, else the one the assistant's windows occupy.
-    static AssistantScreenConfiguration runtime(const std::vector<ConnectedMonitor>& monitors,
-                                                const UserDefaults& defaults);
+    static AssistantScreenConfiguration runtime(
+        const std::vector<ConnectedMonitor>& monitors, const UserDefaults& defaults);
     void save(UserDefaults& defaults) const;
 
     DesktopScreenEligibility eligibility(int number, const std::optional<std::vector<NativeDesktopState>>& desktops,
-                                         const std::vector<ConnectedMonitor>& monitors) const;
+        const std::vector<ConnectedMonitor>& monitors) const;
     // The French reason a desktop's screen takes no content; none for a content screen.
     std::optional<std::string> blockingReason(const DesktopScreenEligibility& eligibility) const;
 
@@ -82,8 +84,7 @@ namespace AssistantRuntimeScreenSelection {
 // The saved screen when connected, else the screen holding most of the windows (top-left coordinates),
 // else the main screen.
 std::optional<std::string> monitorID(const std::optional<std::string>& saved,
-                                     const std::vector<ConnectedMonitor>& monitors,
-                                     const std::vector<QRectF>& windowFrames);
+    const std::vector<ConnectedMonitor>& monitors, const std::vector<QRectF>& windowFrames);
 } // namespace AssistantRuntimeScreenSelection
 
 namespace WindowPlacementGeometry {

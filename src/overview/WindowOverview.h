@@ -1,6 +1,9 @@
 // The overview of the "windows" tab: the tracking band, the setup panel's status and the shell's callbacks.
 #pragma once
 
+#include "desktops/DesktopModel.h"
+#include "desktops/OverviewProjectAssignment.h"
+
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -35,6 +38,8 @@ public:
 
     std::function<void()> onUserInteraction = [] {};
     std::function<void(const std::string& text, bool isError)> onStatusMessage;
+    std::function<std::vector<OverviewProjectAssignment>(const std::vector<NativeDesktopState>& inventory)>
+        projectAssignments;
     std::function<void()> refreshProjects;
     std::function<void()> onShowPrivacy;
     std::function<void()> onClearProjectAssignments;

@@ -4,7 +4,6 @@
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -36,21 +35,53 @@ public:
     using Array = std::vector<AXValue>;
     using Storage = std::variant<bool, std::int64_t, double, std::string, QPointF, QSizeF, QRectF, AXElementRef, Array>;
 
-    AXValue(bool value) : storage_(value) {}
-    AXValue(int value) : storage_(std::int64_t{value}) {}
-    AXValue(std::int64_t value) : storage_(value) {}
-    AXValue(double value) : storage_(value) {}
-    AXValue(const char* value) : storage_(std::string(value)) {}
-    AXValue(std::string value) : storage_(std::move(value)) {}
-    AXValue(QPointF value) : storage_(value) {}
-    AXValue(QSizeF value) : storage_(value) {}
-    AXValue(QRectF value) : storage_(value) {}
+    AXValue(bool value)
+        : storage_(value)
+    {
+    }
+    AXValue(int value)
+        : storage_(std::int64_t { value })
+    {
+    }
+    AXValue(std::int64_t value)
+        : storage_(value)
+    {
+    }
+    AXValue(double value)
+        : storage_(value)
+    {
+    }
+    AXValue(const char* value)
+        : storage_(std::string(value))
+    {
+    }
+    AXValue(std::string value)
+        : storage_(std::move(value))
+    {
+    }
+    AXValue(QPointF value)
+        : storage_(value)
+    {
+    }
+    AXValue(QSizeF value)
+        : storage_(value)
+    {
+    }
+    AXValue(QRectF value)
+        : storage_(value)
+    {
+    }
     template <class Element, class = std::enable_if_t<std::is_base_of_v<AXElement, Element>>>
-    AXValue(std::shared_ptr<Element> value) : storage_(AXElementRef(std::move(value))) {}
-    AXValue(Array value) : storage_(std::move(value)) {}
+    AXValue(std::shared_ptr<Element> value)
+        : storage_(AXElementRef(std::move(value)))
+    {
+    }
+    AXValue(Array value)
+        : storage_(std::move(value))
+    {
+    }
 
-    template <class T>
-    const T* as() const { return std::get_if<T>(&storage_); }
+    template <class T> const T* as() const { return std::get_if<T>(&storage_); }
     const Storage& storage() const { return storage_; }
 
 private:
@@ -58,17 +89,24 @@ private:
 };
 
 // A value or the error that stands in its place.
-template <class T>
-class AXResult {
+template <class T> class AXResult {
 public:
-    AXResult(T value) : state_(std::move(value)) {}
-    template <class Value, class = std::enable_if_t<std::is_constructible_v<T, Value&&> &&
-                                                    !std::is_same_v<std::decay_t<Value>, AXError> &&
-                                                    !std::is_same_v<std::decay_t<Value>, T>>>
-    AXResult(Value&& value) : state_(T(std::forward<Value>(value)))
+    AXResult(T value)
+        : state_(std::move(value))
     {
     }
-    AXResult(AXError error) : state_(error) {}
+    template <class Value,
+        class = std::enable_if_t<
+            std::is_constructible_v<T,
+                Value&&> && !std::is_same_v<std::decay_t<Value>, AXError> && !std::is_same_v<std::decay_t<Value>, T>>>
+    AXResult(Value&& value)
+        : state_(T(std::forward<Value>(value)))
+    {
+    }
+    AXResult(AXError error)
+        : state_(error)
+    {
+    }
 
     bool ok() const { return std::holds_alternative<T>(state_); }
     explicit operator bool() const { return ok(); }

@@ -37,7 +37,11 @@ enum class EventType : std::uint32_t {
 // One keyboard event, as made before it is posted.
 class KeyboardEvent {
 public:
-    KeyboardEvent(std::uint16_t keyCode, bool keyDown) : keyCode_(keyCode), keyDown_(keyDown) {}
+    KeyboardEvent(std::uint16_t keyCode, bool keyDown)
+        : keyCode_(keyCode)
+        , keyDown_(keyDown)
+    {
+    }
 
     std::uint16_t keyCode() const { return keyCode_; }
     bool keyDown() const { return keyDown_; }

@@ -17,8 +17,7 @@ public:
     virtual const std::any* find(const std::string& name) const = 0;
 
     // The symbol as a function of the given signature; empty when missing or of another signature.
-    template <class Signature>
-    std::function<Signature> function(const std::string& name) const
+    template <class Signature> std::function<Signature> function(const std::string& name) const
     {
         const std::any* symbol = find(name);
         if (!symbol)

@@ -4,7 +4,6 @@
 #include "platform/PlistValue.h"
 
 #include <QRectF>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,8 +12,7 @@
 namespace pellamor {
 
 // Posted on the default centre when screens are connected, removed or rearranged.
-inline constexpr const char* screenParametersChangedNotification =
-    "NSApplicationDidChangeScreenParametersNotification";
+inline constexpr const char* screenParametersChangedNotification = "NSApplicationDidChangeScreenParametersNotification";
 
 // One screen; rectangles in bottom-left-origin screen coordinates.
 struct Screen {
@@ -36,6 +34,8 @@ public:
     // The display's UUID as text; none for an unknown display number.
     virtual std::optional<std::string> displayUUID(std::uint32_t displayNumber) = 0;
     virtual bool isMainDisplay(std::uint32_t displayNumber) = 0;
+    // The number of the display with the menu bar.
+    virtual std::uint32_t mainDisplayID() = 0;
 };
 
 } // namespace pellamor

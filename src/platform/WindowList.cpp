@@ -37,7 +37,7 @@ std::optional<QRectF> rectFromDictionary(const PlistValue& value)
 
 PlistDictionary dictionaryFromRect(const QRectF& rect)
 {
-    return {{"X", rect.x()}, {"Y", rect.y()}, {"Width", rect.width()}, {"Height", rect.height()}};
+    return { { "X", rect.x() }, { "Y", rect.y() }, { "Width", rect.width() }, { "Height", rect.height() } };
 }
 
 } // namespace pellamor

@@ -4,7 +4,6 @@
 #include "platform/PlistValue.h"
 
 #include <QRectF>
-
 #include <cstdint>
 #include <optional>
 

@@ -2,10 +2,10 @@
 
 namespace pellamor::sim {
 
-void AccessibilityElement::setAttribute(const std::string& name, Reader read, Writer write,
-                                        std::function<bool()> settable)
+void AccessibilityElement::setAttribute(
+    const std::string& name, Reader read, Writer write, std::function<bool()> settable)
 {
-    attributes_[name] = Attribute{std::move(read), std::move(write), std::move(settable)};
+    attributes_[name] = Attribute { std::move(read), std::move(write), std::move(settable) };
 }
 
 void AccessibilityElement::setConstant(const std::string& name, AXValue value)

@@ -16,11 +16,15 @@ public:
     using Action = std::function<AXError()>;
 
     // `alive` answers whether what the element stands for still exists.
-    AccessibilityElement(int pid, std::function<bool()> alive) : pid_(pid), alive_(std::move(alive)) {}
+    AccessibilityElement(int pid, std::function<bool()> alive)
+        : pid_(pid)
+        , alive_(std::move(alive))
+    {
+    }
 
     // `settable` answers whether writes are allowed now; none: whenever there is a writer.
-    void setAttribute(const std::string& name, Reader read, Writer write = nullptr,
-                      std::function<bool()> settable = nullptr);
+    void setAttribute(
+        const std::string& name, Reader read, Writer write = nullptr, std::function<bool()> settable = nullptr);
     void setConstant(const std::string& name, AXValue value);
     void removeAttribute(const std::string& name) { attributes_.erase(name); }
     void setAction(const std::string& name, Action action);

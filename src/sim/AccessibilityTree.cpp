@@ -85,14 +85,15 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::windowElement(std::uint
         return element;
     SimulatedMac& mac = mac_;
     Window* window = mac.window(number);
-    element = std::make_shared<AccessibilityElement>(window ? window->pid : 0,
-                                                     [&mac, number] { return mac.window(number) != nullptr; });
+    element = std::make_shared<AccessibilityElement>(
+        window ? window->pid : 0, [&mac, number] { return mac.window(number) != nullptr; });
     element->setConstant("AXRole", "AXWindow");
     element->setAttribute("AXSubrole", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->subrole; });
     element->setAttribute("AXTitle", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->title; });
-    element->setAttribute("AXFullScreen",
-                          [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->fullScreen; });
-    element->setAttribute("AXMinimized", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->minimized; });
+    element->setAttribute(
+        "AXFullScreen", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->fullScreen; });
+    element->setAttribute(
+        "AXMinimized", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->minimized; });
     auto movable = [&mac, number] { return mac.window(number)->movable; };
     element->setAttribute(
         "AXPosition", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->frame.topLeft(); },

@@ -16,7 +16,10 @@ class SimulatedMac;
 
 class AccessibilityTree final : public Accessibility {
 public:
-    explicit AccessibilityTree(SimulatedMac& mac) : mac_(mac) {}
+    explicit AccessibilityTree(SimulatedMac& mac)
+        : mac_(mac)
+    {
+    }
 
     bool isProcessTrusted() override;
     bool isProcessTrustedWithOptions(bool prompt) override;

@@ -10,7 +10,11 @@ class WindowServer;
 
 class EventSource final : public EventServices {
 public:
-    EventSource(SimulatedMac& mac, WindowServer& server) : mac_(mac), server_(server) {}
+    EventSource(SimulatedMac& mac, WindowServer& server)
+        : mac_(mac)
+        , server_(server)
+    {
+    }
 
     std::optional<KeyboardEvent> createKeyboardEvent(std::uint16_t keyCode, bool keyDown) override;
     void post(EventTap tap, const KeyboardEvent& event) override;

@@ -53,8 +53,8 @@ void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>
 
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
 {
-    write("window-frame window=" + std::to_string(window) + " frame=" + formatNumber(frame.x()) + "," +
-          formatNumber(frame.y()) + "," + formatNumber(frame.width()) + "," + formatNumber(frame.height()));
+    write("window-frame window=" + std::to_string(window) + " frame=" + formatNumber(frame.x()) + ","
+        + formatNumber(frame.y()) + "," + formatNumber(frame.width()) + "," + formatNumber(frame.height()));
 }
 
 void MacLog::hotkey(std::uint32_t id, bool enabled)

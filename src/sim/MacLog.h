@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QRectF>
-
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -13,7 +12,10 @@ namespace pellamor::sim {
 class MacLog {
 public:
     // Null: lines are only kept.
-    explicit MacLog(std::ostream* stream) : stream_(stream) {}
+    explicit MacLog(std::ostream* stream)
+        : stream_(stream)
+    {
+    }
 
     void currentSpace(const std::string& display, std::uint64_t space);
     void spaceAdded(const std::string& display, std::uint64_t space);

@@ -8,7 +8,8 @@ std::vector<Screen> ScreenSet::screens()
 {
     std::vector<Screen> screens;
     for (const Display& display : mac_.world().displays)
-        screens.push_back(Screen{{{"NSScreenNumber", display.number}}, display.name, display.frame, display.visibleFrame});
+        screens.push_back(
+            Screen { { { "NSScreenNumber", display.number } }, display.name, display.frame, display.visibleFrame });
     return screens;
 }
 
@@ -31,6 +32,14 @@ bool ScreenSet::isMainDisplay(std::uint32_t displayNumber)
         if (display.number == displayNumber)
             return display.main;
     return false;
+}
+
+std::uint32_t ScreenSet::mainDisplayID()
+{
+    for (const Display& display : mac_.world().displays)
+        if (display.main)
+            return display.number;
+    return 0;
 }
 
 } // namespace pellamor::sim

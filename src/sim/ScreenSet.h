@@ -9,12 +9,16 @@ class SimulatedMac;
 
 class ScreenSet final : public Screens {
 public:
-    explicit ScreenSet(SimulatedMac& mac) : mac_(mac) {}
+    explicit ScreenSet(SimulatedMac& mac)
+        : mac_(mac)
+    {
+    }
 
     std::vector<Screen> screens() override;
     bool screensHaveSeparateSpaces() override;
     std::optional<std::string> displayUUID(std::uint32_t displayNumber) override;
     bool isMainDisplay(std::uint32_t displayNumber) override;
+    std::uint32_t mainDisplayID() override;
 
 private:
     SimulatedMac& mac_;

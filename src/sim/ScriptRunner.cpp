@@ -8,7 +8,8 @@ namespace pellamor::sim {
 
 using nlohmann::json;
 
-ScriptRunner::ScriptRunner(SimulatedMac& mac) : mac_(mac)
+ScriptRunner::ScriptRunner(SimulatedMac& mac)
+    : mac_(mac)
 {
     registerBuiltins();
 }
@@ -44,8 +45,8 @@ bool wholeNumber(const json& value, std::uint64_t maximum)
 {
     if (value.is_number_unsigned())
         return value.get<std::uint64_t>() <= maximum;
-    return value.is_number_integer() && value.get<std::int64_t>() >= 0 &&
-           static_cast<std::uint64_t>(value.get<std::int64_t>()) <= maximum;
+    return value.is_number_integer() && value.get<std::int64_t>() >= 0
+        && static_cast<std::uint64_t>(value.get<std::int64_t>()) <= maximum;
 }
 
 std::optional<std::set<std::uint64_t>> numbers(const json& value, std::uint64_t maximum)
@@ -91,7 +92,7 @@ void ScriptRunner::registerBuiltins()
         }
         return Block([this, flags, buttons, keys] {
             mac_.hold(flags, std::set<std::uint16_t>(keys.begin(), keys.end()),
-                      std::set<std::uint32_t>(buttons.begin(), buttons.end()));
+                std::set<std::uint32_t>(buttons.begin(), buttons.end()));
         });
     });
     registerAction("release", [this](const json& argument) -> std::variant<Block, std::string> {

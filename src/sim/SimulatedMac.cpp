@@ -4,6 +4,7 @@
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
 #include "sim/EventSource.h"
+#include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
@@ -47,6 +48,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     screens_ = std::make_unique<ScreenSet>(*this);
     workspace_ = std::make_unique<WorkspaceModel>(*this);
     script_ = std::make_unique<ScriptRunner>(*this);
+    missionControl_ = std::make_unique<MissionControl>(*this);
     assistant_ = installSimulatedAssistant(*this);
 }
 
@@ -160,16 +162,20 @@ bool SimulatedMac::isOnCurrentSpace(const Window& window)
 
 void SimulatedMac::setCurrentSpace(const std::string& id, std::uint64_t space)
 {
-    Display* target = display(id);
-    if (!target || target->current == space)
-        return;
-    target->current = space;
-    log_.currentSpace(id, space);
+    {
+        std::lock_guard lock(modelMutex_);
+        Display* target = display(id);
+        if (!target || target->current == space)
+            return;
+        target->current = space;
+        log_.currentSpace(id, space);
+    }
     workspaceCenter_.post(activeSpaceDidChangeNotification);
 }
 
 std::uint64_t SimulatedMac::addSpace(const std::string& id, std::size_t position)
 {
+    std::lock_guard lock(modelMutex_);
     Display* target = display(id);
     if (!target)
         return 0;
@@ -182,18 +188,27 @@ std::uint64_t SimulatedMac::addSpace(const std::string& id, std::size_t position
 
 void SimulatedMac::removeSpace(std::uint64_t space)
 {
-    std::size_t position = 0;
-    Display* holder = displayHolding(space, &position);
-    if (!holder || holder->spaces.size() < 2)
-        return;
-    holder->spaces.erase(holder->spaces.begin() + static_cast<std::ptrdiff_t>(position));
-    log_.spaceRemoved(holder->id, space);
-    if (holder->current == space)
-        setCurrentSpace(holder->id, holder->spaces[std::min(position, holder->spaces.size() - 1)].id);
+    std::string holderID;
+    std::uint64_t neighbour = 0;
+    {
+        std::lock_guard lock(modelMutex_);
+        std::size_t position = 0;
+        Display* holder = displayHolding(space, &position);
+        if (!holder || holder->spaces.size() < 2)
+            return;
+        holder->spaces.erase(holder->spaces.begin() + static_cast<std::ptrdiff_t>(position));
+        log_.spaceRemoved(holder->id, space);
+        if (holder->current != space)
+            return;
+        holderID = holder->id;
+        neighbour = holder->spaces[std::min(position, holder->spaces.size() - 1)].id;
+    }
+    setCurrentSpace(holderID, neighbour);
 }
 
 void SimulatedMac::setWindowSpaces(std::uint32_t number, std::vector<std::uint64_t> spaces)
 {
+    std::lock_guard lock(modelMutex_);
     Window* target = window(number);
     if (!target || target->spaces == spaces)
         return;
@@ -203,6 +218,7 @@ void SimulatedMac::setWindowSpaces(std::uint32_t number, std::vector<std::uint64
 
 void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
 {
+    std::lock_guard lock(modelMutex_);
     Window* target = window(number);
     if (!target || target->frame == frame)
         return;
@@ -223,13 +239,17 @@ void SimulatedMac::setHotkeyEnabled(std::uint32_t id, bool enabled)
 
 bool SimulatedMac::activate(const std::string& bundleID)
 {
-    Application* target = application(bundleID);
-    if (!target || target->terminated)
-        return false;
-    world_.frontmost = bundleID;
-    log_.frontmost(bundleID);
-    workspaceCenter_.post(didActivateApplicationNotification, nullptr,
-                          {{"pid", target->pid}, {"bundleIdentifier", bundleID}});
+    int pid = 0;
+    {
+        std::lock_guard lock(modelMutex_);
+        Application* target = application(bundleID);
+        if (!target || target->terminated)
+            return false;
+        pid = target->pid;
+        world_.frontmost = bundleID;
+        log_.frontmost(bundleID);
+    }
+    workspaceCenter_.post(didActivateApplicationNotification, nullptr, {{"pid", pid}, {"bundleIdentifier", bundleID}});
     return true;
 }
 
@@ -248,17 +268,23 @@ void SimulatedMac::release()
 
 void SimulatedMac::connectDisplay(Display display)
 {
-    world_.displays.push_back(std::move(display));
+    {
+        std::lock_guard lock(modelMutex_);
+        world_.displays.push_back(std::move(display));
+    }
     defaultCenter_.post(screenParametersChangedNotification);
 }
 
 void SimulatedMac::disconnectDisplay(const std::string& id)
 {
-    auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
-                              [&](const Display& display) { return display.id == id; });
-    if (found == world_.displays.end())
-        return;
-    world_.displays.erase(found);
+    {
+        std::lock_guard lock(modelMutex_);
+        auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
+                                  [&](const Display& display) { return display.id == id; });
+        if (found == world_.displays.end())
+            return;
+        world_.displays.erase(found);
+    }
     defaultCenter_.post(screenParametersChangedNotification);
 }
 

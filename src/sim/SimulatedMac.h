@@ -7,11 +7,13 @@
 
 #include <iostream>
 #include <memory>
+#include <mutex>
 
 namespace pellamor::sim {
 
 class AccessibilityTree;
 class EventSource;
+class MissionControl;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
@@ -57,11 +59,15 @@ public:
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
     MacLog& log() { return log_; }
+    // Held while the model changes, and by services that may be asked off the main thread (the window list,
+    // the managed display spaces) while they read it.
+    std::recursive_mutex& modelMutex() { return modelMutex_; }
     ScriptRunner& script() { return *script_; }
     // The assistant of the world's "assistant" member; null when it has none.
     SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
+    MissionControl& missionControl() { return *missionControl_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -108,6 +114,7 @@ private:
     std::filesystem::path resources_;
     std::vector<std::string> preferredLanguages_;
     World world_;
+    std::recursive_mutex modelMutex_;
     MacLog log_;
     double launchedAt_;
     std::uint64_t uuidCounter_ = 0;
@@ -118,6 +125,7 @@ private:
     std::unique_ptr<ScreenSet> screens_;
     std::unique_ptr<WorkspaceModel> workspace_;
     std::unique_ptr<ScriptRunner> script_;
+    std::unique_ptr<MissionControl> missionControl_;
     std::unique_ptr<SimulatedAssistant> assistant_;
 };
 

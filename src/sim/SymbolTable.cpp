@@ -5,7 +5,8 @@ namespace pellamor::sim {
 class SymbolTable::Library final : public Framework {
 public:
     Library(std::shared_ptr<Symbols> symbols, const std::set<std::string>& missing)
-        : symbols_(std::move(symbols)), missing_(missing)
+        : symbols_(std::move(symbols))
+        , missing_(missing)
     {
     }
 

@@ -11,7 +11,10 @@ namespace pellamor::sim {
 class SymbolTable final : public FrameworkLoader {
 public:
     // `missing` holds the names of symbols (or framework paths) that are not there; read at each lookup.
-    explicit SymbolTable(const std::set<std::string>& missing) : missing_(missing) {}
+    explicit SymbolTable(const std::set<std::string>& missing)
+        : missing_(missing)
+    {
+    }
 
     void add(const std::string& framework, const std::string& name, std::any function);
     std::shared_ptr<Framework> open(const std::string& path) override;

@@ -18,7 +18,7 @@ const std::uint32_t lastDesktopHotkey = 126;
 
 PlistDictionary spaceDictionary(const Space& space)
 {
-    PlistDictionary dictionary{{"ManagedSpaceID", space.id}, {"id64", space.id}, {"type", space.type}};
+    PlistDictionary dictionary { { "ManagedSpaceID", space.id }, { "id64", space.id }, { "type", space.type } };
     if (space.uuid)
         dictionary["uuid"] = *space.uuid;
     return dictionary;
@@ -26,7 +26,8 @@ PlistDictionary spaceDictionary(const Space& space)
 
 } // namespace
 
-WindowServer::WindowServer(SimulatedMac& mac) : mac_(mac)
+WindowServer::WindowServer(SimulatedMac& mac)
+    : mac_(mac)
 {
     registerSymbols();
 }
@@ -36,56 +37,58 @@ void WindowServer::registerSymbols()
     SymbolTable& table = mac_.symbolTable();
     const std::string path = skylight::frameworkPath;
     table.add(path, "CGSGetSymbolicHotKeyValue",
-              std::function<skylight::GetSymbolicHotKeyValue>(
-                  [this](std::uint32_t id, std::uint16_t*, std::uint64_t* code, std::uint64_t* flags) {
-                      auto found = mac_.world().hotkeys.find(id);
-                      if (found == mac_.world().hotkeys.end())
-                          return failure;
-                      if (code)
-                          *code = found->second.code;
-                      if (flags)
-                          *flags = found->second.flags;
-                      return success;
-                  }));
-    table.add(path, "CGSIsSymbolicHotKeyEnabled", std::function<skylight::IsSymbolicHotKeyEnabled>([this](std::uint32_t id) {
-                  auto found = mac_.world().hotkeys.find(id);
-                  return found != mac_.world().hotkeys.end() && found->second.enabled;
-              }));
+        std::function<skylight::GetSymbolicHotKeyValue>(
+            [this](std::uint32_t id, std::uint16_t*, std::uint64_t* code, std::uint64_t* flags) {
+                auto found = mac_.world().hotkeys.find(id);
+                if (found == mac_.world().hotkeys.end())
+                    return failure;
+                if (code)
+                    *code = found->second.code;
+                if (flags)
+                    *flags = found->second.flags;
+                return success;
+            }));
+    table.add(
+        path, "CGSIsSymbolicHotKeyEnabled", std::function<skylight::IsSymbolicHotKeyEnabled>([this](std::uint32_t id) {
+            auto found = mac_.world().hotkeys.find(id);
+            return found != mac_.world().hotkeys.end() && found->second.enabled;
+        }));
     table.add(path, "CGSSetSymbolicHotKeyEnabled",
-              std::function<skylight::SetSymbolicHotKeyEnabled>([this](std::uint32_t id, bool enabled) {
-                  if (!mac_.world().hotkeys.count(id))
-                      return failure;
-                  const Faults& faults = mac_.world().faults;
-                  HotkeyChange change = enabled ? faults.enableHotkey : faults.disableHotkey;
-                  if (change == HotkeyChange::fails)
-                      return failure;
-                  if (change == HotkeyChange::applied)
-                      mac_.setHotkeyEnabled(id, enabled);
-                  return success;
-              }));
+        std::function<skylight::SetSymbolicHotKeyEnabled>([this](std::uint32_t id, bool enabled) {
+            if (!mac_.world().hotkeys.count(id))
+                return failure;
+            const Faults& faults = mac_.world().faults;
+            HotkeyChange change = enabled ? faults.enableHotkey : faults.disableHotkey;
+            if (change == HotkeyChange::fails)
+                return failure;
+            if (change == HotkeyChange::applied)
+                mac_.setHotkeyEnabled(id, enabled);
+            return success;
+        }));
     table.add(path, "SLSMainConnectionID", std::function<skylight::MainConnectionID>([] { return mainConnection; }));
     table.add(path, "SLSCopyManagedDisplaySpaces",
-              std::function<skylight::CopyManagedDisplaySpaces>([this](skylight::ConnectionID connection) {
-                  if (connection != mainConnection)
-                      return std::optional<PlistValue>();
-                  return managedDisplaySpaces();
-              }));
+        std::function<skylight::CopyManagedDisplaySpaces>([this](skylight::ConnectionID connection) {
+            if (connection != mainConnection)
+                return std::optional<PlistValue>();
+            return managedDisplaySpaces();
+        }));
 }
 
 std::optional<PlistValue> WindowServer::managedDisplaySpaces()
 {
+    std::lock_guard lock(mac_.modelMutex());
     SpacesShape shape = mac_.world().faults.spaces;
     if (shape == SpacesShape::null)
         return std::nullopt;
     if (shape == SpacesShape::notArray)
-        return PlistValue(PlistDictionary{{"Spaces", PlistArray{}}});
+        return PlistValue(PlistDictionary { { "Spaces", PlistArray {} } });
     PlistArray displays;
     for (const Display& display : mac_.world().displays) {
         PlistDictionary entry;
         if (shape != SpacesShape::noDisplayIdentifier)
             entry["Display Identifier"] = display.id;
         PlistArray spaces;
-        Space current{display.current, std::nullopt, desktopSpaceType};
+        Space current { display.current, std::nullopt, desktopSpaceType };
         for (const Space& space : display.spaces) {
             spaces.push_back(spaceDictionary(space));
             if (space.id == display.current)
@@ -105,8 +108,8 @@ void WindowServer::keyPressed(const KeyboardEvent& event)
     if (!event.keyDown())
         return;
     for (auto& [id, hotkey] : mac_.world().hotkeys) {
-        if (id < firstDesktopHotkey || id > lastDesktopHotkey || !hotkey.enabled || hotkey.code != event.keyCode() ||
-            (hotkey.flags & matchedFlags) != (event.flags() & matchedFlags))
+        if (id < firstDesktopHotkey || id > lastDesktopHotkey || !hotkey.enabled || hotkey.code != event.keyCode()
+            || (hotkey.flags & matchedFlags) != (event.flags() & matchedFlags))
             continue;
         const Faults& faults = mac_.world().faults;
         if (faults.switchDelivery == SwitchDelivery::never)
@@ -129,6 +132,7 @@ void WindowServer::keyPressed(const KeyboardEvent& event)
 
 std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)
 {
+    std::lock_guard lock(mac_.modelMutex());
     bool onScreenOnly = options & windowListOption::onScreenOnly;
     bool excludeDesktop = options & windowListOption::excludeDesktopElements;
     bool includeOnly = options & windowListOption::includingWindow && !onScreenOnly;
@@ -144,13 +148,13 @@ std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, st
             continue;
         if (includeOnly && window.number != relativeToWindow)
             continue;
-        PlistDictionary entry{
-            {windowKey::number, static_cast<std::int64_t>(window.number)},
-            {windowKey::ownerPID, window.pid},
-            {windowKey::ownerName, owner->name},
-            {windowKey::layer, window.layer},
-            {windowKey::bounds, dictionaryFromRect(window.frame)},
-            {windowKey::alpha, window.alpha},
+        PlistDictionary entry {
+            { windowKey::number, static_cast<std::int64_t>(window.number) },
+            { windowKey::ownerPID, window.pid },
+            { windowKey::ownerName, owner->name },
+            { windowKey::layer, window.layer },
+            { windowKey::bounds, dictionaryFromRect(window.frame) },
+            { windowKey::alpha, window.alpha },
         };
         // Titles of other applications' windows need the screen-capture permission.
         if (mac_.world().permissions.screenCapture)

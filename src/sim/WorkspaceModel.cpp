@@ -12,7 +12,7 @@ RunningApplication WorkspaceModel::describe(const Application& application)
     running.localizedName = application.name;
     running.bundlePath = application.bundlePath;
     running.activationPolicy = application.policy;
-    running.launchDate = PlistDate{application.launched};
+    running.launchDate = PlistDate { application.launched };
     running.terminated = application.terminated;
     running.active = !application.terminated && application.bundleID == mac_.world().frontmost;
     return running;

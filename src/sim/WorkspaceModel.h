@@ -10,7 +10,10 @@ struct Application;
 
 class WorkspaceModel final : public Workspace {
 public:
-    explicit WorkspaceModel(SimulatedMac& mac) : mac_(mac) {}
+    explicit WorkspaceModel(SimulatedMac& mac)
+        : mac_(mac)
+    {
+    }
 
     std::vector<RunningApplication> runningApplications() override;
     std::vector<RunningApplication> runningApplications(const std::string& bundleIdentifier) override;

@@ -1,4 +1,5 @@
 #include "desktops/DesktopModel.h"
+
 #include "desktops/DesktopRuntime.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
@@ -10,7 +11,7 @@ namespace {
 
 PlistDictionary space(PlistValue id, PlistValue type = 0, std::optional<PlistValue> uuid = std::nullopt)
 {
-    PlistDictionary dictionary{{"ManagedSpaceID", id}, {"type", type}};
+    PlistDictionary dictionary { { "ManagedSpaceID", id }, { "type", type } };
     if (uuid)
         dictionary["uuid"] = *uuid;
     return dictionary;
@@ -18,25 +19,26 @@ PlistDictionary space(PlistValue id, PlistValue type = 0, std::optional<PlistVal
 
 PlistDictionary display(const std::string& id, PlistValue current, PlistArray spaces)
 {
-    return {{"Display Identifier", id}, {"Current Space", PlistDictionary{{"ManagedSpaceID", current}}},
-            {"Spaces", spaces}};
+    return { { "Display Identifier", id }, { "Current Space", PlistDictionary { { "ManagedSpaceID", current } } },
+        { "Spaces", spaces } };
 }
 
 TEST(DesktopModelTest, TheInventoryListsOrdinaryDesktopsOfAllDisplaysInOrder)
 {
     auto desktops = NativeDesktopState::inventory({
-        display("A", 2, {space(1, 0, "U1"), space(2, 0, ""), space(9, 4, "FS")}),
-        display("B", 0u, {space(3u, 0, 7)}),
-        display("C", 4, {space(8, 4)}),
+        display("A", 2, { space(1, 0, "U1"), space(2, 0, ""), space(9, 4, "FS") }),
+        display("B", 0u, { space(3u, 0, 7) }),
+        display("C", 4, { space(8, 4) }),
     });
     ASSERT_TRUE(desktops);
-    EXPECT_EQ(*desktops, (std::vector<NativeDesktopState>{{1, 2, "A", "U1"}, {2, 2, "A", std::nullopt},
-                                                         {3, 0, "B", std::nullopt}}));
+    EXPECT_EQ(*desktops,
+        (std::vector<NativeDesktopState> {
+            { 1, 2, "A", "U1" }, { 2, 2, "A", std::nullopt }, { 3, 0, "B", std::nullopt } }));
 }
 
 TEST(DesktopModelTest, AnyMalformedPartMakesTheWholeInventoryNone)
 {
-    PlistDictionary good = display("A", 1, {space(1)});
+    PlistDictionary good = display("A", 1, { space(1) });
     auto without = [&](const char* key) {
         PlistDictionary copy = good;
         copy.erase(key);
@@ -44,24 +46,26 @@ TEST(DesktopModelTest, AnyMalformedPartMakesTheWholeInventoryNone)
     };
     std::vector<std::vector<PlistDictionary>> faulty = {
         {},
-        {display("A", 1, {space(8, 4)})},
-        {good, display("B", 1, {space(1)})},
-        {display("A", 1, {space(0)})},
-        {display("A", 1, {space(-1)})},
-        {display("A", 1, {space(1.5)})},
-        {display("A", 1, {space(true)})},
-        {display("A", 1, {space(1, "0")})},
-        {display("A", 1, {space(1, 0.0)})},
-        {display("A", 1, {PlistValue("space")})},
-        {without("Display Identifier")},
-        {without("Spaces")},
-        {without("Current Space")},
-        {{{"Display Identifier", 5}, {"Current Space", PlistDictionary{{"ManagedSpaceID", 1}}}, {"Spaces", PlistArray{}}}},
-        {{{"Display Identifier", "A"}, {"Current Space", PlistDictionary{}}, {"Spaces", PlistArray{space(1)}}}},
+        { display("A", 1, { space(8, 4) }) },
+        { good, display("B", 1, { space(1) }) },
+        { display("A", 1, { space(0) }) },
+        { display("A", 1, { space(-1) }) },
+        { display("A", 1, { space(1.5) }) },
+        { display("A", 1, { space(true) }) },
+        { display("A", 1, { space(1, "0") }) },
+        { display("A", 1, { space(1, 0.0) }) },
+        { display("A", 1, { PlistValue("space") }) },
+        { without("Display Identifier") },
+        { without("Spaces") },
+        { without("Current Space") },
+        { { { "Display Identifier", 5 }, { "Current Space", PlistDictionary { { "ManagedSpaceID", 1 } } },
+            { "Spaces", PlistArray {} } } },
+        { { { "Display Identifier", "A" }, { "Current Space", PlistDictionary {} },
+            { "Spaces", PlistArray { space(1) } } } },
     };
     for (std::size_t index = 0; index < faulty.size(); ++index)
         EXPECT_FALSE(NativeDesktopState::inventory(faulty[index])) << "case " << index;
-    EXPECT_TRUE(NativeDesktopState::inventory({display("A", 0, {space(5)}), display("B", 0, {})}));
+    EXPECT_TRUE(NativeDesktopState::inventory({ display("A", 0, { space(5) }), display("B", 0, {}) }));
 }
 
 TEST(DesktopModelTest, NumbersHotKeysAndResolution)
@@ -70,25 +74,25 @@ TEST(DesktopModelTest, NumbersHotKeysAndResolution)
     EXPECT_EQ(DesktopTargets::hotkeyID(1), 118u);
     EXPECT_EQ(DesktopTargets::hotkeyID(9), 126u);
     EXPECT_EQ(DesktopTargets::hotkeyID(10), std::nullopt);
-    std::vector<PlistDictionary> three = {display("A", 1, {space(1), space(2), space(3)})};
+    std::vector<PlistDictionary> three = { display("A", 1, { space(1), space(2), space(3) }) };
     EXPECT_EQ(NativeDesktopState::resolve(3, three)->spaceID, 3u);
     EXPECT_FALSE(NativeDesktopState::resolve(4, three));
     PlistArray twelve;
     for (int id = 1; id <= 12; ++id)
         twelve.push_back(space(id));
-    EXPECT_FALSE(NativeDesktopState::resolve(10, {display("A", 1, twelve)}));
-    EXPECT_EQ(NativeDesktopState::resolve(9, {display("A", 1, twelve)})->spaceID, 9u);
+    EXPECT_FALSE(NativeDesktopState::resolve(10, { display("A", 1, twelve) }));
+    EXPECT_EQ(NativeDesktopState::resolve(9, { display("A", 1, twelve) })->spaceID, 9u);
 }
 
 TEST(DesktopModelTest, ShortcutsMustBeTypable)
 {
-    EXPECT_EQ(NativeShortcut::make(18, 0x40000), (NativeShortcut{18, 0x40000}));
+    EXPECT_EQ(NativeShortcut::make(18, 0x40000), (NativeShortcut { 18, 0x40000 }));
     EXPECT_FALSE(NativeShortcut::make(18, 0));
     EXPECT_TRUE(NativeShortcut::make(122, 0));
     EXPECT_TRUE(NativeShortcut::make(90, 0x20000));
     EXPECT_FALSE(NativeShortcut::make(18, 0x40000 | 0x10000));
     EXPECT_TRUE(NativeShortcut::make(83, 0x40000 | 0x200000));
-    for (std::uint64_t flags : {0ull, 0x40000ull, 0x100000ull})
+    for (std::uint64_t flags : { 0ull, 0x40000ull, 0x100000ull })
         EXPECT_FALSE(NativeShortcut::make(55, flags));
     EXPECT_FALSE(NativeShortcut::make(128, 0x40000));
     EXPECT_FALSE(NativeShortcut::make(18, 0x40000 | 0x100));
@@ -97,15 +101,15 @@ TEST(DesktopModelTest, ShortcutsMustBeTypable)
 TEST(DesktopModelTest, EligibilityAnswersTheFirstRuleThatApplies)
 {
     using Eligibility = DesktopScreenEligibility;
-    std::vector<NativeDesktopState> desktops = {{1, 1, "A", std::nullopt}, {2, 1, "A", std::nullopt},
-                                                {3, 3, "B", std::nullopt}};
+    std::vector<NativeDesktopState> desktops
+        = { { 1, 1, "A", std::nullopt }, { 2, 1, "A", std::nullopt }, { 3, 3, "B", std::nullopt } };
     auto eligibility = [&](int number, std::optional<std::vector<NativeDesktopState>> list,
                            std::optional<std::string> assistant, bool separate, bool connected) {
         return DesktopScreenPolicy::eligibility(number, list, assistant, separate, connected);
     };
     EXPECT_EQ(eligibility(0, desktops, "a", true, true), Eligibility::unreadable());
     EXPECT_EQ(eligibility(1, std::nullopt, "a", true, true), Eligibility::unreadable());
-    EXPECT_EQ(eligibility(1, std::vector<NativeDesktopState>{}, "a", true, true), Eligibility::unreadable());
+    EXPECT_EQ(eligibility(1, std::vector<NativeDesktopState> {}, "a", true, true), Eligibility::unreadable());
     EXPECT_EQ(eligibility(1, desktops, std::nullopt, true, true), Eligibility::missingAssistantScreen());
     EXPECT_EQ(eligibility(1, desktops, "a", false, false), Eligibility::missingAssistantScreen());
     EXPECT_EQ(eligibility(1, desktops, "a", false, true), Eligibility::sharedSpaces());
@@ -118,13 +122,13 @@ TEST(DesktopModelTest, EligibilityAnswersTheFirstRuleThatApplies)
 
 TEST(DesktopModelTest, TheRuntimeReadsTheLiveWindowServerAndIsAbsentWithoutItsCalls)
 {
-    test::TestMac mac(test::world().display("D1", {11, 12}).display("D2", {21}));
+    test::TestMac mac(test::world().display("D1", { 11, 12 }).display("D2", { 21 }));
     auto runtime = DesktopRuntime::make();
     ASSERT_TRUE(runtime);
-    EXPECT_EQ(runtime->target(3), (NativeDesktopState{21, 21, "D2", "UUID-21"}));
+    EXPECT_EQ(runtime->target(3), (NativeDesktopState { 21, 21, "D2", "UUID-21" }));
     EXPECT_EQ(runtime->currentSpace("D1"), 11u);
     EXPECT_EQ(runtime->currentSpace("d1"), std::nullopt);
-    EXPECT_EQ(runtime->shortcut(118), (NativeShortcut{18, 0x40000}));
+    EXPECT_EQ(runtime->shortcut(118), (NativeShortcut { 18, 0x40000 }));
     EXPECT_EQ(runtime->shortcut(200), std::nullopt);
     mac.mac().setCurrentSpace("D1", 12);
     EXPECT_EQ(runtime->currentSpace("D1"), 12u);
@@ -132,9 +136,9 @@ TEST(DesktopModelTest, TheRuntimeReadsTheLiveWindowServerAndIsAbsentWithoutItsCa
     EXPECT_FALSE(runtime->displays());
     mac.world().faults.spaces = sim::SpacesShape::notArray;
     EXPECT_FALSE(runtime->target(1));
-    for (const char* symbol : {"CGSGetSymbolicHotKeyValue", "CGSIsSymbolicHotKeyEnabled", "CGSSetSymbolicHotKeyEnabled",
-                               "SLSMainConnectionID", "SLSCopyManagedDisplaySpaces"}) {
-        mac.world().faults.missingSymbols = {symbol};
+    for (const char* symbol : { "CGSGetSymbolicHotKeyValue", "CGSIsSymbolicHotKeyEnabled",
+             "CGSSetSymbolicHotKeyEnabled", "SLSMainConnectionID", "SLSCopyManagedDisplaySpaces" }) {
+        mac.world().faults.missingSymbols = { symbol };
         EXPECT_FALSE(DesktopRuntime::make()) << symbol;
     }
 }

@@ -1,4 +1,5 @@
 #include "desktops/MissionControl.h"
+
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
@@ -9,14 +10,15 @@ namespace {
 
 class MissionControlTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world().display("D1", {11, 12}).display("D2", {21, 22})};
+    test::TestMac mac { test::world().display("D1", { 11, 12 }).display("D2", { 21, 22 }) };
     MissionControlSwitcher switcher;
     std::vector<MissionControlResult> results;
 
     void select(int desktop, std::optional<std::uint64_t> space = std::nullopt,
-                std::optional<std::string> display = std::nullopt, std::optional<std::string> uuid = std::nullopt)
+        std::optional<std::string> display = std::nullopt, std::optional<std::string> uuid = std::nullopt)
     {
-        switcher.select(desktop, space, display, uuid, [this](MissionControlResult result) { results.push_back(result); });
+        switcher.select(
+            desktop, space, display, uuid, [this](MissionControlResult result) { results.push_back(result); });
     }
 
     std::vector<std::string> log() const { return const_cast<test::TestMac&>(mac).mac().log().lines(); }
@@ -32,11 +34,11 @@ TEST_F(MissionControlTest, AnEnabledHotKeyIsPostedAndTheSwitchConfirmed)
     mac.advance(0.04);
     EXPECT_TRUE(results.empty());
     mac.advance(0.02);
-    ASSERT_EQ(results, std::vector{MissionControlResult::sent()});
+    ASSERT_EQ(results, std::vector { MissionControlResult::sent() });
     EXPECT_EQ(current(1), 22u);
-    EXPECT_EQ(log(), (std::vector<std::string>{"key-posted code=21 flags=262144 down=true",
-                                               "key-posted code=21 flags=0 down=false",
-                                               "current-space display=D2 space=22"}));
+    EXPECT_EQ(log(),
+        (std::vector<std::string> { "key-posted code=21 flags=262144 down=true",
+            "key-posted code=21 flags=0 down=false", "current-space display=D2 space=22" }));
 }
 
 TEST_F(MissionControlTest, ADisabledHotKeyIsOnOnlyForTheSwitch)
@@ -45,11 +47,11 @@ TEST_F(MissionControlTest, ADisabledHotKeyIsOnOnlyForTheSwitch)
     select(2);
     EXPECT_TRUE(hotkeyEnabled(119));
     mac.advance(0.149);
-    EXPECT_EQ(log(), std::vector<std::string>{"hotkey id=119 enabled=true"});
+    EXPECT_EQ(log(), std::vector<std::string> { "hotkey id=119 enabled=true" });
     mac.advance(0.001);
     EXPECT_EQ(log().size(), 3u);
     mac.advance(0.06);
-    ASSERT_EQ(results, std::vector{MissionControlResult::sent()});
+    ASSERT_EQ(results, std::vector { MissionControlResult::sent() });
     EXPECT_FALSE(hotkeyEnabled(119));
     EXPECT_EQ(log().back(), "hotkey id=119 enabled=false");
     EXPECT_EQ(current(0), 12u);
@@ -59,7 +61,7 @@ TEST_F(MissionControlTest, ATargetAlreadyShownIsSentAtOnceWithoutTouchingAnythin
 {
     mac.world().hotkeys.at(118).enabled = false;
     select(1, 11);
-    EXPECT_EQ(results, std::vector{MissionControlResult::sent()});
+    EXPECT_EQ(results, std::vector { MissionControlResult::sent() });
     EXPECT_TRUE(log().empty());
 }
 
@@ -83,24 +85,25 @@ TEST_F(MissionControlTest, RefusalsComeInTheirOrder)
     select(2, 12, "d1", "UUID-11");
     mac.world().hotkeys.erase(119);
     select(2, 12, "d1", "UUID-12");
-    mac.world().hotkeys[119] = {19, 0, true}; // no Control, Option or Command: not a shortcut
+    mac.world().hotkeys[119] = { 19, 0, true }; // no Control, Option or Command: not a shortcut
     select(2);
-    mac.world().hotkeys[119] = {19, 0x40000, true};
+    mac.world().hotkeys[119] = { 19, 0x40000, true };
     mac.mac().hold(0x20000, {}, {});
     select(2);
-    mac.mac().hold(0, {19}, {});
+    mac.mac().hold(0, { 19 }, {});
     select(2);
     const char* unsupported = "Cette version de macOS ne fournit pas la commande de changement de bureau.";
     const char* changed = "Les bureaux ont changé. L’ouverture a été annulée.";
     const char* noCommand = "La commande du Bureau 2 est indisponible sur ce Mac.";
     const char* release = "Relâche les touches du clavier, puis réessaie.";
-    EXPECT_EQ(results, (std::vector{failed("L’autorisation Accessibilité est nécessaire."),
-                                    failed("L’autorisation Accessibilité est nécessaire."),
-                                    failed("L’autorisation Accessibilité est nécessaire."), failed(unsupported),
-                                    failed(unsupported), failed(unsupported),
-                                    failed("Le Bureau 5 n’existe pas. Crée-le dans Mission Control ou choisis un autre bureau."),
-                                    failed(changed), failed(changed), failed(changed), failed(noCommand),
-                                    failed(noCommand), failed(release), failed(release)}));
+    EXPECT_EQ(results,
+        (std::vector { failed("L’autorisation Accessibilité est nécessaire."),
+            failed("L’autorisation Accessibilité est nécessaire."),
+            failed("L’autorisation Accessibilité est nécessaire."), failed(unsupported), failed(unsupported),
+            failed(unsupported),
+            failed("Le Bureau 5 n’existe pas. Crée-le dans Mission Control ou choisis un autre bureau."),
+            failed(changed), failed(changed), failed(changed), failed(noCommand), failed(noCommand), failed(release),
+            failed(release) }));
     EXPECT_TRUE(log().empty());
 }
 
@@ -108,7 +111,7 @@ TEST_F(MissionControlTest, ASecondSelectIsRefusedAndTheFirstGoesOn)
 {
     select(2);
     select(3);
-    ASSERT_EQ(results, std::vector{failed("Un changement est déjà en cours.")});
+    ASSERT_EQ(results, std::vector { failed("Un changement est déjà en cours.") });
     mac.advance(0.1);
     EXPECT_EQ(results.back(), MissionControlResult::sent());
     EXPECT_EQ(current(0), 12u);
@@ -123,8 +126,8 @@ TEST_F(MissionControlTest, ASwitchThatNeverShowsStopsTwoAndAHalfSecondsAfterTheR
     mac.advance(2.49);
     EXPECT_TRUE(results.empty());
     mac.advance(0.02);
-    ASSERT_EQ(results,
-              std::vector{failed("macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.")});
+    ASSERT_EQ(
+        results, std::vector { failed("macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.") });
     EXPECT_FALSE(hotkeyEnabled(119));
 }
 
@@ -133,7 +136,7 @@ TEST_F(MissionControlTest, ALateSwitchWithinTheLimitIsConfirmed)
     mac.world().faults.switchDelay = 2.3;
     select(3);
     mac.advance(2.4);
-    EXPECT_EQ(results, std::vector{MissionControlResult::sent()});
+    EXPECT_EQ(results, std::vector { MissionControlResult::sent() });
 }
 
 TEST_F(MissionControlTest, CancelDuringThePreparationDeliversCancelledOnceAndPostsNothing)
@@ -144,8 +147,8 @@ TEST_F(MissionControlTest, CancelDuringThePreparationDeliversCancelledOnceAndPos
     switcher.cancel();
     switcher.cancel();
     mac.advance(1);
-    EXPECT_EQ(results, std::vector{MissionControlResult::cancelled()});
-    EXPECT_EQ(log(), (std::vector<std::string>{"hotkey id=119 enabled=true", "hotkey id=119 enabled=false"}));
+    EXPECT_EQ(results, std::vector { MissionControlResult::cancelled() });
+    EXPECT_EQ(log(), (std::vector<std::string> { "hotkey id=119 enabled=true", "hotkey id=119 enabled=false" }));
 }
 
 TEST_F(MissionControlTest, AHotKeyThatCannotBeSwitchedOffIsRetriedBeforeTheNextSwitchAndAtShutdown)
@@ -155,7 +158,7 @@ TEST_F(MissionControlTest, AHotKeyThatCannotBeSwitchedOffIsRetriedBeforeTheNextS
     mac.world().faults.disableHotkey = sim::HotkeyChange::fails;
     select(2);
     mac.advance(0.3);
-    ASSERT_EQ(results, std::vector{failed(restoration)});
+    ASSERT_EQ(results, std::vector { failed(restoration) });
     EXPECT_EQ(current(0), 12u);
     EXPECT_TRUE(hotkeyEnabled(119));
     select(3);
@@ -188,7 +191,7 @@ TEST_F(MissionControlTest, AHotKeyThatCannotBeSwitchedOnFailsThePreparation)
     mac.world().hotkeys.at(119).enabled = false;
     mac.world().faults.enableHotkey = sim::HotkeyChange::ignored;
     select(2);
-    EXPECT_EQ(results, std::vector{failed("macOS n’a pas pu préparer le changement de bureau.")});
+    EXPECT_EQ(results, std::vector { failed("macOS n’a pas pu préparer le changement de bureau.") });
     mac.world().faults.enableHotkey = sim::HotkeyChange::fails;
     select(2);
     EXPECT_EQ(results.back(), failed("macOS n’a pas pu préparer le changement de bureau."));
@@ -201,8 +204,9 @@ TEST_F(MissionControlTest, DesktopsChangedBeforeTheKeyPressCancelTheSwitch)
     mac.world().faults.desktopsChangeOnHotkeyEnable = true;
     select(2);
     mac.advance(0.3);
-    EXPECT_EQ(results, std::vector{failed("Le changement a été annulé car l’autorisation, la commande ou les bureaux "
-                                          "ont changé.")});
+    EXPECT_EQ(results,
+        std::vector { failed("Le changement a été annulé car l’autorisation, la commande ou les bureaux "
+                             "ont changé.") });
     EXPECT_EQ(current(0), 11u);
     EXPECT_FALSE(hotkeyEnabled(119));
 }

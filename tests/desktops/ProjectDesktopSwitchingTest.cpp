@@ -1,7 +1,8 @@
+#include "desktops/ProjectDesktopSwitching.h"
+
 #include "desktops/DesktopRuntime.h"
 #include "desktops/MissionControl.h"
 #include "desktops/ProjectDesktopAssociations.h"
-#include "desktops/ProjectDesktopSwitching.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
@@ -15,7 +16,7 @@ using Targets = std::vector<ProjectDesktopSwitchTarget>;
 // The session as the application wires it: associations over the live inventory, the desktop switcher.
 class ProjectDesktopSwitchingTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world().display("D1", {11, 12}).display("D2", {21, 22}).display("D3", {31, 32})};
+    test::TestMac mac { test::world().display("D1", { 11, 12 }).display("D2", { 21, 22 }).display("D3", { 31, 32 }) };
     std::shared_ptr<DesktopRuntime> runtime = DesktopRuntime::make();
     MissionControlSwitcher switcher;
     ProjectDesktopAssociations associations;
@@ -32,13 +33,13 @@ protected:
         },
         [this](const ProjectDesktopSwitchTarget& target, ProjectDesktopSwitchingSession::Completion completion) {
             switcher.select(target.number, target.desktop.spaceID, target.desktop.display, target.desktop.spaceUUID,
-                            std::move(completion));
+                std::move(completion));
         },
         [this] { switcher.cancel(); });
 
     void SetUp() override
     {
-        associations.targets["p"] = {{12, "D1", "UUID-12"}, {22, "D2", "UUID-22"}, {31, "D3", "UUID-31"}};
+        associations.targets["p"] = { { 12, "D1", "UUID-12" }, { 22, "D2", "UUID-22" }, { 31, "D3", "UUID-31" } };
     }
     void activate()
     {
@@ -60,9 +61,9 @@ TEST_F(ProjectDesktopSwitchingTest, EveryDisplayThatDoesNotShowTheProjectIsSwitc
 {
     activate();
     mac.advance(1);
-    ASSERT_EQ(results, std::vector{MissionControlResult::sent()});
-    EXPECT_EQ(switches(), (std::vector<std::string>{"current-space display=D1 space=12",
-                                                    "current-space display=D2 space=22"}));
+    ASSERT_EQ(results, std::vector { MissionControlResult::sent() });
+    EXPECT_EQ(switches(),
+        (std::vector<std::string> { "current-space display=D1 space=12", "current-space display=D2 space=22" }));
     EXPECT_EQ(resolves, 4);
     resolves = 0;
     activate();
@@ -76,7 +77,7 @@ TEST_F(ProjectDesktopSwitchingTest, AVanishedDisplayIsSkipped)
     mac.advance(0.03);
     mac.world().displays.pop_back();
     mac.advance(1);
-    EXPECT_EQ(results, std::vector{MissionControlResult::sent()});
+    EXPECT_EQ(results, std::vector { MissionControlResult::sent() });
     EXPECT_EQ(switches().size(), 2u);
 }
 
@@ -86,10 +87,10 @@ TEST_F(ProjectDesktopSwitchingTest, ADesktopThatMovedToAnotherDisplayIsNoLongerT
     mac.advance(0.03);
     // Desktop 22 leaves D2 for D3 while D1 is switching: its association names D2, so D2 is skipped.
     mac.world().displays[1].spaces.pop_back();
-    mac.world().displays[2].spaces.push_back({22, "UUID-22", 0});
+    mac.world().displays[2].spaces.push_back({ 22, "UUID-22", 0 });
     mac.advance(1);
-    EXPECT_EQ(results, std::vector{MissionControlResult::sent()});
-    EXPECT_EQ(switches(), std::vector<std::string>{"current-space display=D1 space=12"});
+    EXPECT_EQ(results, std::vector { MissionControlResult::sent() });
+    EXPECT_EQ(switches(), std::vector<std::string> { "current-space display=D1 space=12" });
 }
 
 TEST_F(ProjectDesktopSwitchingTest, DesktopsRenumberedBetweenStepsAreFollowedByIdentity)
@@ -98,9 +99,9 @@ TEST_F(ProjectDesktopSwitchingTest, DesktopsRenumberedBetweenStepsAreFollowedByI
     mac.advance(0.03);
     mac.mac().addSpace("D1", 0);
     mac.advance(1);
-    EXPECT_EQ(results, std::vector{MissionControlResult::sent()});
-    EXPECT_EQ(switches(), (std::vector<std::string>{"current-space display=D1 space=12",
-                                                    "current-space display=D2 space=22"}));
+    EXPECT_EQ(results, std::vector { MissionControlResult::sent() });
+    EXPECT_EQ(switches(),
+        (std::vector<std::string> { "current-space display=D1 space=12", "current-space display=D2 space=22" }));
     EXPECT_EQ(mac.mac().log().lines()[4], "key-posted code=23 flags=262144 down=true");
 }
 
@@ -109,8 +110,9 @@ TEST_F(ProjectDesktopSwitchingTest, ASwitchThatFailsEndsTheActivationWithItsResu
     mac.world().faults.switchDelivery = sim::SwitchDelivery::never;
     activate();
     mac.advance(3);
-    EXPECT_EQ(results, std::vector{MissionControlResult::failed(
-                           "macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.")});
+    EXPECT_EQ(results,
+        std::vector {
+            MissionControlResult::failed("macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.") });
 }
 
 TEST_F(ProjectDesktopSwitchingTest, CancelWhileASwitchRunsCancelsItOnceAndCompletesOnce)
@@ -118,13 +120,14 @@ TEST_F(ProjectDesktopSwitchingTest, CancelWhileASwitchRunsCancelsItOnceAndComple
     mac.world().hotkeys.at(119).enabled = false;
     activate();
     activate();
-    EXPECT_EQ(results, std::vector{MissionControlResult::failed("Un changement est déjà en cours.")});
+    EXPECT_EQ(results, std::vector { MissionControlResult::failed("Un changement est déjà en cours.") });
     mac.advance(0.05);
     session->cancel();
     session->cancel();
     mac.advance(1);
-    EXPECT_EQ(results, (std::vector{MissionControlResult::failed("Un changement est déjà en cours."),
-                                    MissionControlResult::cancelled()}));
+    EXPECT_EQ(results,
+        (std::vector {
+            MissionControlResult::failed("Un changement est déjà en cours."), MissionControlResult::cancelled() }));
     EXPECT_TRUE(switches().empty());
     EXPECT_FALSE(mac.world().hotkeys.at(119).enabled);
 }
@@ -170,65 +173,65 @@ struct Script {
 };
 
 ProjectDesktopSwitchTarget target(int number, std::uint64_t space, std::string display,
-                                  std::optional<std::string> uuid = std::nullopt, std::uint64_t current = 1)
+    std::optional<std::string> uuid = std::nullopt, std::uint64_t current = 1)
 {
-    return {number, {space, current, std::move(display), std::move(uuid)}};
+    return { number, { space, current, std::move(display), std::move(uuid) } };
 }
 
 TEST(ProjectDesktopSwitchingSessionTest, ListsAreCheckedBeforeAnythingSwitches)
 {
     std::vector<Targets> invalid = {
-        {target(1, 5, "A"), target(2, 6, "a")},
-        {target(1, 5, "A"), target(1, 6, "B")},
-        {target(1, 5, "A"), target(2, 5, "B")},
-        {target(1, 5, "A", "U"), target(2, 6, "B", "u")},
-        {target(0, 5, "A")},
-        {target(10, 5, "A")},
-        {target(1, 0, "A")},
-        {target(1, 5, "")},
-        {target(1, 5, "A", "")},
+        { target(1, 5, "A"), target(2, 6, "a") },
+        { target(1, 5, "A"), target(1, 6, "B") },
+        { target(1, 5, "A"), target(2, 5, "B") },
+        { target(1, 5, "A", "U"), target(2, 6, "B", "u") },
+        { target(0, 5, "A") },
+        { target(10, 5, "A") },
+        { target(1, 0, "A") },
+        { target(1, 5, "") },
+        { target(1, 5, "A", "") },
     };
     for (const Targets& list : invalid) {
         Script script;
-        script.resolutions = {list};
+        script.resolutions = { list };
         script.make()->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
-        EXPECT_EQ(script.results, std::vector{changed});
+        EXPECT_EQ(script.results, std::vector { changed });
         EXPECT_TRUE(script.selected.empty());
     }
     Script unreadable;
-    unreadable.resolutions = {std::nullopt};
+    unreadable.resolutions = { std::nullopt };
     unreadable.make()->activate("p", [&](MissionControlResult result) { unreadable.results.push_back(result); });
-    EXPECT_EQ(unreadable.results, std::vector{changed});
+    EXPECT_EQ(unreadable.results, std::vector { changed });
     Script empty;
-    empty.resolutions = {Targets{}};
+    empty.resolutions = { Targets {} };
     empty.make()->activate("p", [&](MissionControlResult result) { empty.results.push_back(result); });
-    EXPECT_EQ(empty.results, std::vector{MissionControlResult::sent()});
+    EXPECT_EQ(empty.results, std::vector { MissionControlResult::sent() });
 }
 
 TEST(ProjectDesktopSwitchingSessionTest, SynchronousAnswersAreTakenOnceAndInOrder)
 {
     Script script;
-    script.resolutions = {Targets{target(1, 5, "A"), target(3, 7, "B", "U7")}};
+    script.resolutions = { Targets { target(1, 5, "A"), target(3, 7, "B", "U7") } };
     auto session = script.make();
     session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
-    EXPECT_EQ(script.selected, (std::vector<int>{1, 3}));
-    EXPECT_EQ(script.results, std::vector{MissionControlResult::sent()});
+    EXPECT_EQ(script.selected, (std::vector<int> { 1, 3 }));
+    EXPECT_EQ(script.results, std::vector { MissionControlResult::sent() });
 
-    script.answers = {MissionControlResult::sent(), MissionControlResult::cancelled()};
+    script.answers = { MissionControlResult::sent(), MissionControlResult::cancelled() };
     script.selected.clear();
     session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
-    EXPECT_EQ(script.selected, (std::vector<int>{1, 3}));
+    EXPECT_EQ(script.selected, (std::vector<int> { 1, 3 }));
     EXPECT_EQ(script.results.back(), MissionControlResult::cancelled());
 
     // The stored desktop turns up on another display.
-    script.resolutions = {Targets{target(1, 5, "A"), target(2, 7, "B")}, Targets{target(2, 5, "B")}};
+    script.resolutions = { Targets { target(1, 5, "A"), target(2, 7, "B") }, Targets { target(2, 5, "B") } };
     script.selected.clear();
     session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
     EXPECT_EQ(script.results.back(), changed);
     EXPECT_TRUE(script.selected.empty());
 
     // The stored desktop's identity changed on its own display.
-    script.resolutions = {Targets{target(1, 5, "A")}, Targets{target(1, 5, "A", "new")}};
+    script.resolutions = { Targets { target(1, 5, "A") }, Targets { target(1, 5, "A", "new") } };
     session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
     EXPECT_EQ(script.results.back(), changed);
 }

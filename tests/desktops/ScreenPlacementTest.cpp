@@ -1,5 +1,7 @@
-#include "desktops/AssistantWindowPlacer.h"
 #include "desktops/ScreenPlacement.h"
+
+#include "desktops/AssistantWindowPlacer.h"
+#include "sim/AccessibilityTree.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
@@ -12,11 +14,11 @@ const int codexPID = 501;
 
 class ScreenPlacementTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world()
-                          .display("D1", {11, 12})
-                          .display("D2", {21})
-                          .application(codexPID, "com.openai.codex", "Codex")
-                          .window(7, codexPID, QRectF(100, 100, 400, 300), {11})};
+    test::TestMac mac { test::world()
+                            .display("D1", { 11, 12 })
+                            .display("D2", { 21 })
+                            .application(codexPID, "com.openai.codex", "Codex")
+                            .window(7, codexPID, QRectF(100, 100, 400, 300), { 11 }) };
     UserDefaults& defaults = platform().standardDefaults();
 
     std::vector<ConnectedMonitor> monitors() { return ConnectedMonitor::read(); }
@@ -55,21 +57,21 @@ TEST_F(ScreenPlacementTest, MonitorsComeFromTheScreensWithANumberAndAUUID)
 TEST_F(ScreenPlacementTest, TheStoredConfigurationFallsBackInItsOrder)
 {
     EXPECT_EQ(load(), "D1");
-    defaults.set("assistantMonitorChoices", PlistDictionary{{"claude", "D2"}});
+    defaults.set("assistantMonitorChoices", PlistDictionary { { "claude", "D2" } });
     EXPECT_EQ(load(), "D2");
     defaults.set("selectedAssistant", "codex");
     EXPECT_EQ(load(), "D1");
-    defaults.set("assistantMonitorChoices", PlistDictionary{{"codex", "X"}, {"claude", 4}});
+    defaults.set("assistantMonitorChoices", PlistDictionary { { "codex", "X" }, { "claude", 4 } });
     EXPECT_EQ(load(), "D1");
-    defaults.set("assistantMonitorChoices", PlistDictionary{{"codex", "X"}});
+    defaults.set("assistantMonitorChoices", PlistDictionary { { "codex", "X" } });
     EXPECT_EQ(load(), "X");
     defaults.set("assistantScreenID", "gone");
     EXPECT_EQ(load(), "gone");
     EXPECT_EQ(AssistantScreenConfiguration::load({}, UserDefaults()).monitorID, std::nullopt);
-    AssistantScreenConfiguration{AssistantApp::claude, std::nullopt}.save(defaults);
+    AssistantScreenConfiguration { AssistantApp::claude, std::nullopt }.save(defaults);
     EXPECT_EQ(*defaults.string("selectedAssistant"), "codex");
     EXPECT_FALSE(defaults.objectExists("assistantScreenID"));
-    AssistantScreenConfiguration{AssistantApp::codex, "D2"}.save(defaults);
+    AssistantScreenConfiguration { AssistantApp::codex, "D2" }.save(defaults);
     EXPECT_EQ(*defaults.string("assistantScreenID"), "D2");
 }
 
@@ -93,28 +95,28 @@ TEST_F(ScreenPlacementTest, AtRunTimeADisconnectedScreenGivesWayToTheAssistantsW
 
 TEST_F(ScreenPlacementTest, TheScreenHoldingMostOfTheWindowsWinsAndTiesGoToTheMainScreen)
 {
-    std::vector<ConnectedMonitor> list = {{"A", "A", QRectF(0, 0, 100, 100), {}, false},
-                                          {"B", "B", QRectF(100, 0, 100, 100), {}, true},
-                                          {"C", "C", QRectF(200, 0, 100, 100), {}, false}};
+    std::vector<ConnectedMonitor> list = { { "A", "A", QRectF(0, 0, 100, 100), {}, false },
+        { "B", "B", QRectF(100, 0, 100, 100), {}, true }, { "C", "C", QRectF(200, 0, 100, 100), {}, false } };
     using AssistantRuntimeScreenSelection::monitorID;
     EXPECT_EQ(monitorID(std::nullopt, {}, {}), std::nullopt);
     EXPECT_EQ(monitorID("c", list, {}), "C");
     EXPECT_EQ(monitorID(std::nullopt, list, {}), "B");
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(50, 0, 100, 50)}), "B");
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(150, 0, 100, 50)}), "B");
+    EXPECT_EQ(monitorID(std::nullopt, list, { QRectF(50, 0, 100, 50) }), "B");
+    EXPECT_EQ(monitorID(std::nullopt, list, { QRectF(150, 0, 100, 50) }), "B");
     list[1].isMain = false;
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(150, 0, 100, 50)}), "B");
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(210, 0, 10, 10), QRectF(0, 0, 50, 50), QRectF(220, 0, 50, 50)}), "A");
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(1000, 1000, 10, 10), QRectF(0, 0, -5, 5)}), "A");
+    EXPECT_EQ(monitorID(std::nullopt, list, { QRectF(150, 0, 100, 50) }), "B");
+    EXPECT_EQ(
+        monitorID(std::nullopt, list, { QRectF(210, 0, 10, 10), QRectF(0, 0, 50, 50), QRectF(220, 0, 50, 50) }), "A");
+    EXPECT_EQ(monitorID(std::nullopt, list, { QRectF(1000, 1000, 10, 10), QRectF(0, 0, -5, 5) }), "A");
     // Frames are compared in top-left coordinates flipped at the reference's top.
-    list = {{"Low", "L", QRectF(0, 0, 100, 100), {}, true}, {"High", "H", QRectF(0, 100, 100, 100), {}, false}};
-    EXPECT_EQ(monitorID(std::nullopt, list, {QRectF(0, -90, 50, 50)}), "High");
+    list = { { "Low", "L", QRectF(0, 0, 100, 100), {}, true }, { "High", "H", QRectF(0, 100, 100, 100), {}, false } };
+    EXPECT_EQ(monitorID(std::nullopt, list, { QRectF(0, -90, 50, 50) }), "High");
 }
 
 TEST_F(ScreenPlacementTest, EligibilityComparesTheDedicatedScreenExactlyAndExplainsEachRefusal)
 {
-    std::vector<NativeDesktopState> desktops = {{11, 11, "D1", "UUID-11"}, {21, 21, "D2", "UUID-21"}};
-    AssistantScreenConfiguration configuration{AssistantApp::codex, "D1"};
+    std::vector<NativeDesktopState> desktops = { { 11, 11, "D1", "UUID-11" }, { 21, 21, "D2", "UUID-21" } };
+    AssistantScreenConfiguration configuration { AssistantApp::codex, "D1" };
     EXPECT_EQ(configuration.eligibility(1, desktops, monitors()), DesktopScreenEligibility::reserved());
     EXPECT_EQ(configuration.eligibility(2, desktops, monitors()), DesktopScreenEligibility::content("D2"));
     configuration.monitorID = "d1";
@@ -124,18 +126,19 @@ TEST_F(ScreenPlacementTest, EligibilityComparesTheDedicatedScreenExactlyAndExpla
     EXPECT_EQ(configuration.eligibility(2, desktops, monitors()), DesktopScreenEligibility::sharedSpaces());
     EXPECT_EQ(configuration.blockingReason(DesktopScreenEligibility::content("D2")), std::nullopt);
     EXPECT_EQ(configuration.blockingReason(DesktopScreenEligibility::reserved()),
-              "Cet écran est réservé à Codex. Choisis un écran de contenu.");
+        "Cet écran est réservé à Codex. Choisis un écran de contenu.");
     EXPECT_EQ(configuration.blockingReason(DesktopScreenEligibility::missingAssistantScreen()),
-              "L’écran dédié à Codex est déconnecté. Choisis un écran dans Ton assistant.");
+        "L’écran dédié à Codex est déconnecté. Choisis un écran dans Ton assistant.");
     EXPECT_EQ(configuration.blockingReason(DesktopScreenEligibility::unreadable()),
-              "Impossible d’identifier l’écran de destination. Actualise puis réessaie.");
+        "Impossible d’identifier l’écran de destination. Actualise puis réessaie.");
 }
 
 TEST_F(ScreenPlacementTest, Geometry)
 {
     EXPECT_EQ(WindowPlacementGeometry::accessibilityRect(QRectF(1000, 0, 1000, 775), 800), QRectF(1000, 25, 1000, 775));
     EXPECT_EQ(WindowPlacementGeometry::centered(QSizeF(400, 300), QRectF(0, 0, 1000, 800)), QRectF(300, 250, 400, 300));
-    EXPECT_EQ(WindowPlacementGeometry::centered(QSizeF(4000, 300), QRectF(10, 0, 1000, 800)), QRectF(10, 250, 1000, 300));
+    EXPECT_EQ(
+        WindowPlacementGeometry::centered(QSizeF(4000, 300), QRectF(10, 0, 1000, 800)), QRectF(10, 250, 1000, 300));
 }
 
 TEST_F(ScreenPlacementTest, TheAssistantsWindowIsCentredOnTheChosenScreen)
@@ -145,13 +148,13 @@ TEST_F(ScreenPlacementTest, TheAssistantsWindowIsCentredOnTheChosenScreen)
     mac.world().windows[0].frame = QRectF(0, 0, 3000, 300);
     EXPECT_EQ(placed(), "Codex placé sur Screen D2.");
     EXPECT_EQ(mac.world().windows[0].frame, QRectF(1000, 262.5, 1000, 300));
-    EXPECT_EQ(platform().accessibility().createApplication(codexPID)->setMessagingTimeout(0), AXError::success);
+    EXPECT_EQ(mac.mac().accessibilityTree().applicationElement(codexPID)->messagingTimeout(), 0.5);
 }
 
 TEST_F(ScreenPlacementTest, PlacementFailuresComeInTheirOrder)
 {
     EXPECT_EQ(std::get<Error>(AssistantWindowPlacer::place(AssistantApp::claude, "D2")).localizedDescription,
-              "Claude sera disponible dans une prochaine version.");
+        "Claude sera disponible dans une prochaine version.");
     EXPECT_EQ(placed("d2"), "L’écran choisi est déconnecté. Rebranche-le ou choisis un autre écran.");
     mac.world().windows[0].fullScreen = true;
     EXPECT_EQ(placed(), "Quitte le plein écran de Codex, puis clique sur Placer.");

@@ -2,10 +2,9 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
 namespace pellamor::test {
 namespace {
@@ -35,12 +34,12 @@ Outcome runWorld(const std::string& world)
     process.start(QString::fromStdString(executable().string()), {});
     // A real process on the real clock; the script quits after a fraction of a second.
     EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardError().toStdString()};
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardError().toStdString() };
 }
 
-const char* const displays =
-    R"("displays": [{ "id": "D1", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
+const char* const displays
+    = R"("displays": [{ "id": "D1", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
 
 TEST(ExecutableTest, TheScriptRunsAndQuitEndsWithStatusZero)
 {
@@ -53,7 +52,8 @@ TEST(ExecutableTest, TheScriptRunsAndQuitEndsWithStatusZero)
 
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
 {
-    Outcome run = runWorld(std::string("{") + displays + R"(, "windows": [{ "number": 1, "pid": 2, "frame": "wide", "spaces": [] }] })");
+    Outcome run = runWorld(
+        std::string("{") + displays + R"(, "windows": [{ "number": 1, "pid": 2, "frame": "wide", "spaces": [] }] })");
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.errors.find("windows[0].frame: expected [x, y, width, height]"), std::string::npos) << run.errors;
 }

@@ -10,12 +10,12 @@ namespace {
 
 class SimulatedMacTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world()
-                          .display("D1", {11, 12})
-                          .display("D2", {21, 22})
-                          .fullScreen(29)
-                          .application(501, "com.openai.codex", "Codex")
-                          .window(7, 501, QRectF(10, 20, 300, 200), {11})};
+    test::TestMac mac { test::world()
+                            .display("D1", { 11, 12 })
+                            .display("D2", { 21, 22 })
+                            .fullScreen(29)
+                            .application(501, "com.openai.codex", "Codex")
+                            .window(7, 501, QRectF(10, 20, 300, 200), { 11 }) };
     std::shared_ptr<Framework> skyLight = platform().frameworks().open(skylight::frameworkPath);
 
     void press(std::uint16_t code, std::uint64_t flags)
@@ -37,9 +37,8 @@ TEST_F(SimulatedMacTest, AMatchingHotKeySwitchesTheDisplayOfThatDesktopAfterTheD
     mac.advance(0.05);
     EXPECT_EQ(mac.world().displays[1].current, 22u);
     EXPECT_EQ(mac.mac().log().lines(),
-              (std::vector<std::string>{"key-posted code=19 flags=262400 down=true", "current-space display=D1 space=12",
-                                        "key-posted code=21 flags=262144 down=true",
-                                        "current-space display=D2 space=22"}));
+        (std::vector<std::string> { "key-posted code=19 flags=262400 down=true", "current-space display=D1 space=12",
+            "key-posted code=21 flags=262144 down=true", "current-space display=D2 space=22" }));
 }
 
 TEST_F(SimulatedMacTest, HotKeysDoNothingWhenDisabledMismatchedOrFaulted)
@@ -89,18 +88,16 @@ TEST_F(SimulatedMacTest, TheScriptActivatesHoldsAndQuitsAtItsTimes)
 {
     bool quit = false;
     mac.mac().script().onQuit = [&] { quit = true; };
-    std::vector<ScriptStep> steps = {{1, "activate", "com.openai.codex"},
-                                     {2, "hold", {{"flags", 131072}, {"buttons", nlohmann::json::array({0})}}},
-                                     {3, "release", true},
-                                     {4, "quit", true}};
+    std::vector<ScriptStep> steps = { { 1, "activate", "com.openai.codex" },
+        { 2, "hold", { { "flags", 131072 }, { "buttons", nlohmann::json::array({ 0 }) } } }, { 3, "release", true },
+        { 4, "quit", true } };
     ASSERT_EQ(mac.mac().script().start(steps), std::nullopt);
     std::vector<std::string> activations;
-    auto observer = platform().workspaceCenter().addObserver(
-        didActivateApplicationNotification, nullptr,
+    auto observer = platform().workspaceCenter().addObserver(didActivateApplicationNotification, nullptr,
         [&](const Notification& note) { activations.push_back(*lookupString(note.userInfo, "bundleIdentifier")); });
     mac.advance(1);
     EXPECT_EQ(mac.mac().log().lines().back(), "frontmost bundle=com.openai.codex");
-    EXPECT_EQ(activations, std::vector<std::string>{"com.openai.codex"});
+    EXPECT_EQ(activations, std::vector<std::string> { "com.openai.codex" });
     EXPECT_EQ(platform().workspace().frontmostApplication()->pid, 501);
     mac.advance(1);
     EXPECT_EQ(platform().events().flagsState(EventSourceState::hidSystem), 131072u);
@@ -115,19 +112,47 @@ TEST_F(SimulatedMacTest, TheScriptActivatesHoldsAndQuitsAtItsTimes)
 
 TEST_F(SimulatedMacTest, AFaultyStepIsRefusedBeforeAnythingRuns)
 {
-    EXPECT_EQ(mac.mac().script().start({{1, "activate", "com.example.none"}}),
-              "script[0].activate: no application has that bundle identifier");
-    EXPECT_EQ(mac.mac().script().start({{1, "quit", true}, {2, "dance", true}}), "script[1].dance: unknown action");
-    EXPECT_EQ(mac.mac().script().start({{1, "hold", {{"flags", -1}}}}), "script[0].hold: flags: expected a whole number");
+    EXPECT_EQ(mac.mac().script().start({ { 1, "activate", "com.example.none" } }),
+        "script[0].activate: no application has that bundle identifier");
+    EXPECT_EQ(
+        mac.mac().script().start({ { 1, "quit", true }, { 2, "dance", true } }), "script[1].dance: unknown action");
+    EXPECT_EQ(mac.mac().script().start({ { 1, "hold", { { "flags", -1 } } } }),
+        "script[0].hold: flags: expected a whole number");
     mac.advance(5);
     EXPECT_TRUE(mac.mac().log().lines().empty());
+}
+
+TEST_F(SimulatedMacTest, TheWindowListDescribesWindowsFrontToBack)
+{
+    mac.world().windows.push_back({ 8, 501, "Hidden", QRectF(0, 0, 10, 10), { 12 } });
+    mac.world().windows.push_back({ 9, 501, "Desktop", QRectF(0, 0, 10, 10), { 11 }, -2147483623 });
+    WindowList& list = platform().windowList();
+    auto all = list.copyWindowInfo(windowListOption::all, nullWindowID);
+    ASSERT_TRUE(all);
+    ASSERT_EQ(all->size(), 3u);
+    const PlistValue& first = all->front();
+    EXPECT_EQ(*first.find(windowKey::number)->asInteger(), 7);
+    EXPECT_EQ(*first.find(windowKey::ownerName)->asString(), "Codex");
+    EXPECT_EQ(rectFromDictionary(*first.find(windowKey::bounds)), QRectF(10, 20, 300, 200));
+    EXPECT_TRUE(*first.find(windowKey::isOnscreen)->asBool());
+    EXPECT_FALSE(first.find(windowKey::name));
+    EXPECT_FALSE((*all)[1].find(windowKey::isOnscreen));
+    auto shown = list.copyWindowInfo(windowListOption::onScreenOnly | windowListOption::excludeDesktopElements, 0);
+    ASSERT_EQ(shown->size(), 1u);
+    mac.world().permissions.screenCapture = true;
+    EXPECT_TRUE(list.preflightScreenCaptureAccess());
+    EXPECT_EQ(*list.copyWindowInfo(windowListOption::all, 0)->front().find(windowKey::name)->asString(), "Window 7");
+    mac.world().applications[0].terminated = true;
+    EXPECT_TRUE(list.copyWindowInfo(windowListOption::all, 0)->empty());
+    EXPECT_EQ(platform().workspace().runningApplications("com.openai.codex").front().terminated, true);
+    EXPECT_FALSE(platform().workspace().frontmostApplication());
 }
 
 TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
 {
     int notified = 0;
-    auto observer = platform().defaultCenter().addObserver(screenParametersChangedNotification, nullptr,
-                                                           [&](const Notification&) { ++notified; });
+    auto observer = platform().defaultCenter().addObserver(
+        screenParametersChangedNotification, nullptr, [&](const Notification&) { ++notified; });
     std::vector<Screen> screens = platform().screens().screens();
     ASSERT_EQ(screens.size(), 2u);
     EXPECT_EQ(*screens[1].deviceDescription.at("NSScreenNumber").asUnsigned(), 2u);
@@ -136,7 +161,8 @@ TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
     EXPECT_FALSE(platform().screens().isMainDisplay(2));
     mac.mac().disconnectDisplay("D2");
     EXPECT_EQ(platform().screens().displayUUID(2), std::nullopt);
-    mac.mac().connectDisplay(sim::Display{"D3", 3, "Third", false, QRectF(0, 800, 100, 100), QRectF(), {{31}}, 31});
+    mac.mac().connectDisplay(
+        sim::Display { "D3", 3, "Third", false, QRectF(0, 800, 100, 100), QRectF(), { { 31 } }, 31 });
     EXPECT_EQ(platform().screens().screens().back().localizedName, "Third");
     EXPECT_EQ(notified, 2);
 }

@@ -12,8 +12,8 @@ std::string faultOf(const std::string& text)
     return message ? *message : "";
 }
 
-const char* const oneDisplay =
-    R"("displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
+const char* const oneDisplay
+    = R"("displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
 
 TEST(WorldFileTest, TheDemoWorldReadsWithEveryMember)
 {
@@ -46,23 +46,30 @@ TEST(WorldFileTest, AMalformedWorldNamesTheMember)
     EXPECT_EQ(faultOf("[]"), "the world must be a JSON object");
     EXPECT_EQ(faultOf("{"), "not valid JSON");
     EXPECT_EQ(faultOf("{}"), "displays: missing");
-    EXPECT_EQ(faultOf(R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100], "spaces": [{ "id": 5 }] }]})"),
-              "displays[0].frame: expected [x, y, width, height]");
-    EXPECT_EQ(faultOf(R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 0 }] }]})"),
-              "displays[0].spaces[0].id: must not be 0");
-    EXPECT_EQ(faultOf(R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 5 }], "current": 6 }]})"),
-              "displays[0].current: not one of the display's spaces");
+    EXPECT_EQ(
+        faultOf(
+            R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100], "spaces": [{ "id": 5 }] }]})"),
+        "displays[0].frame: expected [x, y, width, height]");
+    EXPECT_EQ(
+        faultOf(
+            R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 0 }] }]})"),
+        "displays[0].spaces[0].id: must not be 0");
+    EXPECT_EQ(
+        faultOf(
+            R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 5 }], "current": 6 }]})"),
+        "displays[0].current: not one of the display's spaces");
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "frontmost": "com.example.none"})"),
-              "frontmost: no application has that bundle identifier");
+        "frontmost: no application has that bundle identifier");
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "faults": { "switch": "sometimes" }})"),
-              "faults.switch: expected one of \"normal\", \"never\"");
+        "faults.switch: expected one of \"normal\", \"never\"");
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "script": [{ "at": 1, "quit": true, "release": true }]})"),
-              "script[0].release: a step holds one action only");
+        "script[0].release: a step holds one action only");
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "hotkeys": { "x118": {} }})"),
-              "hotkeys.x118: hot key ids are whole numbers");
+        "hotkeys.x118: hot key ids are whole numbers");
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "colour": "blue"})"), "colour: unknown member");
-    EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "windows": [{ "number": 1, "pid": 2, "frame": [0, 0, 1, 1], "spaces": [-1] }]})"),
-              "windows[0].spaces[0]: expected a whole number from 0 to 18446744073709551615");
+    EXPECT_EQ(faultOf(std::string("{") + oneDisplay
+                  + R"(, "windows": [{ "number": 1, "pid": 2, "frame": [0, 0, 1, 1], "spaces": [-1] }]})"),
+        "windows[0].spaces[0]: expected a whole number from 0 to 18446744073709551615");
 }
 
 TEST(WorldFileTest, SpacesAreUniqueOverAllDisplays)
@@ -70,7 +77,7 @@ TEST(WorldFileTest, SpacesAreUniqueOverAllDisplays)
     EXPECT_EQ(faultOf(R"({"displays": [
         { "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 5 }] },
         { "id": "D2", "number": 2, "name": "B", "frame": [1, 0, 1, 1], "spaces": [{ "id": 5 }] }]})"),
-              "displays[1].spaces: space 5 appears twice");
+        "displays[1].spaces: space 5 appears twice");
 }
 
 } // namespace

@@ -13,7 +13,7 @@ WorldBuilder& WorldBuilder::display(const std::string& id, std::vector<std::uint
     display.frame = QRectF(x, 0, 1000, 800);
     display.visibleFrame = QRectF(x, 0, 1000, 775);
     for (std::uint64_t space : desktops)
-        display.spaces.push_back(sim::Space{space, "UUID-" + std::to_string(space), sim::desktopSpaceType});
+        display.spaces.push_back(sim::Space { space, "UUID-" + std::to_string(space), sim::desktopSpaceType });
     display.current = desktops.empty() ? 0 : desktops.front();
     world_.displays.push_back(display);
     return *this;
@@ -22,7 +22,7 @@ WorldBuilder& WorldBuilder::display(const std::string& id, std::vector<std::uint
 WorldBuilder& WorldBuilder::fullScreen(std::uint64_t space)
 {
     world_.displays.back().spaces.push_back(
-        sim::Space{space, "UUID-" + std::to_string(space), sim::fullScreenSpaceType});
+        sim::Space { space, "UUID-" + std::to_string(space), sim::fullScreenSpaceType });
     return *this;
 }
 
@@ -37,7 +37,7 @@ WorldBuilder& WorldBuilder::current(std::uint64_t space)
 
 WorldBuilder& WorldBuilder::application(int pid, const std::string& bundleID, const std::string& name)
 {
-    world_.applications.push_back(sim::Application{pid, bundleID, name, "/Applications/" + name + ".app"});
+    world_.applications.push_back(sim::Application { pid, bundleID, name, "/Applications/" + name + ".app" });
     return *this;
 }
 

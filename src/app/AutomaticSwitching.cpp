@@ -1,0 +1,556 @@
+// The automatic-switching loop of the application delegate: start, stop, poll, pre-flight and the switch.
+#include "app/AppDelegate.h"
+
+#include "app/Alert.h"
+#include "app/AppConstants.h"
+#include "app/Label.h"
+#include "app/MainWindow.h"
+#include "app/SwitchControl.h"
+#include "assistant/Localization.h"
+#include "desktops/ScreenPlacement.h"
+#include "overview/WindowOverview.h"
+#include "platform/Platform.h"
+#include "services/UsageAnalytics.h"
+
+namespace pellamor {
+namespace {
+
+constexpr const char* assistantBundleID = "com.openai.codex";
+constexpr const char* switchingSource = "automatic_switching";
+
+bool equalIgnoringCase(const std::string& left, const std::string& right)
+{
+    return QString::fromStdString(left).compare(QString::fromStdString(right), Qt::CaseInsensitive) == 0;
+}
+
+std::string unreadableAssociationsMessage()
+{
+    return L("Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
+}
+
+std::string joinedNumbers(const std::vector<int>& numbers)
+{
+    std::string joined;
+    for (int number : numbers)
+        joined += (joined.empty() ? "" : ", ") + std::to_string(number);
+    return joined;
+}
+
+} // namespace
+
+ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
+{
+    if (projectSwitcher_)
+        return *projectSwitcher_;
+    QPointer<AppDelegate> self(this);
+    projectSwitcher_ = ProjectDesktopSwitchingSession::make(
+        [self](const std::string& projectID) -> std::optional<std::vector<ProjectDesktopSwitchTarget>> {
+            if (!self || self->isTerminating || !self->refreshDesktopAssociations() || !self->associationInventory)
+                return std::nullopt;
+            return self->targets(projectID, *self->associationInventory);
+        },
+        [self](const ProjectDesktopSwitchTarget& target, std::function<void(MissionControlResult)> completion) {
+            if (!self || self->isTerminating) {
+                completion(MissionControlResult::cancelled());
+                return;
+            }
+            if (std::optional<std::string> reason = self->blockingReason(target.number)) {
+                completion(MissionControlResult::failed(*reason));
+                return;
+            }
+            self->desktopSwitcher.select(target.number, target.desktop.spaceID, target.desktop.display,
+                                         target.desktop.spaceUUID, std::move(completion));
+        },
+        [self] {
+            if (self)
+                self->desktopSwitcher.cancel();
+        });
+    return *projectSwitcher_;
+}
+
+std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& projectID,
+                                                             const std::vector<NativeDesktopState>& inventory) const
+{
+    std::vector<ProjectDesktopSwitchTarget> kept;
+    for (const ProjectDesktopSwitchTarget& target : desktopAssociations.resolvedTargets(projectID, inventory)) {
+        if (!runtimeAssistantDisplay || !equalIgnoringCase(target.desktop.display, *runtimeAssistantDisplay))
+            kept.push_back(target);
+    }
+    return kept;
+}
+
+std::optional<std::string> AppDelegate::blockingReason(int number)
+{
+    std::vector<ConnectedMonitor> monitors = ConnectedMonitor::read();
+    AssistantScreenConfiguration configuration =
+        AssistantScreenConfiguration::runtime(monitors, platform().standardDefaults());
+    std::optional<std::vector<NativeDesktopState>> inventory =
+        associationInventory ? associationInventory : readInventory();
+    return configuration.blockingReason(configuration.eligibility(number, inventory, monitors));
+}
+
+std::optional<std::vector<NativeDesktopState>> AppDelegate::readInventory() const
+{
+    std::shared_ptr<DesktopRuntime> runtime = DesktopRuntime::make();
+    std::optional<std::vector<PlistDictionary>> displays = runtime ? runtime->displays() : std::nullopt;
+    return displays ? NativeDesktopState::inventory(*displays) : std::nullopt;
+}
+
+bool AppDelegate::permissionsGranted() const
+{
+    return platform().accessibility().isProcessTrusted() && platform().events().preflightPostEventAccess();
+}
+
+bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDesktopState>> inventory)
+{
+    if (!associationDataInvalid && !inventory)
+        inventory = readInventory();
+    if (associationDataInvalid || !inventory || !ProjectDesktopAssociations::valid(*inventory)) {
+        associationInventory.reset();
+        fallbackProjects.clear();
+        fallbackDesktopNumbers.clear();
+        runtimeAssistantDisplay.reset();
+        if (!associations.empty()) {
+            associations.clear();
+            updateTrackingControls();
+        }
+        return false;
+    }
+    if (legacyAssociations)
+        migrateLegacyAssociations(*inventory);
+
+    associationInventory = inventory;
+    runtimeAssistantDisplay =
+        AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()).monitorID;
+
+    std::map<std::string, std::vector<int>> fresh;
+    std::set<std::string> projectIDs = desktopAssociations.unresolvedProjects;
+    for (const auto& entry : desktopAssociations.targets)
+        projectIDs.insert(entry.first);
+    fallbackProjects.clear();
+    for (const std::string& projectID : projectIDs) {
+        std::set<int> numbers;
+        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *inventory))
+            numbers.insert(target.number);
+        if (auto fallback = desktopAssociations.assistantFallback(projectID, *inventory, runtimeAssistantDisplay)) {
+            fallbackProjects.insert(projectID);
+            if (fallback->number) {
+                fallbackDesktopNumbers[projectID] = *fallback->number;
+                numbers.insert(*fallback->number);
+            } else {
+                fallbackDesktopNumbers.erase(projectID);
+            }
+        }
+        if (!numbers.empty())
+            fresh[projectID] = std::vector<int>(numbers.begin(), numbers.end());
+    }
+    std::erase_if(fallbackDesktopNumbers, [this](const auto& entry) { return !fallbackProjects.count(entry.first); });
+    if (fresh != associations) {
+        associations = std::move(fresh);
+        updateTrackingControls();
+    }
+    return true;
+}
+
+void AppDelegate::migrateLegacyAssociations(const std::vector<NativeDesktopState>& inventory)
+{
+    std::vector<NativeDesktopState> migration = legacyDesktopInventory.value_or(inventory);
+    for (NativeDesktopState& legacy : migration) {
+        if (legacy.spaceUUID)
+            continue;
+        for (const NativeDesktopState& live : inventory) {
+            if (live.spaceID == legacy.spaceID && equalIgnoringCase(live.display, legacy.display)) {
+                legacy.currentSpaceID = live.currentSpaceID;
+                legacy.display = live.display;
+                legacy.spaceUUID = live.spaceUUID;
+                break;
+            }
+        }
+    }
+    ProjectDesktopAssociations migrated = desktopAssociations;
+    if (!migrated.migrate(*legacyAssociations, migration))
+        return;
+    std::optional<std::string> data = migrated.encodedData();
+    if (!data)
+        return;
+    desktopAssociations = std::move(migrated);
+    UserDefaults& defaults = platform().standardDefaults();
+    defaults.set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
+    legacyAssociations.reset();
+    legacyDesktopInventory.reset();
+    defaults.remove(pendingDesktopInventoryKey);
+    defaults.remove(pendingDesktopAssignmentsKey);
+}
+
+bool AppDelegate::hasAssociation(const std::string& projectID) const
+{
+    if (desktopAssociations.targets.count(projectID) || desktopAssociations.unresolvedProjects.count(projectID))
+        return true;
+    if (!legacyAssociations)
+        return false;
+    auto legacy = legacyAssociations->find(projectID);
+    return legacy != legacyAssociations->end() && legacy->second != 0;
+}
+
+std::set<int> AppDelegate::assignedDesktops() const
+{
+    std::set<int> numbers;
+    if (!associationInventory)
+        return numbers;
+    std::set<std::string> projectIDs;
+    for (const auto& entry : desktopAssociations.targets)
+        projectIDs.insert(entry.first);
+    for (const std::string& projectID : projectIDs) {
+        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *associationInventory))
+            numbers.insert(target.number);
+    }
+    return numbers;
+}
+
+void AppDelegate::startTrackingByDefaultIfReady()
+{
+    if (!shouldStartTrackingByDefault || isEnabled || isExecuting || isTerminating || !stateReadable)
+        return;
+    for (const Project& project : projects) {
+        if (hasAssociation(project.id)) {
+            startTracking(true);
+            return;
+        }
+    }
+}
+
+void AppDelegate::toggleTracking()
+{
+    UsageAnalytics::shared().recordInteraction();
+    if (isExecuting || isTerminating) {
+        updateTrackingControls();
+        return;
+    }
+    shouldStartTrackingByDefault = false;
+    if (!toggle->isOn()) {
+        stopTracking();
+        showStatus(L("Changement automatique désactivé. Tes associations sont conservées."), false);
+        return;
+    }
+    startTracking(false);
+}
+
+void AppDelegate::startTracking(bool automatically)
+{
+    if (isEnabled || isExecuting || isTerminating)
+        return;
+    std::optional<std::string> message;
+    // Unreadable stored associations also make the refresh fail; their own message says what to do.
+    if (associationDataInvalid)
+        message = unreadableAssociationsMessage();
+    if (!message && !refreshDesktopAssociations())
+        message = L("Impossible de vérifier les bureaux après leur modification. Actualise avant de réactiver le suivi.");
+    if (!message) {
+        try {
+            CodexSnapshot snapshot = stateReader.read();
+            stateReadable = true;
+            selectedID = snapshot.selectedID;
+            tracker = SelectionTracker(snapshot.selectionToken);
+            updateTrackingControls();
+        } catch (const std::exception&) {
+            message = L("L’état local de Codex est inaccessible. Ouvre Codex puis clique sur Actualiser.");
+        }
+    }
+    if (!message && std::none_of(projects.begin(), projects.end(),
+                                 [this](const Project& project) { return hasAssociation(project.id); }))
+        message = L("Choisis d’abord un bureau pour au moins un projet.");
+    if (!message)
+        message = preflight(assignedDesktops(), true);
+    if (message) {
+        stopTracking();
+        if (automatically)
+            showStatus(*message, true);
+        else
+            showProblem(*message);
+        return;
+    }
+
+    shouldStartTrackingByDefault = false;
+    isEnabled = true;
+    readFailureSince.reset();
+    updateTrackingControls();
+    if (timer)
+        timer->invalidate();
+    trackingActivity = L("Suivre le projet Codex pour ouvrir son bureau");
+    QPointer<AppDelegate> self(this);
+    if (stateWatcher)
+        stateWatcher->stop();
+    stateWatcher = std::make_unique<CodexStateWatcher>(stateReader.url(), [self] {
+        if (self)
+            self->poll();
+    });
+    stateWatcher->start();
+    ensureNavigationWatch();
+    timer = std::make_unique<RepeatingTimer>(platform().mainQueue(), 0.5, 0.025, [self] {
+        if (self)
+            self->poll();
+    });
+    showStatus(L("Tous tes projets configurés sont suivis. Ouvre un projet ou une de ses conversations dans Codex pour afficher son bureau."),
+               false);
+}
+
+void AppDelegate::stopTracking()
+{
+    isEnabled = false;
+    if (timer)
+        timer->invalidate();
+    timer.reset();
+    stopWatching();
+    readFailureSince.reset();
+    if (projectSwitcher_)
+        projectSwitcher_->cancel();
+    updateTrackingControls();
+}
+
+void AppDelegate::stopWatching()
+{
+    if (stateWatcher)
+        stateWatcher->stop();
+    stateWatcher.reset();
+    if (navigationWatcher)
+        navigationWatcher->stop();
+    navigationWatcher.reset();
+    watchedNavigationURL.reset();
+    trackingActivity.reset();
+}
+
+void AppDelegate::ensureNavigationWatch()
+{
+    std::optional<std::filesystem::path> active = stateReader.activeNavigationLogURL();
+    if (active == watchedNavigationURL) {
+        if (navigationWatcher)
+            navigationWatcher->ensureFileWatch();
+        return;
+    }
+    if (navigationWatcher)
+        navigationWatcher->stop();
+    navigationWatcher.reset();
+    watchedNavigationURL = active;
+    if (!active)
+        return;
+    QPointer<AppDelegate> self(this);
+    navigationWatcher = std::make_unique<CodexStateWatcher>(*active, [self] {
+        if (self)
+            self->poll();
+    });
+    navigationWatcher->start();
+}
+
+void AppDelegate::poll()
+{
+    if (!isEnabled || isExecuting)
+        return;
+    if (associationDataInvalid) {
+        stopTracking();
+        showStatus(L("Suivi arrêté. %@", unreadableAssociationsMessage()),
+                   true);
+        return;
+    }
+    if (!refreshDesktopAssociations()) {
+        stopTracking();
+        showStatus(L("Suivi arrêté : impossible de vérifier les bureaux après leur modification."), true);
+        return;
+    }
+    if (stateWatcher)
+        stateWatcher->ensureFileWatch();
+    CodexSnapshot snapshot;
+    try {
+        snapshot = stateReader.read();
+    } catch (const std::exception&) {
+        double now = platform().uptime();
+        if (!readFailureSince)
+            readFailureSince = now;
+        if (now - *readFailureSince >= 1.5) {
+            stateReadable = false;
+            stopTracking();
+            showStatus(L("Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi."),
+                       true);
+        }
+        return;
+    }
+    ensureNavigationWatch();
+    readFailureSince.reset();
+    stateReadable = true;
+    if (snapshot.selectedID != selectedID) {
+        selectedID = snapshot.selectedID;
+        updateTrackingControls();
+    }
+    if (tracker.rebaseIfNeeded(snapshot.selectionToken))
+        return;
+    std::optional<RunningApplication> frontmost = platform().workspace().frontmostApplication();
+    if (!frontmost || frontmost->bundleIdentifier != std::optional<std::string>(assistantBundleID))
+        return;
+    if (!tracker.update(snapshot.selectionToken))
+        return;
+    if (!snapshot.selectedID)
+        return;
+    const std::vector<Project>& current = *snapshot.projects;
+    auto project = std::find_if(current.begin(), current.end(),
+                                [&](const Project& candidate) { return candidate.id == *snapshot.selectedID; });
+    if (project == current.end() || !hasAssociation(project->id))
+        return;
+    if (std::optional<std::string> message = preflight(assignedDesktops(), true)) {
+        stopTracking();
+        updateRequirements();
+        showStatus(L("Suivi arrêté. %@", *message), true);
+        return;
+    }
+    runDesktop(*project);
+}
+
+std::optional<std::string> AppDelegate::preflight(std::set<int> desktops, bool configured)
+{
+    if (configured && associationDataInvalid)
+        return unreadableAssociationsMessage();
+    if (!refreshDesktopAssociations())
+        return L("Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+    if (!permissionsGranted())
+        return L("Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    if (configured)
+        desktops = assignedDesktops();
+    for (int number : desktops) {
+        if (std::optional<std::string> reason = blockingReason(number))
+            return L("Bureau %@ : %@", std::to_string(number), *reason);
+    }
+    return std::nullopt;
+}
+
+void AppDelegate::runDesktop(const Project& project)
+{
+    if (isExecuting || isTerminating)
+        return;
+    if (!refreshDesktopAssociations() || !associationInventory) {
+        stopTracking();
+        showStatus(L("Impossible de vérifier les bureaux après leur modification. Actualise la liste."), true);
+        return;
+    }
+    if (!hasAssociation(project.id))
+        return;
+    if (targets(project.id, *associationInventory).empty()) {
+        showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name), false);
+        return;
+    }
+    if (!permissionsGranted()) {
+        stopTracking();
+        updateRequirements();
+        showStatus(L("Autorise l’accessibilité pour sélectionner les bureaux."), true);
+        return;
+    }
+    isExecuting = true;
+    updateTrackingControls();
+    showStatus(L("Ouverture des bureaux de %@…", project.name), false);
+    QPointer<AppDelegate> self(this);
+    projectSwitcher().activate(project.id, [self, project](MissionControlResult result) {
+        if (!self || self->isTerminating)
+            return;
+        self->isExecuting = false;
+        self->updateTrackingControls();
+        if (result.kind() == MissionControlResult::Kind::cancelled) {
+            self->showStatus(L("Changement annulé. Tes associations sont conservées."), false);
+            return;
+        }
+        if (result.kind() == MissionControlResult::Kind::failed) {
+            self->stopTracking();
+            self->updateRequirements();
+            self->showStatus(result.message(), true);
+            return;
+        }
+        self->updateRequirements();
+        self->refreshDesktopAssociations();
+        std::vector<int> numbers;
+        for (const ProjectDesktopSwitchTarget& target :
+             self->targets(project.id, self->associationInventory.value_or(std::vector<NativeDesktopState>{})))
+            numbers.push_back(target.number);
+        if (numbers.empty())
+            self->showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name),
+                             false);
+        else if (self->fallbackProjects.count(project.id))
+            self->showStatus(L("%@ → Bureaux %@. Écran de Codex en secours pour les associations indisponibles.",
+                               project.name, joinedNumbers(numbers)),
+                             false);
+        else if (numbers.size() == 1)
+            self->showStatus(L("%@ → Bureau %@ : bureau ouvert.", project.name, std::to_string(numbers.front())), false);
+        else
+            self->showStatus(L("%@ → Bureaux %@ : bureaux ouverts.", project.name, joinedNumbers(numbers)), false);
+        if (self->isEnabled)
+            self->poll();
+    });
+}
+
+void AppDelegate::refreshProjects()
+{
+    if (isExecuting || isTerminating)
+        return;
+    refreshDesktopAssociations();
+    CodexSnapshot snapshot;
+    try {
+        snapshot = stateReader.read();
+    } catch (const std::exception& error) {
+        stateReadable = false;
+        stopTracking();
+        showStatus(L("Impossible de lire les projets Codex : %@", std::string(error.what())), true);
+        return;
+    }
+    projects = *snapshot.projects;
+    selectedID = snapshot.selectedID;
+    stateReadable = true;
+    readFailureSince.reset();
+    tracker = SelectionTracker(snapshot.selectionToken);
+    updateTrackingControls();
+    if (windowOverview)
+        windowOverview->configurationChanged();
+    recheckTracking();
+}
+
+void AppDelegate::recheckTracking()
+{
+    if (isEnabled) {
+        if (std::optional<std::string> message = preflight(assignedDesktops(), true)) {
+            stopTracking();
+            showStatus(L("Suivi arrêté. %@", *message), true);
+        }
+    }
+    startTrackingByDefaultIfReady();
+}
+
+void AppDelegate::showProblem(const std::string& message)
+{
+    bool offerAccessibility = !permissionsGranted();
+    Alert alert{AlertStyle::informational, L("Avant de démarrer"), message, {L("Compris")}, std::nullopt};
+    if (offerAccessibility)
+        alert.buttons.push_back(L("Autoriser l’accessibilité…"));
+    alert.buttons.push_back(L("Signaler cette erreur…"));
+    int reportResponse = alertFirstButtonReturn + static_cast<int>(alert.buttons.size()) - 1;
+    QPointer<AppDelegate> self(this);
+    AlertSheet::begin(window.get(), std::move(alert), [self, message, offerAccessibility, reportResponse](int response) {
+        if (!self)
+            return;
+        if (offerAccessibility && response == alertFirstButtonReturn + 1) {
+            self->requestAccessibility();
+            return;
+        }
+        if (response != reportResponse)
+            return;
+        platform().mainQueue().async([self, message] {
+            if (self)
+                self->presentFeedback(FeedbackKind::bug, message, "startup");
+        });
+    });
+}
+
+void AppDelegate::requestAccessibility()
+{
+    UsageAnalytics::shared().recordInteraction();
+    platform().accessibility().isProcessTrustedWithOptions(true);
+    platform().workspace().openURL("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
+    updateRequirements();
+    showStatus(L("Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement."),
+               false);
+}
+
+} // namespace pellamor

@@ -1,0 +1,51 @@
+#include "app/AppConstants.h"
+#include "app/SheetHost.h"
+#include "e2e/ShellFixture.h"
+#include "services/Onboarding.h"
+
+namespace pellamor::test {
+namespace {
+
+class LaunchTest : public ShellFixture {};
+
+TEST_F(LaunchTest, AFirstLaunchStoresAnEmptyStoreAndOpensTheOnboardingOnTheNextTurn)
+{
+    defaults().remove(OnboardingProgress::seenKey);
+    delegate = std::make_unique<AppDelegate>();
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
+    EXPECT_FALSE(delegate->onboarding);
+    EXPECT_TRUE(delegate->window->isVisible());
+    mac.advance(0.01);
+    ASSERT_TRUE(delegate->onboarding);
+    EXPECT_EQ(SheetHost::attachedSheet(delegate->window.get()), delegate->onboarding->window());
+    EXPECT_FALSE(delegate->isEnabled);
+}
+
+TEST_F(LaunchTest, LegacyNumbersAreMigratedToIdentitiesAndSwitchingStartsByItself)
+{
+    defaults().set(preferencesKey, PlistDictionary{{"project-b", 3}});
+    launch();
+    EXPECT_FALSE(delegate->legacyAssociations);
+    ASSERT_EQ(delegate->desktopAssociations.targets.count("project-b"), 1u);
+    EXPECT_EQ(delegate->desktopAssociations.targets.at("project-b").front().spaceID, 12u);
+    EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
+    EXPECT_TRUE(delegate->isEnabled);
+    EXPECT_EQ(delegate->associations.at("project-b"), std::vector<int>{3});
+}
+
+TEST_F(LaunchTest, CorruptPendingInventoryIsKeptAndNothingSwitches)
+{
+    PlistArray pending{PlistDictionary{{"id", "abc"}, {"display", contentDisplay}}};
+    defaults().set(pendingDesktopInventoryKey, pending);
+    defaults().set(pendingDesktopAssignmentsKey, PlistDictionary{{"project-b", 3}});
+    launch();
+    EXPECT_TRUE(delegate->associationDataInvalid);
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_FALSE(defaults().objectExists(desktopIdentitiesKey));
+    EXPECT_EQ(*defaults().array(pendingDesktopInventoryKey), pending);
+    EXPECT_NE(delegate->preflight({3}, true), std::nullopt);
+}
+
+} // namespace
+} // namespace pellamor::test

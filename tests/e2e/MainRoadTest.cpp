@@ -1,0 +1,153 @@
+#include "app/Alert.h"
+#include "app/Label.h"
+#include "app/SheetHost.h"
+#include "app/SwitchControl.h"
+#include "e2e/ShellFixture.h"
+#include "sim/SimulatedMac.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <algorithm>
+
+namespace pellamor::test {
+namespace {
+
+bool contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+const std::string switchedToB = "current-space display=" + contentDisplay + " space=12";
+
+class MainRoadTest : public ShellFixture {};
+
+TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
+{
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    newLogLines();
+
+    writeState("project-b");
+    mac.advance(1);
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_TRUE(contains(lines, switchedToB));
+    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("hotkey", 0) == 0; }));
+    EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_TRUE(delegate->isEnabled);
+    EXPECT_TRUE(delegate->reportErrorButton->isHidden());
+}
+
+TEST_F(MainRoadTest, ADisabledShortcutIsEnabledForTheSwitchAndLeftAsFound)
+{
+    mac.world().hotkeys[120].enabled = false;
+    associateProjectB();
+    launch();
+    newLogLines();
+    writeState("project-b");
+    mac.advance(1);
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_TRUE(contains(lines, switchedToB));
+    EXPECT_TRUE(contains(lines, "hotkey id=120 enabled=true"));
+    EXPECT_TRUE(contains(lines, "hotkey id=120 enabled=false"));
+    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
+}
+
+TEST_F(MainRoadTest, ASelectionMadeInTheBackgroundSwitchesWhenTheAssistantComesForward)
+{
+    mac.world().frontmost = "com.apple.finder";
+    associateProjectB();
+    launch();
+    newLogLines();
+    writeState("project-b");
+    mac.advance(2);
+    EXPECT_FALSE(contains(newLogLines(), switchedToB));
+
+    mac.mac().activate("com.openai.codex");
+    mac.advance(1);
+    EXPECT_TRUE(contains(newLogLines(), switchedToB));
+    EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
+}
+
+TEST_F(MainRoadTest, AProjectWithoutAssociationIsPassedOverSilently)
+{
+    associateProjectB();
+    writeState("project-b");
+    launch();
+    std::string before = status();
+    writeState("project-a");
+    mac.advance(1);
+    EXPECT_EQ(status(), before);
+    newLogLines();
+    writeState("project-b");
+    mac.advance(1);
+    EXPECT_TRUE(contains(newLogLines(), switchedToB));
+}
+
+TEST_F(MainRoadTest, AStateFileUnreadableForOneAndAHalfSecondsStopsSwitching)
+{
+    associateProjectB();
+    launch();
+    writeRawState("{ not json");
+    mac.advance(1.4);
+    EXPECT_TRUE(delegate->isEnabled);
+    mac.advance(0.6);
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(status(), "Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi.");
+    EXPECT_FALSE(delegate->reportErrorButton->isHidden());
+}
+
+TEST_F(MainRoadTest, AFailedSwitchStopsSwitchingWithAReportableError)
+{
+    mac.world().faults.switchDelivery = sim::SwitchDelivery::never;
+    associateProjectB();
+    launch();
+    writeState("project-b");
+    mac.advance(4);
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(delegate->statusLabel->colorRole(), ColorRole::red);
+    ASSERT_TRUE(delegate->reportableError);
+    EXPECT_EQ(delegate->reportableError->source, "automatic_switching");
+    EXPECT_FALSE(delegate->reportErrorButton->isHidden());
+}
+
+TEST_F(MainRoadTest, ACancelledSwitchKeepsTheAssociationsAndPollsNoMore)
+{
+    mac.world().faults.switchDelay = 1;
+    associateProjectB();
+    launch();
+    writeState("project-b");
+    mac.advance(0.6);
+    ASSERT_TRUE(delegate->isExecuting);
+    delegate->stopTracking();
+    mac.advance(0.1);
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(status(), "Changement annulé. Tes associations sont conservées.");
+    EXPECT_TRUE(delegate->desktopAssociations.targets.count("project-b"));
+}
+
+TEST_F(MainRoadTest, UnreadableStoredAssociationsAreKeptAndRefuseSwitching)
+{
+    defaults().set(desktopIdentitiesKey, "pas des données");
+    launch();
+    EXPECT_TRUE(delegate->associationDataInvalid);
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(*defaults().string(desktopIdentitiesKey), "pas des données");
+
+    QTest::mouseClick(delegate->toggle.data(), Qt::LeftButton);
+    auto* sheet = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->alert().messageText, "Avant de démarrer");
+    EXPECT_EQ(sheet->alert().informativeText,
+              "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
+    sheet->respond(alertFirstButtonReturn + 1);
+    mac.advance(0.01);
+    EXPECT_NE(delegate->feedbackController, nullptr);
+    EXPECT_EQ(delegate->feedbackController->draft().source, "startup");
+}
+
+} // namespace
+} // namespace pellamor::test

@@ -1,0 +1,127 @@
+#include "app/Alert.h"
+#include "app/Label.h"
+#include "app/MainWindow.h"
+#include "app/SheetHost.h"
+#include "assistant/Localization.h"
+#include "e2e/ShellFixture.h"
+#include "overview/WindowOverview.h"
+#include "platform/Bundle.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace pellamor::test {
+namespace {
+
+class MainWindowTest : public ShellFixture {
+protected:
+    ~MainWindowTest() override { AppLocalization::shared().setLanguage(AppLanguage::system); }
+};
+
+TEST_F(MainWindowTest, ALanguageChangeRebuildsTheWindowOnTheSameTabUnlessASheetIsOpen)
+{
+    launch();
+    QTabWidget* before = delegate->tabs;
+    delegate->showAbout();
+    AppLocalization::shared().setLanguage(AppLanguage::english);
+    EXPECT_EQ(delegate->tabs, before) << "a sheet holds the rebuild back";
+    qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()))->respond(alertFirstButtonReturn);
+
+    selectTab(delegate->tabs, "privacy");
+    QPointer<WindowOverviewView> oldOverview = delegate->windowOverview;
+    AppLocalization::shared().setLanguage(AppLanguage::french);
+    mac.advance(0.01);
+    EXPECT_NE(delegate->windowOverview, oldOverview);
+    EXPECT_TRUE(!oldOverview || oldOverview->isShutDown());
+    EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
+    EXPECT_EQ(status(), "Langue modifiée.");
+    EXPECT_EQ(delegate->tabs->tabText(2), "Réglages");
+}
+
+TEST_F(MainWindowTest, AFormClosedUnsentIsReopenedAsTheUserLeftIt)
+{
+    launch();
+    delegate->reportBug();
+    ASSERT_NE(delegate->feedbackController, nullptr);
+    delegate->feedbackController->window()->findChild<QPlainTextEdit*>("feedback-message")->setPlainText("Écran noir");
+    delegate->feedbackController->window()->findChild<QPushButton*>("close-feedback")->click();
+    mac.advance(0.01);
+    ASSERT_TRUE(delegate->feedbackDraft);
+    delegate->suggestImprovement();
+    ASSERT_NE(delegate->feedbackController, nullptr);
+    FeedbackDraft reopened = delegate->feedbackController->draft();
+    EXPECT_EQ(reopened.kind, FeedbackKind::bug);
+    EXPECT_EQ(reopened.message, "Écran noir");
+    EXPECT_EQ(reopened.source, "help");
+}
+
+TEST_F(MainWindowTest, TheReportButtonFollowsErrorsOfEachSource)
+{
+    launch();
+    auto* version = delegate->window->findChild<Label*>("current-app-version");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), L("Version %@ · build %@", Bundle::main().shortVersion().value_or("unknown"),
+                                 Bundle::main().buildVersion().value_or("unknown")));
+    EXPECT_TRUE(delegate->reportErrorButton->isHidden());
+    delegate->windowOverview->onStatusMessage("Déplacement refusé", true);
+    EXPECT_FALSE(delegate->reportErrorButton->isHidden());
+    delegate->showStatus("Tout va bien", false);
+    EXPECT_FALSE(delegate->reportErrorButton->isHidden());
+    delegate->reportCurrentError();
+    ASSERT_NE(delegate->feedbackController, nullptr);
+    EXPECT_EQ(delegate->feedbackController->draft().errorText, "Déplacement refusé");
+    EXPECT_EQ(delegate->feedbackController->draft().source, "project_displays");
+    delegate->windowOverview->onStatusMessage("Fenêtre déplacée", false);
+    EXPECT_TRUE(delegate->reportErrorButton->isHidden());
+}
+
+TEST_F(MainWindowTest, TheBandCountsConfiguredProjects)
+{
+    launch();
+    EXPECT_EQ(delegate->countLabel->text(), "0 configurés / 2 projets");
+    associateProjectB();
+    delegate.reset();
+    launch();
+    EXPECT_EQ(delegate->countLabel->text(), "1 configurés / 2 projets");
+    delegate->projects.resize(1);
+    delegate->updateTrackingControls();
+    EXPECT_EQ(delegate->countLabel->text(), "0 configuré / 1 projet");
+    delegate->projects.clear();
+    delegate->updateTrackingControls();
+    EXPECT_EQ(delegate->countLabel->text(), "0 configurés / 0 projets");
+    EXPECT_EQ(delegate->currentLabel->text(), "Aucun projet Codex disponible. Ouvre Codex, puis clique sur Actualiser.");
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotChange)
+{
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    delegate->window->close();
+    EXPECT_TRUE(delegate->isTerminating);
+    EXPECT_TRUE(delegate->windowOverview->isShutDown());
+    EXPECT_FALSE(delegate->timer->isValid());
+    EXPECT_FALSE(delegate->stateWatcher);
+    writeState("project-b");
+    mac.advance(2);
+    EXPECT_FALSE(std::any_of(mac.mac().log().lines().begin(), mac.mac().log().lines().end(),
+                             [](const std::string& line) { return line.rfind("key-posted", 0) == 0; }));
+}
+
+TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLine)
+{
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    launch();
+    EXPECT_FALSE(delegate->windowOverview->beginAction());
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(status(), "Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    EXPECT_TRUE(delegate->windowOverview->beginAction());
+    EXPECT_TRUE(delegate->isExecuting);
+    delegate->windowOverview->endAction();
+    EXPECT_FALSE(delegate->isExecuting);
+}
+
+} // namespace
+} // namespace pellamor::test
