@@ -1,9 +1,11 @@
 #include "desktops/NativeDesktopTopology.h"
 
+#include "desktops/CleanText.h"
+#include "desktops/DesktopModel.h"
+
 #include <QString>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <set>
 
@@ -11,28 +13,9 @@ namespace pellamor {
 
 namespace {
 
-bool equalIgnoringCase(const std::string& a, const std::string& b)
-{
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
 bool blankAfterTrimming(const std::string& text)
 {
     return QString::fromStdString(text).trimmed().isEmpty();
-}
-
-// A number whose decimal text reads as a non-negative integer: booleans and fractions are refused.
-std::optional<std::uint64_t> wholeNumber(const PlistValue& value)
-{
-    if (auto number = value.asUnsigned())
-        return *number;
-    if (auto number = value.asInteger())
-        return *number >= 0 ? std::optional<std::uint64_t>(std::uint64_t(*number)) : std::nullopt;
-    // Beyond 2^53 a real no longer prints as the integer it seems to be.
-    if (auto number = value.asReal(); number && *number >= 0 && *number <= 9007199254740992.0
-        && std::floor(*number) == *number)
-        return std::uint64_t(*number);
-    return std::nullopt;
 }
 
 std::optional<NativeDesktopTopology::Space> readSpace(const PlistValue& value, std::set<std::uint64_t>& seen)

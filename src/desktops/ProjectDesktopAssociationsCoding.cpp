@@ -1,6 +1,8 @@
 // The JSON form of the association store and the older pending inventory.
 #include "desktops/ProjectDesktopAssociations.h"
 
+#include "desktops/ProjectDesktopAssociationCoding.h"
+
 #include <nlohmann/json.hpp>
 
 namespace pellamor {
@@ -19,28 +21,6 @@ std::optional<std::uint64_t> unsignedValue(const json& value)
     if (value.is_number_integer() && value.get<std::int64_t>() >= 0)
         return static_cast<std::uint64_t>(value.get<std::int64_t>());
     return std::nullopt;
-}
-
-std::optional<ProjectDesktopAssociation> decodeAssociation(const json& value)
-{
-    if (!value.is_object())
-        return std::nullopt;
-    auto spaceID = value.find("spaceID");
-    auto display = value.find("display");
-    if (spaceID == value.end() || display == value.end() || !display->is_string())
-        return std::nullopt;
-    auto id = unsignedValue(*spaceID);
-    if (!id)
-        return std::nullopt;
-    ProjectDesktopAssociation association(*id, display->get<std::string>(), std::nullopt);
-    if (auto uuid = value.find("spaceUUID"); uuid != value.end() && !uuid->is_null()) {
-        if (!uuid->is_string())
-            return std::nullopt;
-        association.spaceUUID = uuid->get<std::string>();
-    }
-    if (!association.isValid())
-        return std::nullopt;
-    return association;
 }
 
 // Version 2 keeps a list per project, version 1 a single association.
@@ -64,15 +44,6 @@ std::optional<std::vector<ProjectDesktopAssociation>> decodeList(const json& val
     return list;
 }
 
-json encodeAssociation(const ProjectDesktopAssociation& association)
-{
-    json object = json::object();
-    object["display"] = association.display;
-    object["spaceID"] = association.spaceID;
-    if (association.spaceUUID)
-        object["spaceUUID"] = *association.spaceUUID;
-    return object;
-}
 
 // Digits with an optional plus sign, within 64 unsigned bits.
 std::optional<std::uint64_t> decimalID(const std::string& text)
@@ -94,6 +65,38 @@ std::optional<std::uint64_t> decimalID(const std::string& text)
 }
 
 } // namespace
+
+std::optional<ProjectDesktopAssociation> decodeAssociation(const json& value)
+{
+    if (!value.is_object())
+        return std::nullopt;
+    auto spaceID = value.find("spaceID");
+    auto display = value.find("display");
+    if (spaceID == value.end() || display == value.end() || !display->is_string())
+        return std::nullopt;
+    auto id = unsignedValue(*spaceID);
+    if (!id)
+        return std::nullopt;
+    ProjectDesktopAssociation association(*id, display->get<std::string>(), std::nullopt);
+    if (auto uuid = value.find("spaceUUID"); uuid != value.end() && !uuid->is_null()) {
+        if (!uuid->is_string())
+            return std::nullopt;
+        association.spaceUUID = uuid->get<std::string>();
+    }
+    if (!association.isValid())
+        return std::nullopt;
+    return association;
+}
+
+json encodeAssociation(const ProjectDesktopAssociation& association)
+{
+    json object = json::object();
+    object["display"] = association.display;
+    object["spaceID"] = association.spaceID;
+    if (association.spaceUUID)
+        object["spaceUUID"] = *association.spaceUUID;
+    return object;
+}
 
 std::optional<std::string> ProjectDesktopAssociations::encodedData() const
 {

@@ -34,6 +34,8 @@ public:
     // The display's UUID as text; none for an unknown display number.
     virtual std::optional<std::string> displayUUID(std::uint32_t displayNumber) = 0;
     virtual bool isMainDisplay(std::uint32_t displayNumber) = 0;
+    // The number of the display with the menu bar.
+    virtual std::uint32_t mainDisplayID() = 0;
 };
 
 } // namespace pellamor

@@ -34,4 +34,12 @@ bool ScreenSet::isMainDisplay(std::uint32_t displayNumber)
     return false;
 }
 
+std::uint32_t ScreenSet::mainDisplayID()
+{
+    for (const Display& display : mac_.world().displays)
+        if (display.main)
+            return display.number;
+    return 0;
+}
+
 } // namespace pellamor::sim

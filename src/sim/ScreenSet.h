@@ -18,6 +18,7 @@ public:
     bool screensHaveSeparateSpaces() override;
     std::optional<std::string> displayUUID(std::uint32_t displayNumber) override;
     bool isMainDisplay(std::uint32_t displayNumber) override;
+    std::uint32_t mainDisplayID() override;
 
 private:
     SimulatedMac& mac_;

@@ -4,6 +4,7 @@
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
 #include "sim/EventSource.h"
+#include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
@@ -47,6 +48,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     screens_ = std::make_unique<ScreenSet>(*this);
     workspace_ = std::make_unique<WorkspaceModel>(*this);
     script_ = std::make_unique<ScriptRunner>(*this);
+    missionControl_ = std::make_unique<MissionControl>(*this);
     assistant_ = installSimulatedAssistant(*this);
 }
 

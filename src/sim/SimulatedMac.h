@@ -13,6 +13,7 @@ namespace pellamor::sim {
 
 class AccessibilityTree;
 class EventSource;
+class MissionControl;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
@@ -66,6 +67,7 @@ public:
     SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
+    MissionControl& missionControl() { return *missionControl_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -123,6 +125,7 @@ private:
     std::unique_ptr<ScreenSet> screens_;
     std::unique_ptr<WorkspaceModel> workspace_;
     std::unique_ptr<ScriptRunner> script_;
+    std::unique_ptr<MissionControl> missionControl_;
     std::unique_ptr<SimulatedAssistant> assistant_;
 };
 

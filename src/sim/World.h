@@ -95,6 +95,24 @@ enum class SpacesShape { wellFormed, null, notArray, badElement, noDisplayIdenti
 // How Accessibility writes of a window's position and size go.
 enum class FrameWrites { applied, clamped, late, refused, ignored };
 
+// How the Dock's Mission Control behaves.
+struct MissionControlFaults {
+    // Seconds from showing Mission Control until its buttons are usable.
+    double buttonDelay = 0.4;
+    // Seconds from a press until the desktop is added or removed.
+    double changeDelay = 0.2;
+    bool buttonNeverUsable = false;
+    // The thumbnail row shows one thumbnail more than the display has spaces.
+    bool extraThumbnail = false;
+    // Each change comes with a new desktop on another display.
+    bool unrelatedChange = false;
+    bool pressRefused = false;
+    // A press is accepted and nothing happens.
+    bool changeNeverShows = false;
+    // Shown from the start, as if the user had opened it.
+    bool openedByUser = false;
+};
+
 struct Faults {
     // Seconds between a matching key press and the display's switch.
     double switchDelay = 0.05;
@@ -108,6 +126,7 @@ struct Faults {
     bool desktopsChangeOnHotkeyEnable = false;
     FrameWrites frameWrites = FrameWrites::applied;
     double frameWriteDelay = 0.3;
+    MissionControlFaults missionControl;
 };
 
 struct ScriptStep {

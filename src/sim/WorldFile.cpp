@@ -312,6 +312,35 @@ Choice choose(Reader& reader, const json& value, const std::string& path,
     return choices.begin()->second;
 }
 
+MissionControlFaults readMissionControlFaults(Reader& reader, const json& value, const std::string& path)
+{
+    MissionControlFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix,
+                       {"buttonDelay", "changeDelay", "button", "thumbnails", "unrelatedChange", "press", "change",
+                        "openedByUser"});
+    for (auto [key, delay] : {std::pair{"buttonDelay", &faults.buttonDelay}, {"changeDelay", &faults.changeDelay}}) {
+        reader.optional(value, prefix, key, *delay, &Reader::real);
+        if (*delay < 0)
+            reader.fail(prefix + key, "must not be negative");
+    }
+    if (const json* button = reader.member(value, prefix, "button", false))
+        faults.buttonNeverUsable =
+            choose<bool>(reader, *button, prefix + "button", {{"usable", false}, {"never", true}});
+    if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false))
+        faults.extraThumbnail =
+            choose<bool>(reader, *thumbnails, prefix + "thumbnails", {{"matching", false}, {"extra", true}});
+    reader.optional(value, prefix, "unrelatedChange", faults.unrelatedChange, &Reader::flag);
+    if (const json* press = reader.member(value, prefix, "press", false))
+        faults.pressRefused = choose<bool>(reader, *press, prefix + "press", {{"accepted", false}, {"refused", true}});
+    if (const json* change = reader.member(value, prefix, "change", false))
+        faults.changeNeverShows = choose<bool>(reader, *change, prefix + "change", {{"shows", false}, {"never", true}});
+    reader.optional(value, prefix, "openedByUser", faults.openedByUser, &Reader::flag);
+    return faults;
+}
+
 Faults readFaults(Reader& reader, const json& value, const std::string& path)
 {
     Faults faults;
@@ -320,7 +349,8 @@ Faults readFaults(Reader& reader, const json& value, const std::string& path)
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
-                        "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay"});
+                        "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
+                        "missionControl"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &Reader::real);
     if (faults.switchDelay < 0)
         reader.fail(prefix + "switchDelay", "must not be negative");
@@ -360,6 +390,8 @@ Faults readFaults(Reader& reader, const json& value, const std::string& path)
                                                   {"refused", FrameWrites::refused},
                                                   {"ignored", FrameWrites::ignored}});
     reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &Reader::real);
+    if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
+        faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
     return faults;
 }
 
