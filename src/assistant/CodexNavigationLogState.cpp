@@ -219,8 +219,10 @@ void CodexNavigationLogState::performanceSpan(std::string_view line, std::int64_
     if (candidate == pending_.end())
         return;
     const Candidate accepted = candidate->second;
+    // Unsigned, the difference of two far-apart times cannot overflow.
     if (accepted.sequence <= lastVerifiedSequence_ || time < accepted.time
-        || time - accepted.time > verificationWindowNanoseconds)
+        || static_cast<std::uint64_t>(time) - static_cast<std::uint64_t>(accepted.time)
+               > static_cast<std::uint64_t>(verificationWindowNanoseconds))
         return;
 
     std::erase_if(pending_, [&](const auto& entry) { return entry.second.sequence <= accepted.sequence; });

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -91,14 +92,13 @@ CodexNavigationObservation CodexNavigationReader::read()
     const std::string session = newest->session;
     if (currentProcess_ != identity || currentSession_ != session)
         reset(identity, session);
-    currentLogURL_ = newest->url;
+    if (!currentLogURL_ || currentLogURL_->native() != newest->url)
+        currentLogURL_ = newest->url;
 
     std::erase_if(files, [&](const LogFile& file) { return file.session != session; });
     std::stable_sort(files.begin(), files.end(), [](const LogFile& a, const LogFile& b) {
-        const std::filesystem::path folderA = a.url.parent_path();
-        const std::filesystem::path folderB = b.url.parent_path();
-        if (folderA.native() != folderB.native())
-            return folderA.native() < folderB.native();
+        if (a.folder != b.folder)
+            return a.folder < b.folder;
         if (a.instance != b.instance)
             return a.instance < b.instance;
         if (a.started != b.started)
@@ -116,17 +116,28 @@ CodexNavigationObservation CodexNavigationReader::read()
     return state_.observation();
 }
 
-std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(const CodexProcessIdentity& process) const
+const std::vector<std::string>& CodexNavigationReader::folders()
 {
-    std::vector<std::filesystem::path> folders{directory_};
     const PlistDate today = now_();
+    const std::optional<std::int64_t> day = std::isfinite(today.secondsSince1970)
+                                                ? std::optional(static_cast<std::int64_t>(
+                                                    std::floor(std::clamp(today.secondsSince1970, -1e15, 1e15) / 86400)))
+                                                : std::nullopt;
+    if (!folders_.empty() && day == foldersDay_)
+        return folders_;
+    foldersDay_ = day;
+    folders_ = {directory_.native()};
     for (int offset : {0, -1, -2}) {
-        if (auto day = utcDayFolder(today, offset))
-            folders.push_back(directory_ / *day);
+        if (auto folder = utcDayFolder(today, offset))
+            folders_.push_back((directory_ / *folder).native());
     }
+    return folders_;
+}
 
+std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(const CodexProcessIdentity& process)
+{
     std::vector<LogFile> files;
-    for (const auto& folder : folders) {
+    for (const std::string& folder : folders()) {
         DIR* listing = ::opendir(folder.c_str());
         if (!listing)
             continue;
@@ -134,7 +145,7 @@ std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(cons
             auto name = matchCodexLogFileName(entry->d_name, process.pid);
             if (!name)
                 continue;
-            std::filesystem::path url = folder / entry->d_name;
+            std::string url = folder + "/" + entry->d_name;
             struct stat attributes {};
             if (::lstat(url.c_str(), &attributes) != 0 || !S_ISREG(attributes.st_mode))
                 continue;
@@ -147,7 +158,7 @@ std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(cons
                 if (modifiedSeconds < process.launchedAt->secondsSince1970 - 1.0)
                     continue;
             }
-            files.push_back(LogFile{std::move(url), std::move(name->session), modified,
+            files.push_back(LogFile{std::move(url), folder, std::move(name->session), modified,
                                     static_cast<std::uint64_t>(attributes.st_size),
                                     static_cast<std::uint64_t>(attributes.st_ino), name->instance, name->started,
                                     name->rotation});

@@ -32,7 +32,9 @@ private:
         std::string remainder;
     };
     struct LogFile {
-        std::filesystem::path url;
+        // Plain text rather than paths: a pass handles them many times and paths are costly to take apart.
+        std::string url;
+        std::string folder;
         std::string session;
         std::int64_t modified = 0; // nanoseconds since 1970
         std::uint64_t size = 0;
@@ -42,7 +44,9 @@ private:
         std::int64_t rotation = 0;
     };
 
-    std::vector<LogFile> logFiles(const CodexProcessIdentity& process) const;
+    std::vector<LogFile> logFiles(const CodexProcessIdentity& process);
+    // The log root and the day folders of today and the two days before, made again only when the day changes.
+    const std::vector<std::string>& folders();
     void consume(const LogFile& file);
     void consumeText(std::string_view text, bool startsMidLine, Cursor& cursor);
     void consumeIfMarker(std::string_view line);
@@ -54,11 +58,13 @@ private:
     DateSource now_;
     std::optional<CodexProcessIdentity> currentProcess_;
     std::optional<std::string> currentSession_;
-    std::map<std::filesystem::path, Cursor> cursors_;
+    std::map<std::string, Cursor> cursors_;
     CodexNavigationLogState state_;
     std::optional<std::filesystem::path> currentLogURL_;
     // Reused between passes so that a pass allocates nothing when the logs are quiet.
     std::vector<char> buffer_;
+    std::vector<std::string> folders_;
+    std::optional<std::int64_t> foldersDay_;
 };
 
 } // namespace pellamor

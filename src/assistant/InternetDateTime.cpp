@@ -83,7 +83,12 @@ std::optional<std::int64_t> parseInternetDateTime(std::string_view text)
 
     const std::int64_t seconds = daysFromCivil({*year, *month, *day}) * 86400 + *hour * 3600 + *minute * 60 + *second
                                  - offsetSeconds;
-    return seconds * 1'000'000'000 + fraction;
+    // Nanoseconds since 1970 reach only the years 1678 to 2262; other dates name no time a log line has.
+    std::int64_t nanoseconds = 0;
+    if (__builtin_mul_overflow(seconds, std::int64_t{1'000'000'000}, &nanoseconds)
+        || __builtin_add_overflow(nanoseconds, fraction, &nanoseconds))
+        return std::nullopt;
+    return nanoseconds;
 }
 
 } // namespace pellamor

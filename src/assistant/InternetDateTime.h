@@ -8,7 +8,8 @@
 namespace pellamor {
 
 // "2026-03-01T09:15:02.417Z" or with a "+01:00" offset; the fraction is required (1 to 9 digits).
-// Nanoseconds since 1970-01-01 UTC, or none when the text is not exactly that form or names no real time.
+// Nanoseconds since 1970-01-01 UTC, or none when the text is not exactly that form, names no real time or lies
+// outside the years 1678 to 2262 that the count reaches.
 std::optional<std::int64_t> parseInternetDateTime(std::string_view text);
 
 } // namespace pellamor

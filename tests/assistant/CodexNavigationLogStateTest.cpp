@@ -178,11 +178,22 @@ TEST_F(NavigationLogTest, TimestampsAndPrefixesAreStrict)
     const std::string route = " info [electron-message-handler] IAB_LIFECYCLE received browser sidebar owner sync "
                               "windowId=1 originWebContentsId=7 ownerRoutePath=/x";
     for (const char* stamp : {"2026-05-28T10:00:00Z", "2026-02-30T10:00:00.000Z", "2026-05-28 10:00:00.000Z",
-                              "2026-05-28T24:00:00.000Z", "garbage"})
+                              "2026-05-28T24:00:00.000Z", "9999-12-31T23:59:59.999Z", "garbage"})
         feed(stamp + route);
     feed(sim::logTimestamp(start) + " debug" + route.substr(5));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::none());
     feed("2026-05-28T12:00:00.5+02:00" + route);
+    EXPECT_EQ(state.observation().selection, CodexNavigationSelection::pending());
+}
+
+TEST_F(NavigationLogTest, FarApartTimesNeitherVerifyNorOverflow)
+{
+    feed(sim::readyToShowLine(start, mainWindow, "primary"));
+    feed("1680-01-01T00:00:00.000Z info [electron-message-handler] IAB_LIFECYCLE received browser sidebar owner sync "
+         "windowId=1 originWebContentsId=7 ownerRoutePath=/a");
+    feed("2260-01-01T00:00:00.000Z info [electron-message-handler] client.performance.span name=thread_navigation "
+         "outcome=success rendererWindowId=1 rendererWebContentsId=7 rendererWindowAppearance=primary "
+         "rendererWindowFocused=true rendererWindowVisible=true");
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::pending());
 }
 

@@ -166,6 +166,25 @@ TEST_F(NavigationReaderTest, FindsTodayAndTheTwoDaysBeforeOnly)
     EXPECT_EQ(reader.currentLogURL(), twoDaysAgo);
 }
 
+TEST(NavigationReaderDayTest, DayFoldersFollowTheDate)
+{
+    test::TemporaryDirectory root;
+    double today = now;
+    CodexNavigationReader reader(root.path(), [] { return CodexProcessIdentity{pid, std::nullopt}; },
+                                 [&] { return PlistDate{today}; });
+    const fs::path tomorrow = root.path() / *utcDayFolder(PlistDate{now}, 1);
+    fs::create_directories(tomorrow);
+    const fs::path file = tomorrow / codexLogFileName(session, pid, 1, "000100", 0);
+    std::ofstream(file) << verifiedNavigation(thread);
+    reader.read();
+    EXPECT_EQ(reader.currentLogURL(), std::nullopt);
+    today += 86400;
+    EXPECT_EQ(reader.read().selection, CodexNavigationSelection::localThread(thread));
+    today += 3 * 86400;
+    reader.read();
+    EXPECT_EQ(reader.currentLogURL(), std::nullopt);
+}
+
 TEST_F(NavigationReaderTest, ReplacedOrTruncatedFileIsReadAgainFromItsStart)
 {
     const fs::path file = logFile(0);
