@@ -21,14 +21,6 @@ ProjectDesktopAssociations store(
     return associations;
 }
 
-std::vector<int> numbers(const std::vector<ProjectDesktopSwitchTarget>& targets)
-{
-    std::vector<int> list;
-    for (auto& target : targets)
-        list.push_back(target.number);
-    return list;
-}
-
 TEST(ProjectDesktopAssociationsTest, IdentityByUUIDOtherwiseBySpaceIDOnTheSameDisplay)
 {
     NativeDesktopState renumbered { 77, 77, "a", "u1" };
