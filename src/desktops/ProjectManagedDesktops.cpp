@@ -4,6 +4,7 @@
 #include "desktops/CleanText.h"
 #include "desktops/ProjectDesktopAssociationCoding.h"
 #include "desktops/ProjectDisplayWorkspace.h"
+#include "platform/JSONEncoding.h"
 
 #include <algorithm>
 #include <map>
@@ -147,12 +148,7 @@ std::optional<std::string> ProjectManagedDesktops::encodedData() const
     Json list = Json::array();
     for (const auto& entry : entries)
         list.push_back({ { "identity", encodeAssociation(entry.identity) }, { "projectID", entry.projectID } });
-    try {
-        return Json { { "entries", list }, { "version", 1 } }.dump();
-    } catch (const Json::exception&) {
-        // Text that is not UTF-8 cannot be written as JSON.
-        return std::nullopt;
-    }
+    return encodeSortedJSON(Json { { "entries", list }, { "version", 1 } });
 }
 
 std::optional<ProjectManagedDesktops> ProjectManagedDesktops::decode(std::string_view data)

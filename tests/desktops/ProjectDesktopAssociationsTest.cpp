@@ -195,6 +195,18 @@ TEST(ProjectDesktopAssociationsTest, VersionTwoIsWrittenSortedAndCompact)
     EXPECT_EQ(ProjectDesktopAssociations::decode(*big.encodedData()), big);
 }
 
+TEST(ProjectDesktopAssociationsTest, SlashesAreEscapedAndTextThatIsNotUTF8IsNeverWritten)
+{
+    auto withPath = store({ { "/Users/me/app", { Association(2, "A", "U2") } } });
+    auto data = withPath.encodedData();
+    ASSERT_TRUE(data);
+    EXPECT_EQ(*data,
+        R"({"targets":{"\/Users\/me\/app":[{"display":"A","spaceID":2,"spaceUUID":"U2"}]},)"
+        R"("unresolvedProjects":[],"version":2})");
+    EXPECT_EQ(ProjectDesktopAssociations::decode(*data), withPath);
+    EXPECT_EQ(store({ { "caf\xE9", { Association(2, "A", "U2") } } }).encodedData(), std::nullopt);
+}
+
 TEST(ProjectDesktopAssociationsTest, VersionOneIsReadAsListsOfOne)
 {
     auto decoded = ProjectDesktopAssociations::decode(
