@@ -226,3 +226,32 @@ TEST_F(SwitchingEdgesTest, RowsShowPathsAndUnavailableAssociations)
 
 } // namespace
 } // namespace pellamor::test
+
+namespace pellamor::test {
+namespace {
+
+class StartProblemTest : public ShellFixture {};
+
+TEST_F(StartProblemTest, WithoutAccessibilityTheSheetOffersToAskForIt)
+{
+    mac.world().permissions.accessibility = false;
+    associateProjectB();
+    launch();
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(delegate->requirementLabel->text(), "Autorisation nécessaire pour ouvrir les bureaux associés.");
+    QTest::mouseClick(delegate->toggle.data(), Qt::LeftButton);
+    auto* sheet = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->alert().informativeText, "Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    ASSERT_EQ(sheet->alert().buttons.size(), 3u);
+    newLogLines();
+    sheet->respond(alertFirstButtonReturn + 1);
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& line) { return line.rfind("open-url", 0) == 0; }));
+    EXPECT_EQ(status(), "Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement.");
+    EXPECT_FALSE(delegate->toggle->isOn());
+}
+
+} // namespace
+} // namespace pellamor::test
