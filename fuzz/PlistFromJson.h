@@ -5,7 +5,6 @@
 #include "platform/PlistValue.h"
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 
 namespace pellamor::fuzz {
@@ -36,7 +35,7 @@ inline PlistValue plistFromJson(const nlohmann::json& json)
         return PlistValue(std::move(dictionary));
     }
     default:
-        return PlistValue(PlistData{});
+        return PlistValue(PlistData {});
     }
 }
 

@@ -6,7 +6,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    auto decoded = pellamor::ProjectManagedDesktops::decode(std::string_view(reinterpret_cast<const char*>(data), size));
+    auto decoded
+        = pellamor::ProjectManagedDesktops::decode(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!decoded)
         return 0;
     auto encoded = decoded->encodedData();

@@ -78,6 +78,9 @@ void AppDelegate::applicationDidFinishLaunching()
     legacyAssociations = std::move(stored.legacyAssociations);
     legacyDesktopInventory = std::move(stored.legacyDesktopInventory);
     associationDataInvalid = stored.invalid;
+    StoredManagedDesktops managed = readStoredManagedDesktops(defaults);
+    managedDesktops = std::move(managed.desktops);
+    managedDesktopsReadable = managed.readable;
 
     refreshDesktopAssociations();
     buildMenu();

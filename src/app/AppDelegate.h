@@ -7,11 +7,12 @@
 #include "assistant/CodexStateWatcher.h"
 #include "assistant/Models.h"
 #include "assistant/SelectionTracker.h"
-#include "desktops/DesktopRuntime.h"
+#include "desktops/MissionControlCreator.h"
 #include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ProjectDesktopAssociations.h"
 #include "desktops/ProjectDesktopSwitching.h"
+#include "desktops/ProjectManagedDesktops.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "services/FeedbackService.h"
@@ -130,6 +131,8 @@ public:
     std::optional<LegacyAssociations> legacyAssociations;
     std::optional<std::vector<NativeDesktopState>> legacyDesktopInventory;
     bool associationDataInvalid = false;
+    ProjectManagedDesktops managedDesktops;
+    bool managedDesktopsReadable = true;
     bool isEnabled = false;
     bool shouldStartTrackingByDefault = true;
     std::unique_ptr<RepeatingTimer> timer;
@@ -142,6 +145,7 @@ public:
     bool isTerminating = false;
     bool isResetting = false;
     MissionControlSwitcher desktopSwitcher;
+    MissionControlCreator desktopCreator;
     FeedbackService feedbackService;
     std::unique_ptr<FeedbackWindowController> feedbackController;
     std::optional<FeedbackDraft> feedbackDraft;
@@ -152,8 +156,6 @@ private:
     std::vector<ProjectDesktopSwitchTarget> targets(const std::string& projectID,
                                                     const std::vector<NativeDesktopState>& inventory) const;
     std::optional<std::string> blockingReason(int number);
-    // The ordinary desktops of every display, as the window server lists them now.
-    std::optional<std::vector<NativeDesktopState>> readInventory() const;
     bool permissionsGranted() const;
     void installOverviewCallbacks(WindowOverviewView& overview);
     void createBandControls(const std::string& status);

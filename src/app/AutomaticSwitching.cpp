@@ -85,15 +85,8 @@ std::optional<std::string> AppDelegate::blockingReason(int number)
     AssistantScreenConfiguration configuration =
         AssistantScreenConfiguration::runtime(monitors, platform().standardDefaults());
     std::optional<std::vector<NativeDesktopState>> inventory =
-        associationInventory ? associationInventory : readInventory();
+        associationInventory ? associationInventory : desktopCreator.inventory();
     return configuration.blockingReason(configuration.eligibility(number, inventory, monitors));
-}
-
-std::optional<std::vector<NativeDesktopState>> AppDelegate::readInventory() const
-{
-    std::shared_ptr<DesktopRuntime> runtime = DesktopRuntime::make();
-    std::optional<std::vector<PlistDictionary>> displays = runtime ? runtime->displays() : std::nullopt;
-    return displays ? NativeDesktopState::inventory(*displays) : std::nullopt;
 }
 
 bool AppDelegate::permissionsGranted() const
@@ -104,7 +97,7 @@ bool AppDelegate::permissionsGranted() const
 bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDesktopState>> inventory)
 {
     if (!associationDataInvalid && !inventory)
-        inventory = readInventory();
+        inventory = desktopCreator.inventory();
     if (associationDataInvalid || !inventory || !ProjectDesktopAssociations::valid(*inventory)) {
         associationInventory.reset();
         fallbackProjects.clear();

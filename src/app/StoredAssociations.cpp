@@ -73,4 +73,17 @@ StoredAssociations readStoredAssociations(const UserDefaults& defaults)
     return stored;
 }
 
+StoredManagedDesktops readStoredManagedDesktops(const UserDefaults& defaults)
+{
+    StoredManagedDesktops stored;
+    Lookup<PlistData> data = defaults.data(managedDesktopsKey);
+    if (!data)
+        return stored;
+    if (std::optional<ProjectManagedDesktops> decoded = ProjectManagedDesktops::decode(text(*data)))
+        stored.desktops = std::move(*decoded);
+    else
+        stored.readable = false;
+    return stored;
+}
+
 } // namespace pellamor

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "desktops/ProjectDesktopAssociations.h"
+#include "desktops/ProjectManagedDesktops.h"
 #include "platform/UserDefaults.h"
 
 #include <cstdint>
@@ -24,5 +25,13 @@ struct StoredAssociations {
 };
 
 StoredAssociations readStoredAssociations(const UserDefaults& defaults);
+
+struct StoredManagedDesktops {
+    ProjectManagedDesktops desktops;
+    // False when stored data did not decode: what depends on the list is then disabled.
+    bool readable = true;
+};
+
+StoredManagedDesktops readStoredManagedDesktops(const UserDefaults& defaults);
 
 } // namespace pellamor

@@ -25,8 +25,8 @@ public:
     virtual std::optional<std::string> validate(const std::string& display, std::optional<std::uint64_t> removing) = 0;
     // The driver calls `validating` just before it acts.
     virtual void add(const std::string& display, Validating validating, Completion completion) = 0;
-    virtual void remove(std::uint64_t space, const std::string& display, Validating validating,
-                        Completion completion) = 0;
+    virtual void remove(std::uint64_t space, const std::string& display, Validating validating, Completion completion)
+        = 0;
     // Releases whatever the driver opened; called once after an operation that reached the driver.
     virtual void close() = 0;
 };
@@ -47,13 +47,13 @@ struct DesktopManagementResult {
 
     std::variant<Changed, Failed, Cancelled> value;
 
-    static DesktopManagementResult changed(std::vector<NativeDesktopState> before,
-                                           std::vector<NativeDesktopState> after)
+    static DesktopManagementResult changed(
+        std::vector<NativeDesktopState> before, std::vector<NativeDesktopState> after)
     {
-        return {Changed{std::move(before), std::move(after)}};
+        return { Changed { std::move(before), std::move(after) } };
     }
-    static DesktopManagementResult failed(std::string message) { return {Failed{std::move(message)}}; }
-    static DesktopManagementResult cancelled() { return {Cancelled{}}; }
+    static DesktopManagementResult failed(std::string message) { return { Failed { std::move(message) } }; }
+    static DesktopManagementResult cancelled() { return { Cancelled {} }; }
 
     const Changed* asChanged() const { return std::get_if<Changed>(&value); }
     const Failed* asFailed() const { return std::get_if<Failed>(&value); }

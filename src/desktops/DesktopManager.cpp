@@ -35,14 +35,16 @@ bool valid(const std::vector<NativeDesktopState>& inventory)
 // Position by position, the same space ids on the same displays; the current desktop and UUID may differ.
 bool sameDesktops(const std::vector<NativeDesktopState>& a, const std::vector<NativeDesktopState>& b)
 {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return x.spaceID == y.spaceID && x.display == y.display;
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+        [](const auto& x, const auto& y) { return x.spaceID == y.spaceID && x.display == y.display; });
 }
 
 } // namespace
 
-DesktopManager::DesktopManager(std::shared_ptr<DesktopManagementDriver> driver) : driver_(std::move(driver)) {}
+DesktopManager::DesktopManager(std::shared_ptr<DesktopManagementDriver> driver)
+    : driver_(std::move(driver))
+{
+}
 
 DesktopManager::~DesktopManager()
 {
@@ -50,12 +52,15 @@ DesktopManager::~DesktopManager()
         driver_->close();
 }
 
-template <class Call>
-auto DesktopManager::driverCall(Call call)
+template <class Call> auto DesktopManager::driverCall(Call call)
 {
     struct Depth {
         DesktopManager& manager;
-        explicit Depth(DesktopManager& m) : manager(m) { ++manager.driverCallDepth_; }
+        explicit Depth(DesktopManager& m)
+            : manager(m)
+        {
+            ++manager.driverCallDepth_;
+        }
         ~Depth()
         {
             --manager.driverCallDepth_;
@@ -68,12 +73,12 @@ auto DesktopManager::driverCall(Call call)
 
 void DesktopManager::create(const std::string& display, Completion completion)
 {
-    start(Create{display}, std::move(completion));
+    start(Create { display }, std::move(completion));
 }
 
 void DesktopManager::remove(std::uint64_t space, Completion completion)
 {
-    start(Remove{space}, std::move(completion));
+    start(Remove { space }, std::move(completion));
 }
 
 void DesktopManager::cancel()
@@ -132,7 +137,8 @@ std::optional<std::string> DesktopManager::target(Request& request) const
 {
     const auto& before = request.before;
     if (auto create = std::get_if<Create>(&request.operation)) {
-        bool known = std::any_of(before.begin(), before.end(), [&](const auto& d) { return d.display == create->display; });
+        bool known
+            = std::any_of(before.begin(), before.end(), [&](const auto& d) { return d.display == create->display; });
         if (!known)
             return L("Cet écran n’est plus disponible. Actualise la liste des bureaux.");
         if (before.size() >= std::size_t(DesktopTargets::supportedLast))
@@ -219,8 +225,9 @@ void DesktopManager::driverFinished(const std::shared_ptr<Request>& request, std
         finish(request, DesktopManagementResult::changed(request->before, std::move(*after)));
         return;
     }
-    finish(request, DesktopManagementResult::failed(
-                        L("macOS n’a pas confirmé la modification attendue. Actualise la liste des bureaux avant de réessayer.")));
+    finish(request,
+        DesktopManagementResult::failed(
+            L("macOS n’a pas confirmé la modification attendue. Actualise la liste des bureaux avant de réessayer.")));
 }
 
 bool DesktopManager::confirms(const Request& request, const std::vector<NativeDesktopState>& after) const
@@ -235,7 +242,8 @@ bool DesktopManager::confirms(const Request& request, const std::vector<NativeDe
     }
     if (after.size() != before.size() + 1)
         return false;
-    auto last = std::find_if(before.rbegin(), before.rend(), [&](const auto& d) { return d.display == request.display; });
+    auto last
+        = std::find_if(before.rbegin(), before.rend(), [&](const auto& d) { return d.display == request.display; });
     if (last == before.rend())
         return false;
     auto position = std::size_t(before.rend() - last);

@@ -52,8 +52,7 @@ private:
     static std::optional<std::string> cancelledText();
     void finish(const std::shared_ptr<Request>& request, DesktopManagementResult result);
     void completeIfFinished();
-    template <class Call>
-    auto driverCall(Call call);
+    template <class Call> auto driverCall(Call call);
 
     std::shared_ptr<DesktopManagementDriver> driver_;
     std::shared_ptr<Request> active_;

@@ -15,7 +15,7 @@ bool inputHeld()
     auto& events = platform().events();
     if (events.flagsState(EventSourceState::hidSystem) & NativeShortcut::modifiers)
         return true;
-    for (std::uint32_t button : {0u, 1u, 2u}) {
+    for (std::uint32_t button : { 0u, 1u, 2u }) {
         if (events.buttonState(EventSourceState::hidSystem, button))
             return true;
     }
@@ -52,13 +52,13 @@ std::optional<std::vector<NativeDesktopState>> MissionControlCreator::inventory(
 
 void MissionControlCreator::add(const std::string& display, Validating validating, Completion completion)
 {
-    begin(Operation{}, display, std::move(validating), std::move(completion));
+    begin(Operation {}, display, std::move(validating), std::move(completion));
 }
 
-void MissionControlCreator::remove(std::uint64_t space, const std::string& display, Validating validating,
-                                   Completion completion)
+void MissionControlCreator::remove(
+    std::uint64_t space, const std::string& display, Validating validating, Completion completion)
 {
-    begin(Operation{space}, display, std::move(validating), std::move(completion));
+    begin(Operation { space }, display, std::move(validating), std::move(completion));
 }
 
 std::function<dock::SendNotification> MissionControlCreator::sendNotification() const
@@ -76,8 +76,8 @@ std::optional<NativeDesktopTopology> MissionControlCreator::topology()
     return NativeDesktopTopology::make(*read);
 }
 
-void MissionControlCreator::begin(Operation operation, const std::string& display, Validating validating,
-                                  Completion completion)
+void MissionControlCreator::begin(
+    Operation operation, const std::string& display, Validating validating, Completion completion)
 {
     if (active_) {
         completion(L("Une modification des bureaux est déjà en cours."));
@@ -103,14 +103,13 @@ void MissionControlCreator::begin(Operation operation, const std::string& displa
         }
     }
     ++generation_;
-    active_ = std::make_shared<Request>(Request{generation_, display, operation, std::move(*before),
-                                                std::move(validating), std::move(completion),
-                                                MissionControlPreparation(platform().uptime())});
+    active_ = std::make_shared<Request>(Request { generation_, display, operation, std::move(*before),
+        std::move(validating), std::move(completion), MissionControlPreparation(platform().uptime()) });
     schedule(active_, &MissionControlCreator::waitForButton);
 }
 
-std::optional<std::string> MissionControlCreator::removalRestriction(std::uint64_t space, const std::string& display,
-                                                                     const NativeDesktopTopology& topology)
+std::optional<std::string> MissionControlCreator::removalRestriction(
+    std::uint64_t space, const std::string& display, const NativeDesktopTopology& topology)
 {
     auto position = topology.index(display);
     if (!position || !topology.thumbnailIndex(space, display))
@@ -168,8 +167,8 @@ AXElementRef MissionControlCreator::findButton(const Request& request)
     if (!missionControl)
         return nullptr;
     if (request.operation.removing)
-        return MissionControlDock::thumbnail(missionControl, *displayID, *request.operation.removing, request.display,
-                                             request.before);
+        return MissionControlDock::thumbnail(
+            missionControl, *displayID, *request.operation.removing, request.display, request.before);
     return MissionControlDock::addButton(missionControl, *displayID);
 }
 
@@ -214,7 +213,8 @@ void MissionControlCreator::waitForButton(const std::shared_ptr<Request>& reques
         open(request);
         return;
     case Kind::perform:
-        if (readyButton && isLive(request) && readyButton->performAction(request->operation.action()) == AXError::success) {
+        if (readyButton && isLive(request)
+            && readyButton->performAction(request->operation.action()) == AXError::success) {
             waitForResult(request);
             return;
         }
@@ -229,7 +229,8 @@ void MissionControlCreator::open(const std::shared_ptr<Request>& request)
     if (!MissionControlDock::missionControlElement()) {
         auto send = sendNotification();
         if (!send) {
-            finish(request, L("La %@ de bureau est indisponible sur cette version de macOS.", request->operation.word()));
+            finish(
+                request, L("La %@ de bureau est indisponible sur cette version de macOS.", request->operation.word()));
             return;
         }
         openedMissionControl_ = true;
@@ -251,8 +252,9 @@ void MissionControlCreator::waitForResult(const std::shared_ptr<Request>& reques
             return;
         }
         if (*now != request->before) {
-            finish(request, L("La liste des bureaux a changé pendant la %@. Actualise pour vérifier le résultat.",
-                              request->operation.word()));
+            finish(request,
+                L("La liste des bureaux a changé pendant la %@. Actualise pour vérifier le résultat.",
+                    request->operation.word()));
             return;
         }
     }

@@ -7,8 +7,8 @@
 #include "desktops/NativeDesktopTopology.h"
 #include "platform/Accessibility.h"
 #include "platform/Dock.h"
-#include "platform/MainQueue.h"
 #include "platform/FrameworkLoader.h"
+#include "platform/MainQueue.h"
 
 #include <functional>
 #include <memory>
@@ -56,8 +56,8 @@ private:
     void begin(Operation operation, const std::string& display, Validating validating, Completion completion);
     std::optional<std::vector<PlistDictionary>> displays() const;
     std::optional<NativeDesktopTopology> topology();
-    std::optional<std::string> removalRestriction(std::uint64_t space, const std::string& display,
-                                                  const NativeDesktopTopology& topology);
+    std::optional<std::string> removalRestriction(
+        std::uint64_t space, const std::string& display, const NativeDesktopTopology& topology);
     std::optional<std::string> validation(const Request& request);
     void schedule(const std::shared_ptr<Request>& request, Step step);
     void waitForButton(const std::shared_ptr<Request>& request);

@@ -88,7 +88,7 @@ AXElementRef addButton(const AXElementRef& missionControl, std::uint32_t display
 }
 
 AXElementRef thumbnail(const AXElementRef& missionControl, std::uint32_t displayID, std::uint64_t space,
-                       const std::string& display, const NativeDesktopTopology& before)
+    const std::string& display, const NativeDesktopTopology& before)
 {
     auto spaces = spacesOfDisplay(missionControl, displayID);
     auto list = spaces ? child(spaces, "mc.spaces.list") : nullptr;
@@ -100,7 +100,7 @@ AXElementRef thumbnail(const AXElementRef& missionControl, std::uint32_t display
     if (thumbnails.size() != before.displays[*position].spaces.size())
         return nullptr;
     bool allButtons = std::all_of(thumbnails.begin(), thumbnails.end(),
-                                  [](const auto& element) { return stringAttribute(element, "AXRole") == "AXButton"; });
+        [](const auto& element) { return stringAttribute(element, "AXRole") == "AXButton"; });
     return allButtons ? thumbnails[*index] : nullptr;
 }
 

@@ -18,7 +18,7 @@ AXElementRef missionControlElement();
 AXElementRef addButton(const AXElementRef& missionControl, std::uint32_t displayID);
 // The thumbnail of `space`, provided the row matches the display's spaces in `before` one for one.
 AXElementRef thumbnail(const AXElementRef& missionControl, std::uint32_t displayID, std::uint64_t space,
-                       const std::string& display, const NativeDesktopTopology& before);
+    const std::string& display, const NativeDesktopTopology& before);
 
 // Enabled and offering `action`.
 bool isReady(const AXElementRef& button, const std::string& action);

@@ -6,7 +6,7 @@ MissionControlPreparation::Decision MissionControlPreparation::advance(double no
 {
     if (auto releasing = std::get_if<Releasing>(&phase)) {
         if (now >= releasing->deadline) {
-            phase = Finished{};
+            phase = Finished {};
             return Decision::failed(Failure::inputHeld);
         }
         if (inputHeld) {
@@ -19,16 +19,16 @@ MissionControlPreparation::Decision MissionControlPreparation::advance(double no
         }
         if (now - *releasing->releasedSince < quietTime)
             return Decision::wait();
-        phase = Button{now, now + buttonWindow};
+        phase = Button { now, now + buttonWindow };
         return Decision::open();
     }
     if (auto button = std::get_if<Button>(&phase)) {
         if (now >= button->deadline) {
-            phase = Finished{};
+            phase = Finished {};
             return Decision::failed(Failure::unavailableButton);
         }
         if (!inputHeld && buttonReady && now - button->openedAt >= dwell) {
-            phase = Finished{};
+            phase = Finished {};
             confirmationDeadline = now + confirmationWindow;
             return Decision::perform();
         }

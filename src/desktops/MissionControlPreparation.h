@@ -25,7 +25,7 @@ struct MissionControlPreparation {
         double openedAt;
         double deadline;
     };
-    struct Finished {};
+    struct Finished { };
     using Phase = std::variant<Releasing, Button, Finished>;
 
     enum class Failure { inputHeld, unavailableButton };
@@ -35,14 +35,17 @@ struct MissionControlPreparation {
         Kind kind;
         std::optional<Failure> failure;
 
-        static Decision failed(Failure failure) { return {Kind::failed, failure}; }
-        static Decision wait() { return {Kind::wait, std::nullopt}; }
-        static Decision open() { return {Kind::open, std::nullopt}; }
-        static Decision perform() { return {Kind::perform, std::nullopt}; }
+        static Decision failed(Failure failure) { return { Kind::failed, failure }; }
+        static Decision wait() { return { Kind::wait, std::nullopt }; }
+        static Decision open() { return { Kind::open, std::nullopt }; }
+        static Decision perform() { return { Kind::perform, std::nullopt }; }
         friend bool operator==(const Decision&, const Decision&) = default;
     };
 
-    explicit MissionControlPreparation(double now) : phase(Releasing{now + releaseWindow, std::nullopt}) {}
+    explicit MissionControlPreparation(double now)
+        : phase(Releasing { now + releaseWindow, std::nullopt })
+    {
+    }
 
     Decision advance(double now, bool inputHeld, bool buttonReady);
     bool awaitingButton() const { return std::holds_alternative<Button>(phase); }

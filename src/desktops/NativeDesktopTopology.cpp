@@ -4,7 +4,6 @@
 #include "desktops/DesktopModel.h"
 
 #include <QString>
-
 #include <algorithm>
 #include <limits>
 #include <set>
@@ -33,7 +32,7 @@ std::optional<NativeDesktopTopology::Space> readSpace(const PlistValue& value, s
         return std::nullopt;
     if (!spaceType || *spaceType > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
         return std::nullopt;
-    return NativeDesktopTopology::Space{*spaceID, std::int64_t(*spaceType)};
+    return NativeDesktopTopology::Space { *spaceID, std::int64_t(*spaceType) };
 }
 
 bool ordinary(const NativeDesktopTopology::Space& space)
@@ -71,7 +70,7 @@ std::optional<NativeDesktopTopology> NativeDesktopTopology::make(const std::vect
         auto spaces = lookupArray(dictionary, "Spaces");
         if (!spaces || spaces->empty())
             return std::nullopt;
-        Display display{*identifier, {}};
+        Display display { *identifier, {} };
         for (const auto& value : *spaces) {
             auto space = readSpace(value, spaceIDs);
             if (!space)
@@ -133,8 +132,8 @@ bool NativeDesktopTopology::confirmsAddition(const std::string& display, const N
     return std::none_of(now.begin() + std::ptrdiff_t(*added) + 1, now.end(), ordinary);
 }
 
-bool NativeDesktopTopology::confirmsRemoval(std::uint64_t space, const std::string& display,
-                                            const NativeDesktopTopology& before) const
+bool NativeDesktopTopology::confirmsRemoval(
+    std::uint64_t space, const std::string& display, const NativeDesktopTopology& before) const
 {
     auto position = before.index(display);
     auto thumbnail = before.thumbnailIndex(space, display);

@@ -4,7 +4,6 @@
 #include "desktops/ProjectDesktopAssociations.h"
 
 #include <nlohmann/json.hpp>
-
 #include <optional>
 
 namespace pellamor {

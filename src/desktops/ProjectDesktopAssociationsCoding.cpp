@@ -2,6 +2,7 @@
 #include "desktops/ProjectDesktopAssociations.h"
 
 #include "desktops/ProjectDesktopAssociationCoding.h"
+#include "platform/JSONEncoding.h"
 
 #include <nlohmann/json.hpp>
 
@@ -113,8 +114,7 @@ std::optional<std::string> ProjectDesktopAssociations::encodedData() const
     document["targets"] = std::move(projects);
     document["unresolvedProjects"] = json(unresolvedProjects);
     document["version"] = 2;
-    // Object members come out in key order, which sorts them.
-    return document.dump(-1, ' ', false, json::error_handler_t::strict);
+    return encodeSortedJSON(document);
 }
 
 std::optional<ProjectDesktopAssociations> ProjectDesktopAssociations::decode(std::string_view data)

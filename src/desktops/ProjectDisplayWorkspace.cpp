@@ -56,64 +56,59 @@ bool matches(const ProjectDesktopAssociation& association, const NativeDesktopSt
     return association.denotes(desktop);
 }
 
-bool isAssignedToAnotherProject(const NativeDesktopState& desktop, const std::string& projectID,
-                                const ProjectDesktopAssociations& associations)
+bool isAssignedToAnotherProject(
+    const NativeDesktopState& desktop, const std::string& projectID, const ProjectDesktopAssociations& associations)
 {
     return std::any_of(associations.targets.begin(), associations.targets.end(), [&](const auto& target) {
         return target.first != projectID
             && std::any_of(target.second.begin(), target.second.end(),
-                           [&](const auto& association) { return matches(association, desktop); });
+                [&](const auto& association) { return matches(association, desktop); });
     });
 }
 
-
 ProjectDisplayPlan plan(const std::string& projectID, const std::string& display,
-                        const std::vector<NativeDesktopState>& inventory,
-                        const ProjectDesktopAssociations& associations,
-                        const std::optional<std::string>& reservedDisplay,
-                        const std::optional<SpaceIDSet>& emptySpaceIDs)
+    const std::vector<NativeDesktopState>& inventory, const ProjectDesktopAssociations& associations,
+    const std::optional<std::string>& reservedDisplay, const std::optional<SpaceIDSet>& emptySpaceIDs)
 {
     using Error = ProjectDisplayWorkspaceError;
     using Blocked = ProjectDisplayPlan::Blocked;
     if (!isCleanString(projectID) || !isCleanString(display) || !ProjectDesktopAssociations::valid(inventory)
         || !associations.encodedData())
-        return {Blocked{Error::unreadable}};
+        return { Blocked { Error::unreadable } };
     if (reservedDisplayUnknown(reservedDisplay))
-        return {Blocked{Error::missingAssistantDisplay}};
+        return { Blocked { Error::missingAssistantDisplay } };
     if (equalIgnoringCase(display, *reservedDisplay))
-        return {Blocked{Error::reservedDisplay}};
+        return { Blocked { Error::reservedDisplay } };
     auto onDisplay = [&](const NativeDesktopState& desktop) { return equalIgnoringCase(desktop.display, display); };
     auto first = std::find_if(inventory.begin(), inventory.end(), onDisplay);
     if (first == inventory.end())
-        return {Blocked{Error::unavailableDisplay}};
+        return { Blocked { Error::unavailableDisplay } };
 
     for (const auto& target : associations.resolvedTargets(projectID, inventory)) {
         if (onDisplay(target.desktop))
-            return {ProjectDisplayPlan::Existing{target.desktop}};
+            return { ProjectDisplayPlan::Existing { target.desktop } };
     }
     if (!emptySpaceIDs)
-        return {Blocked{Error::unknownEmptyDesktops}};
+        return { Blocked { Error::unknownEmptyDesktops } };
     for (std::size_t i = 0; i < inventory.size() && i < desktopLimit; ++i) {
         const auto& desktop = inventory[i];
         if (onDisplay(desktop) && emptySpaceIDs->count(desktop.spaceID)
             && !isAssignedToAnotherProject(desktop, projectID, associations))
-            return {ProjectDisplayPlan::ReuseEmpty{desktop}};
+            return { ProjectDisplayPlan::ReuseEmpty { desktop } };
     }
     if (inventory.size() >= desktopLimit)
-        return {Blocked{Error::desktopLimit}};
-    return {ProjectDisplayPlan::Create{first->display}};
+        return { Blocked { Error::desktopLimit } };
+    return { ProjectDisplayPlan::Create { first->display } };
 }
 
 std::optional<ProjectDisplayWorkspaceError> validatePreparation(const ProjectDisplayPreparation& preparation,
-                                                                const std::vector<NativeDesktopState>& inventory,
-                                                                const ProjectDesktopAssociations& associations,
-                                                                const std::optional<std::string>& reservedDisplay,
-                                                                const std::optional<SpaceIDSet>& emptySpaceIDs)
+    const std::vector<NativeDesktopState>& inventory, const ProjectDesktopAssociations& associations,
+    const std::optional<std::string>& reservedDisplay, const std::optional<SpaceIDSet>& emptySpaceIDs)
 {
     using Error = ProjectDisplayWorkspaceError;
     const auto& prepared = preparation.desktop;
     if (!isCleanString(preparation.projectID) || !isCleanString(preparation.display)
-        || !ProjectDesktopAssociations::valid({prepared}) || !ProjectDesktopAssociations::valid(inventory)
+        || !ProjectDesktopAssociations::valid({ prepared }) || !ProjectDesktopAssociations::valid(inventory)
         || !associations.encodedData())
         return Error::unreadable;
     if (reservedDisplayUnknown(reservedDisplay))
@@ -122,8 +117,8 @@ std::optional<ProjectDisplayWorkspaceError> validatePreparation(const ProjectDis
         return Error::reservedDisplay;
     if (!equalIgnoringCase(preparation.display, prepared.display))
         return Error::preparationChanged;
-    auto entry = std::find_if(inventory.begin(), inventory.end(),
-                              [&](const auto& desktop) { return desktop.spaceID == prepared.spaceID; });
+    auto entry = std::find_if(
+        inventory.begin(), inventory.end(), [&](const auto& desktop) { return desktop.spaceID == prepared.spaceID; });
     if (entry == inventory.end() || std::size_t(entry - inventory.begin()) >= desktopLimit)
         return Error::preparationChanged;
     if (!equalIgnoringCase(entry->display, preparation.display) || !sameUUIDState(prepared.spaceUUID, entry->spaceUUID))

@@ -69,23 +69,19 @@ namespace ProjectDisplayWorkspace {
 
 // `emptySpaceIDs` is none when reading which desktops are empty failed.
 ProjectDisplayPlan plan(const std::string& projectID, const std::string& display,
-                        const std::vector<NativeDesktopState>& inventory,
-                        const ProjectDesktopAssociations& associations,
-                        const std::optional<std::string>& reservedDisplay,
-                        const std::optional<SpaceIDSet>& emptySpaceIDs);
+    const std::vector<NativeDesktopState>& inventory, const ProjectDesktopAssociations& associations,
+    const std::optional<std::string>& reservedDisplay, const std::optional<SpaceIDSet>& emptySpaceIDs);
 
 // None while the preparation still holds.
 std::optional<ProjectDisplayWorkspaceError> validatePreparation(const ProjectDisplayPreparation& preparation,
-                                                                const std::vector<NativeDesktopState>& inventory,
-                                                                const ProjectDesktopAssociations& associations,
-                                                                const std::optional<std::string>& reservedDisplay,
-                                                                const std::optional<SpaceIDSet>& emptySpaceIDs);
+    const std::vector<NativeDesktopState>& inventory, const ProjectDesktopAssociations& associations,
+    const std::optional<std::string>& reservedDisplay, const std::optional<SpaceIDSet>& emptySpaceIDs);
 
 bool matches(const ProjectDesktopAssociation& association, const NativeDesktopState& desktop);
 
 // Some other project of the store (ids compared exactly) has an association that denotes the desktop.
-bool isAssignedToAnotherProject(const NativeDesktopState& desktop, const std::string& projectID,
-                                const ProjectDesktopAssociations& associations);
+bool isAssignedToAnotherProject(
+    const NativeDesktopState& desktop, const std::string& projectID, const ProjectDesktopAssociations& associations);
 
 } // namespace ProjectDisplayWorkspace
 

@@ -4,11 +4,11 @@
 #include "desktops/CleanText.h"
 #include "desktops/ProjectDesktopAssociationCoding.h"
 #include "desktops/ProjectDisplayWorkspace.h"
-
-#include <nlohmann/json.hpp>
+#include "platform/JSONEncoding.h"
 
 #include <algorithm>
 #include <map>
+#include <nlohmann/json.hpp>
 
 namespace pellamor {
 
@@ -47,7 +47,7 @@ std::optional<ProjectManagedDesktop> entryFromJson(const Json& json)
     auto decoded = decodeAssociation(*identity);
     if (!decoded)
         return std::nullopt;
-    return ProjectManagedDesktop{projectID->get<std::string>(), *decoded};
+    return ProjectManagedDesktop { projectID->get<std::string>(), *decoded };
 }
 
 } // namespace
@@ -86,11 +86,11 @@ bool ProjectManagedDesktops::markCreated(const std::string& projectID, const Nat
 {
     if (!hasCleanUUID(desktop))
         return false;
-    ProjectManagedDesktop entry{projectID, ProjectDesktopAssociation(desktop)};
+    ProjectManagedDesktop entry { projectID, ProjectDesktopAssociation(desktop) };
     if (!entry.isValid() || !isValid())
         return false;
-    auto found = std::find_if(entries.begin(), entries.end(),
-                              [&](const auto& known) { return sameDesktop(known.identity, entry.identity); });
+    auto found = std::find_if(
+        entries.begin(), entries.end(), [&](const auto& known) { return sameDesktop(known.identity, entry.identity); });
     if (found == entries.end()) {
         entries.push_back(std::move(entry));
         return true;
@@ -112,7 +112,8 @@ void ProjectManagedDesktops::remove(const NativeDesktopState& desktop)
 
 std::vector<ProjectManagedDesktop> ProjectManagedDesktops::eligibleCleanup(
     const std::vector<NativeDesktopState>& inventory, const ProjectDesktopAssociations& associations,
-    const std::optional<std::set<std::uint64_t>>& emptySpaceIDs, const std::optional<std::string>& reservedDisplay) const
+    const std::optional<std::set<std::uint64_t>>& emptySpaceIDs,
+    const std::optional<std::string>& reservedDisplay) const
 {
     if (!isValid() || !ProjectDesktopAssociations::valid(inventory) || !associations.encodedData() || !emptySpaceIDs
         || !reservedDisplay || !isCleanString(*reservedDisplay))
@@ -131,7 +132,8 @@ std::vector<ProjectManagedDesktop> ProjectManagedDesktops::eligibleCleanup(
             return known.identity.spaceUUID && equalIgnoringCase(known.identity.display, desktop->display)
                 && sameUUID(known.identity, *desktop);
         });
-        if (entry == entries.end() || ProjectDisplayWorkspace::isAssignedToAnotherProject(*desktop, entry->projectID, associations))
+        if (entry == entries.end()
+            || ProjectDisplayWorkspace::isAssignedToAnotherProject(*desktop, entry->projectID, associations))
             continue;
         answer.push_back(*entry);
         --count;
@@ -145,13 +147,8 @@ std::optional<std::string> ProjectManagedDesktops::encodedData() const
         return std::nullopt;
     Json list = Json::array();
     for (const auto& entry : entries)
-        list.push_back({{"identity", encodeAssociation(entry.identity)}, {"projectID", entry.projectID}});
-    try {
-        return Json{{"entries", list}, {"version", 1}}.dump();
-    } catch (const Json::exception&) {
-        // Text that is not UTF-8 cannot be written as JSON.
-        return std::nullopt;
-    }
+        list.push_back({ { "identity", encodeAssociation(entry.identity) }, { "projectID", entry.projectID } });
+    return encodeSortedJSON(Json { { "entries", list }, { "version", 1 } });
 }
 
 std::optional<ProjectManagedDesktops> ProjectManagedDesktops::decode(std::string_view data)

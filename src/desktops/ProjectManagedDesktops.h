@@ -34,9 +34,8 @@ struct ProjectManagedDesktops {
     void remove(const NativeDesktopState& desktop);
     // From the end of the inventory towards its start; a display always keeps one desktop.
     std::vector<ProjectManagedDesktop> eligibleCleanup(const std::vector<NativeDesktopState>& inventory,
-                                                       const ProjectDesktopAssociations& associations,
-                                                       const std::optional<std::set<std::uint64_t>>& emptySpaceIDs,
-                                                       const std::optional<std::string>& reservedDisplay) const;
+        const ProjectDesktopAssociations& associations, const std::optional<std::set<std::uint64_t>>& emptySpaceIDs,
+        const std::optional<std::string>& reservedDisplay) const;
 
     // Version 1, sorted keys; none when the list is not valid.
     std::optional<std::string> encodedData() const;

@@ -82,8 +82,11 @@ void WindowOverviewView::showResetStatus(const std::string& text, bool error)
 
 void WindowOverviewView::shutdown()
 {
+    if (shutDown_)
+        return;
     visible_ = false;
     shutDown_ = true;
+    desktopSwitcher_.shutdown();
 }
 
 } // namespace pellamor

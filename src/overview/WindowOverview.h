@@ -2,6 +2,7 @@
 #pragma once
 
 #include "desktops/DesktopModel.h"
+#include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
 
 #include <QWidget>
@@ -50,6 +51,8 @@ public:
     std::function<void()> endAction;
 
 private:
+    // Opens a window's desktop; its own, apart from the one automatic switching uses.
+    MissionControlSwitcher desktopSwitcher_;
     QWidget* bandSlot_;
     Label* status_;
     bool visible_ = false;

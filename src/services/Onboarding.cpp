@@ -59,7 +59,12 @@ OnboardingController::~OnboardingController()
 
 void OnboardingController::present(QWidget* window) { SheetHost::beginSheet(window, window_); }
 
-void OnboardingController::refreshPermissions() {}
+void OnboardingController::refreshPermissions()
+{
+    bool allowed = platform().accessibility().isProcessTrusted();
+    accessibilityStatus_->setText(allowed ? L("Autorisé") : L("À activer"));
+    accessibilityStatus_->setColorRole(allowed ? ColorRole::green : ColorRole::orange);
+}
 
 void OnboardingController::finish(std::optional<std::string> tab)
 {

@@ -122,7 +122,7 @@ AXError AccessibilityTree::writeFrame(std::uint32_t number, const AXValue& value
         frame.moveTopLeft(*point);
     else
         frame.setSize(*size);
-    if (faults.frameWrites == FrameWrites::clamped) {
+    if (faults.frameWrites == FrameWrites::clamped && !mac_.world().displays.empty()) {
         const Display* main = nullptr;
         for (const Display& display : mac_.world().displays)
             if (display.main || !main)

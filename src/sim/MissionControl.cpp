@@ -20,7 +20,8 @@ AXValue::Array elements(const std::vector<std::shared_ptr<AccessibilityElement>>
 
 } // namespace
 
-MissionControl::MissionControl(SimulatedMac& mac) : mac_(mac)
+MissionControl::MissionControl(SimulatedMac& mac)
+    : mac_(mac)
 {
     World& world = mac_.world();
     // macOS always runs the Dock.
@@ -29,16 +30,16 @@ MissionControl::MissionControl(SimulatedMac& mac) : mac_(mac)
         int pid = 1;
         for (const Application& application : world.applications)
             pid = std::max(pid, application.pid + 1);
-        world.applications.push_back({pid, dockBundleID, "Dock", "/System/Library/CoreServices/Dock.app",
-                                      ActivationPolicy::accessory, mac_.uptime(), false});
+        world.applications.push_back({ pid, dockBundleID, "Dock", "/System/Library/CoreServices/Dock.app",
+            ActivationPolicy::accessory, mac_.uptime(), false });
         dock = &world.applications.back();
     }
     dockPid_ = dock->pid;
     mac_.symbolTable().add(dock::applicationServicesPath, "CoreDockSendNotification",
-                           std::function<dock::SendNotification>([this](const std::string& name, std::int32_t) {
-                               if (name == "com.apple.expose.awake")
-                                   toggle();
-                           }));
+        std::function<dock::SendNotification>([this](const std::string& name, std::int32_t) {
+            if (name == "com.apple.expose.awake")
+                toggle();
+        }));
     mac_.accessibilityTree().applicationExtensions.push_back([this](AccessibilityElement& element, int pid) {
         if (pid == dockPid_)
             element.setAttribute("AXChildren", [this] { return dockChildren(); });
@@ -66,7 +67,7 @@ void MissionControl::toggle()
 AXResult<AXValue> MissionControl::dockChildren()
 {
     if (!shown_)
-        return AXValue(AXValue::Array{});
+        return AXValue(AXValue::Array {});
     if (!root_) {
         root_ = makeElement("mc");
         root_->setAttribute("AXChildren", [this]() -> AXResult<AXValue> {
@@ -76,15 +77,14 @@ AXResult<AXValue> MissionControl::dockChildren()
             return AXValue(elements(children));
         });
     }
-    return AXValue(AXValue::Array{root_});
+    return AXValue(AXValue::Array { root_ });
 }
 
 MissionControl::Element MissionControl::makeElement(const std::string& identifier)
 {
     auto showing = showing_;
-    auto element = std::make_shared<AccessibilityElement>(dockPid_, [this, showing] {
-        return shown_ && showing_ == showing;
-    });
+    auto element
+        = std::make_shared<AccessibilityElement>(dockPid_, [this, showing] { return shown_ && showing_ == showing; });
     element->setConstant("AXIdentifier", identifier);
     return element;
 }
@@ -107,8 +107,8 @@ MissionControl::Element MissionControl::displayElement(const std::string& id)
     list->setAttribute("AXChildren", [this, id] { return thumbnails(id); });
 
     auto spaces = makeElement("mc.spaces");
-    spaces->setConstant("AXChildren", AXValue::Array{add, list});
-    element->setConstant("AXChildren", AXValue::Array{spaces});
+    spaces->setConstant("AXChildren", AXValue::Array { add, list });
+    element->setConstant("AXChildren", AXValue::Array { spaces });
     return element;
 }
 

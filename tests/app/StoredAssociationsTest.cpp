@@ -64,5 +64,15 @@ TEST(StoredAssociationsTest, LegacyNumbersAndPendingInventoryAreCheckedWhole)
     }
 }
 
+TEST(StoredAssociationsTest, UndecodableCreatedDesktopsOnlyMarkTheListUnreadable)
+{
+    UserDefaults defaults;
+    EXPECT_TRUE(readStoredManagedDesktops(defaults).readable);
+    defaults.set(managedDesktopsKey, PlistData{'[', ']', 'x'});
+    StoredManagedDesktops stored = readStoredManagedDesktops(defaults);
+    EXPECT_FALSE(stored.readable);
+    EXPECT_TRUE(stored.desktops.entries.empty());
+}
+
 } // namespace
 } // namespace pellamor

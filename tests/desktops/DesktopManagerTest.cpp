@@ -1,15 +1,14 @@
 #include "desktops/DesktopManager.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace pellamor {
 namespace {
 
 NativeDesktopState desktop(std::uint64_t id, std::string display, std::uint64_t current = 0)
 {
-    return {id, current ? current : id, std::move(display), std::nullopt};
+    return { id, current ? current : id, std::move(display), std::nullopt };
 }
 
 // Acts on a list of desktops, answering at once or when the test says so, and counts what it is asked.
@@ -63,8 +62,7 @@ public:
     }
 
 private:
-    template <class Change>
-    void act(const Validating& validating, const Completion& completion, Change change)
+    template <class Change> void act(const Validating& validating, const Completion& completion, Change change)
     {
         ++depth;
         ++actions;
@@ -94,7 +92,7 @@ protected:
 
     DesktopManagerTest()
     {
-        driver->desktops = {desktop(1, "A"), desktop(2, "A", 1), desktop(3, "B")};
+        driver->desktops = { desktop(1, "A"), desktop(2, "A", 1), desktop(3, "B") };
         driver->answersLater = GetParam();
     }
 
@@ -167,13 +165,14 @@ TEST_P(DesktopManagerTest, RefusesBeforeTouchingTheDriver)
     for (std::uint64_t id = 1; id <= 9; ++id)
         nine.push_back(desktop(id, id < 5 ? "A" : "B"));
     const std::vector<Case> cases = {
-        {nine, create("A"), "Cette app gère jusqu’à neuf bureaux. Supprime un bureau vide avant d’en ajouter un."},
-        {driver->desktops, create("a"), "Cet écran n’est plus disponible. Actualise la liste des bureaux."},
-        {driver->desktops, remove(3), "Conserve au moins un bureau sur cet écran."},
-        {driver->desktops, remove(7), "Ce bureau n’existe plus. Actualise la liste des bureaux."},
-        {{desktop(1, "A"), desktop(3, "B"), desktop(2, "A")}, create("A"), "Impossible de lire les bureaux de ce Mac."},
-        {{desktop(1, "A"), desktop(1, "B")}, create("A"), "Impossible de lire les bureaux de ce Mac."},
-        {{}, create("A"), "Impossible de lire les bureaux de ce Mac."},
+        { nine, create("A"), "Cette app gère jusqu’à neuf bureaux. Supprime un bureau vide avant d’en ajouter un." },
+        { driver->desktops, create("a"), "Cet écran n’est plus disponible. Actualise la liste des bureaux." },
+        { driver->desktops, remove(3), "Conserve au moins un bureau sur cet écran." },
+        { driver->desktops, remove(7), "Ce bureau n’existe plus. Actualise la liste des bureaux." },
+        { { desktop(1, "A"), desktop(3, "B"), desktop(2, "A") }, create("A"),
+            "Impossible de lire les bureaux de ce Mac." },
+        { { desktop(1, "A"), desktop(1, "B") }, create("A"), "Impossible de lire les bureaux de ce Mac." },
+        { {}, create("A"), "Impossible de lire les bureaux de ce Mac." },
     };
     for (const auto& c : cases) {
         driver->desktops = c.desktops;
@@ -210,7 +209,10 @@ TEST_P(DesktopManagerTest, AsksToRefreshWhenTheDesktopsChangeDuringValidation)
 
 TEST_P(DesktopManagerTest, DoesNotConfirmADesktopInTheWrongPlaceOrASecondChange)
 {
-    auto addAsked = [&] { driver->add("A", [] { return std::nullopt; }, [](auto) {}); };
+    auto addAsked = [&] {
+        driver->add(
+            "A", [] { return std::nullopt; }, [](auto) {});
+    };
     const std::vector<std::function<void()>> surprises = {
         [&] { driver->desktops.insert(driver->desktops.begin(), desktop(50, "A")); },
         [&] { driver->desktops.insert(driver->desktops.begin() + 1, desktop(50, "A")); },
@@ -220,13 +222,13 @@ TEST_P(DesktopManagerTest, DoesNotConfirmADesktopInTheWrongPlaceOrASecondChange)
         },
     };
     for (const auto& surprise : surprises) {
-        driver->desktops = {desktop(1, "A"), desktop(2, "A", 1), desktop(3, "B")};
+        driver->desktops = { desktop(1, "A"), desktop(2, "A", 1), desktop(3, "B") };
         driver->instead = surprise;
         results.clear();
         manager->create("A", record());
         answerIfLater();
         EXPECT_EQ(onlyFailure(),
-                  "macOS n’a pas confirmé la modification attendue. Actualise la liste des bureaux avant de réessayer.");
+            "macOS n’a pas confirmé la modification attendue. Actualise la liste des bureaux avant de réessayer.");
     }
 }
 
@@ -267,7 +269,7 @@ TEST_P(DesktopManagerTest, ClosesTheStartedDriverWhenReleasedMidOperation)
 }
 
 INSTANTIATE_TEST_SUITE_P(Answering, DesktopManagerTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Later" : "AtOnce"; });
+    [](const auto& info) { return info.param ? "Later" : "AtOnce"; });
 
 } // namespace
 } // namespace pellamor

@@ -21,14 +21,6 @@ ProjectDesktopAssociations store(
     return associations;
 }
 
-std::vector<int> numbers(const std::vector<ProjectDesktopSwitchTarget>& targets)
-{
-    std::vector<int> list;
-    for (auto& target : targets)
-        list.push_back(target.number);
-    return list;
-}
-
 TEST(ProjectDesktopAssociationsTest, IdentityByUUIDOtherwiseBySpaceIDOnTheSameDisplay)
 {
     NativeDesktopState renumbered { 77, 77, "a", "u1" };
@@ -201,6 +193,18 @@ TEST(ProjectDesktopAssociationsTest, VersionTwoIsWrittenSortedAndCompact)
     std::uint64_t large = 18446744073709551615ull;
     auto big = store({ { "p", { Association(large, "A", std::nullopt) } } });
     EXPECT_EQ(ProjectDesktopAssociations::decode(*big.encodedData()), big);
+}
+
+TEST(ProjectDesktopAssociationsTest, SlashesAreEscapedAndTextThatIsNotUTF8IsNeverWritten)
+{
+    auto withPath = store({ { "/Users/me/app", { Association(2, "A", "U2") } } });
+    auto data = withPath.encodedData();
+    ASSERT_TRUE(data);
+    EXPECT_EQ(*data,
+        R"({"targets":{"\/Users\/me\/app":[{"display":"A","spaceID":2,"spaceUUID":"U2"}]},)"
+        R"("unresolvedProjects":[],"version":2})");
+    EXPECT_EQ(ProjectDesktopAssociations::decode(*data), withPath);
+    EXPECT_EQ(store({ { "caf\xE9", { Association(2, "A", "U2") } } }).encodedData(), std::nullopt);
 }
 
 TEST(ProjectDesktopAssociationsTest, VersionOneIsReadAsListsOfOne)

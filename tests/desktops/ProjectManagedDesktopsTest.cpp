@@ -5,10 +5,10 @@
 namespace pellamor {
 namespace {
 
-NativeDesktopState desktop(std::uint64_t id, std::string display, std::optional<std::string> uuid,
-                           std::uint64_t current)
+NativeDesktopState desktop(
+    std::uint64_t id, std::string display, std::optional<std::string> uuid, std::uint64_t current)
 {
-    return {id, current, std::move(display), std::move(uuid)};
+    return { id, current, std::move(display), std::move(uuid) };
 }
 
 TEST(ProjectManagedDesktopsTest, RecordsOnceReplacesForTheSameProjectAndRefusesAnother)
@@ -36,7 +36,7 @@ TEST(ProjectManagedDesktopsTest, ForgetsAndResolvesByDisplayAndUUIDWhateverTheSp
     ProjectManagedDesktops list;
     list.markCreated("p", desktop(5, "D", "U5", 1));
     list.markCreated("p", desktop(6, "D", "U6", 1));
-    std::vector<NativeDesktopState> inventory = {desktop(1, "d", std::nullopt, 1), desktop(42, "d", "u6", 1)};
+    std::vector<NativeDesktopState> inventory = { desktop(1, "d", std::nullopt, 1), desktop(42, "d", "u6", 1) };
     EXPECT_EQ(list.entries[1].resolve(inventory), inventory[1]);
     EXPECT_FALSE(list.entries[0].resolve(inventory));
     list.remove(desktop(99, "E", "U5", 1));
@@ -50,21 +50,25 @@ TEST(ProjectManagedDesktopsTest, OffersEmptyCreatedDesktopsFromTheEndKeepingOneP
 {
     // Display A shows a full-screen space: its current id is none of its desktops.
     std::vector<NativeDesktopState> inventory = {
-        desktop(1, "R", "UR", 1),  desktop(2, "A", "U2", 99), desktop(3, "A", "U3", 99),
-        desktop(4, "A", "U4", 99), desktop(5, "B", "U5", 5),  desktop(6, "B", std::nullopt, 5),
+        desktop(1, "R", "UR", 1),
+        desktop(2, "A", "U2", 99),
+        desktop(3, "A", "U3", 99),
+        desktop(4, "A", "U4", 99),
+        desktop(5, "B", "U5", 5),
+        desktop(6, "B", std::nullopt, 5),
     };
     ProjectManagedDesktops list;
-    for (auto index : {1, 2, 3, 4, 0})
+    for (auto index : { 1, 2, 3, 4, 0 })
         ASSERT_TRUE(list.markCreated("p", inventory[std::size_t(index)]));
     ProjectDesktopAssociations associations;
-    std::set<std::uint64_t> empty = {1, 2, 3, 4, 5, 6};
+    std::set<std::uint64_t> empty = { 1, 2, 3, 4, 5, 6 };
     auto offered = list.eligibleCleanup(inventory, associations, empty, std::string("r"));
     std::vector<std::uint64_t> ids;
     for (const auto& entry : offered)
         ids.push_back(entry.identity.spaceID);
-    EXPECT_EQ(ids, (std::vector<std::uint64_t>{4, 3})) << "not the reserved one, the current one, nor the last of A";
+    EXPECT_EQ(ids, (std::vector<std::uint64_t> { 4, 3 })) << "not the reserved one, the current one, nor the last of A";
 
-    associations.targets["q"] = {ProjectDesktopAssociation(4, "A", std::nullopt)};
+    associations.targets["q"] = { ProjectDesktopAssociation(4, "A", std::nullopt) };
     offered = list.eligibleCleanup(inventory, associations, empty, std::string("R"));
     ASSERT_EQ(offered.size(), 2u);
     EXPECT_EQ(offered[0].identity.spaceID, 3u) << "a desktop another project uses is skipped";
@@ -78,11 +82,12 @@ TEST(ProjectManagedDesktopsTest, EncodesVersionOneWithSortedKeysAndDecodesItBack
 {
     ProjectManagedDesktops list;
     list.markCreated("p", desktop(5, "D", "U5", 1));
-    list.entries.push_back({"q", ProjectDesktopAssociation(6, "D", std::nullopt)});
+    list.entries.push_back({ "q", ProjectDesktopAssociation(6, "D", std::nullopt) });
     auto data = list.encodedData();
     ASSERT_TRUE(data);
-    EXPECT_EQ(*data, R"({"entries":[{"identity":{"display":"D","spaceID":5,"spaceUUID":"U5"},"projectID":"p"},)"
-                     R"({"identity":{"display":"D","spaceID":6},"projectID":"q"}],"version":1})");
+    EXPECT_EQ(*data,
+        R"({"entries":[{"identity":{"display":"D","spaceID":5,"spaceUUID":"U5"},"projectID":"p"},)"
+        R"({"identity":{"display":"D","spaceID":6},"projectID":"q"}],"version":1})");
     EXPECT_EQ(ProjectManagedDesktops::decode(*data), list);
 }
 

@@ -1,4 +1,5 @@
 #include "app/Alert.h"
+#include "app/ControlClick.h"
 #include "app/Label.h"
 #include "app/MainWindow.h"
 #include "app/SheetHost.h"
@@ -121,6 +122,46 @@ TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLin
     EXPECT_TRUE(delegate->isExecuting);
     delegate->windowOverview->endAction();
     EXPECT_FALSE(delegate->isExecuting);
+}
+
+} // namespace
+} // namespace pellamor::test
+
+namespace pellamor::test {
+namespace {
+
+class MenuTest : public ShellFixture {};
+
+TEST_F(MenuTest, MenuItemsReachTheirActions)
+{
+    launch();
+    EXPECT_EQ(delegate->window->windowTitle(), "Pellamor");
+    EXPECT_EQ(delegate->window->minimumSize(), QSize(820, 800));
+    ASSERT_TRUE(clickControl("menu-about"));
+    auto* about = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->alert().messageText, "Pellamor");
+    EXPECT_EQ(about->alert().buttons, std::vector<std::string>{"Fermer"});
+    EXPECT_EQ(about->alert().informativeText.rfind("Version " + Bundle::main().shortVersion().value_or("") +
+                                                       " · App locale\n\nChoisis l’écran dédié",
+                                                   0),
+              0u);
+    about->respond(alertFirstButtonReturn);
+
+    clickControl("menu-settings");
+    EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
+    EXPECT_FALSE(delegate->windowOverview->overviewVisible());
+    selectTab(delegate->tabs, "windows");
+    EXPECT_TRUE(delegate->windowOverview->overviewVisible());
+
+    clickControl("menu-request-feature");
+    ASSERT_NE(delegate->feedbackController, nullptr);
+    EXPECT_EQ(delegate->feedbackController->draft().kind, FeedbackKind::feature);
+    clickControl("close-feedback");
+    mac.advance(0.01);
+
+    clickControl("menu-quit");
+    EXPECT_TRUE(delegate->isTerminating);
 }
 
 } // namespace

@@ -4,9 +4,8 @@
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace pellamor {
 namespace {
@@ -14,7 +13,10 @@ namespace {
 // The manager's driver with no rules of its own: every add and remove goes straight to Mission Control.
 class CreatorDriver : public DesktopManagementDriver {
 public:
-    explicit CreatorDriver(std::shared_ptr<MissionControlCreator> creator) : creator_(std::move(creator)) {}
+    explicit CreatorDriver(std::shared_ptr<MissionControlCreator> creator)
+        : creator_(std::move(creator))
+    {
+    }
 
     std::optional<std::vector<NativeDesktopState>> inventory() override { return creator_->inventory(); }
     std::optional<std::string> validate(const std::string&, std::optional<std::uint64_t>) override
@@ -37,16 +39,16 @@ private:
 
 class MissionControlFlowTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world()
-                          .display("DISPLAY-A", {1, 2})
-                          .fullScreen(9)
-                          .display("DISPLAY-B", {3})
-                          .application(40, "com.example.editor", "Editor")
-                          .window(7, 40, QRectF(0, 0, 500, 400), {2})};
+    test::TestMac mac { test::world()
+                            .display("DISPLAY-A", { 1, 2 })
+                            .fullScreen(9)
+                            .display("DISPLAY-B", { 3 })
+                            .application(40, "com.example.editor", "Editor")
+                            .window(7, 40, QRectF(0, 0, 500, 400), { 2 }) };
     sim::MissionControlFaults& faults = mac.world().faults.missionControl;
     std::shared_ptr<MissionControlCreator> creator = std::make_shared<MissionControlCreator>();
-    std::shared_ptr<DesktopManager> manager =
-        std::make_shared<DesktopManager>(std::make_shared<CreatorDriver>(creator));
+    std::shared_ptr<DesktopManager> manager
+        = std::make_shared<DesktopManager>(std::make_shared<CreatorDriver>(creator));
     std::optional<DesktopManagementResult> result;
     double startedAt = 0;
 
@@ -62,7 +64,8 @@ protected:
     // Uptime of the first log line that starts with `line`, counted from the request.
     std::optional<double> loggedAt(const std::string& line)
     {
-        auto found = std::find_if(logTimes.begin(), logTimes.end(), [&](auto& entry) { return entry.second.rfind(line, 0) == 0; });
+        auto found = std::find_if(
+            logTimes.begin(), logTimes.end(), [&](auto& entry) { return entry.second.rfind(line, 0) == 0; });
         if (found == logTimes.end())
             return std::nullopt;
         return found->first - startedAt;
@@ -117,7 +120,7 @@ TEST_F(MissionControlFlowTest, RemovesADesktopAndItsWindowsMoveToTheNeighbour)
     run(3);
     ASSERT_TRUE(result && result->asChanged()) << failure();
     EXPECT_EQ(result->asChanged()->after.size(), 2u);
-    EXPECT_EQ(mac.mac().window(7)->spaces, std::vector<std::uint64_t>{1});
+    EXPECT_EQ(mac.mac().window(7)->spaces, std::vector<std::uint64_t> { 1 });
     EXPECT_TRUE(loggedAt("space-removed display=DISPLAY-A space=2"));
 }
 
@@ -158,7 +161,7 @@ TEST_F(MissionControlFlowTest, AMouseButtonHeldKeepsThePressBackUntilTheButtonWi
     manager->create("DISPLAY-A", record());
     run(0.35);
     ASSERT_TRUE(loggedAt("mission-control shown=true"));
-    mac.mac().hold(0, {}, {0});
+    mac.mac().hold(0, {}, { 0 });
     run(7);
     EXPECT_EQ(failure(), "macOS n’a pas pu préparer un bureau sur cet écran. Réessaie.");
     EXPECT_FALSE(loggedAt("space-added"));
@@ -207,7 +210,8 @@ TEST_F(MissionControlFlowTest, RefusesASecondOperationWhileOneRuns)
     ASSERT_TRUE(second && second->asFailed());
     EXPECT_EQ(second->asFailed()->message, "Une modification des bureaux est déjà en cours.");
     std::optional<std::string> direct;
-    creator->add("DISPLAY-B", [] { return std::nullopt; }, [&](auto message) { direct = message; });
+    creator->add(
+        "DISPLAY-B", [] { return std::nullopt; }, [&](auto message) { direct = message; });
     EXPECT_EQ(direct, "Une modification des bureaux est déjà en cours.");
     run(3);
     EXPECT_TRUE(result && result->asChanged());
@@ -222,9 +226,10 @@ TEST_F(MissionControlFlowTest, KeepsTheLastAndTheCurrentDesktopOfADisplay)
     EXPECT_EQ(failure(), "Affiche un autre bureau avant de supprimer celui-ci.");
 
     // A full-screen space is no desktop: the creator itself keeps the display's only desktop.
-    mac.world().displays[1].spaces.push_back({11, "UUID-11", sim::fullScreenSpaceType});
+    mac.world().displays[1].spaces.push_back({ 11, "UUID-11", sim::fullScreenSpaceType });
     std::optional<std::string> message;
-    creator->remove(3, "DISPLAY-B", [] { return std::nullopt; }, [&](auto m) { message = m; });
+    creator->remove(
+        3, "DISPLAY-B", [] { return std::nullopt; }, [&](auto m) { message = m; });
     EXPECT_EQ(message, "Le dernier bureau de cet écran doit être conservé.");
     EXPECT_FALSE(loggedAt("mission-control"));
 }
@@ -237,8 +242,8 @@ TEST_F(MissionControlFlowTest, LeavesMissionControlOpenWhenTheUserOpenedIt)
     run(3);
     ASSERT_TRUE(result && result->asChanged()) << failure();
     EXPECT_TRUE(mac.mac().missionControl().isShown());
-    auto notified = std::count_if(logTimes.begin(), logTimes.end(),
-                                  [](auto& entry) { return entry.second.rfind("mission-control", 0) == 0; });
+    auto notified = std::count_if(
+        logTimes.begin(), logTimes.end(), [](auto& entry) { return entry.second.rfind("mission-control", 0) == 0; });
     EXPECT_EQ(notified, 1) << "only the user's own opening";
 }
 

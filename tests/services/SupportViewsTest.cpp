@@ -113,3 +113,21 @@ TEST_F(SupportViewsTest, ClicksReachOnlyEnabledControls)
 
 } // namespace
 } // namespace pellamor
+
+namespace pellamor {
+namespace {
+
+TEST_F(SupportViewsTest, OnboardingPermissionLineFollowsTheAccessibilityTrust)
+{
+    mac.world().permissions.accessibility = false;
+    OnboardingController onboarding([] {}, [](std::optional<std::string>) {});
+    auto* status = onboarding.window()->findChild<QLabel*>("onboarding-accessibility-status");
+    ASSERT_NE(status, nullptr);
+    EXPECT_EQ(status->text().toStdString(), "À activer");
+    mac.world().permissions.accessibility = true;
+    onboarding.refreshPermissions();
+    EXPECT_EQ(status->text().toStdString(), "Autorisé");
+}
+
+} // namespace
+} // namespace pellamor

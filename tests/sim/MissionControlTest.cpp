@@ -1,5 +1,6 @@
-#include "platform/Dock.h"
 #include "sim/MissionControl.h"
+
+#include "platform/Dock.h"
 #include "sim/WorldFile.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
@@ -11,12 +12,12 @@ namespace {
 
 class MissionControlTest : public ::testing::Test {
 protected:
-    test::TestMac mac{test::world()
-                          .display("D1", {11, 12})
-                          .fullScreen(19)
-                          .display("D2", {21})
-                          .application(501, "com.example.editor", "Editor")
-                          .window(7, 501, QRectF(10, 20, 300, 200), {12})};
+    test::TestMac mac { test::world()
+                            .display("D1", { 11, 12 })
+                            .fullScreen(19)
+                            .display("D2", { 21 })
+                            .application(501, "com.example.editor", "Editor")
+                            .window(7, 501, QRectF(10, 20, 300, 200), { 12 }) };
     MissionControlFaults& faults = mac.world().faults.missionControl;
 
     void notify()
@@ -78,7 +79,7 @@ TEST_F(MissionControlTest, TheNotificationShowsAndHidesTheDocksElements)
     EXPECT_TRUE(children(dock()).empty());
     EXPECT_EQ(mc[0]->copyAttributeValue("AXChildren").error(), AXError::invalidUIElement);
     EXPECT_EQ(mac.mac().log().lines(),
-              (std::vector<std::string>{"mission-control shown=true", "mission-control shown=false"}));
+        (std::vector<std::string> { "mission-control shown=true", "mission-control shown=false" }));
 }
 
 TEST_F(MissionControlTest, ButtonsBecomeUsableAfterTheDelayAndAddAfterTheLastDesktop)
@@ -105,7 +106,7 @@ TEST_F(MissionControlTest, RemovingADesktopMovesItsWindowsToTheNeighbour)
     EXPECT_EQ(thumbnail->performAction("AXRemoveDesktop"), AXError::success);
     mac.advance(faults.changeDelay);
     EXPECT_EQ(mac.world().displays[0].spaces.size(), 2u);
-    EXPECT_EQ(mac.mac().window(7)->spaces, std::vector<std::uint64_t>{11});
+    EXPECT_EQ(mac.mac().window(7)->spaces, std::vector<std::uint64_t> { 11 });
     EXPECT_EQ(mac.world().displays[0].current, 19u);
 }
 
@@ -143,7 +144,7 @@ TEST(MissionControlWorldTest, FaultsReadFromTheWorldFile)
     const auto& faults = world->faults.missionControl;
     EXPECT_EQ(faults.buttonDelay, 1);
     EXPECT_TRUE(faults.buttonNeverUsable && faults.extraThumbnail && faults.pressRefused && faults.changeNeverShows
-                && faults.unrelatedChange && faults.openedByUser);
+        && faults.unrelatedChange && faults.openedByUser);
     auto bad = readWorldText(R"({ "displays": [], "faults": { "missionControl": { "press": "maybe" } } })");
     ASSERT_TRUE(std::get_if<std::string>(&bad));
     EXPECT_NE(std::get<std::string>(bad).find("faults.missionControl.press"), std::string::npos);

@@ -124,8 +124,12 @@ TEST_F(SimulatedMacTest, AFaultyStepIsRefusedBeforeAnythingRuns)
 
 TEST_F(SimulatedMacTest, TheWindowListDescribesWindowsFrontToBack)
 {
-    mac.world().windows.push_back({ 8, 501, "Hidden", QRectF(0, 0, 10, 10), { 12 } });
-    mac.world().windows.push_back({ 9, 501, "Desktop", QRectF(0, 0, 10, 10), { 11 }, -2147483623 });
+    mac.world().windows.push_back(mac.world().windows.front());
+    mac.world().windows.back().number = 8;
+    mac.world().windows.back().spaces = { 12 };
+    mac.world().windows.push_back(mac.world().windows.front());
+    mac.world().windows.back().number = 9;
+    mac.world().windows.back().layer = -2147483623;
     WindowList& list = platform().windowList();
     auto all = list.copyWindowInfo(windowListOption::all, nullWindowID);
     ASSERT_TRUE(all);
@@ -161,8 +165,8 @@ TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
     EXPECT_FALSE(platform().screens().isMainDisplay(2));
     mac.mac().disconnectDisplay("D2");
     EXPECT_EQ(platform().screens().displayUUID(2), std::nullopt);
-    mac.mac().connectDisplay(
-        sim::Display { "D3", 3, "Third", false, QRectF(0, 800, 100, 100), QRectF(), { { 31 } }, 31 });
+    mac.mac().connectDisplay(sim::Display { "D3", 3, "Third", false, QRectF(0, 800, 100, 100), QRectF(),
+        { { 31, std::nullopt, sim::desktopSpaceType } }, 31 });
     EXPECT_EQ(platform().screens().screens().back().localizedName, "Third");
     EXPECT_EQ(notified, 2);
 }
