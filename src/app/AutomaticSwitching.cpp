@@ -1,7 +1,8 @@
 // The automatic-switching loop of the application delegate: start, stop, poll, pre-flight and the switch.
+#include "app/AppDelegate.h"
+
 #include "app/Alert.h"
 #include "app/AppConstants.h"
-#include "app/AppDelegate.h"
 #include "app/Label.h"
 #include "app/MainWindow.h"
 #include "app/SwitchControl.h"
@@ -58,7 +59,7 @@ ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
                 return;
             }
             self->desktopSwitcher.select(target.number, target.desktop.spaceID, target.desktop.display,
-                target.desktop.spaceUUID, std::move(completion));
+                                         target.desktop.spaceUUID, std::move(completion));
         },
         [self] {
             if (self)
@@ -67,8 +68,8 @@ ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
     return *projectSwitcher_;
 }
 
-std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(
-    const std::string& projectID, const std::vector<NativeDesktopState>& inventory) const
+std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& projectID,
+                                                             const std::vector<NativeDesktopState>& inventory) const
 {
     std::vector<ProjectDesktopSwitchTarget> kept;
     for (const ProjectDesktopSwitchTarget& target : desktopAssociations.resolvedTargets(projectID, inventory)) {
@@ -81,10 +82,10 @@ std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(
 std::optional<std::string> AppDelegate::blockingReason(int number)
 {
     std::vector<ConnectedMonitor> monitors = ConnectedMonitor::read();
-    AssistantScreenConfiguration configuration
-        = AssistantScreenConfiguration::runtime(monitors, platform().standardDefaults());
-    std::optional<std::vector<NativeDesktopState>> inventory
-        = associationInventory ? associationInventory : desktopCreator.inventory();
+    AssistantScreenConfiguration configuration =
+        AssistantScreenConfiguration::runtime(monitors, platform().standardDefaults());
+    std::optional<std::vector<NativeDesktopState>> inventory =
+        associationInventory ? associationInventory : desktopCreator.inventory();
     return configuration.blockingReason(configuration.eligibility(number, inventory, monitors));
 }
 
@@ -112,8 +113,8 @@ bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDes
         migrateLegacyAssociations(*inventory);
 
     associationInventory = inventory;
-    runtimeAssistantDisplay
-        = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()).monitorID;
+    runtimeAssistantDisplay =
+        AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()).monitorID;
 
     std::map<std::string, std::vector<int>> fresh;
     std::set<std::string> projectIDs = desktopAssociations.unresolvedProjects;
@@ -236,8 +237,7 @@ void AppDelegate::startTracking(bool automatically)
     if (associationDataInvalid)
         message = unreadableAssociationsMessage();
     if (!message && !refreshDesktopAssociations())
-        message
-            = L("Impossible de vérifier les bureaux après leur modification. Actualise avant de réactiver le suivi.");
+        message = L("Impossible de vérifier les bureaux après leur modification. Actualise avant de réactiver le suivi.");
     if (!message) {
         try {
             CodexSnapshot snapshot = stateReader.read();
@@ -249,9 +249,8 @@ void AppDelegate::startTracking(bool automatically)
             message = L("L’état local de Codex est inaccessible. Ouvre Codex puis clique sur Actualiser.");
         }
     }
-    if (!message && std::none_of(projects.begin(), projects.end(), [this](const Project& project) {
-            return hasAssociation(project.id);
-        }))
+    if (!message && std::none_of(projects.begin(), projects.end(),
+                                 [this](const Project& project) { return hasAssociation(project.id); }))
         message = L("Choisis d’abord un bureau pour au moins un projet.");
     if (!message)
         message = preflight(assignedDesktops(), true);
@@ -284,9 +283,8 @@ void AppDelegate::startTracking(bool automatically)
         if (self)
             self->poll();
     });
-    showStatus(L("Tous tes projets configurés sont suivis. Ouvre un projet ou une de ses conversations dans Codex pour "
-                 "afficher son bureau."),
-        false);
+    showStatus(L("Tous tes projets configurés sont suivis. Ouvre un projet ou une de ses conversations dans Codex pour afficher son bureau."),
+               false);
 }
 
 void AppDelegate::stopTracking()
@@ -342,7 +340,8 @@ void AppDelegate::poll()
         return;
     if (associationDataInvalid) {
         stopTracking();
-        showStatus(L("Suivi arrêté. %@", unreadableAssociationsMessage()), true);
+        showStatus(L("Suivi arrêté. %@", unreadableAssociationsMessage()),
+                   true);
         return;
     }
     if (!refreshDesktopAssociations()) {
@@ -362,9 +361,8 @@ void AppDelegate::poll()
         if (now - *readFailureSince >= 1.5) {
             stateReadable = false;
             stopTracking();
-            showStatus(
-                L("Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi."),
-                true);
+            showStatus(L("Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi."),
+                       true);
         }
         return;
     }
@@ -385,8 +383,8 @@ void AppDelegate::poll()
     if (!snapshot.selectedID)
         return;
     const std::vector<Project>& current = *snapshot.projects;
-    auto project = std::find_if(
-        current.begin(), current.end(), [&](const Project& candidate) { return candidate.id == *snapshot.selectedID; });
+    auto project = std::find_if(current.begin(), current.end(),
+                                [&](const Project& candidate) { return candidate.id == *snapshot.selectedID; });
     if (project == current.end() || !hasAssociation(project->id))
         return;
     if (std::optional<std::string> message = preflight(assignedDesktops(), true)) {
@@ -459,18 +457,17 @@ void AppDelegate::runDesktop(const Project& project)
         self->refreshDesktopAssociations();
         std::vector<int> numbers;
         for (const ProjectDesktopSwitchTarget& target :
-            self->targets(project.id, self->associationInventory.value_or(std::vector<NativeDesktopState> {})))
+             self->targets(project.id, self->associationInventory.value_or(std::vector<NativeDesktopState>{})))
             numbers.push_back(target.number);
         if (numbers.empty())
-            self->showStatus(
-                L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name), false);
+            self->showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name),
+                             false);
         else if (self->fallbackProjects.count(project.id))
             self->showStatus(L("%@ → Bureaux %@. Écran de Codex en secours pour les associations indisponibles.",
-                                 project.name, joinedNumbers(numbers)),
-                false);
+                               project.name, joinedNumbers(numbers)),
+                             false);
         else if (numbers.size() == 1)
-            self->showStatus(
-                L("%@ → Bureau %@ : bureau ouvert.", project.name, std::to_string(numbers.front())), false);
+            self->showStatus(L("%@ → Bureau %@ : bureau ouvert.", project.name, std::to_string(numbers.front())), false);
         else
             self->showStatus(L("%@ → Bureaux %@ : bureaux ouverts.", project.name, joinedNumbers(numbers)), false);
         if (self->isEnabled)
@@ -517,27 +514,26 @@ void AppDelegate::recheckTracking()
 void AppDelegate::showProblem(const std::string& message)
 {
     bool offerAccessibility = !permissionsGranted();
-    Alert alert { AlertStyle::informational, L("Avant de démarrer"), message, { L("Compris") }, std::nullopt };
+    Alert alert{AlertStyle::informational, L("Avant de démarrer"), message, {L("Compris")}, std::nullopt};
     if (offerAccessibility)
         alert.buttons.push_back(L("Autoriser l’accessibilité…"));
     alert.buttons.push_back(L("Signaler cette erreur…"));
     int reportResponse = alertFirstButtonReturn + static_cast<int>(alert.buttons.size()) - 1;
     QPointer<AppDelegate> self(this);
-    AlertSheet::begin(
-        window.get(), std::move(alert), [self, message, offerAccessibility, reportResponse](int response) {
-            if (!self)
-                return;
-            if (offerAccessibility && response == alertFirstButtonReturn + 1) {
-                self->requestAccessibility();
-                return;
-            }
-            if (response != reportResponse)
-                return;
-            platform().mainQueue().async([self, message] {
-                if (self)
-                    self->presentFeedback(FeedbackKind::bug, message, "startup");
-            });
+    AlertSheet::begin(window.get(), std::move(alert), [self, message, offerAccessibility, reportResponse](int response) {
+        if (!self)
+            return;
+        if (offerAccessibility && response == alertFirstButtonReturn + 1) {
+            self->requestAccessibility();
+            return;
+        }
+        if (response != reportResponse)
+            return;
+        platform().mainQueue().async([self, message] {
+            if (self)
+                self->presentFeedback(FeedbackKind::bug, message, "startup");
         });
+    });
 }
 
 void AppDelegate::requestAccessibility()
@@ -546,9 +542,8 @@ void AppDelegate::requestAccessibility()
     platform().accessibility().isProcessTrustedWithOptions(true);
     platform().workspace().openURL("x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility");
     updateRequirements();
-    showStatus(
-        L("Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement."),
-        false);
+    showStatus(L("Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement."),
+               false);
 }
 
 } // namespace pellamor

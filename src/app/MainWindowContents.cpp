@@ -1,7 +1,8 @@
 // The menus and the main window of the application delegate: tabs, footer, overview callbacks and actions.
+#include "app/AppDelegate.h"
+
 #include "app/Alert.h"
 #include "app/AppConstants.h"
-#include "app/AppDelegate.h"
 #include "app/AppearanceSurface.h"
 #include "app/MainWindow.h"
 #include "app/PlainText.h"
@@ -29,7 +30,7 @@ namespace pellamor {
 namespace {
 
 QAction* addItem(QMenu* menu, const std::string& title, const char* identifier, std::function<void()> action,
-    QKeySequence shortcut = {})
+                 QKeySequence shortcut = {})
 {
     QAction* item = menu->addAction(PlainText::title(title));
     item->setObjectName(identifier);
@@ -57,10 +58,7 @@ std::string abbreviatedPath(const std::string& path)
     return path;
 }
 
-std::string bundleShortVersion()
-{
-    return Bundle::main().shortVersion().value_or("");
-}
+std::string bundleShortVersion() { return Bundle::main().shortVersion().value_or(""); }
 
 } // namespace
 
@@ -95,7 +93,7 @@ void AppDelegate::buildMenu()
     addItem(application, L("Réglages…"), "menu-settings", call(&AppDelegate::showSettings), QKeySequence("Ctrl+,"));
     application->addSeparator();
     addItem(application, L("Quitter %@", std::string(appName)), "menu-quit", call(&AppDelegate::terminate),
-        QKeySequence("Ctrl+Q"));
+            QKeySequence("Ctrl+Q"));
     QMenu* edit = bar->addMenu(PlainText::title(L("Édition")));
     addItem(edit, L("Couper"), "menu-cut", editAction("cut"), QKeySequence("Ctrl+X"));
     addItem(edit, L("Copier"), "menu-copy", editAction("copy"), QKeySequence("Ctrl+C"));
@@ -135,8 +133,9 @@ void AppDelegate::buildWindow()
 
     auto* settings = new AppSettingsView;
     settingsView = settings;
-    auto settingsAllowed
-        = [self] { return self && !self->isExecuting && !SheetHost::hasAttachedSheet(self->window.get()); };
+    auto settingsAllowed = [self] {
+        return self && !self->isExecuting && !SheetHost::hasAttachedSheet(self->window.get());
+    };
     settings->canChangeLanguage = settingsAllowed;
     settings->canShowOnboarding = settingsAllowed;
     settings->onShowOnboarding = [self] {
@@ -160,13 +159,13 @@ void AppDelegate::buildWindow()
     connect(reportErrorButton, &QPushButton::clicked, this, [this] { reportCurrentError(); });
     updateReportableError(std::nullopt, {});
     FeedbackMetadata metadata = FeedbackMetadata::current();
-    Label* version = AppInterface::label(
-        L("Version %@ · build %@", metadata.version, metadata.build), 11, FontWeight::regular, true);
+    Label* version = AppInterface::label(L("Version %@ · build %@", metadata.version, metadata.build), 11,
+                                         FontWeight::regular, true);
     version->setObjectName("current-app-version");
     version->setTextInteractionFlags(Qt::TextSelectableByMouse);
     version->setWrapping(false);
     version->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
-    QWidget* footer = AppInterface::stack({ feedback, reportErrorButton, AppInterface::spacer(), version }, false, 10);
+    QWidget* footer = AppInterface::stack({feedback, reportErrorButton, AppInterface::spacer(), version}, false, 10);
 
     auto* content = new QWidget;
     auto* layout = new QVBoxLayout(content);
@@ -202,7 +201,7 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
             self->updateReportableError(isError ? std::optional<std::string>(text) : std::nullopt, "project_displays");
     };
     overview.projectAssignments = [self](const std::vector<NativeDesktopState>&) {
-        return self ? self->projectAssignments() : std::vector<OverviewProjectAssignment> {};
+        return self ? self->projectAssignments() : std::vector<OverviewProjectAssignment>{};
     };
     overview.refreshProjects = [self] {
         if (self)
@@ -221,8 +220,7 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
             return false;
         if (!self->refreshDesktopAssociations()) {
             // The overview can only say that the action was refused; the reason goes to the status line.
-            self->showStatus(
-                L("Impossible de vérifier les bureaux après leur modification. Actualise la liste."), true);
+            self->showStatus(L("Impossible de vérifier les bureaux après leur modification. Actualise la liste."), true);
             return false;
         }
         self->isExecuting = true;
@@ -253,9 +251,9 @@ std::vector<OverviewProjectAssignment> AppDelegate::projectAssignments() const
         bool fallback = fallbackProjects.count(project.id) != 0;
         if (associationInventory) {
             auto stored = desktopAssociations.targets.find(project.id);
-            bool missing = stored != desktopAssociations.targets.end()
-                && desktopAssociations.resolvedTargets(project.id, *associationInventory).size()
-                    < stored->second.size();
+            bool missing = stored != desktopAssociations.targets.end() &&
+                           desktopAssociations.resolvedTargets(project.id, *associationInventory).size() <
+                               stored->second.size();
             row.unavailable = (desktopAssociations.unresolvedProjects.count(project.id) || missing) && !fallback;
         } else {
             row.unavailable = hasAssociation(project.id) && !fallback;
@@ -284,19 +282,10 @@ void AppDelegate::showSettings()
 void AppDelegate::showAbout()
 {
     UsageAnalytics::shared().recordInteraction();
-    Alert alert { AlertStyle::informational, appName,
-        L("Version %@ · App locale\n\nChoisis l’écran dédié à Codex dans Ton assistant. Claude sera disponible dans "
-          "une prochaine version. Les autres écrans accueillent le contenu des projets.\n\nDans Configurer les écrans "
-          "du projet, choisis un projet puis glisse ses fenêtres sur les écrans. L’app utilise un bureau vide "
-          "disponible ou en crée un, puis conserve ce choix pour le projet. Clique sur une fenêtre dans Toutes les "
-          "fenêtres pour afficher son contenu jusqu’à la sortie de la souris. Sur un écran du projet, le clic gauche "
-          "rejoint son bureau et le clic droit permet de modifier son emplacement. La fenêtre de Codex reste "
-          "protégée.\n\nLes bureaux créés automatiquement sont nettoyés lorsqu’ils sont vides et ne sont plus "
-          "affichés. Tes bureaux personnels sont conservés. Actualiser reste dans l’en-tête, et le suivi automatique "
-          "dispose de son propre bandeau. Les autorisations macOS et l’accès à la confidentialité sont regroupés en "
-          "bas de la vue. Le suivi fonctionne avec Codex et s’arrête à la fermeture.",
-            bundleShortVersion()),
-        { L("Fermer") }, AppInterface::brandImage() };
+    Alert alert{AlertStyle::informational, appName,
+                L("Version %@ · App locale\n\nChoisis l’écran dédié à Codex dans Ton assistant. Claude sera disponible dans une prochaine version. Les autres écrans accueillent le contenu des projets.\n\nDans Configurer les écrans du projet, choisis un projet puis glisse ses fenêtres sur les écrans. L’app utilise un bureau vide disponible ou en crée un, puis conserve ce choix pour le projet. Clique sur une fenêtre dans Toutes les fenêtres pour afficher son contenu jusqu’à la sortie de la souris. Sur un écran du projet, le clic gauche rejoint son bureau et le clic droit permet de modifier son emplacement. La fenêtre de Codex reste protégée.\n\nLes bureaux créés automatiquement sont nettoyés lorsqu’ils sont vides et ne sont plus affichés. Tes bureaux personnels sont conservés. Actualiser reste dans l’en-tête, et le suivi automatique dispose de son propre bandeau. Les autorisations macOS et l’accès à la confidentialité sont regroupés en bas de la vue. Le suivi fonctionne avec Codex et s’arrête à la fermeture.",
+                  bundleShortVersion()),
+                {L("Fermer")}, AppInterface::brandImage()};
     AlertSheet::begin(window.get(), std::move(alert));
 }
 
@@ -331,7 +320,7 @@ void AppDelegate::presentFeedback(FeedbackKind kind, const std::string& error, c
 {
     if (SheetHost::hasAttachedSheet(window.get()))
         return;
-    FeedbackDraft draft = feedbackDraft.value_or(FeedbackDraft { kind, "", "", error, source });
+    FeedbackDraft draft = feedbackDraft.value_or(FeedbackDraft{kind, "", "", error, source});
     feedbackController = std::make_unique<FeedbackWindowController>(draft, feedbackService);
     QPointer<AppDelegate> self(this);
     feedbackController->onClose = [self](std::optional<FeedbackDraft> kept) {

@@ -1,5 +1,6 @@
 // The tracking band of the application delegate: its controls, the status line and the reportable error.
 #include "app/AppDelegate.h"
+
 #include "app/AppearanceSurface.h"
 #include "app/PlainText.h"
 #include "app/SwitchControl.h"
@@ -22,7 +23,7 @@ void AppDelegate::showStatus(const std::string& text, bool error)
 void AppDelegate::updateReportableError(std::optional<std::string> text, const std::string& source)
 {
     if (text)
-        reportableError = ReportableError { *text, source };
+        reportableError = ReportableError{*text, source};
     else if (reportableError && reportableError->source == source)
         reportableError.reset();
     if (!reportErrorButton)
@@ -55,18 +56,17 @@ void AppDelegate::updateTrackingControls()
     activityDot->setTint(isEnabled ? ColorRole::green : ColorRole::secondaryLabel);
     updateRequirements();
 
-    std::size_t configured = std::count_if(
-        projects.begin(), projects.end(), [this](const Project& project) { return hasAssociation(project.id); });
+    std::size_t configured = std::count_if(projects.begin(), projects.end(),
+                                           [this](const Project& project) { return hasAssociation(project.id); });
     std::string current = projects.empty()
-        ? L("Aucun projet Codex disponible. Ouvre Codex, puis clique sur Actualiser.")
-        : L("Le suivi concerne tous tes projets configurés dans Codex.");
+                              ? L("Aucun projet Codex disponible. Ouvre Codex, puis clique sur Actualiser.")
+                              : L("Le suivi concerne tous tes projets configurés dans Codex.");
     currentLabel->setText(current);
     currentLabel->setToolTipText(current);
     if (projects.size() == 1)
         countLabel->setText(L("%@ configuré / 1 projet", std::to_string(configured)));
     else
-        countLabel->setText(
-            L("%@ configurés / %@ projets", std::to_string(configured), std::to_string(projects.size())));
+        countLabel->setText(L("%@ configurés / %@ projets", std::to_string(configured), std::to_string(projects.size())));
 }
 
 QWidget* AppDelegate::buildTrackingControls()
@@ -93,18 +93,16 @@ QWidget* AppDelegate::buildTrackingControls()
     };
     toggle->setAccessibilityLabel(L("Activer le changement de bureau pour tous les projets configurés"));
     toggle->setToolTipText(L("Ouvrir un projet ou une conversation dans Codex affiche son bureau associé."));
-    toggle->setAccessibilityHelp(
-        L("Réagit au projet ou à la conversation ouverte dans Codex. Le suivi s’active par défaut à chaque ouverture, "
-          "dès que la configuration est prête. Tu peux le désactiver pour la session en cours."));
+    toggle->setAccessibilityHelp(L("Réagit au projet ou à la conversation ouverte dans Codex. Le suivi s’active par défaut à chaque ouverture, dès que la configuration est prête. Tu peux le désactiver pour la session en cours."));
 
-    QWidget* header = AppInterface::stack({ activityDot, modeLabel, AppInterface::spacer() }, false, 9);
+    QWidget* header = AppInterface::stack({activityDot, modeLabel, AppInterface::spacer()}, false, 9);
     statusLabel->setFontSize(12);
     statusLabel->setMaximumLines(4);
     statusLabel->setObjectName("tracking-status");
     requirementLabel->setFontSize(11);
     requirementLabel->setMaximumLines(2);
     requirementLabel->setObjectName("tracking-requirement");
-    QWidget* band = AppInterface::stack({ header, currentLabel, countLabel, statusLabel, requirementLabel }, true, 10);
+    QWidget* band = AppInterface::stack({header, currentLabel, countLabel, statusLabel, requirementLabel}, true, 10);
     QWidget* card = AppInterface::card(band, QMargins(14, 12, 14, 12));
     card->setObjectName("tracking-band");
     updateTrackingControls();
