@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/SwitchControl.h"
 #include "assistant/Localization.h"
+#include "desktops/CleanText.h"
 #include "desktops/ScreenPlacement.h"
 #include "overview/WindowOverview.h"
 #include "platform/Platform.h"
@@ -14,14 +15,6 @@
 
 namespace pellamor {
 namespace {
-
-constexpr const char* assistantBundleID = "com.openai.codex";
-constexpr const char* switchingSource = "automatic_switching";
-
-bool equalIgnoringCase(const std::string& left, const std::string& right)
-{
-    return QString::fromStdString(left).compare(QString::fromStdString(right), Qt::CaseInsensitive) == 0;
-}
 
 std::string unreadableAssociationsMessage()
 {
@@ -336,7 +329,7 @@ void AppDelegate::ensureNavigationWatch()
 
 void AppDelegate::poll()
 {
-    if (!isEnabled || isExecuting)
+    if (!isEnabled || isExecuting || isTerminating)
         return;
     if (associationDataInvalid) {
         stopTracking();
