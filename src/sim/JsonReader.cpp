@@ -2,6 +2,14 @@
 
 namespace pellamor::sim {
 
+std::optional<std::uint64_t> wholeNumber(const nlohmann::json& value, std::uint64_t maximum)
+{
+    bool whole = value.is_number_unsigned() || (value.is_number_integer() && value.get<std::int64_t>() >= 0);
+    if (!whole || value.get<std::uint64_t>() > maximum)
+        return std::nullopt;
+    return value.get<std::uint64_t>();
+}
+
 void JsonReader::fail(const std::string& path, const std::string& message)
 {
     if (!fault)
@@ -66,12 +74,10 @@ double JsonReader::number(const json& value, const std::string& path)
 
 std::uint64_t JsonReader::unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum)
 {
-    bool whole = value.is_number_unsigned() || (value.is_number_integer() && value.get<std::int64_t>() >= 0);
-    if (!whole || value.get<std::uint64_t>() > maximum) {
+    auto number = wholeNumber(value, maximum);
+    if (!number)
         fail(path, "expected a whole number from 0 to " + std::to_string(maximum));
-        return 0;
-    }
-    return value.get<std::uint64_t>();
+    return number.value_or(0);
 }
 
 std::int64_t JsonReader::integer(const json& value, const std::string& path)

@@ -12,6 +12,9 @@
 
 namespace pellamor::sim {
 
+// A whole number from 0 to `maximum`, or none.
+std::optional<std::uint64_t> wholeNumber(const nlohmann::json& value, std::uint64_t maximum = UINT64_MAX);
+
 class JsonReader {
 public:
     using json = nlohmann::json;
