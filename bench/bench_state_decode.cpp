@@ -18,28 +18,34 @@ std::string uuid(unsigned n)
     return text;
 }
 
-const std::string& stateFile()
+// `shuffled`: the membership lists the conversations in another order than the assignments.
+std::string makeStateFile(bool shuffled)
 {
-    static const std::string bytes = [] {
-        std::string text = "{\"local-projects\":{";
-        for (int i = 0; i < 200; ++i) {
-            const std::string id = "project-" + std::to_string(i);
-            text += (i ? "," : "") + std::string("\"") + id + "\":{\"id\":\"" + id + "\",\"name\":\"Projet "
-                    + std::to_string(200 - i) + "\",\"rootPaths\":[\"/Users/demo/src/" + id + "\"]}";
-        }
-        text += "},\"selected-project\":{\"type\":\"local\",\"projectId\":\"project-7\"},";
-        std::string hosts = "\"thread-project-membership-host-ids\":{";
-        std::string assignments = "\"thread-project-assignments\":{";
-        for (unsigned i = 0; i < 80'000; ++i) {
-            const std::string key = std::string(i ? "," : "") + "\"" + uuid(i) + "\":";
-            hosts += key + (i % 10 ? "\"local\"" : "\"cloud\"");
-            assignments += key + "{\"projectKind\":\"local\",\"projectId\":\"project-" + std::to_string(i % 200)
-                           + "\"}";
-        }
-        text += hosts + "}," + assignments + "},\"window-bounds\":{\"x\":0,\"y\":0}}";
-        return text;
-    }();
-    return bytes;
+    std::string text = "{\"local-projects\":{";
+    for (int i = 0; i < 200; ++i) {
+        const std::string id = "project-" + std::to_string(i);
+        text += (i ? "," : "") + std::string("\"") + id + "\":{\"id\":\"" + id + "\",\"name\":\"Projet "
+                + std::to_string(200 - i) + "\",\"rootPaths\":[\"/Users/demo/src/" + id + "\"]}";
+    }
+    text += "},\"selected-project\":{\"type\":\"local\",\"projectId\":\"project-7\"},";
+    std::string hosts = "\"thread-project-membership-host-ids\":{";
+    std::string assignments = "\"thread-project-assignments\":{";
+    for (unsigned i = 0; i < 80'000; ++i) {
+        const std::string key = std::string(i ? "," : "") + "\"" + uuid(i) + "\":";
+        const unsigned host = shuffled ? (i * 7919) % 80'000 : i;
+        hosts += std::string(i ? "," : "") + "\"" + uuid(host) + "\":" + (host % 10 ? "\"local\"" : "\"cloud\"");
+        assignments += key + "{\"projectKind\":\"local\",\"projectId\":\"project-" + std::to_string(i % 200)
+                       + "\"}";
+    }
+    text += hosts + "}," + assignments + "},\"window-bounds\":{\"x\":0,\"y\":0}}";
+    return text;
+}
+
+const std::string& stateFile(bool shuffled = false)
+{
+    static const std::string inOrder = makeStateFile(false);
+    static const std::string reordered = makeStateFile(true);
+    return shuffled ? reordered : inOrder;
 }
 
 void BM_SimdjsonParse(benchmark::State& state)
@@ -58,7 +64,7 @@ BENCHMARK(BM_SimdjsonParse)->Unit(benchmark::kMillisecond)->Repetitions(5)->Repo
 
 void BM_CodexSnapshotDecode(benchmark::State& state)
 {
-    const std::string& bytes = stateFile();
+    const std::string& bytes = stateFile(state.range(0) != 0);
     state.counters["megabytes"] = static_cast<double>(bytes.size()) / 1e6;
     for (auto _ : state) {
         const CodexSnapshot snapshot = CodexSnapshot::decode(bytes);
@@ -68,7 +74,8 @@ void BM_CodexSnapshotDecode(benchmark::State& state)
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
-BENCHMARK(BM_CodexSnapshotDecode)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+// Argument 0: both maps list the conversations in the same order; 1: the membership in another order.
+BENCHMARK(BM_CodexSnapshotDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
 

@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -67,6 +68,8 @@ void AppDelegate::ensureWindow()
         return;
     window = std::make_unique<MainWindow>();
     window->resize(880, 850);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
     QPointer<AppDelegate> self(this);
     window->onClose = [self] {
         if (self)

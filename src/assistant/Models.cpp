@@ -127,18 +127,25 @@ DecodedProjects decodeProjects(object localProjects)
 // How many keys ahead of the one in hand a loop fetches table slots, so that memory latency overlaps.
 constexpr std::size_t fetchAhead = 16;
 
-// Applies `apply(key, hash, value)` to keys a little after they were pushed, fetching their slots meanwhile.
+// Applies `apply(item)` to keys a little after they were pushed, fetching their slots meanwhile.
+struct QueuedKey {
+    std::string_view key;
+    std::uint64_t hash = 0;
+    std::uint32_t value = 0;
+    std::size_t position = 0;
+};
+
 template <class Apply>
 class FetchingQueue {
 public:
     FetchingQueue(const StringIndex& index, Apply apply) : index_(index), apply_(std::move(apply)) {}
 
-    void push(std::string_view key, std::uint32_t value)
+    void push(std::string_view key, std::uint32_t value, std::size_t position = 0)
     {
-        Item& slot = ring_[pushed_ % fetchAhead];
+        QueuedKey& slot = ring_[pushed_ % fetchAhead];
         if (pushed_ >= fetchAhead)
-            apply_(slot.key, slot.hash, slot.value);
-        slot = Item{key, StringIndex::hashOf(key), value};
+            apply_(slot);
+        slot = QueuedKey{key, StringIndex::hashOf(key), value, position};
         index_.prefetchSlot(slot.hash);
         ++pushed_;
     }
@@ -146,31 +153,50 @@ public:
     {
         const std::size_t first = pushed_ > fetchAhead ? pushed_ - fetchAhead : 0;
         for (std::size_t i = first; i < pushed_; ++i)
-            apply_(ring_[i % fetchAhead].key, ring_[i % fetchAhead].hash, ring_[i % fetchAhead].value);
+            apply_(ring_[i % fetchAhead]);
         pushed_ = 0;
     }
 
 private:
-    struct Item {
-        std::string_view key;
-        std::uint64_t hash = 0;
-        std::uint32_t value = 0;
-    };
     const StringIndex& index_;
     Apply apply_;
-    std::array<Item, fetchAhead> ring_{};
+    std::array<QueuedKey, fetchAhead> ring_{};
     std::size_t pushed_ = 0;
 };
 
-// Local assignments to known projects under their exact conversation ids. A value below `projectCount` is a
-// project; the same plus `projectCount` waits for the membership to confirm the conversation is local.
-std::optional<StringIndex> localAssignments(object assignments, const DecodedProjects& projects,
-                                            std::uint32_t projectCount)
+std::vector<std::pair<std::string_view, std::size_t>>& reusedOrder()
 {
+    thread_local std::vector<std::pair<std::string_view, std::size_t>> order;
+    order.clear();
+    return order;
+}
+
+// The assignments under their exact conversation ids. A value below `projectCount` is a local assignment to
+// that project; the same plus `projectCount` waits for the membership to confirm the conversation is local;
+// `rejected` marks a conversation whose last assignment is not local or names no known project.
+struct AssignmentTable {
     StringIndex threads;
+    // Each assignment in reading order, with 1 + the slot of its conversation (0: none). Kept between decodes,
+    // so that its pages stay.
+    std::vector<std::pair<std::string_view, std::size_t>>& order = reusedOrder();
+    std::uint32_t projectCount = 0;
+    std::uint32_t rejected() const { return 2 * projectCount; }
+};
+
+std::optional<AssignmentTable> localAssignments(object assignments, const DecodedProjects& projects)
+{
+    AssignmentTable table;
+    table.projectCount = static_cast<std::uint32_t>(projects.idList.size());
+    StringIndex& threads = table.threads;
     threads.reserve(assignments.size(), assignments.size() * 40);
-    FetchingQueue queue(threads, [&](std::string_view key, std::uint64_t hash, std::uint32_t value) {
-        threads.assign(key, hash, value);
+    table.order.reserve(assignments.size());
+    FetchingQueue queue(threads, [&](const QueuedKey& item) {
+        if (item.value != table.rejected()) {
+            table.order[item.position].second = 1 + threads.assign(item.key, item.hash, item.value);
+            return;
+        }
+        if (std::uint32_t* value = threads.findValue(item.key, item.hash))
+            *value = table.rejected();
     });
     for (auto member : assignments) {
         object assignment;
@@ -184,35 +210,45 @@ std::optional<StringIndex> localAssignments(object assignments, const DecodedPro
             else if (field.key == "projectId")
                 projectID = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
         }
-        if (kind != "local" || !projectID)
-            continue;
-        if (auto project = projects.ids.find(*projectID))
-            queue.push(member.key, *project + projectCount);
+        const auto project = kind == "local" && projectID ? projects.ids.find(*projectID) : std::nullopt;
+        table.order.emplace_back(member.key, 0);
+        queue.push(member.key, project ? *project + table.projectCount : table.rejected(), table.order.size() - 1);
     }
     queue.flush();
-    return threads;
+    return table;
 }
 
 // Confirms the conversations whose host is "local"; the last host id of a conversation counts. Gives how many
 // are confirmed, or none when a host id is not a string: the membership then counts as empty.
-std::optional<std::size_t> confirmLocalMemberships(StringIndex& threads, object membership,
-                                                   std::uint32_t projectCount)
+std::optional<std::size_t> confirmLocalMemberships(AssignmentTable& table, object membership)
 {
     std::size_t confirmed = 0;
-    FetchingQueue queue(threads, [&](std::string_view key, std::uint64_t hash, std::uint32_t local) {
-        std::uint32_t* value = threads.findValue(key, hash);
-        if (!value)
+    const std::uint32_t projectCount = table.projectCount;
+    auto confirm = [&](std::uint32_t& value, bool local) {
+        if (value >= table.rejected())
             return;
-        const bool wasConfirmed = *value < projectCount;
-        const std::uint32_t project = *value % projectCount;
-        *value = local ? project : project + projectCount;
+        const bool wasConfirmed = value < projectCount;
+        value = value % projectCount + (local ? 0 : projectCount);
         confirmed = confirmed + (local ? 1 : 0) - (wasConfirmed ? 1 : 0);
+    };
+    FetchingQueue queue(table.threads, [&](const QueuedKey& item) {
+        if (std::uint32_t* value = table.threads.findValue(item.key, item.hash))
+            confirm(*value, item.value != 0);
     });
+    // While the membership lists the conversations in the order of the assignments, each one's slot is known.
+    bool inStep = true;
+    std::size_t position = 0;
     for (auto member : membership) {
         std::string_view host;
         if (member.value.get(host))
             return std::nullopt;
-        queue.push(member.key, host == "local" ? 1 : 0);
+        const bool local = host == "local";
+        inStep = inStep && position < table.order.size() && table.order[position].first == member.key;
+        if (inStep && table.order[position].second != 0)
+            confirm(table.threads.valueAt(table.order[position].second - 1), local);
+        else if (!inStep)
+            queue.push(member.key, local ? 1 : 0);
+        ++position;
     }
     queue.flush();
     return confirmed;
@@ -225,19 +261,19 @@ ThreadProjects decodeThreadProjects(std::optional<element> membershipElement, st
     if (!assignmentsElement || assignmentsElement->get(assignments) || !membershipElement
         || membershipElement->get(membership) || projects.idList.empty())
         return {};
-    const auto projectCount = static_cast<std::uint32_t>(projects.idList.size());
-    auto threads = localAssignments(assignments, projects, projectCount);
-    const auto confirmed = threads ? confirmLocalMemberships(*threads, membership, projectCount) : std::nullopt;
+    auto table = localAssignments(assignments, projects);
+    const auto confirmed = table ? confirmLocalMemberships(*table, membership) : std::nullopt;
     if (!confirmed)
         return {};
+    StringIndex& threads = table->threads;
 
     // Conversation ids are usually lower case already; otherwise the table is made again under lower-cased ids.
-    if (isLowercaseASCII(threads->keys()))
-        return ThreadProjects(projects.idList, std::move(*threads), *confirmed);
+    if (isLowercaseASCII(threads.keys()))
+        return ThreadProjects(projects.idList, std::move(threads), *confirmed);
     std::string lowered;
     StringIndex byLowercase;
-    threads->forEach([&](std::string_view key, std::uint32_t project) {
-        if (project >= projectCount)
+    threads.forEach([&](std::string_view key, std::uint32_t project) {
+        if (project >= table->projectCount)
             return;
         lowered.clear();
         appendLowercased(key, lowered);

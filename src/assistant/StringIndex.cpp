@@ -62,18 +62,20 @@ std::size_t StringIndex::probe(std::string_view key, std::uint64_t hash) const
     return at;
 }
 
-void StringIndex::assign(std::string_view key, std::uint64_t hash, std::uint32_t value)
+std::size_t StringIndex::assign(std::string_view key, std::uint64_t hash, std::uint32_t value)
 {
     if (capacityFor(count_ + 1) > slots_.size())
         rehash(capacityFor(count_ + 1) * 2);
-    Slot& slot = slots_[probe(key, hash)];
+    const std::size_t at = probe(key, hash);
+    Slot& slot = slots_[at];
     if (slot.tag == 0) {
         slot = Slot{tagOf(hash), static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value};
         keys_.append(key);
         ++count_;
-        return;
+        return at;
     }
     slot.value = value;
+    return at;
 }
 
 std::optional<std::uint32_t> StringIndex::find(std::string_view key, std::uint64_t hash) const
@@ -96,7 +98,7 @@ std::uint32_t* StringIndex::findValue(std::string_view key, std::uint64_t hash)
 
 void StringIndex::rehash(std::size_t capacity)
 {
-    std::vector<Slot> previous = std::move(slots_);
+    std::vector<Slot, LargePageAllocator<Slot>> previous = std::move(slots_);
     slots_.assign(capacity, Slot{});
     const std::size_t mask = capacity - 1;
     for (const Slot& slot : previous) {

@@ -1,6 +1,8 @@
 // A compact hash index from text keys to small numbers; it keeps its own copy of the keys (under 4 GiB) in one block.
 #pragma once
 
+#include "assistant/LargePageAllocator.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,7 +23,9 @@ public:
 
     // For loops over many keys: hashing first and fetching the slots of keys ahead hides memory latency.
     static std::uint64_t hashOf(std::string_view key);
-    void assign(std::string_view key, std::uint64_t hash, std::uint32_t value);
+    // Gives the slot that holds the key; slots stay put until the index grows past what was reserved.
+    std::size_t assign(std::string_view key, std::uint64_t hash, std::uint32_t value);
+    std::uint32_t& valueAt(std::size_t slot) { return slots_[slot].value; }
     std::optional<std::uint32_t> find(std::string_view key, std::uint64_t hash) const;
     // The value stored under the key, to change in place; null when the key is absent.
     std::uint32_t* findValue(std::string_view key, std::uint64_t hash);
@@ -49,8 +53,8 @@ private:
     std::size_t probe(std::string_view key, std::uint64_t hash) const;
     void rehash(std::size_t capacity);
 
-    std::string keys_;
-    std::vector<Slot> slots_;
+    std::basic_string<char, std::char_traits<char>, LargePageAllocator<char>> keys_;
+    std::vector<Slot, LargePageAllocator<Slot>> slots_;
     std::size_t count_ = 0;
 };
 

@@ -110,9 +110,10 @@ TEST(CodexSnapshotTest, OnlyLocalConversationsOfKnownProjectsAreMapped)
 TEST(CodexSnapshotTest, RepeatedMembersCountWithTheirLastValue)
 {
     const auto snapshot = CodexSnapshot::decode(R"({"local-projects":{"p":{"name":"Old"},"q":{"name":"Q"},"p":{"name":"New"}},
-        "thread-project-membership-host-ids":{"t1":"local","t2":"local","t1":"cloud","t3":"cloud","t3":"local"},
+        "thread-project-membership-host-ids":{"t1":"local","t2":"local","t1":"cloud","t3":"cloud","t3":"local","t4":"local"},
         "thread-project-assignments":{"t1":{"projectKind":"local","projectId":"p"},"t2":{"projectKind":"local","projectId":"p"},
-            "t2":{"projectKind":"local","projectId":"q"},"t3":{"projectKind":"local","projectId":"q","projectId":"p"}}})");
+            "t2":{"projectKind":"local","projectId":"q"},"t3":{"projectKind":"local","projectId":"q","projectId":"p"},
+            "t4":{"projectKind":"local","projectId":"p"},"t4":{"projectKind":"cloud","projectId":"p"}}})");
     EXPECT_EQ(*snapshot.projects, (std::vector<Project>{{"p", "New", {}}, {"q", "Q", {}}}));
     EXPECT_EQ(*snapshot.localThreadProjects, (ThreadProjects{{"t2", "q"}, {"t3", "p"}}));
 }

@@ -19,7 +19,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& line)
 
 const std::string switchedToB = "current-space display=" + contentDisplay + " space=12";
 
-class MainRoadTest : public ShellFixture {};
+class MainRoadTest : public ShellFixture { };
 
 TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
 {
@@ -32,7 +32,8 @@ TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
     mac.advance(1);
     std::vector<std::string> lines = newLogLines();
     EXPECT_TRUE(contains(lines, switchedToB));
-    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("hotkey", 0) == 0; }));
+    EXPECT_FALSE(
+        std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("hotkey", 0) == 0; }));
     EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
     EXPECT_FALSE(delegate->isExecuting);
     EXPECT_TRUE(delegate->isEnabled);
@@ -95,7 +96,8 @@ TEST_F(MainRoadTest, AStateFileUnreadableForOneAndAHalfSecondsStopsSwitching)
     EXPECT_TRUE(delegate->isEnabled);
     mac.advance(0.6);
     EXPECT_FALSE(delegate->isEnabled);
-    EXPECT_EQ(status(), "Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi.");
+    EXPECT_EQ(
+        status(), "Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi.");
     EXPECT_FALSE(delegate->reportErrorButton->isHidden());
 }
 
@@ -142,11 +144,117 @@ TEST_F(MainRoadTest, UnreadableStoredAssociationsAreKeptAndRefuseSwitching)
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->alert().messageText, "Avant de démarrer");
     EXPECT_EQ(sheet->alert().informativeText,
-              "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
+        "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
     sheet->respond(alertFirstButtonReturn + 1);
     mac.advance(0.01);
     EXPECT_NE(delegate->feedbackController, nullptr);
     EXPECT_EQ(delegate->feedbackController->draft().source, "startup");
+}
+
+} // namespace
+} // namespace pellamor::test
+
+namespace pellamor::test {
+namespace {
+
+class SwitchingEdgesTest : public ShellFixture {
+protected:
+    void associateProjectB(std::uint64_t space, const std::string& display, const std::string& uuid)
+    {
+        ProjectDesktopAssociations store;
+        store.targets["project-b"] = { ProjectDesktopAssociation { space, display, uuid } };
+        std::optional<std::string> data = store.encodedData();
+        ASSERT_TRUE(data);
+        defaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
+    }
+};
+
+TEST_F(SwitchingEdgesTest, TerminatingDuringASwitchRestoresTheShortcutItEnabled)
+{
+    mac.world().hotkeys[120].enabled = false;
+    mac.world().faults.switchDelay = 1;
+    ShellFixture::associateProjectB();
+    launch();
+    writeState("project-b");
+    mac.advance(0.7);
+    ASSERT_TRUE(delegate->isExecuting);
+    ASSERT_TRUE(mac.world().hotkeys[120].enabled);
+    delegate->terminate();
+    mac.advance(2);
+    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_TRUE(delegate->isTerminating);
+}
+
+TEST_F(SwitchingEdgesTest, AProjectOnlyOnTheAssistantsScreenIsNotSwitched)
+{
+    associateProjectB(1, mainDisplay, "AAAAAAAA-0000-0000-0000-000000000001");
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    newLogLines();
+    writeState("project-b");
+    mac.advance(1);
+    EXPECT_EQ(status(), "B utilise l’écran de Codex. Son association habituelle est conservée.");
+    for (const std::string& line : newLogLines())
+        EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
+}
+
+TEST_F(SwitchingEdgesTest, TheAssistantComingForwardWhileSwitchingIsOffSwitchesNothing)
+{
+    mac.world().frontmost = "com.apple.finder";
+    ShellFixture::associateProjectB();
+    launch();
+    writeState("project-b");
+    mac.advance(1);
+    delegate->stopTracking();
+    newLogLines();
+    mac.mac().activate("com.openai.codex");
+    mac.advance(1);
+    for (const std::string& line : newLogLines())
+        EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
+}
+
+TEST_F(SwitchingEdgesTest, RowsShowPathsAndUnavailableAssociations)
+{
+    associateProjectB(99, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000099");
+    launch();
+    std::vector<OverviewProjectAssignment> rows = delegate->projectAssignments();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].path, "~/src/a");
+    EXPECT_FALSE(rows[0].unavailable);
+    EXPECT_EQ(rows[1].path, "Projet local");
+    EXPECT_TRUE(rows[1].desktops.empty() || rows[1].usingAssistantFallback);
+    EXPECT_NE(rows[1].unavailable, rows[1].usingAssistantFallback);
+}
+
+} // namespace
+} // namespace pellamor::test
+
+namespace pellamor::test {
+namespace {
+
+class StartProblemTest : public ShellFixture { };
+
+TEST_F(StartProblemTest, WithoutAccessibilityTheSheetOffersToAskForIt)
+{
+    mac.world().permissions.accessibility = false;
+    associateProjectB();
+    launch();
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(delegate->requirementLabel->text(), "Autorisation nécessaire pour ouvrir les bureaux associés.");
+    QTest::mouseClick(delegate->toggle.data(), Qt::LeftButton);
+    auto* sheet = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->alert().informativeText,
+        "Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    ASSERT_EQ(sheet->alert().buttons.size(), 3u);
+    newLogLines();
+    sheet->respond(alertFirstButtonReturn + 1);
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_TRUE(std::any_of(
+        lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("open-url", 0) == 0; }));
+    EXPECT_EQ(status(),
+        "Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement.");
+    EXPECT_FALSE(delegate->toggle->isOn());
 }
 
 } // namespace
