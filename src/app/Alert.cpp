@@ -20,7 +20,8 @@ AlertSheet* AlertSheet::begin(QWidget* window, Alert alert, std::function<void(i
 }
 
 AlertSheet::AlertSheet(Alert alert, std::function<void(int)> completion)
-    : alert_(std::move(alert)), completion_(std::move(completion))
+    : alert_(std::move(alert))
+    , completion_(std::move(completion))
 {
     setObjectName("alert");
     auto* layout = new QVBoxLayout(this);

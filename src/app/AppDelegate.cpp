@@ -29,15 +29,15 @@ std::unique_ptr<CodexNavigationReading> defaultNavigationReader()
         std::erase_if(running, [](const RunningApplication& application) { return application.terminated; });
         if (running.size() != 1)
             return std::nullopt;
-        return CodexProcessIdentity{running.front().pid, running.front().launchDate};
+        return CodexProcessIdentity { running.front().pid, running.front().launchDate };
     });
 }
 
 } // namespace
 
 AppDelegate::AppDelegate()
-    : stateReader(std::nullopt, defaultNavigationReader()), feedbackService(SentryConfiguration::load(),
-                                                                            FeedbackMetadata::current())
+    : stateReader(std::nullopt, defaultNavigationReader())
+    , feedbackService(SentryConfiguration::load(), FeedbackMetadata::current())
 {
     toggle = new SwitchControl;
     createBandControls(L("Choisis un projet, puis glisse ses fenêtres sur les écrans."));
@@ -47,9 +47,8 @@ AppDelegate::AppDelegate()
 AppDelegate::~AppDelegate()
 {
     // Controls that never made it into a window have no parent to release them.
-    for (QWidget* control : std::initializer_list<QWidget*>{toggle, countLabel, modeLabel, currentLabel,
-                                                            requirementLabel, statusLabel, activityDot,
-                                                            reportErrorButton}) {
+    for (QWidget* control : std::initializer_list<QWidget*> { toggle, countLabel, modeLabel, currentLabel,
+             requirementLabel, statusLabel, activityDot, reportErrorButton }) {
         if (control && !control->parent())
             delete control;
     }
@@ -89,10 +88,11 @@ void AppDelegate::applicationDidFinishLaunching()
     QPointer<AppDelegate> self(this);
     NotificationCenter& center = platform().defaultCenter();
     NotificationCenter& workspace = platform().workspaceCenter();
-    observers_.push_back(center.addObserver("AssistantScreenConfigurationChanged", nullptr, [self](const Notification&) {
-        if (self)
-            self->screenLayoutChanged();
-    }));
+    observers_.push_back(
+        center.addObserver("AssistantScreenConfigurationChanged", nullptr, [self](const Notification&) {
+            if (self)
+                self->screenLayoutChanged();
+        }));
     observers_.push_back(center.addObserver(screenParametersChangedNotification, nullptr, [self](const Notification&) {
         if (self)
             self->screenLayoutChanged();
@@ -101,11 +101,11 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->languageChanged();
     }));
-    observers_.push_back(workspace.addObserver(didActivateApplicationNotification, nullptr,
-                                               [self](const Notification& notification) {
-                                                   if (self)
-                                                       self->applicationActivated(notification);
-                                               }));
+    observers_.push_back(
+        workspace.addObserver(didActivateApplicationNotification, nullptr, [self](const Notification& notification) {
+            if (self)
+                self->applicationActivated(notification);
+        }));
     observers_.push_back(workspace.addObserver(activeSpaceDidChangeNotification, nullptr, [self](const Notification&) {
         if (self)
             self->activeSpaceChanged();

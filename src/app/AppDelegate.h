@@ -7,8 +7,8 @@
 #include "assistant/CodexStateWatcher.h"
 #include "assistant/Models.h"
 #include "assistant/SelectionTracker.h"
-#include "desktops/MissionControlCreator.h"
 #include "desktops/MissionControl.h"
+#include "desktops/MissionControlCreator.h"
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ProjectDesktopAssociations.h"
 #include "desktops/ProjectDesktopSwitching.h"
@@ -153,8 +153,8 @@ public:
 
 private:
     ProjectDesktopSwitchingSession& projectSwitcher();
-    std::vector<ProjectDesktopSwitchTarget> targets(const std::string& projectID,
-                                                    const std::vector<NativeDesktopState>& inventory) const;
+    std::vector<ProjectDesktopSwitchTarget> targets(
+        const std::string& projectID, const std::vector<NativeDesktopState>& inventory) const;
     std::optional<std::string> blockingReason(int number);
     bool permissionsGranted() const;
     void installOverviewCallbacks(WindowOverviewView& overview);

@@ -10,10 +10,13 @@
 
 namespace pellamor {
 
-AppearanceSurface::AppearanceSurface(DynamicColor fill, double cornerRadius, std::optional<DynamicColor> outline,
-                                     double outlineOpacity, QWidget* parent)
-    : QWidget(parent), fillColor(fill), outlineColor(outline), outlineOpacity(outlineOpacity),
-      cornerRadius_(cornerRadius)
+AppearanceSurface::AppearanceSurface(
+    DynamicColor fill, double cornerRadius, std::optional<DynamicColor> outline, double outlineOpacity, QWidget* parent)
+    : QWidget(parent)
+    , fillColor(fill)
+    , outlineColor(outline)
+    , outlineOpacity(outlineOpacity)
+    , cornerRadius_(cornerRadius)
 {
 }
 
@@ -76,7 +79,8 @@ QWidget* stack(const std::vector<QWidget*>& views, bool vertical, int spacing)
 
 AppearanceSurface* card(QWidget* content, QMargins insets)
 {
-    auto* surface = new AppearanceSurface({ColorRole::controlBackground}, 12, DynamicColor{ColorRole::separator}, 0.35);
+    auto* surface
+        = new AppearanceSurface({ ColorRole::controlBackground }, 12, DynamicColor { ColorRole::separator }, 0.35);
     auto* layout = new QVBoxLayout(surface);
     layout->setContentsMargins(insets);
     layout->addWidget(content);
@@ -97,8 +101,8 @@ std::optional<QPixmap> brandImage()
 QWidget* header(const std::string& title, const std::string& subtitle, const std::string& symbol, bool branded)
 {
     std::optional<QPixmap> brand = branded ? brandImage() : std::nullopt;
-    auto* badge = new AppearanceSurface(brand ? DynamicColor{ColorRole::clear} : DynamicColor{ColorRole::accent, 0.08},
-                                        12);
+    auto* badge = new AppearanceSurface(
+        brand ? DynamicColor { ColorRole::clear } : DynamicColor { ColorRole::accent, 0.08 }, 12);
     badge->setObjectName("header-badge");
     badge->setFixedSize(46, 46);
     auto* picture = new SymbolView(symbol, 23);
@@ -113,9 +117,9 @@ QWidget* header(const std::string& title, const std::string& subtitle, const std
 
     Label* titleLabel = label(title, 24, FontWeight::bold);
     Label* subtitleLabel = label(subtitle, 13, FontWeight::regular, true);
-    QWidget* texts = stack({titleLabel, subtitleLabel}, true, 5);
+    QWidget* texts = stack({ titleLabel, subtitleLabel }, true, 5);
     texts->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    return stack({badge, texts}, false, 14);
+    return stack({ badge, texts }, false, 14);
 }
 
 } // namespace AppInterface

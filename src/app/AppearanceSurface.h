@@ -17,7 +17,7 @@ class AppearanceSurface : public QWidget {
     Q_OBJECT
 public:
     AppearanceSurface(DynamicColor fill, double cornerRadius, std::optional<DynamicColor> outline = std::nullopt,
-                      double outlineOpacity = 1.0, QWidget* parent = nullptr);
+        double outlineOpacity = 1.0, QWidget* parent = nullptr);
 
     DynamicColor fillColor;
     std::optional<DynamicColor> outlineColor;
@@ -38,8 +38,8 @@ private:
 
 namespace AppInterface {
 
-Label* label(const std::string& text, double size = 13, FontWeight weight = FontWeight::regular,
-             bool secondary = false);
+Label* label(
+    const std::string& text, double size = 13, FontWeight weight = FontWeight::regular, bool secondary = false);
 QWidget* spacer();
 QWidget* stack(const std::vector<QWidget*>& views, bool vertical, int spacing = 12);
 AppearanceSurface* card(QWidget* content, QMargins insets = QMargins(18, 16, 18, 16));

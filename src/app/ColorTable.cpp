@@ -17,27 +17,27 @@ Pair pair(ColorRole role)
 {
     switch (role) {
     case ColorRole::label:
-        return {QColor(0, 0, 0, 217), QColor(255, 255, 255, 217)};
+        return { QColor(0, 0, 0, 217), QColor(255, 255, 255, 217) };
     case ColorRole::secondaryLabel:
-        return {QColor(0, 0, 0, 128), QColor(255, 255, 255, 140)};
+        return { QColor(0, 0, 0, 128), QColor(255, 255, 255, 140) };
     case ColorRole::windowBackground:
-        return {QColor(236, 236, 236), QColor(50, 50, 50)};
+        return { QColor(236, 236, 236), QColor(50, 50, 50) };
     case ColorRole::controlBackground:
-        return {QColor(255, 255, 255), QColor(30, 30, 30)};
+        return { QColor(255, 255, 255), QColor(30, 30, 30) };
     case ColorRole::separator:
-        return {QColor(0, 0, 0, 26), QColor(255, 255, 255, 26)};
+        return { QColor(0, 0, 0, 26), QColor(255, 255, 255, 26) };
     case ColorRole::accent:
-        return {QColor(0, 122, 255), QColor(10, 132, 255)};
+        return { QColor(0, 122, 255), QColor(10, 132, 255) };
     case ColorRole::red:
-        return {QColor(255, 59, 48), QColor(255, 69, 58)};
+        return { QColor(255, 59, 48), QColor(255, 69, 58) };
     case ColorRole::green:
-        return {QColor(40, 205, 65), QColor(50, 215, 75)};
+        return { QColor(40, 205, 65), QColor(50, 215, 75) };
     case ColorRole::orange:
-        return {QColor(255, 149, 0), QColor(255, 159, 10)};
+        return { QColor(255, 149, 0), QColor(255, 159, 10) };
     case ColorRole::clear:
-        return {Qt::transparent, Qt::transparent};
+        return { Qt::transparent, Qt::transparent };
     }
-    return {Qt::transparent, Qt::transparent};
+    return { Qt::transparent, Qt::transparent };
 }
 
 } // namespace
@@ -48,9 +48,15 @@ QColor color(ColorRole role, Appearance appearance)
     return appearance == Appearance::dark ? colours.dark : colours.light;
 }
 
-QColor color(ColorRole role) { return color(role, appearance()); }
+QColor color(ColorRole role)
+{
+    return color(role, appearance());
+}
 
-Appearance appearance() { return platform().darkAppearance() ? Appearance::dark : Appearance::light; }
+Appearance appearance()
+{
+    return platform().darkAppearance() ? Appearance::dark : Appearance::light;
+}
 
 void appearanceChanged()
 {

@@ -21,7 +21,8 @@ QFont::Weight qtWeight(FontWeight weight)
     return QFont::Normal;
 }
 
-Label::Label(const std::string& text, QWidget* parent) : QLabel(parent)
+Label::Label(const std::string& text, QWidget* parent)
+    : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setTextInteractionFlags(Qt::NoTextInteraction);
@@ -29,9 +30,15 @@ Label::Label(const std::string& text, QWidget* parent) : QLabel(parent)
     setText(text);
 }
 
-void Label::setText(const std::string& text) { QLabel::setText(PlainText::text(text)); }
+void Label::setText(const std::string& text)
+{
+    QLabel::setText(PlainText::text(text));
+}
 
-void Label::setToolTipText(const std::string& text) { setToolTip(PlainText::toolTip(text)); }
+void Label::setToolTipText(const std::string& text)
+{
+    setToolTip(PlainText::toolTip(text));
+}
 
 void Label::setFontSize(double points, FontWeight weight)
 {
@@ -48,7 +55,10 @@ void Label::setColorRole(ColorRole role)
     update();
 }
 
-void Label::setWrapping(bool wraps) { setWordWrap(wraps); }
+void Label::setWrapping(bool wraps)
+{
+    setWordWrap(wraps);
+}
 
 void Label::setMaximumLines(int lines)
 {

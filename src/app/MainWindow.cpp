@@ -12,7 +12,10 @@ constexpr const char* identifierProperty = "tabIdentifier";
 
 } // namespace
 
-MainWindow::MainWindow() { setObjectName("main-window"); }
+MainWindow::MainWindow()
+{
+    setObjectName("main-window");
+}
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {

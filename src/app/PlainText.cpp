@@ -2,9 +2,15 @@
 
 namespace pellamor::PlainText {
 
-QString text(const std::string& value) { return QString::fromStdString(value); }
+QString text(const std::string& value)
+{
+    return QString::fromStdString(value);
+}
 
-QString title(const std::string& value) { return text(value).replace('&', QStringLiteral("&&")); }
+QString title(const std::string& value)
+{
+    return text(value).replace('&', QStringLiteral("&&"));
+}
 
 QString toolTip(const std::string& value)
 {

@@ -7,8 +7,7 @@
 
 namespace pellamor {
 
-template <class Controller>
-void releaseLater(std::unique_ptr<Controller> controller)
+template <class Controller> void releaseLater(std::unique_ptr<Controller> controller)
 {
     std::shared_ptr<Controller> doomed(std::move(controller));
     platform().mainQueue().async([doomed] {});

@@ -29,13 +29,16 @@ QWidget* attachedSheet(const QWidget* window)
     return nullptr;
 }
 
-bool hasAttachedSheet(const QWidget* window) { return attachedSheet(window) != nullptr; }
+bool hasAttachedSheet(const QWidget* window)
+{
+    return attachedSheet(window) != nullptr;
+}
 
 bool beginSheet(QWidget* window, QWidget* sheet)
 {
     if (!window || !sheet || hasAttachedSheet(window))
         return false;
-    attachments().push_back({window, sheet});
+    attachments().push_back({ window, sheet });
     sheet->setParent(window, Qt::Sheet);
     sheet->setWindowModality(Qt::WindowModal);
     sheet->show();

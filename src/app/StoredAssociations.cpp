@@ -7,7 +7,10 @@
 namespace pellamor {
 namespace {
 
-std::string text(const PlistData& data) { return std::string(data.begin(), data.end()); }
+std::string text(const PlistData& data)
+{
+    return std::string(data.begin(), data.end());
+}
 
 // A dictionary whose every value is an integer.
 std::optional<LegacyAssociations> integerDictionary(const PlistValue& value)
@@ -37,8 +40,8 @@ StoredAssociations readStoredAssociations(const UserDefaults& defaults)
     StoredAssociations stored;
     if (defaults.objectExists(desktopIdentitiesKey)) {
         Lookup<PlistData> data = defaults.data(desktopIdentitiesKey);
-        std::optional<ProjectDesktopAssociations> decoded =
-            data ? ProjectDesktopAssociations::decode(text(*data)) : std::nullopt;
+        std::optional<ProjectDesktopAssociations> decoded
+            = data ? ProjectDesktopAssociations::decode(text(*data)) : std::nullopt;
         if (decoded)
             stored.associations = std::move(*decoded);
         else
@@ -53,17 +56,16 @@ StoredAssociations readStoredAssociations(const UserDefaults& defaults)
             return stored;
         }
     } else {
-        stored.legacyAssociations = LegacyAssociations{};
+        stored.legacyAssociations = LegacyAssociations {};
     }
 
     if (!defaults.objectExists(pendingDesktopInventoryKey))
         return stored;
     Lookup<PlistArray> entries = defaults.array(pendingDesktopInventoryKey);
     std::optional<PlistValue> assignments = defaults.object(pendingDesktopAssignmentsKey);
-    std::optional<LegacyAssociations> pendingAssignments =
-        assignments ? integerDictionary(*assignments) : std::nullopt;
-    std::optional<std::vector<NativeDesktopState>> inventory =
-        entries ? ProjectDesktopAssociations::legacyInventory(*entries) : std::nullopt;
+    std::optional<LegacyAssociations> pendingAssignments = assignments ? integerDictionary(*assignments) : std::nullopt;
+    std::optional<std::vector<NativeDesktopState>> inventory
+        = entries ? ProjectDesktopAssociations::legacyInventory(*entries) : std::nullopt;
     if (!pendingAssignments || !inventory || !ProjectDesktopAssociations::valid(*inventory)) {
         stored.invalid = true;
         return stored;

@@ -7,7 +7,8 @@
 
 namespace pellamor {
 
-SwitchControl::SwitchControl(QWidget* parent) : QAbstractButton(parent)
+SwitchControl::SwitchControl(QWidget* parent)
+    : QAbstractButton(parent)
 {
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -18,11 +19,20 @@ SwitchControl::SwitchControl(QWidget* parent) : QAbstractButton(parent)
     });
 }
 
-void SwitchControl::setAccessibilityLabel(const std::string& text) { setAccessibleName(PlainText::text(text)); }
+void SwitchControl::setAccessibilityLabel(const std::string& text)
+{
+    setAccessibleName(PlainText::text(text));
+}
 
-void SwitchControl::setAccessibilityHelp(const std::string& text) { setAccessibleDescription(PlainText::text(text)); }
+void SwitchControl::setAccessibilityHelp(const std::string& text)
+{
+    setAccessibleDescription(PlainText::text(text));
+}
 
-void SwitchControl::setToolTipText(const std::string& text) { setToolTip(PlainText::toolTip(text)); }
+void SwitchControl::setToolTipText(const std::string& text)
+{
+    setToolTip(PlainText::toolTip(text));
+}
 
 void SwitchControl::paintEvent(QPaintEvent*)
 {

@@ -19,7 +19,7 @@ public:
     void setAccessibilityLabel(const std::string& text);
     void setAccessibilityHelp(const std::string& text);
     void setToolTipText(const std::string& text);
-    QSize sizeHint() const override { return {38, 22}; }
+    QSize sizeHint() const override { return { 38, 22 }; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

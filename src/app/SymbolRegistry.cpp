@@ -12,31 +12,31 @@ namespace {
 const std::map<std::string, char16_t>& glyphs()
 {
     static const std::map<std::string, char16_t> table = {
-        {"accessibility", 0xf29a},
-        {"app", 0xf096},
-        {"arrow.clockwise", 0xf01e},
-        {"bubble.left.and.bubble.right.fill", 0xf086},
-        {"checkmark", 0xf00c},
-        {"checkmark.circle.fill", 0xf058},
-        {"chevron.down", 0xf078},
-        {"chevron.down.2", 0xf103},
-        {"chevron.right", 0xf054},
-        {"chevron.up", 0xf077},
-        {"chevron.up.2", 0xf102},
-        {"circle.fill", 0xf111},
-        {"display", 0xf108},
-        {"display.2", 0xf24d},
-        {"ellipsis", 0xf141},
-        {"exclamationmark.circle.fill", 0xf06a},
-        {"eye", 0xf06e},
-        {"hand.raised", 0xf256},
-        {"info.circle", 0xf05a},
-        {"macwindow", 0xf2d0},
-        {"plus", 0xf067},
-        {"rectangle.3.group", 0xf009},
-        {"rectangle.stack", 0xf0c5},
-        {"sparkles", 0xf0d0},
-        {"xmark", 0xf00d},
+        { "accessibility", 0xf29a },
+        { "app", 0xf096 },
+        { "arrow.clockwise", 0xf01e },
+        { "bubble.left.and.bubble.right.fill", 0xf086 },
+        { "checkmark", 0xf00c },
+        { "checkmark.circle.fill", 0xf058 },
+        { "chevron.down", 0xf078 },
+        { "chevron.down.2", 0xf103 },
+        { "chevron.right", 0xf054 },
+        { "chevron.up", 0xf077 },
+        { "chevron.up.2", 0xf102 },
+        { "circle.fill", 0xf111 },
+        { "display", 0xf108 },
+        { "display.2", 0xf24d },
+        { "ellipsis", 0xf141 },
+        { "exclamationmark.circle.fill", 0xf06a },
+        { "eye", 0xf06e },
+        { "hand.raised", 0xf256 },
+        { "info.circle", 0xf05a },
+        { "macwindow", 0xf2d0 },
+        { "plus", 0xf067 },
+        { "rectangle.3.group", 0xf009 },
+        { "rectangle.stack", 0xf0c5 },
+        { "sparkles", 0xf0d0 },
+        { "xmark", 0xf00d },
     };
     return table;
 }
@@ -44,8 +44,8 @@ const std::map<std::string, char16_t>& glyphs()
 const std::optional<QString>& family()
 {
     static const std::optional<QString> loaded = []() -> std::optional<QString> {
-        for (const char* path : {"/usr/share/fonts/opentype/font-awesome/FontAwesome.otf",
-                                 "/usr/share/fonts/truetype/font-awesome/fontawesome-webfont.ttf"}) {
+        for (const char* path : { "/usr/share/fonts/opentype/font-awesome/FontAwesome.otf",
+                 "/usr/share/fonts/truetype/font-awesome/fontawesome-webfont.ttf" }) {
             int id = QFontDatabase::addApplicationFont(QString::fromUtf8(path));
             if (id < 0)
                 continue;

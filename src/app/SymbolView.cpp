@@ -7,7 +7,9 @@
 namespace pellamor {
 
 SymbolView::SymbolView(const std::string& symbolName, double points, QWidget* parent)
-    : QWidget(parent), symbolName_(symbolName), points_(points)
+    : QWidget(parent)
+    , symbolName_(symbolName)
+    , points_(points)
 {
 }
 
@@ -45,12 +47,15 @@ void SymbolView::setFontWeight(QFont::Weight weight)
     update();
 }
 
-bool SymbolView::isEmpty() const { return image_.isNull() && !SymbolRegistry::glyph(symbolName_); }
+bool SymbolView::isEmpty() const
+{
+    return image_.isNull() && !SymbolRegistry::glyph(symbolName_);
+}
 
 QSize SymbolView::sizeHint() const
 {
     int side = qCeil(points_ * 1.4);
-    return {side, side};
+    return { side, side };
 }
 
 void SymbolView::paintEvent(QPaintEvent*)

@@ -61,14 +61,14 @@ int main(int argc, char* argv[])
 
     pellamor::AppDelegate delegate;
     QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, [&delegate] { delegate.applicationWillTerminate(); });
+    QObject::connect(
+        &application, &QCoreApplication::aboutToQuit, [&delegate] { delegate.applicationWillTerminate(); });
     QObject::connect(&application, &QGuiApplication::applicationStateChanged, [&delegate](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
             delegate.applicationDidBecomeActive();
     });
-    pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(
-        pellamor::interfaceThemeChangedNotification, nullptr,
-        [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
+    pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
+        nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
     mac.script().registerAction("click", clickAction());
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {

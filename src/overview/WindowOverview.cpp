@@ -11,7 +11,8 @@
 
 namespace pellamor {
 
-WindowOverviewView::WindowOverviewView(QWidget* parent) : QWidget(parent)
+WindowOverviewView::WindowOverviewView(QWidget* parent)
+    : QWidget(parent)
 {
     bandSlot_ = new QWidget;
     auto* bandLayout = new QHBoxLayout(bandSlot_);
@@ -29,10 +30,10 @@ WindowOverviewView::WindowOverviewView(QWidget* parent) : QWidget(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 8, 0, 0);
-    layout->addWidget(AppInterface::stack({AppInterface::label(L("Configurer les écrans du projet"), 20,
-                                                               FontWeight::semibold),
-                                           AppInterface::spacer(), refresh},
-                                          false));
+    layout->addWidget(
+        AppInterface::stack({ AppInterface::label(L("Configurer les écrans du projet"), 20, FontWeight::semibold),
+                                AppInterface::spacer(), refresh },
+            false));
     layout->addWidget(bandSlot_);
     layout->addWidget(status_);
     layout->addStretch();
@@ -49,13 +50,25 @@ void WindowOverviewView::setTrackingControls(QWidget* band, SwitchControl* toggl
     layout->addWidget(toggle, 0, Qt::AlignTop);
 }
 
-void WindowOverviewView::updateResetState(bool enabled) { resetEnabled_ = enabled; }
+void WindowOverviewView::updateResetState(bool enabled)
+{
+    resetEnabled_ = enabled;
+}
 
-void WindowOverviewView::updateTrackingState(bool enabled) { trackingEnabled_ = enabled; }
+void WindowOverviewView::updateTrackingState(bool enabled)
+{
+    trackingEnabled_ = enabled;
+}
 
-void WindowOverviewView::configurationChanged() { ++configurationRevision_; }
+void WindowOverviewView::configurationChanged()
+{
+    ++configurationRevision_;
+}
 
-void WindowOverviewView::setOverviewVisible(bool visible) { visible_ = visible; }
+void WindowOverviewView::setOverviewVisible(bool visible)
+{
+    visible_ = visible;
+}
 
 void WindowOverviewView::setMaintenanceBusy(bool busy)
 {

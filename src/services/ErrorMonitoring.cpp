@@ -14,8 +14,14 @@ void ErrorMonitoring::start(std::optional<SentryConfiguration> configuration, co
     started = true;
 }
 
-void ErrorMonitoring::stop() { started = false; }
+void ErrorMonitoring::stop()
+{
+    started = false;
+}
 
-bool ErrorMonitoring::isStarted() { return started; }
+bool ErrorMonitoring::isStarted()
+{
+    return started;
+}
 
 } // namespace pellamor

@@ -10,7 +10,7 @@ namespace pellamor {
 class ErrorMonitoring {
 public:
     static void start(std::optional<SentryConfiguration> configuration = SentryConfiguration::load(),
-                      const FeedbackMetadata& metadata = FeedbackMetadata::current());
+        const FeedbackMetadata& metadata = FeedbackMetadata::current());
     static void stop();
     static bool isStarted();
 };

@@ -21,11 +21,14 @@ std::string feedbackKindRawValue(FeedbackKind kind)
 
 FeedbackMetadata FeedbackMetadata::fromInfo(const PlistDictionary& info, std::string osVersion)
 {
-    return {lookupString(info, "CFBundleShortVersionString").valueOr("unknown"),
-            lookupString(info, "CFBundleVersion").valueOr("unknown"), std::move(osVersion)};
+    return { lookupString(info, "CFBundleShortVersionString").valueOr("unknown"),
+        lookupString(info, "CFBundleVersion").valueOr("unknown"), std::move(osVersion) };
 }
 
-FeedbackMetadata FeedbackMetadata::current() { return fromInfo(Bundle::main().infoDictionary(), "unknown"); }
+FeedbackMetadata FeedbackMetadata::current()
+{
+    return fromInfo(Bundle::main().infoDictionary(), "unknown");
+}
 
 std::optional<SentryConfiguration> SentryConfiguration::load()
 {
@@ -33,8 +36,8 @@ std::optional<SentryConfiguration> SentryConfiguration::load()
     if (!url)
         return std::nullopt;
     FileRead file = readFileContents(*url, maxPropertyListBytes);
-    std::optional<PlistValue> value =
-        file.status == FileRead::Status::read ? parsePropertyList(file.contents) : std::nullopt;
+    std::optional<PlistValue> value
+        = file.status == FileRead::Status::read ? parsePropertyList(file.contents) : std::nullopt;
     const PlistDictionary* fields = value ? value->asDictionary() : nullptr;
     if (!fields)
         return std::nullopt;
@@ -42,7 +45,7 @@ std::optional<SentryConfiguration> SentryConfiguration::load()
     Lookup<std::string> environment = lookupString(*fields, "Environment");
     if (!dsn || !environment)
         return std::nullopt;
-    return SentryConfiguration{*dsn, *environment};
+    return SentryConfiguration { *dsn, *environment };
 }
 
 } // namespace pellamor

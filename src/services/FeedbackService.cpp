@@ -3,7 +3,8 @@
 namespace pellamor {
 
 FeedbackService::FeedbackService(std::optional<SentryConfiguration> configuration, FeedbackMetadata metadata)
-    : configuration_(std::move(configuration)), metadata_(std::move(metadata))
+    : configuration_(std::move(configuration))
+    , metadata_(std::move(metadata))
 {
 }
 

@@ -10,7 +10,7 @@ namespace pellamor {
 class FeedbackService {
 public:
     FeedbackService(std::optional<SentryConfiguration> configuration = SentryConfiguration::load(),
-                    FeedbackMetadata metadata = FeedbackMetadata::current());
+        FeedbackMetadata metadata = FeedbackMetadata::current());
 
     bool isConfigured() const { return configuration_.has_value(); }
     const FeedbackMetadata& metadata() const { return metadata_; }

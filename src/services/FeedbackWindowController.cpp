@@ -15,14 +15,19 @@
 namespace pellamor {
 namespace {
 
-constexpr FeedbackKind kinds[] = {FeedbackKind::bug, FeedbackKind::improvement, FeedbackKind::feature};
+constexpr FeedbackKind kinds[] = { FeedbackKind::bug, FeedbackKind::improvement, FeedbackKind::feature };
 
-bool isBlank(const QString& text) { return text.trimmed().isEmpty(); }
+bool isBlank(const QString& text)
+{
+    return text.trimmed().isEmpty();
+}
 
 } // namespace
 
 FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, FeedbackService& service)
-    : service_(service), source_(draft.source), window_(new QDialog)
+    : service_(service)
+    , source_(draft.source)
+    , window_(new QDialog)
 {
     window_->setObjectName("feedback-form");
     window_->setWindowTitle(PlainText::text(L("Un problème ou une idée ?")));
@@ -30,8 +35,8 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
 
     kindPicker_ = new QComboBox;
     kindPicker_->setObjectName("feedback-kind");
-    for (const std::string& title : {L("Signaler un bug"), L("Proposer une amélioration"),
-                                     L("Demander une fonctionnalité")})
+    for (const std::string& title :
+        { L("Signaler un bug"), L("Proposer une amélioration"), L("Demander une fonctionnalité") })
         kindPicker_->addItem(PlainText::text(title));
     kindPicker_->setCurrentIndex(static_cast<int>(draft.kind));
     message_ = new QPlainTextEdit(PlainText::text(draft.message));
@@ -60,12 +65,12 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
     layout->addWidget(AppInterface::label(L("Un problème ou une idée ?"), 22, FontWeight::semibold));
     layout->addWidget(kindPicker_);
     layout->addWidget(message_);
-    layout->addWidget(AppInterface::label(L("Erreur concernée — tu peux modifier ou effacer ce texte"), 12,
-                                          FontWeight::medium));
+    layout->addWidget(
+        AppInterface::label(L("Erreur concernée — tu peux modifier ou effacer ce texte"), 12, FontWeight::medium));
     layout->addWidget(errorMessage_);
     layout->addWidget(email_);
     layout->addWidget(status_);
-    layout->addWidget(AppInterface::stack({AppInterface::spacer(), close, sendButton_}, false, 10));
+    layout->addWidget(AppInterface::stack({ AppInterface::spacer(), close, sendButton_ }, false, 10));
 }
 
 FeedbackWindowController::~FeedbackWindowController()
@@ -79,8 +84,8 @@ FeedbackWindowController::~FeedbackWindowController()
 
 FeedbackDraft FeedbackWindowController::draft() const
 {
-    return {kinds[qBound(0, kindPicker_->currentIndex(), 2)], message_->toPlainText().toStdString(),
-            email_->text().toStdString(), errorMessage_->toPlainText().toStdString(), source_};
+    return { kinds[qBound(0, kindPicker_->currentIndex(), 2)], message_->toPlainText().toStdString(),
+        email_->text().toStdString(), errorMessage_->toPlainText().toStdString(), source_ };
 }
 
 void FeedbackWindowController::present(QWidget* window)

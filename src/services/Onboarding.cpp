@@ -11,9 +11,11 @@
 
 namespace pellamor {
 
-OnboardingController::OnboardingController(std::function<void()> requestAccessibility,
-                                           std::function<void(std::optional<std::string>)> onFinish)
-    : requestAccessibility_(std::move(requestAccessibility)), onFinish_(std::move(onFinish)), window_(new QDialog)
+OnboardingController::OnboardingController(
+    std::function<void()> requestAccessibility, std::function<void(std::optional<std::string>)> onFinish)
+    : requestAccessibility_(std::move(requestAccessibility))
+    , onFinish_(std::move(onFinish))
+    , window_(new QDialog)
 {
     window_->setObjectName("onboarding");
     window_->setWindowTitle(PlainText::text(L("Prise en main")));
@@ -37,14 +39,14 @@ OnboardingController::OnboardingController(std::function<void()> requestAccessib
 
     auto* layout = new QVBoxLayout(window_);
     layout->setContentsMargins(30, 24, 30, 24);
-    layout->addWidget(AppInterface::header(L("Tes projets, sur les bons écrans."), L("Bienvenue dans Pellamor."),
-                                           "rectangle.3.group", false));
-    layout->addWidget(AppInterface::card(AppInterface::stack(
-        {AppInterface::label(L("Accessibilité · nécessaire"), 15, FontWeight::semibold), accessibilityStatus_,
-         authorize},
-        true, 10)));
+    layout->addWidget(AppInterface::header(
+        L("Tes projets, sur les bons écrans."), L("Bienvenue dans Pellamor."), "rectangle.3.group", false));
+    layout->addWidget(AppInterface::card(
+        AppInterface::stack({ AppInterface::label(L("Accessibilité · nécessaire"), 15, FontWeight::semibold),
+                                accessibilityStatus_, authorize },
+            true, 10)));
     layout->addStretch();
-    layout->addWidget(AppInterface::stack({later, AppInterface::spacer(), next}, false, 12));
+    layout->addWidget(AppInterface::stack({ later, AppInterface::spacer(), next }, false, 12));
     refreshPermissions();
 }
 
@@ -57,7 +59,10 @@ OnboardingController::~OnboardingController()
     window_->deleteLater();
 }
 
-void OnboardingController::present(QWidget* window) { SheetHost::beginSheet(window, window_); }
+void OnboardingController::present(QWidget* window)
+{
+    SheetHost::beginSheet(window, window_);
+}
 
 void OnboardingController::refreshPermissions()
 {

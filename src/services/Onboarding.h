@@ -19,7 +19,10 @@ class OnboardingProgress {
 public:
     static constexpr const char* seenKey = "onboardingIntroductionSeen";
 
-    explicit OnboardingProgress(UserDefaults& defaults) : defaults_(defaults) {}
+    explicit OnboardingProgress(UserDefaults& defaults)
+        : defaults_(defaults)
+    {
+    }
     bool shouldPresentOnLaunch() const { return !defaults_.boolean(seenKey).valueOr(false); }
     void finish() { defaults_.set(seenKey, true); }
 
@@ -30,8 +33,8 @@ private:
 class OnboardingController {
 public:
     // `onFinish` gets the tab to show next ("screens"), or none when the sheet was skipped.
-    OnboardingController(std::function<void()> requestAccessibility,
-                         std::function<void(std::optional<std::string> tab)> onFinish);
+    OnboardingController(
+        std::function<void()> requestAccessibility, std::function<void(std::optional<std::string> tab)> onFinish);
     ~OnboardingController();
     OnboardingController(const OnboardingController&) = delete;
     OnboardingController& operator=(const OnboardingController&) = delete;

@@ -12,7 +12,7 @@ public:
     void start() { running_ = true; }
     void stop() { running_ = false; }
     // Without a configuration there is nowhere to send the interaction.
-    void recordInteraction() {}
+    void recordInteraction() { }
     bool isRunning() const { return running_; }
 
 private:

@@ -25,11 +25,11 @@ QColor centrePixel(QWidget& widget)
 
 TEST_F(InterfaceKitTest, SurfaceBorderOnlyWithOutlineAndAtItsOpacity)
 {
-    AppearanceSurface plain({ColorRole::controlBackground}, 12);
+    AppearanceSurface plain({ ColorRole::controlBackground }, 12);
     EXPECT_EQ(plain.borderWidth(), 0);
     EXPECT_FALSE(plain.resolvedBorderColor());
 
-    AppearanceSurface outlined({ColorRole::controlBackground}, 12, DynamicColor{ColorRole::accent}, 0.35);
+    AppearanceSurface outlined({ ColorRole::controlBackground }, 12, DynamicColor { ColorRole::accent }, 0.35);
     EXPECT_EQ(outlined.borderWidth(), 1);
     ASSERT_TRUE(outlined.resolvedBorderColor());
     EXPECT_NEAR(outlined.resolvedBorderColor()->alphaF(), 0.35, 0.01);
@@ -54,7 +54,7 @@ TEST_F(InterfaceKitTest, HeaderFallsBackToTheSymbolBadgeAndUnknownSymbolsDrawNot
     auto* badge = header->findChild<AppearanceSurface*>("header-badge");
     ASSERT_NE(badge, nullptr);
     if (!AppInterface::brandImage()) {
-        EXPECT_EQ(badge->fillColor, (DynamicColor{ColorRole::accent, 0.08}));
+        EXPECT_EQ(badge->fillColor, (DynamicColor { ColorRole::accent, 0.08 }));
     }
     EXPECT_EQ(badge->size(), QSize(46, 46));
 
@@ -67,11 +67,11 @@ TEST_F(InterfaceKitTest, HeaderFallsBackToTheSymbolBadgeAndUnknownSymbolsDrawNot
 
 TEST_F(InterfaceKitTest, EverySymbolTheViewsNameHasAGlyph)
 {
-    for (const char* name : {"accessibility", "app", "arrow.clockwise", "bubble.left.and.bubble.right.fill",
-                             "checkmark", "checkmark.circle.fill", "chevron.down", "chevron.down.2", "chevron.right",
-                             "chevron.up", "chevron.up.2", "circle.fill", "display", "display.2", "ellipsis",
-                             "exclamationmark.circle.fill", "eye", "hand.raised", "info.circle", "macwindow", "plus",
-                             "rectangle.3.group", "rectangle.stack", "sparkles", "xmark"}) {
+    for (const char* name :
+        { "accessibility", "app", "arrow.clockwise", "bubble.left.and.bubble.right.fill", "checkmark",
+            "checkmark.circle.fill", "chevron.down", "chevron.down.2", "chevron.right", "chevron.up", "chevron.up.2",
+            "circle.fill", "display", "display.2", "ellipsis", "exclamationmark.circle.fill", "eye", "hand.raised",
+            "info.circle", "macwindow", "plus", "rectangle.3.group", "rectangle.stack", "sparkles", "xmark" }) {
         EXPECT_TRUE(SymbolRegistry::glyph(name)) << name;
         EXPECT_FALSE(SymbolRegistry::image(name, 12, Qt::black).isNull()) << name;
     }
@@ -94,10 +94,10 @@ TEST_F(InterfaceKitTest, StacksLayOutInTheirDirectionAndHiddenViewsTakeNoSpace)
     auto* first = new QWidget;
     auto* hidden = new QWidget;
     auto* last = new QWidget;
-    for (QWidget* view : {first, hidden, last})
+    for (QWidget* view : { first, hidden, last })
         view->setFixedHeight(20);
     hidden->hide();
-    std::unique_ptr<QWidget> column(AppInterface::stack({first, hidden, last}, true, 10));
+    std::unique_ptr<QWidget> column(AppInterface::stack({ first, hidden, last }, true, 10));
     column->resize(200, column->sizeHint().height());
     column->show();
     EXPECT_EQ(last->y() - first->y(), 30);

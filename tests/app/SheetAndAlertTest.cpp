@@ -37,7 +37,8 @@ TEST_F(SheetAndAlertTest, OneSheetPerWindowUntilItEnds)
 TEST_F(SheetAndAlertTest, ButtonsAnswerWithTheirResponseCodeOnce)
 {
     std::vector<int> responses;
-    Alert alert{AlertStyle::informational, "Avant de démarrer", "Message", {"Compris", "Signaler cette erreur…"}, {}};
+    Alert alert { AlertStyle::informational, "Avant de démarrer", "Message", { "Compris", "Signaler cette erreur…" },
+        {} };
     AlertSheet* sheet = AlertSheet::begin(&window, alert, [&](int response) { responses.push_back(response); });
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(SheetHost::attachedSheet(&window), sheet);
@@ -46,13 +47,13 @@ TEST_F(SheetAndAlertTest, ButtonsAnswerWithTheirResponseCodeOnce)
     auto* second = sheet->findChild<QPushButton*>("alert-button-1");
     ASSERT_NE(second, nullptr);
     QTest::mouseClick(second, Qt::LeftButton);
-    EXPECT_EQ(responses, (std::vector<int>{1001}));
+    EXPECT_EQ(responses, (std::vector<int> { 1001 }));
     EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
 
     AlertSheet* next = AlertSheet::begin(&window, alert, [&](int response) { responses.push_back(response); });
     ASSERT_NE(next, nullptr);
     next->respond(alertFirstButtonReturn);
-    EXPECT_EQ(responses, (std::vector<int>{1001, 1000}));
+    EXPECT_EQ(responses, (std::vector<int> { 1001, 1000 }));
 }
 
 TEST_F(SheetAndAlertTest, SwitchFlipsAndReportsOnClick)

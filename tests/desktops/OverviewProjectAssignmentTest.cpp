@@ -7,14 +7,14 @@ namespace {
 
 TEST(OverviewProjectAssignmentTest, EveryFieldCountsIncludingTheOrderOfDesktops)
 {
-    OverviewProjectAssignment row{"p", "Projet", {2, 3}, "~/src/p", false, false, std::nullopt};
+    OverviewProjectAssignment row { "p", "Projet", { 2, 3 }, "~/src/p", false, false, std::nullopt };
     OverviewProjectAssignment reordered = row;
-    reordered.desktops = {3, 2};
+    reordered.desktops = { 3, 2 };
     EXPECT_NE(row, reordered);
     OverviewProjectAssignment fallback = row;
     fallback.fallbackDesktop = 1;
     EXPECT_NE(row, fallback);
-    EXPECT_EQ(row, (OverviewProjectAssignment{"p", "Projet", {2, 3}, "~/src/p", false, false, std::nullopt}));
+    EXPECT_EQ(row, (OverviewProjectAssignment { "p", "Projet", { 2, 3 }, "~/src/p", false, false, std::nullopt }));
 }
 
 } // namespace

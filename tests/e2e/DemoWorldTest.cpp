@@ -11,7 +11,8 @@ namespace {
 
 sim::World demoWorld()
 {
-    sim::WorldReading reading = sim::readWorldFile(std::filesystem::path(PELLAMOR_SOURCE_RESOURCES) / "demo-world.json");
+    sim::WorldReading reading
+        = sim::readWorldFile(std::filesystem::path(PELLAMOR_SOURCE_RESOURCES) / "demo-world.json");
     EXPECT_TRUE(std::holds_alternative<sim::World>(reading));
     return std::get<sim::World>(reading);
 }
@@ -35,7 +36,7 @@ TEST(DemoWorldTest, TheDesktopsFollowTheProjectsTheAssistantOpens)
         if (line.rfind("current-space", 0) == 0)
             switches.push_back(line.substr(line.rfind('=') + 1));
     }
-    EXPECT_EQ(switches, (std::vector<std::string>{"8", "4", "8"}));
+    EXPECT_EQ(switches, (std::vector<std::string> { "8", "4", "8" }));
     EXPECT_TRUE(quit);
     EXPECT_TRUE(delegate->isTerminating);
     delegate.reset();

@@ -6,7 +6,7 @@
 namespace pellamor::test {
 namespace {
 
-class LaunchTest : public ShellFixture {};
+class LaunchTest : public ShellFixture { };
 
 TEST_F(LaunchTest, AFirstLaunchStoresAnEmptyStoreAndOpensTheOnboardingOnTheNextTurn)
 {
@@ -24,27 +24,27 @@ TEST_F(LaunchTest, AFirstLaunchStoresAnEmptyStoreAndOpensTheOnboardingOnTheNextT
 
 TEST_F(LaunchTest, LegacyNumbersAreMigratedToIdentitiesAndSwitchingStartsByItself)
 {
-    defaults().set(preferencesKey, PlistDictionary{{"project-b", 3}});
+    defaults().set(preferencesKey, PlistDictionary { { "project-b", 3 } });
     launch();
     EXPECT_FALSE(delegate->legacyAssociations);
     ASSERT_EQ(delegate->desktopAssociations.targets.count("project-b"), 1u);
     EXPECT_EQ(delegate->desktopAssociations.targets.at("project-b").front().spaceID, 12u);
     EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
     EXPECT_TRUE(delegate->isEnabled);
-    EXPECT_EQ(delegate->associations.at("project-b"), std::vector<int>{3});
+    EXPECT_EQ(delegate->associations.at("project-b"), std::vector<int> { 3 });
 }
 
 TEST_F(LaunchTest, CorruptPendingInventoryIsKeptAndNothingSwitches)
 {
-    PlistArray pending{PlistDictionary{{"id", "abc"}, {"display", contentDisplay}}};
+    PlistArray pending { PlistDictionary { { "id", "abc" }, { "display", contentDisplay } } };
     defaults().set(pendingDesktopInventoryKey, pending);
-    defaults().set(pendingDesktopAssignmentsKey, PlistDictionary{{"project-b", 3}});
+    defaults().set(pendingDesktopAssignmentsKey, PlistDictionary { { "project-b", 3 } });
     launch();
     EXPECT_TRUE(delegate->associationDataInvalid);
     EXPECT_FALSE(delegate->isEnabled);
     EXPECT_FALSE(defaults().objectExists(desktopIdentitiesKey));
     EXPECT_EQ(*defaults().array(pendingDesktopInventoryKey), pending);
-    EXPECT_NE(delegate->preflight({3}, true), std::nullopt);
+    EXPECT_NE(delegate->preflight({ 3 }, true), std::nullopt);
 }
 
 } // namespace

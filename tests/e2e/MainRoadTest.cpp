@@ -19,7 +19,7 @@ bool contains(const std::vector<std::string>& lines, const std::string& line)
 
 const std::string switchedToB = "current-space display=" + contentDisplay + " space=12";
 
-class MainRoadTest : public ShellFixture {};
+class MainRoadTest : public ShellFixture { };
 
 TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
 {
@@ -32,7 +32,8 @@ TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
     mac.advance(1);
     std::vector<std::string> lines = newLogLines();
     EXPECT_TRUE(contains(lines, switchedToB));
-    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("hotkey", 0) == 0; }));
+    EXPECT_FALSE(
+        std::any_of(lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("hotkey", 0) == 0; }));
     EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
     EXPECT_FALSE(delegate->isExecuting);
     EXPECT_TRUE(delegate->isEnabled);
@@ -95,7 +96,8 @@ TEST_F(MainRoadTest, AStateFileUnreadableForOneAndAHalfSecondsStopsSwitching)
     EXPECT_TRUE(delegate->isEnabled);
     mac.advance(0.6);
     EXPECT_FALSE(delegate->isEnabled);
-    EXPECT_EQ(status(), "Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi.");
+    EXPECT_EQ(
+        status(), "Suivi arrêté : l’état de Codex n’est plus lisible. Clique sur Actualiser puis réactive le suivi.");
     EXPECT_FALSE(delegate->reportErrorButton->isHidden());
 }
 
@@ -142,7 +144,7 @@ TEST_F(MainRoadTest, UnreadableStoredAssociationsAreKeptAndRefuseSwitching)
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->alert().messageText, "Avant de démarrer");
     EXPECT_EQ(sheet->alert().informativeText,
-              "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
+        "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
     sheet->respond(alertFirstButtonReturn + 1);
     mac.advance(0.01);
     EXPECT_NE(delegate->feedbackController, nullptr);
@@ -160,7 +162,7 @@ protected:
     void associateProjectB(std::uint64_t space, const std::string& display, const std::string& uuid)
     {
         ProjectDesktopAssociations store;
-        store.targets["project-b"] = {ProjectDesktopAssociation{space, display, uuid}};
+        store.targets["project-b"] = { ProjectDesktopAssociation { space, display, uuid } };
         std::optional<std::string> data = store.encodedData();
         ASSERT_TRUE(data);
         defaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
@@ -230,7 +232,7 @@ TEST_F(SwitchingEdgesTest, RowsShowPathsAndUnavailableAssociations)
 namespace pellamor::test {
 namespace {
 
-class StartProblemTest : public ShellFixture {};
+class StartProblemTest : public ShellFixture { };
 
 TEST_F(StartProblemTest, WithoutAccessibilityTheSheetOffersToAskForIt)
 {
@@ -242,14 +244,16 @@ TEST_F(StartProblemTest, WithoutAccessibilityTheSheetOffersToAskForIt)
     QTest::mouseClick(delegate->toggle.data(), Qt::LeftButton);
     auto* sheet = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
     ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(sheet->alert().informativeText, "Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    EXPECT_EQ(sheet->alert().informativeText,
+        "Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
     ASSERT_EQ(sheet->alert().buttons.size(), 3u);
     newLogLines();
     sheet->respond(alertFirstButtonReturn + 1);
     std::vector<std::string> lines = newLogLines();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-                            [](const std::string& line) { return line.rfind("open-url", 0) == 0; }));
-    EXPECT_EQ(status(), "Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement.");
+    EXPECT_TRUE(std::any_of(
+        lines.begin(), lines.end(), [](const std::string& line) { return line.rfind("open-url", 0) == 0; }));
+    EXPECT_EQ(status(),
+        "Dans Accessibilité, active Pellamor, puis reviens ici. L’autorisation sera reconnue automatiquement.");
     EXPECT_FALSE(delegate->toggle->isOn());
 }
 

@@ -1,7 +1,8 @@
+#include "app/MainWindow.h"
+
 #include "app/Alert.h"
 #include "app/ControlClick.h"
 #include "app/Label.h"
-#include "app/MainWindow.h"
 #include "app/SheetHost.h"
 #include "assistant/Localization.h"
 #include "e2e/ShellFixture.h"
@@ -62,8 +63,9 @@ TEST_F(MainWindowTest, TheReportButtonFollowsErrorsOfEachSource)
     launch();
     auto* version = delegate->window->findChild<Label*>("current-app-version");
     ASSERT_NE(version, nullptr);
-    EXPECT_EQ(version->text(), L("Version %@ · build %@", Bundle::main().shortVersion().value_or("unknown"),
-                                 Bundle::main().buildVersion().value_or("unknown")));
+    EXPECT_EQ(version->text(),
+        L("Version %@ · build %@", Bundle::main().shortVersion().value_or("unknown"),
+            Bundle::main().buildVersion().value_or("unknown")));
     EXPECT_TRUE(delegate->reportErrorButton->isHidden());
     delegate->windowOverview->onStatusMessage("Déplacement refusé", true);
     EXPECT_FALSE(delegate->reportErrorButton->isHidden());
@@ -91,7 +93,8 @@ TEST_F(MainWindowTest, TheBandCountsConfiguredProjects)
     delegate->projects.clear();
     delegate->updateTrackingControls();
     EXPECT_EQ(delegate->countLabel->text(), "0 configurés / 0 projets");
-    EXPECT_EQ(delegate->currentLabel->text(), "Aucun projet Codex disponible. Ouvre Codex, puis clique sur Actualiser.");
+    EXPECT_EQ(
+        delegate->currentLabel->text(), "Aucun projet Codex disponible. Ouvre Codex, puis clique sur Actualiser.");
 }
 
 TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotChange)
@@ -107,7 +110,7 @@ TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotCh
     writeState("project-b");
     mac.advance(2);
     EXPECT_FALSE(std::any_of(mac.mac().log().lines().begin(), mac.mac().log().lines().end(),
-                             [](const std::string& line) { return line.rfind("key-posted", 0) == 0; }));
+        [](const std::string& line) { return line.rfind("key-posted", 0) == 0; }));
 }
 
 TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLine)
@@ -130,7 +133,7 @@ TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLin
 namespace pellamor::test {
 namespace {
 
-class MenuTest : public ShellFixture {};
+class MenuTest : public ShellFixture { };
 
 TEST_F(MenuTest, MenuItemsReachTheirActions)
 {
@@ -141,11 +144,11 @@ TEST_F(MenuTest, MenuItemsReachTheirActions)
     auto* about = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
     ASSERT_NE(about, nullptr);
     EXPECT_EQ(about->alert().messageText, "Pellamor");
-    EXPECT_EQ(about->alert().buttons, std::vector<std::string>{"Fermer"});
-    EXPECT_EQ(about->alert().informativeText.rfind("Version " + Bundle::main().shortVersion().value_or("") +
-                                                       " · App locale\n\nChoisis l’écran dédié",
-                                                   0),
-              0u);
+    EXPECT_EQ(about->alert().buttons, std::vector<std::string> { "Fermer" });
+    EXPECT_EQ(
+        about->alert().informativeText.rfind(
+            "Version " + Bundle::main().shortVersion().value_or("") + " · App locale\n\nChoisis l’écran dédié", 0),
+        0u);
     about->respond(alertFirstButtonReturn);
 
     clickControl("menu-settings");

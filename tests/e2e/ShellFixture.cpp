@@ -18,19 +18,20 @@ sim::World twoScreenWorld()
     main.name = "Écran principal";
     main.main = true;
     main.frame = main.visibleFrame = QRectF(0, 0, 1440, 900);
-    main.spaces = {{1, "AAAAAAAA-0000-0000-0000-000000000001", sim::desktopSpaceType}};
+    main.spaces = { { 1, "AAAAAAAA-0000-0000-0000-000000000001", sim::desktopSpaceType } };
     main.current = 1;
     sim::Display content;
     content.id = contentDisplay;
     content.number = 2;
     content.name = "Écran de contenu";
     content.frame = content.visibleFrame = QRectF(1440, 0, 1920, 1080);
-    content.spaces = {{11, "BBBBBBBB-0000-0000-0000-000000000011", sim::desktopSpaceType},
-                      {12, "BBBBBBBB-0000-0000-0000-000000000012", sim::desktopSpaceType}};
+    content.spaces = { { 11, "BBBBBBBB-0000-0000-0000-000000000011", sim::desktopSpaceType },
+        { 12, "BBBBBBBB-0000-0000-0000-000000000012", sim::desktopSpaceType } };
     content.current = 11;
-    world.displays = {main, content};
-    world.applications = {{100, "com.openai.codex", "Codex", "/Applications/Codex.app", ActivationPolicy::regular, 0},
-                          {200, "com.apple.finder", "Finder", "/System/Finder.app", ActivationPolicy::regular, 0}};
+    world.displays = { main, content };
+    world.applications
+        = { { 100, "com.openai.codex", "Codex", "/Applications/Codex.app", ActivationPolicy::regular, 0 },
+              { 200, "com.apple.finder", "Finder", "/System/Finder.app", ActivationPolicy::regular, 0 } };
     world.frontmost = "com.openai.codex";
     return world;
 }
@@ -58,10 +59,13 @@ void ShellFixture::writeRawState(const std::string& contents)
 void ShellFixture::writeState(const std::string& selected)
 {
     nlohmann::json state = {
-        {"local-projects",
-         {{"project-a", {{"id", "project-a"}, {"name", "A"}, {"rootPaths", {(mac.home() / "src" / "a").string()}}}},
-          {"project-b", {{"id", "project-b"}, {"name", "B"}, {"rootPaths", nlohmann::json::array()}}}}},
-        {"selected-project", {{"type", "local"}, {"projectId", selected}}},
+        { "local-projects",
+            { { "project-a",
+                  { { "id", "project-a" }, { "name", "A" },
+                      { "rootPaths", { (mac.home() / "src" / "a").string() } } } },
+                { "project-b",
+                    { { "id", "project-b" }, { "name", "B" }, { "rootPaths", nlohmann::json::array() } } } } },
+        { "selected-project", { { "type", "local" }, { "projectId", selected } } },
     };
     writeRawState(state.dump());
 }
@@ -69,7 +73,8 @@ void ShellFixture::writeState(const std::string& selected)
 void ShellFixture::associateProjectB()
 {
     ProjectDesktopAssociations store;
-    store.targets["project-b"] = {ProjectDesktopAssociation{12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012"}};
+    store.targets["project-b"]
+        = { ProjectDesktopAssociation { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" } };
     std::optional<std::string> data = store.encodedData();
     ASSERT_TRUE(data);
     defaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
@@ -90,6 +95,9 @@ std::vector<std::string> ShellFixture::newLogLines()
     return fresh;
 }
 
-std::string ShellFixture::status() const { return delegate->statusLabel->text(); }
+std::string ShellFixture::status() const
+{
+    return delegate->statusLabel->text();
+}
 
 } // namespace pellamor::test

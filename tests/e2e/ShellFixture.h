@@ -8,7 +8,6 @@
 #include "support/WidgetApplication.h"
 
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,7 +37,7 @@ protected:
     UserDefaults& defaults() { return mac.mac().standardDefaults(); }
 
     WidgetApplication application;
-    TestMac mac{twoScreenWorld()};
+    TestMac mac { twoScreenWorld() };
     std::unique_ptr<AppDelegate> delegate;
 
 private:

@@ -23,13 +23,13 @@ protected:
     test::WidgetApplication application;
     test::TestMac mac;
     QWidget window;
-    FeedbackService service{std::nullopt, FeedbackMetadata{"1.2", "34", "14.5.0"}};
+    FeedbackService service { std::nullopt, FeedbackMetadata { "1.2", "34", "14.5.0" } };
 };
 
 TEST_F(SupportViewsTest, FeedbackFormKeepsOnlyADraftWorthKeeping)
 {
     std::vector<std::optional<FeedbackDraft>> closed;
-    FeedbackWindowController form({FeedbackKind::improvement, "", "", "Erreur", "project_displays"}, service);
+    FeedbackWindowController form({ FeedbackKind::improvement, "", "", "Erreur", "project_displays" }, service);
     form.onClose = [&](std::optional<FeedbackDraft> draft) { closed.push_back(draft); };
     form.present(&window);
     EXPECT_EQ(SheetHost::attachedSheet(&window), form.window());
@@ -39,14 +39,15 @@ TEST_F(SupportViewsTest, FeedbackFormKeepsOnlyADraftWorthKeeping)
     EXPECT_FALSE(closed[0]);
     EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
 
-    FeedbackWindowController second({FeedbackKind::improvement, "", "", "Erreur", "project_displays"}, service);
+    FeedbackWindowController second({ FeedbackKind::improvement, "", "", "Erreur", "project_displays" }, service);
     second.onClose = [&](std::optional<FeedbackDraft> draft) { closed.push_back(draft); };
     second.present(&window);
     second.window()->findChild<QPlainTextEdit*>("feedback-message")->setPlainText("  Une idée  ");
     clickControl("close-feedback");
     ASSERT_EQ(closed.size(), 2u);
     ASSERT_TRUE(closed[1]);
-    EXPECT_EQ(*closed[1], (FeedbackDraft{FeedbackKind::improvement, "  Une idée  ", "", "Erreur", "project_displays"}));
+    EXPECT_EQ(
+        *closed[1], (FeedbackDraft { FeedbackKind::improvement, "  Une idée  ", "", "Erreur", "project_displays" }));
 }
 
 TEST_F(SupportViewsTest, OnboardingFinishesOnceAndIsRemembered)

@@ -9,7 +9,8 @@ namespace {
 std::string worldWith(const std::string& member, const char* value)
 {
     return std::string(R"({"displays": [{"id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100],
-        "spaces": [{"id": 1}]}])") + (value ? ", \"" + member + "\": " + value : "") + "}";
+        "spaces": [{"id": 1}]}])")
+        + (value ? ", \"" + member + "\": " + value : "") + "}";
 }
 
 TEST(WorldAppearanceTest, LightUnlessTheWorldSaysDarkAndNothingElse)
