@@ -7,7 +7,6 @@
 #include "sim/SimulatedAssistant.h"
 
 #include <benchmark/benchmark.h>
-
 #include <cstdlib>
 #include <fstream>
 
@@ -17,7 +16,7 @@ namespace fs = std::filesystem;
 using namespace pellamor;
 
 constexpr std::int32_t pid = 501;
-const PlistDate now{1'796'600'000};
+const PlistDate now { 1'796'600'000 };
 
 fs::path makeHome()
 {
@@ -32,7 +31,7 @@ void BM_PollWhenNothingChanged(benchmark::State& state)
     const fs::path home = makeHome();
     sim::AssistantWorld world;
     for (int i = 0; i < 200; ++i)
-        world.projects.push_back({"project-" + std::to_string(i), "Projet " + std::to_string(i), {"/src/p"}});
+        world.projects.push_back({ "project-" + std::to_string(i), "Projet " + std::to_string(i), { "/src/p" } });
     world.selected = "project-7";
     sim::SimulatedAssistant assistant(home, world, [] { return now; });
     assistant.writeStateIfMissing();
@@ -42,10 +41,13 @@ void BM_PollWhenNothingChanged(benchmark::State& state)
     const std::string session = assistant.logPath()->filename().string().substr(14, 36);
     for (int rotation = 1; rotation < 4; ++rotation)
         std::ofstream(folder / codexLogFileName(session, pid, 1, "093000", rotation))
-            << sim::readyToShowLine(1'796'600'000'000, {1, 1}, "primary") << "\n";
+            << sim::readyToShowLine(1'796'600'000'000, { 1, 1 }, "primary") << "\n";
 
     auto navigation = std::make_unique<CodexNavigationReader>(
-        home / "Library/Logs/com.openai.codex", [] { return CodexProcessIdentity{pid, PlistDate{1'796'000'000}}; },
+        home / "Library/Logs/com.openai.codex",
+        [] {
+            return CodexProcessIdentity { pid, PlistDate { 1'796'000'000 } };
+        },
         [] { return now; });
     CodexStateReader reader(assistant.statePath(), std::move(navigation));
     SelectionTracker tracker(reader.read().selectionToken);

@@ -2,9 +2,8 @@
 #include "assistant/Models.h"
 
 #include <benchmark/benchmark.h>
-#include <simdjson.h>
-
 #include <cstdio>
+#include <simdjson.h>
 
 namespace {
 
@@ -14,7 +13,7 @@ std::string uuid(unsigned n)
 {
     char text[40];
     std::snprintf(text, sizeof text, "%08x-%04x-4%03x-8%03x-%012x", n * 2654435761u, n & 0xFFFF, n % 4096,
-                  (n * 7) % 4096, n * 40503u);
+        (n * 7) % 4096, n * 40503u);
     return text;
 }
 
@@ -25,7 +24,7 @@ std::string makeStateFile(bool shuffled)
     for (int i = 0; i < 200; ++i) {
         const std::string id = "project-" + std::to_string(i);
         text += (i ? "," : "") + std::string("\"") + id + "\":{\"id\":\"" + id + "\",\"name\":\"Projet "
-                + std::to_string(200 - i) + "\",\"rootPaths\":[\"/Users/demo/src/" + id + "\"]}";
+            + std::to_string(200 - i) + "\",\"rootPaths\":[\"/Users/demo/src/" + id + "\"]}";
     }
     text += "},\"selected-project\":{\"type\":\"local\",\"projectId\":\"project-7\"},";
     std::string hosts = "\"thread-project-membership-host-ids\":{";
@@ -34,8 +33,7 @@ std::string makeStateFile(bool shuffled)
         const std::string key = std::string(i ? "," : "") + "\"" + uuid(i) + "\":";
         const unsigned host = shuffled ? (i * 7919) % 80'000 : i;
         hosts += std::string(i ? "," : "") + "\"" + uuid(host) + "\":" + (host % 10 ? "\"local\"" : "\"cloud\"");
-        assignments += key + "{\"projectKind\":\"local\",\"projectId\":\"project-" + std::to_string(i % 200)
-                       + "\"}";
+        assignments += key + "{\"projectKind\":\"local\",\"projectId\":\"project-" + std::to_string(i % 200) + "\"}";
     }
     text += hosts + "}," + assignments + "},\"window-bounds\":{\"x\":0,\"y\":0}}";
     return text;
@@ -75,7 +73,12 @@ void BM_CodexSnapshotDecode(benchmark::State& state)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 // Argument 0: both maps list the conversations in the same order; 1: the membership in another order.
-BENCHMARK(BM_CodexSnapshotDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CodexSnapshotDecode)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

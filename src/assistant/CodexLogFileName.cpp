@@ -1,8 +1,8 @@
 #include "assistant/CodexLogFileName.h"
 
 #include "assistant/TextCase.h"
-#include "platform/UUID.h"
 #include "assistant/UtcCalendar.h"
+#include "platform/UUID.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,7 +12,10 @@ namespace pellamor {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Takes a run of at least one digit off the front of `text`, as a signed 64-bit number.
 std::optional<std::int64_t> takeNumber(std::string_view& text)
@@ -70,14 +73,14 @@ std::optional<CodexLogFileName> matchCodexLogFileName(std::string_view name, std
     auto rotation = takeNumber(name);
     if (!rotation || name != ".log" || !UUID::parse(session))
         return std::nullopt;
-    return CodexLogFileName{lowercased(session), *instance, *started, *rotation};
+    return CodexLogFileName { lowercased(session), *instance, *started, *rotation };
 }
 
 std::string codexLogFileName(std::string_view sessionUUID, std::int32_t pid, std::int64_t instance,
-                             std::string_view startStamp, std::int64_t rotation)
+    std::string_view startStamp, std::int64_t rotation)
 {
     return "codex-desktop-" + std::string(sessionUUID) + "-" + std::to_string(pid) + "-t0-i" + std::to_string(instance)
-           + "-" + std::string(startStamp) + "-" + std::to_string(rotation) + ".log";
+        + "-" + std::string(startStamp) + "-" + std::to_string(rotation) + ".log";
 }
 
 std::optional<std::string> utcDayFolder(PlistDate date, int dayOffset)

@@ -23,7 +23,7 @@ std::optional<CodexLogFileName> matchCodexLogFileName(std::string_view name, std
 
 // The log file name of a session, as the assistant writes it.
 std::string codexLogFileName(std::string_view sessionUUID, std::int32_t pid, std::int64_t instance,
-                             std::string_view startStamp, std::int64_t rotation);
+    std::string_view startStamp, std::int64_t rotation);
 
 // "%04d/%02d/%02d" of the UTC day `dayOffset` days from `date`; none for a date out of the calendar's reach.
 std::optional<std::string> utcDayFolder(PlistDate date, int dayOffset);

@@ -14,11 +14,11 @@ class CodexNavigationSelection {
 public:
     enum class Kind { localThread, none, pending, unsupported, ambiguous };
 
-    static CodexNavigationSelection localThread(std::string id) { return {Kind::localThread, std::move(id)}; }
-    static CodexNavigationSelection none() { return {Kind::none, {}}; }
-    static CodexNavigationSelection pending() { return {Kind::pending, {}}; }
-    static CodexNavigationSelection unsupported() { return {Kind::unsupported, {}}; }
-    static CodexNavigationSelection ambiguous() { return {Kind::ambiguous, {}}; }
+    static CodexNavigationSelection localThread(std::string id) { return { Kind::localThread, std::move(id) }; }
+    static CodexNavigationSelection none() { return { Kind::none, {} }; }
+    static CodexNavigationSelection pending() { return { Kind::pending, {} }; }
+    static CodexNavigationSelection unsupported() { return { Kind::unsupported, {} }; }
+    static CodexNavigationSelection ambiguous() { return { Kind::ambiguous, {} }; }
 
     Kind kind() const { return kind_; }
     bool is(Kind kind) const { return kind_ == kind; }
@@ -28,7 +28,11 @@ public:
     friend bool operator==(const CodexNavigationSelection&, const CodexNavigationSelection&) = default;
 
 private:
-    CodexNavigationSelection(Kind kind, std::string id) : kind_(kind), threadID_(std::move(id)) {}
+    CodexNavigationSelection(Kind kind, std::string id)
+        : kind_(kind)
+        , threadID_(std::move(id))
+    {
+    }
     Kind kind_;
     std::string threadID_;
 };

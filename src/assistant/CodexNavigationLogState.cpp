@@ -14,15 +14,14 @@ namespace {
 
 constexpr std::string_view finishedLoadPrefix = "info [window-manager] window main frame finished load ";
 constexpr std::string_view readyToShowPrefix = "info [window-manager] window ready-to-show ";
-constexpr std::string_view routeChangePrefix =
-    "info [electron-message-handler] IAB_LIFECYCLE received browser sidebar owner sync ";
+constexpr std::string_view routeChangePrefix
+    = "info [electron-message-handler] IAB_LIFECYCLE received browser sidebar owner sync ";
 constexpr std::string_view spanPrefix = "info [electron-message-handler] client.performance.span ";
-constexpr std::array<std::string_view, 4> markerPrefixes = {finishedLoadPrefix, readyToShowPrefix, routeChangePrefix,
-                                                            spanPrefix};
+constexpr std::array<std::string_view, 4> markerPrefixes
+    = { finishedLoadPrefix, readyToShowPrefix, routeChangePrefix, spanPrefix };
 
-constexpr std::array<std::string_view, 10> windowKinds = {
-    "primary",   "detached", "avatarOverlay",       "quickChat",     "hotkeyWindowHome", "hotkeyWindowThread",
-    "browserCommentPopup", "globalDictation", "screenOverlay", "hud"};
+constexpr std::array<std::string_view, 10> windowKinds = { "primary", "detached", "avatarOverlay", "quickChat",
+    "hotkeyWindowHome", "hotkeyWindowThread", "browserCommentPopup", "globalDictation", "screenOverlay", "hud" };
 constexpr std::string_view primaryKind = "primary";
 
 constexpr std::string_view timestampTemplate = "0000-00-00T00:00:00.000Z";
@@ -78,9 +77,8 @@ std::optional<std::string_view> CodexNavigationLogState::field(std::string_view 
     return found;
 }
 
-std::optional<CodexNavigationLogState::Renderer> CodexNavigationLogState::pair(std::string_view line,
-                                                                                 std::string_view window,
-                                                                                 std::string_view contents)
+std::optional<CodexNavigationLogState::Renderer> CodexNavigationLogState::pair(
+    std::string_view line, std::string_view window, std::string_view contents)
 {
     auto windowText = field(line, window);
     auto contentsText = field(line, contents);
@@ -90,7 +88,7 @@ std::optional<CodexNavigationLogState::Renderer> CodexNavigationLogState::pair(s
     auto contentsID = decimal(*contentsText);
     if (!windowID || !contentsID || *windowID < 1 || *contentsID < 1)
         return std::nullopt;
-    return Renderer{*windowID, *contentsID};
+    return Renderer { *windowID, *contentsID };
 }
 
 void CodexNavigationLogState::consume(std::string_view line)
@@ -131,7 +129,7 @@ void CodexNavigationLogState::record(std::string_view appearance, Renderer rende
             verifiedRenderer_.reset();
             becomeAmbiguous();
         } else if (verifiedRenderer_ && pending_.empty()
-                   && observation_.selection.is(CodexNavigationSelection::Kind::pending)) {
+            && observation_.selection.is(CodexNavigationSelection::Kind::pending)) {
             // The only contender went away: the verified window still shows what it showed.
             observation_.selection = verifiedSelection_;
             ++observation_.revision;
@@ -170,7 +168,7 @@ void CodexNavigationLogState::routeChange(std::string_view line, std::int64_t ti
         return;
 
     ++sequence_;
-    pending_[*renderer] = Candidate{std::string(*path), time, sequence_};
+    pending_[*renderer] = Candidate { std::string(*path), time, sequence_ };
     if (pending_.size() > maximumPending) {
         pending_.clear();
         becomeAmbiguous();
@@ -222,7 +220,7 @@ void CodexNavigationLogState::performanceSpan(std::string_view line, std::int64_
     // Unsigned, the difference of two far-apart times cannot overflow.
     if (accepted.sequence <= lastVerifiedSequence_ || time < accepted.time
         || static_cast<std::uint64_t>(time) - static_cast<std::uint64_t>(accepted.time)
-               > static_cast<std::uint64_t>(verificationWindowNanoseconds))
+            > static_cast<std::uint64_t>(verificationWindowNanoseconds))
         return;
 
     std::erase_if(pending_, [&](const auto& entry) { return entry.second.sequence <= accepted.sequence; });
@@ -233,10 +231,10 @@ void CodexNavigationLogState::performanceSpan(std::string_view line, std::int64_
     verifiedRenderer_ = *renderer;
     verifiedPath_ = accepted.path;
     auto thread = localThread(accepted.path);
-    verifiedSelection_ = thread ? CodexNavigationSelection::localThread(std::move(*thread))
-                                : CodexNavigationSelection::unsupported();
+    verifiedSelection_
+        = thread ? CodexNavigationSelection::localThread(std::move(*thread)) : CodexNavigationSelection::unsupported();
     const std::uint64_t revision = observation_.revision + 1;
-    observation_ = CodexNavigationObservation{verifiedSelection_, revision, revision};
+    observation_ = CodexNavigationObservation { verifiedSelection_, revision, revision };
 }
 
 bool CodexNavigationLogState::isPotentialMetadataPrefix(std::string_view text)
@@ -249,9 +247,8 @@ bool CodexNavigationLogState::isPotentialMetadataPrefix(std::string_view text)
     if (!parseInternetDateTime(text.substr(0, space)))
         return false;
     const std::string_view message = text.substr(space + 1);
-    return std::any_of(markerPrefixes.begin(), markerPrefixes.end(), [&](std::string_view prefix) {
-        return message.starts_with(prefix) || prefix.starts_with(message);
-    });
+    return std::any_of(markerPrefixes.begin(), markerPrefixes.end(),
+        [&](std::string_view prefix) { return message.starts_with(prefix) || prefix.starts_with(message); });
 }
 
 std::optional<std::string> CodexNavigationLogState::localThread(std::string_view path)

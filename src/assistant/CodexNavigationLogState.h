@@ -19,7 +19,10 @@ public:
     static constexpr std::size_t maximumRenderers = 32;
     static constexpr std::int64_t verificationWindowNanoseconds = 3'000'000'000;
 
-    explicit CodexNavigationLogState(CodexNavigationObservation observation = {}) : observation_(std::move(observation)) {}
+    explicit CodexNavigationLogState(CodexNavigationObservation observation = {})
+        : observation_(std::move(observation))
+    {
+    }
 
     // One log line, without its line feed.
     void consume(std::string_view line);

@@ -5,7 +5,6 @@
 #include "platform/Platform.h"
 
 #include <QDateTime>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -59,12 +58,15 @@ std::size_t readAt(int descriptor, char* into, std::size_t count, std::uint64_t 
     return got;
 }
 
-PlistDate currentDate() { return PlistDate{static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0}; }
+PlistDate currentDate()
+{
+    return PlistDate { static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0 };
+}
 
 } // namespace
 
-CodexNavigationReader::CodexNavigationReader(std::optional<std::filesystem::path> directory, ProcessLookup process,
-                                             DateSource now)
+CodexNavigationReader::CodexNavigationReader(
+    std::optional<std::filesystem::path> directory, ProcessLookup process, DateSource now)
     : directory_(directory ? std::move(*directory) : platform().homeDirectory() / "Library/Logs/com.openai.codex")
     , process_(std::move(process))
     , now_(now ? std::move(now) : DateSource(currentDate))
@@ -120,14 +122,13 @@ const std::vector<std::string>& CodexNavigationReader::folders()
 {
     const PlistDate today = now_();
     const std::optional<std::int64_t> day = std::isfinite(today.secondsSince1970)
-                                                ? std::optional(static_cast<std::int64_t>(
-                                                    std::floor(std::clamp(today.secondsSince1970, -1e15, 1e15) / 86400)))
-                                                : std::nullopt;
+        ? std::optional(static_cast<std::int64_t>(std::floor(std::clamp(today.secondsSince1970, -1e15, 1e15) / 86400)))
+        : std::nullopt;
     if (!folders_.empty() && day == foldersDay_)
         return folders_;
     foldersDay_ = day;
-    folders_ = {directory_.native()};
-    for (int offset : {0, -1, -2}) {
+    folders_ = { directory_.native() };
+    for (int offset : { 0, -1, -2 }) {
         if (auto folder = utcDayFolder(today, offset))
             folders_.push_back((directory_ / *folder).native());
     }
@@ -146,22 +147,21 @@ std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(cons
             if (!name)
                 continue;
             std::string url = folder + "/" + entry->d_name;
-            struct stat attributes {};
+            struct stat attributes { };
             if (::lstat(url.c_str(), &attributes) != 0 || !S_ISREG(attributes.st_mode))
                 continue;
-            const std::int64_t modified =
-                static_cast<std::int64_t>(attributes.st_mtim.tv_sec) * 1'000'000'000 + attributes.st_mtim.tv_nsec;
+            const std::int64_t modified
+                = static_cast<std::int64_t>(attributes.st_mtim.tv_sec) * 1'000'000'000 + attributes.st_mtim.tv_nsec;
             if (process.launchedAt) {
                 const double modifiedSeconds = static_cast<double>(attributes.st_mtim.tv_sec)
-                                               + static_cast<double>(attributes.st_mtim.tv_nsec) / 1e9;
+                    + static_cast<double>(attributes.st_mtim.tv_nsec) / 1e9;
                 // A file written just before the launch date still belongs to this process.
                 if (modifiedSeconds < process.launchedAt->secondsSince1970 - 1.0)
                     continue;
             }
-            files.push_back(LogFile{std::move(url), folder, std::move(name->session), modified,
-                                    static_cast<std::uint64_t>(attributes.st_size),
-                                    static_cast<std::uint64_t>(attributes.st_ino), name->instance, name->started,
-                                    name->rotation});
+            files.push_back(LogFile { std::move(url), folder, std::move(name->session), modified,
+                static_cast<std::uint64_t>(attributes.st_size), static_cast<std::uint64_t>(attributes.st_ino),
+                name->instance, name->started, name->rotation });
         }
         ::closedir(listing);
     }
@@ -171,12 +171,12 @@ std::vector<CodexNavigationReader::LogFile> CodexNavigationReader::logFiles(cons
 void CodexNavigationReader::consume(const LogFile& file)
 {
     auto stored = cursors_.find(file.url);
-    Cursor cursor = stored != cursors_.end() ? stored->second : Cursor{file.inode, 0, {}};
+    Cursor cursor = stored != cursors_.end() ? stored->second : Cursor { file.inode, 0, {} };
     if (cursor.inode != file.inode || file.size < cursor.offset) {
         // Replaced or truncated: what was read before no longer describes this file.
         discardMetadata(true);
         cursors_.clear();
-        cursor = Cursor{file.inode, 0, {}};
+        cursor = Cursor { file.inode, 0, {} };
     }
     const std::uint64_t backlog = file.size - cursor.offset;
     if (backlog == 0)
@@ -255,8 +255,8 @@ void CodexNavigationReader::consumeIfMarker(std::string_view line)
         state_.consume(line);
 }
 
-void CodexNavigationReader::reset(const std::optional<CodexProcessIdentity>& process,
-                                  const std::optional<std::string>& session)
+void CodexNavigationReader::reset(
+    const std::optional<CodexProcessIdentity>& process, const std::optional<std::string>& session)
 {
     if (process == currentProcess_ && session == currentSession_)
         return;
@@ -271,9 +271,9 @@ void CodexNavigationReader::discardMetadata(bool forceAmbiguous)
 {
     const CodexNavigationObservation previous = state_.observation();
     const bool ambiguous = forceAmbiguous || !previous.selection.is(CodexNavigationSelection::Kind::none);
-    state_ = CodexNavigationLogState(CodexNavigationObservation{
+    state_ = CodexNavigationLogState(CodexNavigationObservation {
         ambiguous ? CodexNavigationSelection::ambiguous() : CodexNavigationSelection::none(), previous.revision + 1,
-        previous.verifiedRevision});
+        previous.verifiedRevision });
 }
 
 } // namespace pellamor

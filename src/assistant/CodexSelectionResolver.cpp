@@ -2,8 +2,8 @@
 
 namespace pellamor {
 
-CodexSnapshot CodexSelectionResolver::resolve(const CodexSnapshot& snapshot,
-                                              const CodexNavigationObservation& navigation)
+CodexSnapshot CodexSelectionResolver::resolve(
+    const CodexSnapshot& snapshot, const CodexNavigationObservation& navigation)
 {
     const bool navigationIsNone = navigation.selection.is(CodexNavigationSelection::Kind::none);
     if (!initialized_) {
@@ -34,8 +34,8 @@ CodexSnapshot CodexSelectionResolver::resolve(const CodexSnapshot& snapshot,
     return navigationResult(snapshot, navigation.selection);
 }
 
-CodexSnapshot CodexSelectionResolver::navigationResult(const CodexSnapshot& snapshot,
-                                                       const CodexNavigationSelection& selection)
+CodexSnapshot CodexSelectionResolver::navigationResult(
+    const CodexSnapshot& snapshot, const CodexNavigationSelection& selection)
 {
     CodexSnapshot result = snapshot;
     result.selectedID.reset();

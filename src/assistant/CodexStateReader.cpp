@@ -13,7 +13,7 @@ namespace pellamor {
 namespace {
 
 // Far beyond any real state file; a larger one is refused rather than read into memory.
-constexpr off_t maximumStateFileBytes = off_t{256} << 20;
+constexpr off_t maximumStateFileBytes = off_t { 256 } << 20;
 
 [[noreturn]] void throwFileError(const char* what, const std::filesystem::path& path, int code = errno)
 {
@@ -22,8 +22,8 @@ constexpr off_t maximumStateFileBytes = off_t{256} << 20;
 
 } // namespace
 
-CodexStateReader::CodexStateReader(std::optional<std::filesystem::path> url,
-                                   std::unique_ptr<CodexNavigationReading> navigationReader)
+CodexStateReader::CodexStateReader(
+    std::optional<std::filesystem::path> url, std::unique_ptr<CodexNavigationReading> navigationReader)
     : url_(url ? std::move(*url) : platform().homeDirectory() / ".codex/.codex-global-state.json")
     , navigationReader_(std::move(navigationReader))
 {
@@ -36,11 +36,11 @@ std::optional<std::filesystem::path> CodexStateReader::activeNavigationLogURL() 
 
 CodexStateReader::Attributes CodexStateReader::attributes() const
 {
-    struct stat status {};
+    struct stat status { };
     if (::stat(url_.c_str(), &status) != 0)
         throwFileError("cannot read the attributes of the assistant's state file", url_);
-    return Attributes{static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
-                      static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_ino)};
+    return Attributes { static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
+        static_cast<std::uint64_t>(status.st_size), static_cast<std::uint64_t>(status.st_ino) };
 }
 
 std::string CodexStateReader::contents() const
@@ -48,7 +48,7 @@ std::string CodexStateReader::contents() const
     const int descriptor = ::open(url_.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
         throwFileError("cannot open the assistant's state file", url_);
-    struct stat status {};
+    struct stat status { };
     const int failure = ::fstat(descriptor, &status) != 0 ? errno : status.st_size > maximumStateFileBytes ? EFBIG : 0;
     if (failure != 0) {
         ::close(descriptor);
@@ -86,9 +86,8 @@ CodexSnapshot CodexStateReader::read()
 {
     const Attributes current = attributes();
     const bool unchanged = cached_ && current.modificationDate && current.byteCount
-                           && current.modificationDate == cachedAttributes_.modificationDate
-                           && current.byteCount == cachedAttributes_.byteCount
-                           && current.fileNumber == cachedAttributes_.fileNumber;
+        && current.modificationDate == cachedAttributes_.modificationDate
+        && current.byteCount == cachedAttributes_.byteCount && current.fileNumber == cachedAttributes_.fileNumber;
     if (!unchanged) {
         CodexSnapshot decoded = CodexSnapshot::decode(contents());
         cached_ = std::move(decoded);

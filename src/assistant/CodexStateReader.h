@@ -14,7 +14,7 @@ class CodexStateReader {
 public:
     // `url` none: ".codex/.codex-global-state.json" in the home folder; no navigation reader: the sidebar only.
     explicit CodexStateReader(std::optional<std::filesystem::path> url = std::nullopt,
-                              std::unique_ptr<CodexNavigationReading> navigationReader = nullptr);
+        std::unique_ptr<CodexNavigationReading> navigationReader = nullptr);
 
     // Throws std::filesystem::filesystem_error, JSONParseError or ReaderError.
     CodexSnapshot read();

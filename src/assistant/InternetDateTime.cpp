@@ -6,7 +6,10 @@ namespace pellamor {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Reads `count` digits at `at`; none when any is not a digit.
 std::optional<int> digits(std::string_view text, std::size_t at, std::size_t count)
@@ -22,15 +25,21 @@ std::optional<int> digits(std::string_view text, std::size_t at, std::size_t cou
     return value;
 }
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month)
 {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     return month == 2 && isLeapYear(year) ? 29 : days[month - 1];
 }
 
-bool expect(std::string_view text, std::size_t at, char c) { return at < text.size() && text[at] == c; }
+bool expect(std::string_view text, std::size_t at, char c)
+{
+    return at < text.size() && text[at] == c;
+}
 
 } // namespace
 
@@ -81,11 +90,11 @@ std::optional<std::int64_t> parseInternetDateTime(std::string_view text)
     if (at != text.size())
         return std::nullopt;
 
-    const std::int64_t seconds = daysFromCivil({*year, *month, *day}) * 86400 + *hour * 3600 + *minute * 60 + *second
-                                 - offsetSeconds;
+    const std::int64_t seconds
+        = daysFromCivil({ *year, *month, *day }) * 86400 + *hour * 3600 + *minute * 60 + *second - offsetSeconds;
     // Nanoseconds since 1970 reach only the years 1678 to 2262; other dates name no time a log line has.
     std::int64_t nanoseconds = 0;
-    if (__builtin_mul_overflow(seconds, std::int64_t{1'000'000'000}, &nanoseconds)
+    if (__builtin_mul_overflow(seconds, std::int64_t { 1'000'000'000 }, &nanoseconds)
         || __builtin_add_overflow(nanoseconds, fraction, &nanoseconds))
         return std::nullopt;
     return nanoseconds;

@@ -8,15 +8,13 @@
 
 namespace pellamor {
 
-template <class T>
-class LargePageAllocator {
+template <class T> class LargePageAllocator {
 public:
     using value_type = T;
-    static constexpr std::size_t largePage = std::size_t{2} << 20;
+    static constexpr std::size_t largePage = std::size_t { 2 } << 20;
 
     LargePageAllocator() = default;
-    template <class U>
-    LargePageAllocator(const LargePageAllocator<U>&) noexcept {}
+    template <class U> LargePageAllocator(const LargePageAllocator<U>&) noexcept { }
 
     T* allocate(std::size_t count)
     {
@@ -39,8 +37,7 @@ public:
             std::free(block);
     }
 
-    template <class U>
-    bool operator==(const LargePageAllocator<U>&) const noexcept { return true; }
+    template <class U> bool operator==(const LargePageAllocator<U>&) const noexcept { return true; }
 };
 
 } // namespace pellamor

@@ -17,25 +17,28 @@ struct Lead {
 Lead lead(unsigned char byte)
 {
     if (byte >= 0xC2 && byte <= 0xDF)
-        return {2, 0x80, 0xBF};
+        return { 2, 0x80, 0xBF };
     if (byte == 0xE0)
-        return {3, 0xA0, 0xBF};
+        return { 3, 0xA0, 0xBF };
     if (byte == 0xED)
-        return {3, 0x80, 0x9F};
+        return { 3, 0x80, 0x9F };
     if (byte >= 0xE1 && byte <= 0xEF)
-        return {3, 0x80, 0xBF};
+        return { 3, 0x80, 0xBF };
     if (byte == 0xF0)
-        return {4, 0x90, 0xBF};
+        return { 4, 0x90, 0xBF };
     if (byte >= 0xF1 && byte <= 0xF3)
-        return {4, 0x80, 0xBF};
+        return { 4, 0x80, 0xBF };
     if (byte == 0xF4)
-        return {4, 0x80, 0x8F};
-    return {0, 0, 0};
+        return { 4, 0x80, 0x8F };
+    return { 0, 0, 0 };
 }
 
 } // namespace
 
-bool isValidUtf8(std::string_view bytes) { return simdjson::validate_utf8(bytes.data(), bytes.size()); }
+bool isValidUtf8(std::string_view bytes)
+{
+    return simdjson::validate_utf8(bytes.data(), bytes.size());
+}
 
 std::string repairingUtf8(std::string_view bytes)
 {

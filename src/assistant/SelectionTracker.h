@@ -8,7 +8,10 @@ namespace pellamor {
 
 class SelectionTracker {
 public:
-    explicit SelectionTracker(std::optional<std::string> selection = std::nullopt) : committed_(std::move(selection)) {}
+    explicit SelectionTracker(std::optional<std::string> selection = std::nullopt)
+        : committed_(std::move(selection))
+    {
+    }
 
     // The next observed token becomes the base without counting as a change.
     void rebaseOnNextObservation() { needsRebase_ = true; }

@@ -5,11 +5,16 @@
 
 namespace pellamor {
 
-template <class T>
-class SharedValue {
+template <class T> class SharedValue {
 public:
-    SharedValue() : value_(std::make_shared<const T>()) {}
-    SharedValue(T value) : value_(std::make_shared<const T>(std::move(value))) {}
+    SharedValue()
+        : value_(std::make_shared<const T>())
+    {
+    }
+    SharedValue(T value)
+        : value_(std::make_shared<const T>(std::move(value)))
+    {
+    }
 
     const T& operator*() const { return *value_; }
     const T* operator->() const { return value_.get(); }

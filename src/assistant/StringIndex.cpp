@@ -19,7 +19,10 @@ std::uint64_t mix(std::uint64_t value)
 }
 
 // The slots a table needs for `keys` keys: at most half full, so that probes stay short.
-std::size_t capacityFor(std::size_t keys) { return std::bit_ceil(std::max<std::size_t>(8, keys * 2)); }
+std::size_t capacityFor(std::size_t keys)
+{
+    return std::bit_ceil(std::max<std::size_t>(8, keys * 2));
+}
 
 } // namespace
 
@@ -69,7 +72,8 @@ std::size_t StringIndex::assign(std::string_view key, std::uint64_t hash, std::u
     const std::size_t at = probe(key, hash);
     Slot& slot = slots_[at];
     if (slot.tag == 0) {
-        slot = Slot{tagOf(hash), static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()), value};
+        slot = Slot { tagOf(hash), static_cast<std::uint32_t>(keys_.size()), static_cast<std::uint32_t>(key.size()),
+            value };
         keys_.append(key);
         ++count_;
         return at;
@@ -99,7 +103,7 @@ std::uint32_t* StringIndex::findValue(std::string_view key, std::uint64_t hash)
 void StringIndex::rehash(std::size_t capacity)
 {
     std::vector<Slot, LargePageAllocator<Slot>> previous = std::move(slots_);
-    slots_.assign(capacity, Slot{});
+    slots_.assign(capacity, Slot {});
     const std::size_t mask = capacity - 1;
     for (const Slot& slot : previous) {
         if (slot.tag == 0)

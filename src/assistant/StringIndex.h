@@ -31,8 +31,7 @@ public:
     std::uint32_t* findValue(std::string_view key, std::uint64_t hash);
     void prefetchSlot(std::uint64_t hash) const;
 
-    template <class Visit>
-    void forEach(Visit visit) const
+    template <class Visit> void forEach(Visit visit) const
     {
         for (const Slot& slot : slots_) {
             if (slot.tag != 0)

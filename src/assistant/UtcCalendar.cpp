@@ -23,7 +23,7 @@ CivilDate civilFromDays(std::int64_t days)
     const std::int64_t shiftedMonth = (5 * dayOfYear + 2) / 153;
     const int day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
     const int month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    return CivilDate{static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0)), month, day};
+    return CivilDate { static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0)), month, day };
 }
 
 } // namespace pellamor

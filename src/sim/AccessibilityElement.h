@@ -26,9 +26,7 @@ public:
     void setAttribute(
         const std::string& name, Reader read, Writer write = nullptr, std::function<bool()> settable = nullptr);
     void setConstant(const std::string& name, AXValue value);
-    void removeAttribute(const std::string& name) { attributes_.erase(name); }
     void setAction(const std::string& name, Action action);
-    void removeAction(const std::string& name) { actions_.erase(name); }
     double messagingTimeout() const { return messagingTimeout_; }
 
     AXResult<AXValue> copyAttributeValue(const std::string& attribute) override;

@@ -22,8 +22,8 @@ Prepared prepareStep(SimulatedMac& mac, SimulatedAssistant* assistant, const jso
     if (auto select = argument.find("select"); select != argument.end()) {
         const auto& projects = assistant->world().projects;
         const bool known = select->is_string() && std::any_of(projects.begin(), projects.end(), [&](const auto& p) {
-                               return p.id == select->get<std::string>();
-                           });
+            return p.id == select->get<std::string>();
+        });
         if (!known)
             return std::string("select: expected the id of one of the assistant's projects");
         return ScriptRunner::Block([assistant, id = select->get<std::string>()] { assistant->select(id); });
@@ -56,9 +56,8 @@ std::unique_ptr<SimulatedAssistant> installSimulatedAssistant(SimulatedMac& mac)
             assistant->writeStateIfMissing();
         }
     }
-    mac.script().registerAction("assistant", [&mac, raw = assistant.get()](const json& argument) {
-        return prepareStep(mac, raw, argument);
-    });
+    mac.script().registerAction(
+        "assistant", [&mac, raw = assistant.get()](const json& argument) { return prepareStep(mac, raw, argument); });
     return assistant;
 }
 

@@ -1,5 +1,6 @@
 #include "sim/ScriptRunner.h"
 
+#include "sim/JsonReader.h"
 #include "sim/SimulatedMac.h"
 
 #include <iostream>
@@ -41,23 +42,16 @@ std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& st
 
 namespace {
 
-bool wholeNumber(const json& value, std::uint64_t maximum)
-{
-    if (value.is_number_unsigned())
-        return value.get<std::uint64_t>() <= maximum;
-    return value.is_number_integer() && value.get<std::int64_t>() >= 0
-        && static_cast<std::uint64_t>(value.get<std::int64_t>()) <= maximum;
-}
-
 std::optional<std::set<std::uint64_t>> numbers(const json& value, std::uint64_t maximum)
 {
     if (!value.is_array())
         return std::nullopt;
     std::set<std::uint64_t> set;
     for (const json& item : value) {
-        if (!wholeNumber(item, maximum))
+        auto number = wholeNumber(item, maximum);
+        if (!number)
             return std::nullopt;
-        set.insert(item.get<std::uint64_t>());
+        set.insert(*number);
     }
     return set;
 }
@@ -81,8 +75,9 @@ void ScriptRunner::registerBuiltins()
         std::set<std::uint64_t> buttons, keys;
         for (auto& [key, value] : argument.items()) {
             std::optional<std::set<std::uint64_t>> list;
-            if (key == "flags" && wholeNumber(value, UINT64_MAX))
-                flags = value.get<std::uint64_t>();
+            std::optional<std::uint64_t> number;
+            if (key == "flags" && (number = wholeNumber(value)))
+                flags = *number;
             else if (key == "buttons" && (list = numbers(value, UINT32_MAX)))
                 buttons = *list;
             else if (key == "keys" && (list = numbers(value, UINT16_MAX)))

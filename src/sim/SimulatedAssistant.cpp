@@ -6,7 +6,6 @@
 #include "sim/CodexLogLines.h"
 
 #include <QDateTime>
-
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -18,7 +17,7 @@ namespace {
 using nlohmann::json;
 
 // The one main window of the simulated assistant.
-constexpr LogRenderer mainWindow{1, 1};
+constexpr LogRenderer mainWindow { 1, 1 };
 // How long the simulated navigation takes, from route change to its span.
 constexpr std::int64_t navigationMilliseconds = 240;
 
@@ -46,7 +45,7 @@ std::optional<AssistantProject> readProject(const json& item, const std::string&
     auto name = id ? stringMember(item, "name", at, fault) : std::nullopt;
     if (!name)
         return std::nullopt;
-    AssistantProject project{*id, *name, {}};
+    AssistantProject project { *id, *name, {} };
     if (auto roots = item.find("rootPaths"); roots != item.end()) {
         if (!roots->is_array()) {
             fault = at + ".rootPaths: expected a list of paths";
@@ -63,9 +62,15 @@ std::optional<AssistantProject> readProject(const json& item, const std::string&
     return project;
 }
 
-PlistDate currentDate() { return PlistDate{static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0}; }
+PlistDate currentDate()
+{
+    return PlistDate { static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0 };
+}
 
-std::int64_t milliseconds(PlistDate date) { return std::llround(date.secondsSince1970 * 1000.0); }
+std::int64_t milliseconds(PlistDate date)
+{
+    return std::llround(date.secondsSince1970 * 1000.0);
+}
 
 } // namespace
 
@@ -108,8 +113,7 @@ std::variant<AssistantWorld, std::string> readAssistantWorld(const json& member)
     return world;
 }
 
-SimulatedAssistant::SimulatedAssistant(std::filesystem::path home, AssistantWorld world,
-                                       std::function<PlistDate()> now)
+SimulatedAssistant::SimulatedAssistant(std::filesystem::path home, AssistantWorld world, std::function<PlistDate()> now)
     : home_(std::move(home))
     , world_(std::move(world))
     , now_(now ? std::move(now) : std::function<PlistDate()>(currentDate))
@@ -117,7 +121,10 @@ SimulatedAssistant::SimulatedAssistant(std::filesystem::path home, AssistantWorl
 {
 }
 
-std::filesystem::path SimulatedAssistant::statePath() const { return home_ / ".codex/.codex-global-state.json"; }
+std::filesystem::path SimulatedAssistant::statePath() const
+{
+    return home_ / ".codex/.codex-global-state.json";
+}
 
 bool SimulatedAssistant::writeStateIfMissing()
 {
@@ -130,7 +137,7 @@ bool SimulatedAssistant::writeStateIfMissing()
 bool SimulatedAssistant::select(const std::string& projectID)
 {
     const bool known = std::any_of(world_.projects.begin(), world_.projects.end(),
-                                   [&](const AssistantProject& project) { return project.id == projectID; });
+        [&](const AssistantProject& project) { return project.id == projectID; });
     if (!known)
         return false;
     world_.selected = projectID;
@@ -141,22 +148,24 @@ json SimulatedAssistant::stateDocument() const
 {
     json projects = json::object();
     for (const AssistantProject& project : world_.projects)
-        projects[project.id] = {{"id", project.id}, {"name", project.name}, {"rootPaths", project.rootPaths}};
+        projects[project.id] = { { "id", project.id }, { "name", project.name }, { "rootPaths", project.rootPaths } };
     json hosts = json::object();
     json assignments = json::object();
     for (const auto& [conversation, project] : world_.conversations) {
         hosts[conversation] = "local";
-        assignments[conversation] = {{"projectKind", "local"}, {"projectId", project}};
+        assignments[conversation] = { { "projectKind", "local" }, { "projectId", project } };
     }
-    json document = {{"local-projects", projects},
-                     {"thread-project-membership-host-ids", hosts},
-                     {"thread-project-assignments", assignments}};
+    json document = { { "local-projects", projects }, { "thread-project-membership-host-ids", hosts },
+        { "thread-project-assignments", assignments } };
     if (world_.selected)
-        document["selected-project"] = {{"type", "local"}, {"projectId", *world_.selected}};
+        document["selected-project"] = { { "type", "local" }, { "projectId", *world_.selected } };
     return document;
 }
 
-bool SimulatedAssistant::writeState() const { return writeFileAtomically(statePath(), stateDocument().dump(2)); }
+bool SimulatedAssistant::writeState() const
+{
+    return writeFileAtomically(statePath(), stateDocument().dump(2));
+}
 
 std::filesystem::path SimulatedAssistant::currentLog(std::int32_t pid)
 {
@@ -168,9 +177,9 @@ std::filesystem::path SimulatedAssistant::currentLog(std::int32_t pid)
     const std::int64_t secondOfDay = (seconds % 86400 + 86400) % 86400;
     char stamp[16];
     std::snprintf(stamp, sizeof stamp, "%02d%02d%02d", static_cast<int>(secondOfDay / 3600),
-                  static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
-    const std::filesystem::path folder =
-        home_ / "Library/Logs/com.openai.codex" / utcDayFolder(now, 0).value_or("1970/01/01");
+        static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60));
+    const std::filesystem::path folder
+        = home_ / "Library/Logs/com.openai.codex" / utcDayFolder(now, 0).value_or("1970/01/01");
     if (pid != logPID_)
         session_ = UUID::random().uuidString();
     logPID_ = pid;

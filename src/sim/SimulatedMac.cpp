@@ -290,11 +290,11 @@ void SimulatedMac::disconnectDisplay(const std::string& id)
 
 std::uint64_t SimulatedMac::freshSpaceID()
 {
-    std::uint64_t highest = 0;
+    // The window server never hands out an id again, not even the id of a desktop removed since.
     for (const Display& display : world_.displays)
         for (const Space& space : display.spaces)
-            highest = std::max(highest, space.id);
-    return highest + 1;
+            lastSpaceID_ = std::max(lastSpaceID_, space.id);
+    return ++lastSpaceID_;
 }
 
 std::string SimulatedMac::freshUUID()

@@ -118,6 +118,7 @@ private:
     MacLog log_;
     double launchedAt_;
     std::uint64_t uuidCounter_ = 0;
+    std::uint64_t lastSpaceID_ = 0;
     std::unique_ptr<SymbolTable> symbols_;
     std::unique_ptr<WindowServer> windowServer_;
     std::unique_ptr<EventSource> events_;

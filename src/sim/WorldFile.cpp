@@ -1,9 +1,9 @@
 #include "sim/WorldFile.h"
 
+#include "sim/JsonReader.h"
 #include "sim/SimulatedAssistant.h"
 
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 namespace pellamor::sim {
@@ -12,133 +12,7 @@ namespace {
 
 using nlohmann::json;
 
-// Walks the document, remembering the first fault with the path of the member where it was found.
-class Reader {
-public:
-    std::optional<std::string> fault;
-
-    void fail(const std::string& path, const std::string& message)
-    {
-        if (!fault)
-            fault = path + ": " + message;
-    }
-
-    const json* member(const json& object, const std::string& path, const char* key, bool required)
-    {
-        auto found = object.find(key);
-        if (found != object.end())
-            return &*found;
-        if (required)
-            fail(path + key, "missing");
-        return nullptr;
-    }
-
-    void onlyMembers(const json& object, const std::string& path, std::initializer_list<const char*> known)
-    {
-        for (auto& [key, value] : object.items()) {
-            bool listed = false;
-            for (const char* name : known)
-                listed = listed || key == name;
-            if (!listed)
-                fail(path + key, "unknown member");
-        }
-    }
-
-    bool object(const json& value, const std::string& path)
-    {
-        if (value.is_object())
-            return true;
-        fail(path, "expected an object");
-        return false;
-    }
-
-    template <class Item>
-    void list(const json& value, const std::string& path, std::vector<Item>& into,
-              const std::function<Item(const json&, const std::string&)>& readItem)
-    {
-        if (!value.is_array()) {
-            fail(path, "expected an array");
-            return;
-        }
-        for (std::size_t index = 0; index < value.size(); ++index)
-            into.push_back(readItem(value[index], path + "[" + std::to_string(index) + "]"));
-    }
-
-    std::string string(const json& value, const std::string& path, bool nonEmpty = true)
-    {
-        if (!value.is_string() || (nonEmpty && value.get_ref<const std::string&>().empty())) {
-            fail(path, nonEmpty ? "expected a non-empty string" : "expected a string");
-            return {};
-        }
-        return value.get<std::string>();
-    }
-
-    bool boolean(const json& value, const std::string& path)
-    {
-        if (!value.is_boolean()) {
-            fail(path, "expected true or false");
-            return false;
-        }
-        return value.get<bool>();
-    }
-
-    double number(const json& value, const std::string& path)
-    {
-        if (!value.is_number()) {
-            fail(path, "expected a number");
-            return 0;
-        }
-        return value.get<double>();
-    }
-
-    std::uint64_t unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum = UINT64_MAX)
-    {
-        bool whole = value.is_number_unsigned() || (value.is_number_integer() && value.get<std::int64_t>() >= 0);
-        if (!whole || value.get<std::uint64_t>() > maximum) {
-            fail(path, "expected a whole number from 0 to " + std::to_string(maximum));
-            return 0;
-        }
-        return value.get<std::uint64_t>();
-    }
-
-    std::int64_t integer(const json& value, const std::string& path)
-    {
-        if (!value.is_number_integer()) {
-            fail(path, "expected a whole number");
-            return 0;
-        }
-        return value.get<std::int64_t>();
-    }
-
-    QRectF rect(const json& value, const std::string& path)
-    {
-        if (!value.is_array() || value.size() != 4) {
-            fail(path, "expected [x, y, width, height]");
-            return {};
-        }
-        double parts[4];
-        for (std::size_t index = 0; index < 4; ++index)
-            parts[index] = number(value[index], path + "[" + std::to_string(index) + "]");
-        if (parts[2] < 0 || parts[3] < 0)
-            fail(path, "width and height must not be negative");
-        return QRectF(parts[0], parts[1], parts[2], parts[3]);
-    }
-
-    template <class Value>
-    void optional(const json& object, const std::string& path, const char* key, Value& into,
-                  Value (Reader::*read)(const json&, const std::string&))
-    {
-        if (const json* value = member(object, path, key, false))
-            into = (this->*read)(*value, path + key);
-    }
-
-    bool flag(const json& value, const std::string& path) { return boolean(value, path); }
-    double real(const json& value, const std::string& path) { return number(value, path); }
-    std::string text(const json& value, const std::string& path) { return string(value, path); }
-    std::int64_t whole(const json& value, const std::string& path) { return integer(value, path); }
-};
-
-Space readSpace(Reader& reader, const json& value, const std::string& path)
+Space readSpace(JsonReader& reader, const json& value, const std::string& path)
 {
     Space space;
     if (!reader.object(value, path))
@@ -152,11 +26,11 @@ Space readSpace(Reader& reader, const json& value, const std::string& path)
     }
     if (const json* uuid = reader.member(value, prefix, "uuid", false))
         space.uuid = reader.string(*uuid, prefix + "uuid", false);
-    reader.optional(value, prefix, "type", space.type, &Reader::whole);
+    reader.optional(value, prefix, "type", space.type, &JsonReader::whole);
     return space;
 }
 
-Display readDisplay(Reader& reader, const json& value, const std::string& path)
+Display readDisplay(JsonReader& reader, const json& value, const std::string& path)
 {
     Display display;
     if (!reader.object(value, path))
@@ -169,7 +43,7 @@ Display readDisplay(Reader& reader, const json& value, const std::string& path)
         display.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
     if (const json* name = reader.member(value, prefix, "name", true))
         display.name = reader.string(*name, prefix + "name");
-    reader.optional(value, prefix, "main", display.main, &Reader::flag);
+    reader.optional(value, prefix, "main", display.main, &JsonReader::flag);
     if (const json* frame = reader.member(value, prefix, "frame", true))
         display.frame = reader.rect(*frame, prefix + "frame");
     display.visibleFrame = display.frame;
@@ -193,7 +67,7 @@ Display readDisplay(Reader& reader, const json& value, const std::string& path)
     return display;
 }
 
-std::map<std::uint32_t, Hotkey> readHotkeys(Reader& reader, const json& value, const std::string& path)
+std::map<std::uint32_t, Hotkey> readHotkeys(JsonReader& reader, const json& value, const std::string& path)
 {
     std::map<std::uint32_t, Hotkey> hotkeys;
     if (!reader.object(value, path))
@@ -215,26 +89,26 @@ std::map<std::uint32_t, Hotkey> readHotkeys(Reader& reader, const json& value, c
             hotkey.code = static_cast<std::uint16_t>(reader.unsignedNumber(*code, prefix + "code", UINT16_MAX));
         if (const json* flags = reader.member(entry, prefix, "flags", true))
             hotkey.flags = reader.unsignedNumber(*flags, prefix + "flags");
-        reader.optional(entry, prefix, "enabled", hotkey.enabled, &Reader::flag);
+        reader.optional(entry, prefix, "enabled", hotkey.enabled, &JsonReader::flag);
         hotkeys[id] = hotkey;
     }
     return hotkeys;
 }
 
-Permissions readPermissions(Reader& reader, const json& value, const std::string& path)
+Permissions readPermissions(JsonReader& reader, const json& value, const std::string& path)
 {
     Permissions permissions;
     if (!reader.object(value, path))
         return permissions;
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix, {"accessibility", "postEvents", "screenCapture"});
-    reader.optional(value, prefix, "accessibility", permissions.accessibility, &Reader::flag);
-    reader.optional(value, prefix, "postEvents", permissions.postEvents, &Reader::flag);
-    reader.optional(value, prefix, "screenCapture", permissions.screenCapture, &Reader::flag);
+    reader.optional(value, prefix, "accessibility", permissions.accessibility, &JsonReader::flag);
+    reader.optional(value, prefix, "postEvents", permissions.postEvents, &JsonReader::flag);
+    reader.optional(value, prefix, "screenCapture", permissions.screenCapture, &JsonReader::flag);
     return permissions;
 }
 
-Application readApplication(Reader& reader, const json& value, const std::string& path)
+Application readApplication(JsonReader& reader, const json& value, const std::string& path)
 {
     Application application;
     if (!reader.object(value, path))
@@ -256,14 +130,14 @@ Application readApplication(Reader& reader, const json& value, const std::string
         else if (text != "regular")
             reader.fail(prefix + "policy", "expected \"regular\", \"accessory\" or \"prohibited\"");
     }
-    reader.optional(value, prefix, "launched", application.launched, &Reader::real);
+    reader.optional(value, prefix, "launched", application.launched, &JsonReader::real);
     application.bundlePath = "/Applications/" + application.name + ".app";
-    reader.optional(value, prefix, "bundlePath", application.bundlePath, &Reader::text);
-    reader.optional(value, prefix, "terminated", application.terminated, &Reader::flag);
+    reader.optional(value, prefix, "bundlePath", application.bundlePath, &JsonReader::text);
+    reader.optional(value, prefix, "terminated", application.terminated, &JsonReader::flag);
     return application;
 }
 
-Window readWindow(Reader& reader, const json& value, const std::string& path)
+Window readWindow(JsonReader& reader, const json& value, const std::string& path)
 {
     Window window;
     if (!reader.object(value, path))
@@ -285,20 +159,20 @@ Window readWindow(Reader& reader, const json& value, const std::string& path)
                                    [&](const json& item, const std::string& at) {
                                        return reader.unsignedNumber(item, at);
                                    });
-    reader.optional(value, prefix, "layer", window.layer, &Reader::whole);
-    reader.optional(value, prefix, "alpha", window.alpha, &Reader::real);
-    reader.optional(value, prefix, "minimized", window.minimized, &Reader::flag);
-    reader.optional(value, prefix, "fullScreen", window.fullScreen, &Reader::flag);
-    reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &Reader::flag);
-    reader.optional(value, prefix, "subrole", window.subrole, &Reader::text);
-    reader.optional(value, prefix, "movable", window.movable, &Reader::flag);
+    reader.optional(value, prefix, "layer", window.layer, &JsonReader::whole);
+    reader.optional(value, prefix, "alpha", window.alpha, &JsonReader::real);
+    reader.optional(value, prefix, "minimized", window.minimized, &JsonReader::flag);
+    reader.optional(value, prefix, "fullScreen", window.fullScreen, &JsonReader::flag);
+    reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &JsonReader::flag);
+    reader.optional(value, prefix, "subrole", window.subrole, &JsonReader::text);
+    reader.optional(value, prefix, "movable", window.movable, &JsonReader::flag);
     if (const json* document = reader.member(value, prefix, "document", false))
         window.document = reader.string(*document, prefix + "document");
     return window;
 }
 
 template <class Choice>
-Choice choose(Reader& reader, const json& value, const std::string& path,
+Choice choose(JsonReader& reader, const json& value, const std::string& path,
               std::initializer_list<std::pair<const char*, Choice>> choices)
 {
     std::string text = reader.string(value, path);
@@ -312,7 +186,7 @@ Choice choose(Reader& reader, const json& value, const std::string& path,
     return choices.begin()->second;
 }
 
-MissionControlFaults readMissionControlFaults(Reader& reader, const json& value, const std::string& path)
+MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     MissionControlFaults faults;
     if (!reader.object(value, path))
@@ -322,7 +196,7 @@ MissionControlFaults readMissionControlFaults(Reader& reader, const json& value,
                        {"buttonDelay", "changeDelay", "button", "thumbnails", "unrelatedChange", "press", "change",
                         "openedByUser"});
     for (auto [key, delay] : {std::pair{"buttonDelay", &faults.buttonDelay}, {"changeDelay", &faults.changeDelay}}) {
-        reader.optional(value, prefix, key, *delay, &Reader::real);
+        reader.optional(value, prefix, key, *delay, &JsonReader::real);
         if (*delay < 0)
             reader.fail(prefix + key, "must not be negative");
     }
@@ -332,16 +206,16 @@ MissionControlFaults readMissionControlFaults(Reader& reader, const json& value,
     if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false))
         faults.extraThumbnail =
             choose<bool>(reader, *thumbnails, prefix + "thumbnails", {{"matching", false}, {"extra", true}});
-    reader.optional(value, prefix, "unrelatedChange", faults.unrelatedChange, &Reader::flag);
+    reader.optional(value, prefix, "unrelatedChange", faults.unrelatedChange, &JsonReader::flag);
     if (const json* press = reader.member(value, prefix, "press", false))
         faults.pressRefused = choose<bool>(reader, *press, prefix + "press", {{"accepted", false}, {"refused", true}});
     if (const json* change = reader.member(value, prefix, "change", false))
         faults.changeNeverShows = choose<bool>(reader, *change, prefix + "change", {{"shows", false}, {"never", true}});
-    reader.optional(value, prefix, "openedByUser", faults.openedByUser, &Reader::flag);
+    reader.optional(value, prefix, "openedByUser", faults.openedByUser, &JsonReader::flag);
     return faults;
 }
 
-Faults readFaults(Reader& reader, const json& value, const std::string& path)
+Faults readFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     Faults faults;
     if (!reader.object(value, path))
@@ -351,7 +225,7 @@ Faults readFaults(Reader& reader, const json& value, const std::string& path)
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
                         "missionControl"});
-    reader.optional(value, prefix, "switchDelay", faults.switchDelay, &Reader::real);
+    reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::real);
     if (faults.switchDelay < 0)
         reader.fail(prefix + "switchDelay", "must not be negative");
     if (const json* delivery = reader.member(value, prefix, "switch", false))
@@ -381,7 +255,7 @@ Faults readFaults(Reader& reader, const json& value, const std::string& path)
                                              {"badElement", SpacesShape::badElement},
                                              {"noDisplayIdentifier", SpacesShape::noDisplayIdentifier}});
     reader.optional(value, prefix, "desktopsChangeOnHotkeyEnable", faults.desktopsChangeOnHotkeyEnable,
-                    &Reader::flag);
+                    &JsonReader::flag);
     if (const json* writes = reader.member(value, prefix, "frameWrites", false))
         faults.frameWrites = choose<FrameWrites>(reader, *writes, prefix + "frameWrites",
                                                  {{"applied", FrameWrites::applied},
@@ -389,13 +263,13 @@ Faults readFaults(Reader& reader, const json& value, const std::string& path)
                                                   {"late", FrameWrites::late},
                                                   {"refused", FrameWrites::refused},
                                                   {"ignored", FrameWrites::ignored}});
-    reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &Reader::real);
+    reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::real);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
     return faults;
 }
 
-ScriptStep readStep(Reader& reader, const json& value, const std::string& path)
+ScriptStep readStep(JsonReader& reader, const json& value, const std::string& path)
 {
     ScriptStep step;
     if (!reader.object(value, path))
@@ -421,7 +295,7 @@ ScriptStep readStep(Reader& reader, const json& value, const std::string& path)
     return step;
 }
 
-void checkConsistency(Reader& reader, const World& world)
+void checkConsistency(JsonReader& reader, const World& world)
 {
     std::set<std::uint64_t> spaces;
     std::set<std::string> displays;
@@ -455,19 +329,6 @@ void checkConsistency(Reader& reader, const World& world)
         if (application.bundleID == world.frontmost)
             return;
     reader.fail("frontmost", "no application has that bundle identifier");
-}
-
-} // namespace
-
-std::map<std::uint32_t, Hotkey> World::defaultHotkeys()
-{
-    // Virtual key codes of the digits 1…9 on the main row.
-    const std::uint16_t digitCodes[9] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
-    const std::uint64_t control = 0x40000;
-    std::map<std::uint32_t, Hotkey> hotkeys;
-    for (std::uint32_t index = 0; index < 9; ++index)
-        hotkeys[118 + index] = Hotkey{digitCodes[index], control, true};
-    return hotkeys;
 }
 
 // JSON as a property list: integers stay integers; null has no property-list form.
@@ -506,9 +367,22 @@ std::optional<PlistValue> plistValue(const json& value)
     return std::nullopt;
 }
 
+} // namespace
+
+std::map<std::uint32_t, Hotkey> World::defaultHotkeys()
+{
+    // Virtual key codes of the digits 1…9 on the main row.
+    const std::uint16_t digitCodes[9] = {18, 19, 20, 21, 23, 22, 26, 28, 25};
+    const std::uint64_t control = 0x40000;
+    std::map<std::uint32_t, Hotkey> hotkeys;
+    for (std::uint32_t index = 0; index < 9; ++index)
+        hotkeys[118 + index] = Hotkey{digitCodes[index], control, true};
+    return hotkeys;
+}
+
 WorldReading readWorld(const json& document)
 {
-    Reader reader;
+    JsonReader reader;
     World world;
     if (!document.is_object())
         return std::string("the world must be a JSON object");
@@ -518,7 +392,7 @@ WorldReading readWorld(const json& document)
     if (const json* displays = reader.member(document, "", "displays", true))
         reader.list<Display>(*displays, "displays", world.displays,
                              [&](const json& item, const std::string& at) { return readDisplay(reader, item, at); });
-    reader.optional(document, "", "separateSpaces", world.separateSpaces, &Reader::flag);
+    reader.optional(document, "", "separateSpaces", world.separateSpaces, &JsonReader::flag);
     if (const json* appearance = reader.member(document, "", "appearance", false)) {
         std::string name = reader.text(*appearance, "appearance");
         if (name != "light" && name != "dark")
@@ -534,7 +408,7 @@ WorldReading readWorld(const json& document)
                                  [&](const json& item, const std::string& at) {
                                      return readApplication(reader, item, at);
                                  });
-    reader.optional(document, "", "frontmost", world.frontmost, &Reader::text);
+    reader.optional(document, "", "frontmost", world.frontmost, &JsonReader::text);
     if (const json* windows = reader.member(document, "", "windows", false))
         reader.list<Window>(*windows, "windows", world.windows,
                             [&](const json& item, const std::string& at) { return readWindow(reader, item, at); });

@@ -1,4 +1,5 @@
 #include "assistant/CodexNavigationLogState.h"
+
 #include "sim/CodexLogLines.h"
 
 #include <gtest/gtest.h>
@@ -11,16 +12,15 @@ using sim::LogRenderer;
 using sim::SpanState;
 
 constexpr std::int64_t start = 1'780'000'000'000;
-constexpr LogRenderer mainWindow{1, 7};
-constexpr LogRenderer otherWindow{2, 9};
+constexpr LogRenderer mainWindow { 1, 7 };
+constexpr LogRenderer otherWindow { 2, 9 };
 const std::string thread = "3F2504E0-4F89-11D3-9A0C-0305E82C3301";
 const std::string threadPath = "/local/" + thread;
 const std::string threadID = "3f2504e0-4f89-11d3-9a0c-0305e82c3301";
 
-CodexNavigationObservation observed(CodexNavigationSelection selection, std::uint64_t revision,
-                                    std::uint64_t verified)
+CodexNavigationObservation observed(CodexNavigationSelection selection, std::uint64_t revision, std::uint64_t verified)
 {
-    return {std::move(selection), revision, verified};
+    return { std::move(selection), revision, verified };
 }
 
 class NavigationLogTest : public ::testing::Test {
@@ -61,9 +61,9 @@ TEST_F(NavigationLogTest, OnlyAFocusedVisibleSuccessfulThreadNavigationVerifies)
 {
     feed(sim::readyToShowLine(start, mainWindow, "primary"));
     feed(sim::routeChangeLine(start, mainWindow, threadPath));
-    for (SpanState span : {SpanState{.focused = "false"}, SpanState{.visible = "false"},
-                           SpanState{.focused = "maybe"}, SpanState{.name = "thread_open"},
-                           SpanState{.outcome = "failure"}})
+    for (SpanState span :
+        { SpanState { .focused = "false" }, SpanState { .visible = "false" }, SpanState { .focused = "maybe" },
+            SpanState { .name = "thread_open" }, SpanState { .outcome = "failure" } })
         feed(sim::performanceSpanLine(start + 100, mainWindow, span));
     feed(sim::performanceSpanLine(start + 100, otherWindow));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::pending());
@@ -75,7 +75,7 @@ TEST_F(NavigationLogTest, VerifiedWindowLosingFocusOrVisibilityMakesTheSelection
 {
     navigate(mainWindow, threadPath, start);
     const auto verified = state.observation();
-    feed(sim::performanceSpanLine(start + 1000, mainWindow, SpanState{.visible = "false", .name = "other"}));
+    feed(sim::performanceSpanLine(start + 1000, mainWindow, SpanState { .visible = "false", .name = "other" }));
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::ambiguous(), verified.revision + 1, 2));
 
     // The same route verified again by the same window brings the selection back.
@@ -87,7 +87,7 @@ TEST_F(NavigationLogTest, AnotherPrimaryWindowReportingFocusDropsTheVerifiedWind
 {
     feed(sim::readyToShowLine(start, otherWindow, "primary"));
     navigate(mainWindow, threadPath, start);
-    feed(sim::performanceSpanLine(start + 1000, otherWindow, SpanState{.name = "idle"}));
+    feed(sim::performanceSpanLine(start + 1000, otherWindow, SpanState { .name = "idle" }));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::ambiguous());
 }
 
@@ -130,9 +130,9 @@ TEST_F(NavigationLogTest, RouteChangesOfUnknownAndNonPrimaryWindows)
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::none());
 
     // A window never recorded counts while no window is verified, not afterwards.
-    navigate(LogRenderer{5, 5}, threadPath, start);
+    navigate(LogRenderer { 5, 5 }, threadPath, start);
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::localThread(threadID));
-    feed(sim::routeChangeLine(start + 1000, LogRenderer{6, 6}, "/local/11111111-2222-3333-4444-555555555555"));
+    feed(sim::routeChangeLine(start + 1000, LogRenderer { 6, 6 }, "/local/11111111-2222-3333-4444-555555555555"));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::localThread(threadID));
 }
 
@@ -160,16 +160,16 @@ TEST_F(NavigationLogTest, LineAndPathLimits)
 TEST_F(NavigationLogTest, MalformedRenderersAndRepeatedFieldsAreIgnored)
 {
     const std::string prefix = sim::logTimestamp(start) + " info [window-manager] window ready-to-show ";
-    for (const char* fields : {"windowId=0 webContentsId=7", "windowId=-1 webContentsId=7", "windowId=+ webContentsId=7",
-                               "windowId=1x webContentsId=7", "windowId=1 windowId=1 webContentsId=7",
-                               "windowId=1 webContentsId=99999999999999999999", "windowId=+-1 webContentsId=7"})
+    for (const char* fields : { "windowId=0 webContentsId=7", "windowId=-1 webContentsId=7",
+             "windowId=+ webContentsId=7", "windowId=1x webContentsId=7", "windowId=1 windowId=1 webContentsId=7",
+             "windowId=1 webContentsId=99999999999999999999", "windowId=+-1 webContentsId=7" })
         feed(prefix + fields + " appearance=detached");
-    feed(sim::routeChangeLine(start, LogRenderer{1, 7}, threadPath));
+    feed(sim::routeChangeLine(start, LogRenderer { 1, 7 }, threadPath));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::pending()) << "no kind was recorded";
 
     CodexNavigationLogState signs;
     signs.consume(prefix + "windowId=+1 webContentsId=07 appearance=detached");
-    signs.consume(sim::routeChangeLine(start, LogRenderer{1, 7}, threadPath));
+    signs.consume(sim::routeChangeLine(start, LogRenderer { 1, 7 }, threadPath));
     EXPECT_EQ(signs.observation().selection, CodexNavigationSelection::none()) << "+1 and 07 are valid ids";
 }
 
@@ -177,8 +177,8 @@ TEST_F(NavigationLogTest, TimestampsAndPrefixesAreStrict)
 {
     const std::string route = " info [electron-message-handler] IAB_LIFECYCLE received browser sidebar owner sync "
                               "windowId=1 originWebContentsId=7 ownerRoutePath=/x";
-    for (const char* stamp : {"2026-05-28T10:00:00Z", "2026-02-30T10:00:00.000Z", "2026-05-28 10:00:00.000Z",
-                              "2026-05-28T24:00:00.000Z", "9999-12-31T23:59:59.999Z", "garbage"})
+    for (const char* stamp : { "2026-05-28T10:00:00Z", "2026-02-30T10:00:00.000Z", "2026-05-28 10:00:00.000Z",
+             "2026-05-28T24:00:00.000Z", "9999-12-31T23:59:59.999Z", "garbage" })
         feed(stamp + route);
     feed(sim::logTimestamp(start) + " debug" + route.substr(5));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::none());
@@ -200,12 +200,12 @@ TEST_F(NavigationLogTest, FarApartTimesNeitherVerifyNorOverflow)
 TEST_F(NavigationLogTest, PendingTableOverflowMakesTheSelectionAmbiguous)
 {
     for (int window = 1; window <= 16; ++window)
-        feed(sim::routeChangeLine(start, LogRenderer{window, 1}, "/a"));
+        feed(sim::routeChangeLine(start, LogRenderer { window, 1 }, "/a"));
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::pending(), 1, 0));
-    feed(sim::routeChangeLine(start, LogRenderer{17, 1}, "/a"));
+    feed(sim::routeChangeLine(start, LogRenderer { 17, 1 }, "/a"));
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::ambiguous(), 2, 0));
     // The table was emptied: the first window's candidate is gone.
-    feed(sim::performanceSpanLine(start + 10, LogRenderer{1, 1}));
+    feed(sim::performanceSpanLine(start + 10, LogRenderer { 1, 1 }));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::ambiguous());
 }
 
@@ -213,7 +213,7 @@ TEST_F(NavigationLogTest, ThirtyThirdRendererEmptiesBothTablesYetVerificationWor
 {
     navigate(mainWindow, threadPath, start);
     for (int window = 100; window < 132; ++window)
-        feed(sim::readyToShowLine(start + 500, LogRenderer{window, 1}, "hud"));
+        feed(sim::readyToShowLine(start + 500, LogRenderer { window, 1 }, "hud"));
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::ambiguous(), 3, 2));
     navigate(mainWindow, threadPath, start + 1000);
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::localThread(threadID), 5, 5));
@@ -233,9 +233,9 @@ TEST(NavigationLogPathTest, LocalThreadRoutes)
 {
     EXPECT_EQ(CodexNavigationLogState::localThread(threadPath), threadID);
     EXPECT_EQ(CodexNavigationLogState::localThread(threadPath + "?realtimeVoiceHostId=local"), threadID);
-    for (const std::string& other :
-         {threadPath + "?realtimeVoiceHostId=remote", threadPath + "#top", threadPath + "x", "/remote/" + thread,
-          "/local/" + thread.substr(1), std::string("/local/3F2504E0x4F89-11D3-9A0C-0305E82C3301"), threadPath + "?"})
+    for (const std::string& other : { threadPath + "?realtimeVoiceHostId=remote", threadPath + "#top", threadPath + "x",
+             "/remote/" + thread, "/local/" + thread.substr(1),
+             std::string("/local/3F2504E0x4F89-11D3-9A0C-0305E82C3301"), threadPath + "?" })
         EXPECT_EQ(CodexNavigationLogState::localThread(other), std::nullopt) << other;
 }
 
@@ -260,8 +260,8 @@ TEST(NavigationLogPrefixTest, UnfinishedLinesWorthHoldingBack)
     EXPECT_TRUE(State::isPotentialMetadataPrefix(stamp + " info [window-manager] window ready-to-show windowId=1"));
     EXPECT_FALSE(State::isPotentialMetadataPrefix(stamp + " warn [window-manager]"));
     EXPECT_FALSE(State::isPotentialMetadataPrefix("2026-99-28T10:00:00.000Z info"));
-    EXPECT_FALSE(State::isPotentialMetadataPrefix(stamp + " info [window-manager] window ready-to-show "
-                                                  + std::string(8200, 'x')));
+    EXPECT_FALSE(State::isPotentialMetadataPrefix(
+        stamp + " info [window-manager] window ready-to-show " + std::string(8200, 'x')));
 }
 
 } // namespace

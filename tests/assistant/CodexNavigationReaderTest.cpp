@@ -1,12 +1,12 @@
-#include "assistant/CodexLogFileName.h"
 #include "assistant/CodexNavigationReader.h"
+
+#include "assistant/CodexLogFileName.h"
 #include "sim/CodexLogLines.h"
 #include "support/TemporaryDirectory.h"
 
-#include <gtest/gtest.h>
-
-#include <fstream>
 #include <fcntl.h>
+#include <fstream>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 namespace pellamor {
@@ -23,9 +23,10 @@ const std::string thread = "3f2504e0-4f89-11d3-9a0c-0305e82c3301";
 
 std::string verifiedNavigation(const std::string& conversation, std::int64_t at = lineTime)
 {
-    const sim::LogRenderer window{1, 7};
-    return sim::readyToShowLine(at, window, "primary") + "\n" + sim::routeChangeLine(at + 10, window, "/local/" + conversation)
-           + "\n" + sim::performanceSpanLine(at + 400, window) + "\n";
+    const sim::LogRenderer window { 1, 7 };
+    return sim::readyToShowLine(at, window, "primary") + "\n"
+        + sim::routeChangeLine(at + 10, window, "/local/" + conversation) + "\n"
+        + sim::performanceSpanLine(at + 400, window) + "\n";
 }
 
 std::string filler(std::size_t bytes)
@@ -41,11 +42,10 @@ std::string filler(std::size_t bytes)
 class NavigationReaderTest : public ::testing::Test {
 protected:
     test::TemporaryDirectory root;
-    std::optional<CodexProcessIdentity> process = CodexProcessIdentity{pid, PlistDate{now - 3600}};
-    CodexNavigationReader reader{root.path(), [this] { return process; }, [] { return PlistDate{now}; }};
+    std::optional<CodexProcessIdentity> process = CodexProcessIdentity { pid, PlistDate { now - 3600 } };
+    CodexNavigationReader reader { root.path(), [this] { return process; }, [] { return PlistDate { now }; } };
 
-    fs::path logFile(int rotation, const std::string& folder = "", const std::string& uuid = session,
-                     int instance = 1)
+    fs::path logFile(int rotation, const std::string& folder = "", const std::string& uuid = session, int instance = 1)
     {
         const fs::path directory = folder.empty() ? root.path() : root.path() / folder;
         fs::create_directories(directory);
@@ -57,9 +57,9 @@ protected:
     }
     static void setModified(const fs::path& file, double seconds)
     {
-        const timespec times[2] = {{0, UTIME_OMIT},
-                                   {static_cast<time_t>(seconds),
-                                    static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) * 1e9)}};
+        const timespec times[2] = { { 0, UTIME_OMIT },
+            { static_cast<time_t>(seconds),
+                static_cast<long>((seconds - static_cast<double>(static_cast<time_t>(seconds))) * 1e9) } };
         ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
     }
     CodexNavigationObservation read() { return reader.read(); }
@@ -67,21 +67,21 @@ protected:
 
 TEST_F(NavigationReaderTest, FollowsAVerifiedNavigationAppendedToTheLog)
 {
-    const fs::path file = logFile(0, *utcDayFolder(PlistDate{now}, 0));
+    const fs::path file = logFile(0, *utcDayFolder(PlistDate { now }, 0));
     append(file, filler(2000));
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::none(), 1, 0}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::none(), 1, 0 }));
     EXPECT_EQ(reader.currentLogURL(), file);
 
     append(file, verifiedNavigation(thread));
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::localThread(thread), 3, 3}));
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::localThread(thread), 3, 3}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(thread), 3, 3 }));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(thread), 3, 3 }));
 }
 
 TEST_F(NavigationReaderTest, NoProcessOrSeveralResetsOnceAndForgetsTheLogFile)
 {
     const auto running = process;
     process.reset();
-    EXPECT_EQ(read(), CodexNavigationObservation{}) << "nothing was followed, so nothing is discarded";
+    EXPECT_EQ(read(), CodexNavigationObservation {}) << "nothing was followed, so nothing is discarded";
     process = running;
     const fs::path file = logFile(0);
     append(file, verifiedNavigation(thread));
@@ -89,12 +89,12 @@ TEST_F(NavigationReaderTest, NoProcessOrSeveralResetsOnceAndForgetsTheLogFile)
 
     process.reset();
     const auto afterReset = read();
-    EXPECT_EQ(afterReset, (CodexNavigationObservation{CodexNavigationSelection::ambiguous(), 4, 3}));
+    EXPECT_EQ(afterReset, (CodexNavigationObservation { CodexNavigationSelection::ambiguous(), 4, 3 }));
     EXPECT_EQ(reader.currentLogURL(), std::nullopt);
     EXPECT_EQ(read(), afterReset);
 
     // Another process finds no file of its own.
-    process = CodexProcessIdentity{pid + 1, std::nullopt};
+    process = CodexProcessIdentity { pid + 1, std::nullopt };
     EXPECT_EQ(read().revision, 5u);
     EXPECT_EQ(reader.currentLogURL(), std::nullopt);
 }
@@ -104,17 +104,17 @@ TEST_F(NavigationReaderTest, BacklogLargerThanOneSliceReadsOnlyItsTailAndTurnsAm
     const fs::path file = logFile(0);
     append(file, filler(600'000));
     // Once for the new session, once for the skipped history.
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::ambiguous(), 2, 0}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::ambiguous(), 2, 0 }));
 
     // The slice's first line is dropped because it began mid-line; the navigation after it counts.
     append(file, filler(600'000) + verifiedNavigation(thread));
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::localThread(thread), 5, 5}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(thread), 5, 5 }));
 }
 
 TEST_F(NavigationReaderTest, LaunchDateAdmitsFilesUpToOneSecondOlder)
 {
     const double launched = now - 60.25;
-    process = CodexProcessIdentity{pid, PlistDate{launched}};
+    process = CodexProcessIdentity { pid, PlistDate { launched } };
     const fs::path old = logFile(0);
     append(old, verifiedNavigation(thread));
     setModified(old, launched - 1.001);
@@ -125,7 +125,7 @@ TEST_F(NavigationReaderTest, LaunchDateAdmitsFilesUpToOneSecondOlder)
     EXPECT_EQ(read().selection, CodexNavigationSelection::localThread(thread));
     EXPECT_EQ(reader.currentLogURL(), old);
 
-    process = CodexProcessIdentity{pid, std::nullopt};
+    process = CodexProcessIdentity { pid, std::nullopt };
     setModified(old, 1000);
     read();
     EXPECT_EQ(reader.currentLogURL(), old);
@@ -145,7 +145,7 @@ TEST_F(NavigationReaderTest, ReadsTheLastFourFilesOfTheSessionInNameOrder)
     EXPECT_EQ(reader.currentLogURL(), files[0]);
 
     // The day folders sort after the root; a conversation there is read last and wins.
-    const fs::path today = logFile(0, *utcDayFolder(PlistDate{now}, 0), session, 0);
+    const fs::path today = logFile(0, *utcDayFolder(PlistDate { now }, 0), session, 0);
     append(today, verifiedNavigation(thread, lineTime + 5000));
     setModified(today, now);
     EXPECT_EQ(read().selection, CodexNavigationSelection::localThread(thread));
@@ -155,12 +155,12 @@ TEST_F(NavigationReaderTest, ReadsTheLastFourFilesOfTheSessionInNameOrder)
 TEST_F(NavigationReaderTest, FindsTodayAndTheTwoDaysBeforeOnly)
 {
     const std::string other = "11111111-2222-3333-4444-555555555555";
-    const fs::path tooOld = logFile(0, *utcDayFolder(PlistDate{now}, -3));
+    const fs::path tooOld = logFile(0, *utcDayFolder(PlistDate { now }, -3));
     append(tooOld, verifiedNavigation(thread));
     read();
     EXPECT_EQ(reader.currentLogURL(), std::nullopt);
 
-    const fs::path twoDaysAgo = logFile(0, *utcDayFolder(PlistDate{now}, -2));
+    const fs::path twoDaysAgo = logFile(0, *utcDayFolder(PlistDate { now }, -2));
     append(twoDaysAgo, verifiedNavigation(other));
     EXPECT_EQ(read().selection, CodexNavigationSelection::localThread(other));
     EXPECT_EQ(reader.currentLogURL(), twoDaysAgo);
@@ -170,9 +170,13 @@ TEST(NavigationReaderDayTest, DayFoldersFollowTheDate)
 {
     test::TemporaryDirectory root;
     double today = now;
-    CodexNavigationReader reader(root.path(), [] { return CodexProcessIdentity{pid, std::nullopt}; },
-                                 [&] { return PlistDate{today}; });
-    const fs::path tomorrow = root.path() / *utcDayFolder(PlistDate{now}, 1);
+    CodexNavigationReader reader(
+        root.path(),
+        [] {
+            return CodexProcessIdentity { pid, std::nullopt };
+        },
+        [&] { return PlistDate { today }; });
+    const fs::path tomorrow = root.path() / *utcDayFolder(PlistDate { now }, 1);
     fs::create_directories(tomorrow);
     const fs::path file = tomorrow / codexLogFileName(session, pid, 1, "000100", 0);
     std::ofstream(file) << verifiedNavigation(thread);
@@ -189,13 +193,13 @@ TEST_F(NavigationReaderTest, ReplacedOrTruncatedFileIsReadAgainFromItsStart)
 {
     const fs::path file = logFile(0);
     append(file, verifiedNavigation(thread));
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::localThread(thread), 3, 3}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(thread), 3, 3 }));
 
     // Replaced by a new file of the same name.
     const fs::path replacement = root.path() / "replacement";
     append(replacement, filler(300));
     fs::rename(replacement, file);
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::ambiguous(), 4, 3}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::ambiguous(), 4, 3 }));
 
     append(file, verifiedNavigation(thread));
     EXPECT_EQ(read().selection, CodexNavigationSelection::localThread(thread));
@@ -220,7 +224,7 @@ TEST_F(NavigationReaderTest, NewSessionStartsOverWithAnAmbiguousSelection)
     const fs::path second = logFile(0, "", "B1B2C3D4-0000-4000-8000-00000000ABCD");
     append(second, filler(100));
     setModified(second, now);
-    EXPECT_EQ(read(), (CodexNavigationObservation{CodexNavigationSelection::ambiguous(), 4, 3}));
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::ambiguous(), 4, 3 }));
     EXPECT_EQ(reader.currentLogURL(), second);
 }
 
@@ -238,9 +242,10 @@ TEST_F(NavigationReaderTest, MarkerLineWrittenInTwoPartsIsParsedOnceComplete)
 TEST_F(NavigationReaderTest, TailOfADroppedUnfinishedLineIsIgnored)
 {
     const fs::path file = logFile(0);
-    const sim::LogRenderer window{1, 7};
-    append(file, sim::readyToShowLine(lineTime, window, "primary") + "\n" + sim::routeChangeLine(lineTime, window, "/local/" + thread)
-                     + "\nnot a timestamp yet ");
+    const sim::LogRenderer window { 1, 7 };
+    append(file,
+        sim::readyToShowLine(lineTime, window, "primary") + "\n"
+            + sim::routeChangeLine(lineTime, window, "/local/" + thread) + "\nnot a timestamp yet ");
     read();
     // Its continuation carries a whole span, but the line as a whole begins with garbage.
     append(file, sim::performanceSpanLine(lineTime + 100, window).substr(24) + "\n");
@@ -268,7 +273,8 @@ TEST_F(NavigationReaderTest, GarbageNeverBreaksAPass)
 
 TEST(CodexLogFileNameTest, MatchesOnlyTheRunningProcessesNames)
 {
-    auto name = matchCodexLogFileName("codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i12-093000-3.log", 4242);
+    auto name
+        = matchCodexLogFileName("codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i12-093000-3.log", 4242);
     ASSERT_TRUE(name);
     EXPECT_EQ(name->session, "a1b2c3d4-0000-4000-8000-00000000abcd");
     EXPECT_EQ(name->instance, 12);

@@ -9,17 +9,17 @@ namespace {
 CodexSnapshot sidebarOn(const std::string& projectID)
 {
     CodexSnapshot snapshot;
-    snapshot.projects = std::vector<Project>{{"a", "A", {}}, {"b", "B", {}}};
+    snapshot.projects = std::vector<Project> { { "a", "A", {} }, { "b", "B", {} } };
     snapshot.selectedID = projectID;
     snapshot.selectionToken = "project:" + projectID;
     snapshot.sidebarSelectionToken = "project:local:" + projectID;
-    snapshot.localThreadProjects = ThreadProjects{{"thread-a", "a"}, {"thread-b", "b"}};
+    snapshot.localThreadProjects = ThreadProjects { { "thread-a", "a" }, { "thread-b", "b" } };
     return snapshot;
 }
 
 CodexNavigationObservation navigation(CodexNavigationSelection selection, std::uint64_t verified)
 {
-    return {std::move(selection), verified + 1, verified};
+    return { std::move(selection), verified + 1, verified };
 }
 
 class ResolverTest : public ::testing::Test {
@@ -40,8 +40,8 @@ TEST_F(ResolverTest, FirstReadWithoutNavigationUsesTheSidebarUntilANavigationIsV
     // Rule e: still nothing from the log.
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0)), "project:a");
     // Rule b: a newly verified navigation wins.
-    const CodexSnapshot resolved =
-        resolver.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-b"), 1));
+    const CodexSnapshot resolved
+        = resolver.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-b"), 1));
     EXPECT_EQ(resolved.selectedID, "b");
     EXPECT_EQ(resolved.selectionToken, "thread:local:thread-b");
     // Rule c: navigation mode follows every navigation state.
@@ -52,10 +52,10 @@ TEST_F(ResolverTest, FirstReadWithoutNavigationUsesTheSidebarUntilANavigationIsV
 TEST_F(ResolverTest, FirstReadWithNavigationUsesIt)
 {
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-b"), 4)),
-              "thread:local:thread-b");
+        "thread:local:thread-b");
     CodexSelectionResolver pending;
-    EXPECT_EQ(pending.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::pending(), 0)).selectedID,
-              std::nullopt);
+    EXPECT_EQ(
+        pending.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::pending(), 0)).selectedID, std::nullopt);
 }
 
 TEST_F(ResolverTest, SidebarChangeWinsUntilANewerNavigationIsVerified)
@@ -67,7 +67,7 @@ TEST_F(ResolverTest, SidebarChangeWinsUntilANewerNavigationIsVerified)
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::pending(), 3)), "project:a2");
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::localThread("thread-b"), 3)), "project:a2");
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::localThread("thread-a"), 4)),
-              "thread:local:thread-a");
+        "thread:local:thread-a");
 }
 
 TEST_F(ResolverTest, SidebarModeWithoutAwaitingSwitchesToAnyNavigationState)
@@ -81,8 +81,8 @@ TEST_F(ResolverTest, SidebarModeWithoutAwaitingSwitchesToAnyNavigationState)
 
 TEST_F(ResolverTest, NavigationToAConversationOfNoKnownProjectSelectsNothing)
 {
-    const CodexSnapshot resolved =
-        resolver.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-x"), 1));
+    const CodexSnapshot resolved
+        = resolver.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-x"), 1));
     EXPECT_EQ(resolved.selectedID, std::nullopt);
     EXPECT_EQ(resolved.selectionToken, std::nullopt);
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::unsupported(), 2)), std::nullopt);

@@ -1,11 +1,11 @@
 #include "assistant/CodexStateReader.h"
-#include "support/TemporaryDirectory.h"
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
+#include "support/TemporaryDirectory.h"
 
 #include <fcntl.h>
 #include <fstream>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 namespace pellamor {
@@ -24,22 +24,24 @@ std::vector<std::string> names(const CodexSnapshot& snapshot)
 
 json state(json projects)
 {
-    return json{{"local-projects", std::move(projects)}};
+    return json { { "local-projects", std::move(projects) } };
 }
 
 TEST(CodexSnapshotTest, DecodesProjectsSkippingEntriesWithoutAName)
 {
-    const auto snapshot = CodexSnapshot::decode(state({
-        {"key-a", {{"name", "Alpha"}, {"id", "id-a"}, {"rootPaths", {"/src/a", "/src/a2"}}}},
-        {"key-b", {{"name", "Beta"}, {"rootPaths", {"/src/b", 3}}}},
-        {"key-c", {{"name", 12}}},
-        {"key-d", {{"id", "id-d"}}},
-        {"key-e", json::object()},
-        {"key-f", {{"name", "Phi"}, {"id", 5}, {"rootPaths", "/src/f"}}},
-    }).dump());
-    EXPECT_EQ(*snapshot.projects, (std::vector<Project>{{"id-a", "Alpha", {"/src/a", "/src/a2"}},
-                                                        {"key-b", "Beta", {}},
-                                                        {"key-f", "Phi", {}}}));
+    const auto snapshot = CodexSnapshot::decode(
+        state({
+                  { "key-a", { { "name", "Alpha" }, { "id", "id-a" }, { "rootPaths", { "/src/a", "/src/a2" } } } },
+                  { "key-b", { { "name", "Beta" }, { "rootPaths", { "/src/b", 3 } } } },
+                  { "key-c", { { "name", 12 } } },
+                  { "key-d", { { "id", "id-d" } } },
+                  { "key-e", json::object() },
+                  { "key-f", { { "name", "Phi" }, { "id", 5 }, { "rootPaths", "/src/f" } } },
+              })
+            .dump());
+    EXPECT_EQ(*snapshot.projects,
+        (std::vector<Project> {
+            { "id-a", "Alpha", { "/src/a", "/src/a2" } }, { "key-b", "Beta", {} }, { "key-f", "Phi", {} } }));
     EXPECT_FALSE(snapshot.selectedID);
     EXPECT_FALSE(snapshot.selectionToken);
     EXPECT_FALSE(snapshot.sidebarSelectionToken);
@@ -53,29 +55,30 @@ TEST(CodexSnapshotTest, SortsNamesLikeTheFinderKeepingEqualNamesInReadingOrder)
     const auto snapshot = CodexSnapshot::decode(R"({"local-projects":{
         "a":{"name":"Projet 10"}, "b":{"name":"projet 2"}, "c":{"name":"Projet 1"},
         "d":{"name":"zèbre"}, "e":{"name":"Été"}, "f":{"name":"PROJET 2"}}})");
-    EXPECT_EQ(names(snapshot), (std::vector<std::string>{"Été", "Projet 1", "projet 2", "PROJET 2", "Projet 10", "zèbre"}));
+    EXPECT_EQ(names(snapshot),
+        (std::vector<std::string> { "Été", "Projet 1", "projet 2", "PROJET 2", "Projet 10", "zèbre" }));
 }
 
 TEST(CodexSnapshotTest, SelectionAndSidebarTokens)
 {
-    json local = state({{"p", {{"name", "P"}}}});
-    local["selected-project"] = {{"type", "local"}, {"projectId", "p"}};
+    json local = state({ { "p", { { "name", "P" } } } });
+    local["selected-project"] = { { "type", "local" }, { "projectId", "p" } };
     auto snapshot = CodexSnapshot::decode(local.dump());
     EXPECT_EQ(snapshot.selectedID, "p");
     EXPECT_EQ(snapshot.selectionToken, "project:p");
     EXPECT_EQ(snapshot.sidebarSelectionToken, "project:local:p");
 
-    local["selected-project"] = {{"type", "remote"}, {"projectId", "r"}};
+    local["selected-project"] = { { "type", "remote" }, { "projectId", "r" } };
     snapshot = CodexSnapshot::decode(local.dump());
     EXPECT_FALSE(snapshot.selectedID);
     EXPECT_FALSE(snapshot.selectionToken);
     EXPECT_EQ(snapshot.sidebarSelectionToken, "project:remote:r");
 
     // Not compared with the projects: an unknown id still selects.
-    local["selected-project"] = {{"type", "local"}, {"projectId", "gone"}};
+    local["selected-project"] = { { "type", "local" }, { "projectId", "gone" } };
     EXPECT_EQ(CodexSnapshot::decode(local.dump()).selectedID, "gone");
 
-    for (json selection : {json{{"type", "local"}}, json{{"type", 1}, {"projectId", "p"}}, json("p")}) {
+    for (json selection : { json { { "type", "local" } }, json { { "type", 1 }, { "projectId", "p" } }, json("p") }) {
         local["selected-project"] = selection;
         snapshot = CodexSnapshot::decode(local.dump());
         EXPECT_FALSE(snapshot.selectedID);
@@ -85,19 +88,19 @@ TEST(CodexSnapshotTest, SelectionAndSidebarTokens)
 
 TEST(CodexSnapshotTest, OnlyLocalConversationsOfKnownProjectsAreMapped)
 {
-    json document = state({{"p", {{"name", "P"}}}, {"q", {{"name", "Q"}, {"id", "q-id"}}}});
-    document["thread-project-membership-host-ids"] = {
-        {"T-Upper", "local"}, {"t-remote", "cloud"}, {"t-other", "local"}, {"t-kind", "local"}, {"t-q", "local"}};
+    json document = state({ { "p", { { "name", "P" } } }, { "q", { { "name", "Q" }, { "id", "q-id" } } } });
+    document["thread-project-membership-host-ids"] = { { "T-Upper", "local" }, { "t-remote", "cloud" },
+        { "t-other", "local" }, { "t-kind", "local" }, { "t-q", "local" } };
     document["thread-project-assignments"] = {
-        {"T-Upper", {{"projectKind", "local"}, {"projectId", "p"}}},
-        {"t-remote", {{"projectKind", "local"}, {"projectId", "p"}}},
-        {"t-other", {{"projectKind", "local"}, {"projectId", "unknown"}}},
-        {"t-kind", {{"projectKind", "cloud"}, {"projectId", "p"}}},
-        {"t-q", {{"projectKind", "local"}, {"projectId", "q-id"}}},
-        {"t-missing", {{"projectKind", "local"}, {"projectId", "p"}}},
+        { "T-Upper", { { "projectKind", "local" }, { "projectId", "p" } } },
+        { "t-remote", { { "projectKind", "local" }, { "projectId", "p" } } },
+        { "t-other", { { "projectKind", "local" }, { "projectId", "unknown" } } },
+        { "t-kind", { { "projectKind", "cloud" }, { "projectId", "p" } } },
+        { "t-q", { { "projectKind", "local" }, { "projectId", "q-id" } } },
+        { "t-missing", { { "projectKind", "local" }, { "projectId", "p" } } },
     };
     EXPECT_EQ(*CodexSnapshot::decode(document.dump()).localThreadProjects,
-              (ThreadProjects{{"t-upper", "p"}, {"t-q", "q-id"}}));
+        (ThreadProjects { { "t-upper", "p" }, { "t-q", "q-id" } }));
 
     json badMembership = document;
     badMembership["thread-project-membership-host-ids"]["t-bad"] = 1;
@@ -109,22 +112,24 @@ TEST(CodexSnapshotTest, OnlyLocalConversationsOfKnownProjectsAreMapped)
 
 TEST(CodexSnapshotTest, RepeatedMembersCountWithTheirLastValue)
 {
-    const auto snapshot = CodexSnapshot::decode(R"({"local-projects":{"p":{"name":"Old"},"q":{"name":"Q"},"p":{"name":"New"}},
+    const auto snapshot
+        = CodexSnapshot::decode(R"({"local-projects":{"p":{"name":"Old"},"q":{"name":"Q"},"p":{"name":"New"}},
         "thread-project-membership-host-ids":{"t1":"local","t2":"local","t1":"cloud","t3":"cloud","t3":"local","t4":"local"},
         "thread-project-assignments":{"t1":{"projectKind":"local","projectId":"p"},"t2":{"projectKind":"local","projectId":"p"},
             "t2":{"projectKind":"local","projectId":"q"},"t3":{"projectKind":"local","projectId":"q","projectId":"p"},
             "t4":{"projectKind":"local","projectId":"p"},"t4":{"projectKind":"cloud","projectId":"p"}}})");
-    EXPECT_EQ(*snapshot.projects, (std::vector<Project>{{"p", "New", {}}, {"q", "Q", {}}}));
-    EXPECT_EQ(*snapshot.localThreadProjects, (ThreadProjects{{"t2", "q"}, {"t3", "p"}}));
+    EXPECT_EQ(*snapshot.projects, (std::vector<Project> { { "p", "New", {} }, { "q", "Q", {} } }));
+    EXPECT_EQ(*snapshot.localThreadProjects, (ThreadProjects { { "t2", "q" }, { "t3", "p" } }));
 }
 
 TEST(CodexSnapshotTest, ManyConversationsMapToTheirProjects)
 {
-    json document = state({{"even", {{"name", "Even"}}}, {"odd", {{"name", "Odd"}}}});
+    json document = state({ { "even", { { "name", "Even" } } }, { "odd", { { "name", "Odd" } } } });
     for (int i = 0; i < 5000; ++i) {
         const std::string id = "Thread-" + std::to_string(i);
         document["thread-project-membership-host-ids"][id] = i % 7 == 0 ? "cloud" : "local";
-        document["thread-project-assignments"][id] = {{"projectKind", "local"}, {"projectId", i % 2 ? "odd" : "even"}};
+        document["thread-project-assignments"][id]
+            = { { "projectKind", "local" }, { "projectId", i % 2 ? "odd" : "even" } };
     }
     const auto threads = CodexSnapshot::decode(document.dump()).localThreadProjects;
     EXPECT_EQ(threads->size(), 5000u - 715u);
@@ -139,9 +144,10 @@ TEST(CodexSnapshotTest, ManyConversationsMapToTheirProjects)
 
 TEST(CodexSnapshotTest, UnknownStructureIsUnsupportedAndInvalidJSONAParseError)
 {
-    for (const char* unsupported : {"[]", "{}", R"({"local-projects":[]})", R"({"local-projects":{"a":{"name":"A"},"b":3}})"})
+    for (const char* unsupported :
+        { "[]", "{}", R"({"local-projects":[]})", R"({"local-projects":{"a":{"name":"A"},"b":3}})" })
         EXPECT_THROW(CodexSnapshot::decode(unsupported), ReaderError) << unsupported;
-    for (const char* invalid : {"", "\"fragment\"", "12", "{", R"({"local-projects":{}} x)", "{\"a\":\"\xff\"}"})
+    for (const char* invalid : { "", "\"fragment\"", "12", "{", R"({"local-projects":{}} x)", "{\"a\":\"\xff\"}" })
         EXPECT_THROW(CodexSnapshot::decode(invalid), JSONParseError) << invalid;
 
     try {
@@ -154,16 +160,17 @@ TEST(CodexSnapshotTest, UnknownStructureIsUnsupportedAndInvalidJSONAParseError)
 
 TEST(CodexSnapshotTest, LargeNumbersAndAByteOrderMarkAreStillJSON)
 {
-    const auto snapshot = CodexSnapshot::decode(
-        "\xEF\xBB\xBF" R"({"big":123456789012345678901234567890,"local-projects":{"a":{"name":"A"}}})");
-    EXPECT_EQ(names(snapshot), std::vector<std::string>{"A"});
+    const auto snapshot
+        = CodexSnapshot::decode("\xEF\xBB\xBF"
+                                R"({"big":123456789012345678901234567890,"local-projects":{"a":{"name":"A"}}})");
+    EXPECT_EQ(names(snapshot), std::vector<std::string> { "A" });
 }
 
 class CodexStateReaderTest : public ::testing::Test {
 protected:
     test::TemporaryDirectory home;
     fs::path url = home.path() / ".codex/.codex-global-state.json";
-    CodexStateReader reader{url};
+    CodexStateReader reader { url };
 
     void write(const std::string& text, const fs::path& path)
     {
@@ -172,7 +179,7 @@ protected:
     }
     void setModified(std::int64_t seconds)
     {
-        const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        const timespec times[2] = { { 0, UTIME_OMIT }, { seconds, 0 } };
         ASSERT_EQ(::utimensat(AT_FDCWD, url.c_str(), times, 0), 0);
     }
     // Changes the bytes behind the reader's back, keeping size and modification date.
@@ -181,32 +188,35 @@ protected:
         write(text, url);
         setModified(1'700'000'000);
     }
-    static std::string named(const std::string& name) { return R"({"local-projects":{"a":{"name":")" + name + R"("}}})"; }
+    static std::string named(const std::string& name)
+    {
+        return R"({"local-projects":{"a":{"name":")" + name + R"("}}})";
+    }
 };
 
 TEST_F(CodexStateReaderTest, DecodesOnceUntilTheFileIsTouchedOrReplaced)
 {
     rewriteKeepingAttributes(named("One"));
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"One"});
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "One" });
     rewriteKeepingAttributes(named("Two"));
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"One"}) << "unchanged attributes: cached";
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "One" }) << "unchanged attributes: cached";
 
     setModified(1'700'000'001);
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"Two"});
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Two" });
 
     // Replaced atomically by a file of the same size and date: a new file number.
     const fs::path replacement = home.path() / "replacement.json";
     write(named("Six"), replacement);
-    const timespec times[2] = {{0, UTIME_OMIT}, {1'700'000'001, 0}};
+    const timespec times[2] = { { 0, UTIME_OMIT }, { 1'700'000'001, 0 } };
     ASSERT_EQ(::utimensat(AT_FDCWD, replacement.c_str(), times, 0), 0);
     fs::rename(replacement, url);
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"Six"});
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Six" });
 }
 
 TEST_F(CodexStateReaderTest, FailedDecodeKeepsTheGoodSnapshotButStillThrows)
 {
     write(named("Good"), url);
-    ASSERT_EQ(names(reader.read()), std::vector<std::string>{"Good"});
+    ASSERT_EQ(names(reader.read()), std::vector<std::string> { "Good" });
     write(R"({"local-projects":{"a":{"name":"Half)", url);
     EXPECT_THROW(reader.read(), JSONParseError);
     EXPECT_THROW(reader.read(), JSONParseError) << "the next read tries again";
@@ -215,14 +225,14 @@ TEST_F(CodexStateReaderTest, FailedDecodeKeepsTheGoodSnapshotButStillThrows)
 
     write(named("Better"), url);
     setModified(1'700'000'100);
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"Better"});
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Better" });
 }
 
 TEST_F(CodexStateReaderTest, MissingFileIsAFileSystemError)
 {
     EXPECT_THROW(reader.read(), fs::filesystem_error);
     write(named("Late"), url);
-    EXPECT_EQ(names(reader.read()), std::vector<std::string>{"Late"});
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Late" });
     fs::remove(url);
     EXPECT_THROW(reader.read(), fs::filesystem_error);
 }
@@ -230,7 +240,10 @@ TEST_F(CodexStateReaderTest, MissingFileIsAFileSystemError)
 class RecordedNavigation final : public CodexNavigationReading {
 public:
     explicit RecordedNavigation(CodexNavigationObservation& observation, int& reads)
-        : observation_(observation), reads_(reads) {}
+        : observation_(observation)
+        , reads_(reads)
+    {
+    }
     std::optional<fs::path> currentLogURL() const override { return fs::path("/logs/current.log"); }
     CodexNavigationObservation read() override
     {
@@ -256,8 +269,8 @@ TEST_F(CodexStateReaderTest, NavigationIsConsultedOnlyAfterTheFileWasRead)
     write(R"({"local-projects":{"p":{"name":"P"}},"selected-project":{"type":"local","projectId":"p"},
               "thread-project-membership-host-ids":{"t":"local"},
               "thread-project-assignments":{"t":{"projectKind":"local","projectId":"p"}}})",
-          url);
-    observation = {CodexNavigationSelection::localThread("t"), 2, 2};
+        url);
+    observation = { CodexNavigationSelection::localThread("t"), 2, 2 };
     const auto snapshot = following.read();
     EXPECT_EQ(reads, 1);
     EXPECT_EQ(snapshot.selectionToken, "thread:local:t");

@@ -29,8 +29,15 @@ protected:
 
     QtEventLoop loop;
     test::TemporaryDirectory folder;
-    std::unique_ptr<sim::SimulatedMac> mac
-        = std::make_unique<sim::SimulatedMac>(loop, sim::MacSetup { .home = folder.path(), .logStream = nullptr });
+    std::unique_ptr<sim::SimulatedMac> mac = std::make_unique<sim::SimulatedMac>(loop, setup());
+
+    sim::MacSetup setup()
+    {
+        sim::MacSetup setup;
+        setup.home = folder.path();
+        setup.logStream = nullptr;
+        return setup;
+    }
     ScopedPlatform installed { *mac };
 };
 

@@ -171,6 +171,16 @@ TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
     EXPECT_EQ(notified, 2);
 }
 
+TEST_F(SimulatedMacTest, ADesktopAddedAfterARemovalNeverTakesTheRemovedDesktopsIdentity)
+{
+    std::uint64_t added = mac.mac().addSpace("D2", 2);
+    EXPECT_EQ(added, 30u);
+    mac.mac().removeSpace(added);
+    std::uint64_t again = mac.mac().addSpace("D2", 2);
+    EXPECT_NE(again, added) << "an association kept by space id would take the new desktop for the old one";
+    EXPECT_NE(mac.world().displays[1].spaces[2].uuid, std::nullopt);
+}
+
 TEST_F(SimulatedMacTest, AccessibilityReachesTheWindowsOfTheCurrentSpaces)
 {
     AXElementRef application = platform().accessibility().createApplication(501);

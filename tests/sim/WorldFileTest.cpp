@@ -70,6 +70,11 @@ TEST(WorldFileTest, AMalformedWorldNamesTheMember)
     EXPECT_EQ(faultOf(std::string("{") + oneDisplay
                   + R"(, "windows": [{ "number": 1, "pid": 2, "frame": [0, 0, 1, 1], "spaces": [-1] }]})"),
         "windows[0].spaces[0]: expected a whole number from 0 to 18446744073709551615");
+    EXPECT_EQ(
+        faultOf(
+            R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 5, "type": 18446744073709551615 }] }]})"),
+        "displays[0].spaces[0].type: expected a whole number")
+        << "read as a signed number it would wrap round to -1";
 }
 
 TEST(WorldFileTest, SpacesAreUniqueOverAllDisplays)
