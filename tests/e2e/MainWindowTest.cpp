@@ -140,6 +140,14 @@ TEST_F(MenuTest, MenuItemsReachTheirActions)
     launch();
     EXPECT_EQ(delegate->window->windowTitle(), "Pellamor");
     EXPECT_EQ(delegate->window->minimumSize(), QSize(820, 800));
+    EXPECT_EQ(delegate->window->centralWidget()->size(), QSize(880, 850));
+    std::vector<std::string> tabs;
+    for (int index = 0; index < delegate->tabs->count(); ++index) {
+        delegate->tabs->setCurrentIndex(index);
+        tabs.push_back(selectedTabIdentifier(delegate->tabs));
+    }
+    EXPECT_EQ(tabs, (std::vector<std::string> { "windows", "screens", "privacy" }));
+    selectTab(delegate->tabs, "windows");
     ASSERT_TRUE(clickControl("menu-about"));
     auto* about = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
     ASSERT_NE(about, nullptr);
