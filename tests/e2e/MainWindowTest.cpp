@@ -144,6 +144,10 @@ TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotCh
     EXPECT_TRUE(delegate->windowOverview->isShutDown());
     EXPECT_FALSE(delegate->timer->isValid());
     EXPECT_FALSE(delegate->stateWatcher);
+    std::string before = status();
+    mac.world().permissions.accessibility = false;
+    delegate->applicationDidBecomeActive();
+    EXPECT_EQ(status(), before) << "nothing is checked again while quitting";
     writeState("project-b");
     mac.advance(2);
     EXPECT_FALSE(std::any_of(mac.mac().log().lines().begin(), mac.mac().log().lines().end(),
