@@ -8,6 +8,7 @@
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
 #include "platform/Bundle.h"
+#include "services/UsageAnalytics.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -141,6 +142,7 @@ TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotCh
     ASSERT_TRUE(delegate->isEnabled);
     delegate->window->close();
     EXPECT_TRUE(delegate->isTerminating);
+    EXPECT_FALSE(UsageAnalytics::shared().isRunning());
     EXPECT_TRUE(delegate->windowOverview->isShutDown());
     EXPECT_FALSE(delegate->timer->isValid());
     EXPECT_FALSE(delegate->stateWatcher);
