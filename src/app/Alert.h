@@ -1,7 +1,8 @@
 // Alerts shown as sheets: a style, texts and buttons answered with 1000 for the first button, 1001, …
 #pragma once
 
-#include <QDialog>
+#include "app/SheetHost.h"
+
 #include <QPixmap>
 #include <functional>
 #include <optional>
@@ -23,7 +24,7 @@ struct Alert {
 };
 
 // The presented alert. Clicking a button, or `respond`, ends the sheet and calls the completion once.
-class AlertSheet : public QDialog {
+class AlertSheet : public SheetDialog {
     Q_OBJECT
 public:
     // Null, calling nothing, when the window already has a sheet.

@@ -4,6 +4,7 @@
 namespace pellamor {
 
 inline constexpr const char* appName = "Pellamor";
+inline constexpr const char* assistantBundleID = "com.openai.codex";
 // Legacy: project id to desktop number.
 inline constexpr const char* preferencesKey = "projectDesktops";
 inline constexpr const char* desktopIdentitiesKey = "projectDesktopIdentities";

@@ -20,8 +20,6 @@
 namespace pellamor {
 namespace {
 
-constexpr const char* assistantBundleID = "com.openai.codex";
-
 std::unique_ptr<CodexNavigationReading> defaultNavigationReader()
 {
     return std::make_unique<CodexNavigationReader>(std::nullopt, []() -> std::optional<CodexProcessIdentity> {

@@ -15,14 +15,6 @@
 namespace pellamor {
 namespace {
 
-constexpr const char* assistantBundleID = "com.openai.codex";
-constexpr const char* switchingSource = "automatic_switching";
-
-bool equalIgnoringCase(const std::string& left, const std::string& right)
-{
-    return QString::fromStdString(left).compare(QString::fromStdString(right), Qt::CaseInsensitive) == 0;
-}
-
 std::string unreadableAssociationsMessage()
 {
     return L("Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.");
@@ -68,17 +60,6 @@ ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
     return *projectSwitcher_;
 }
 
-std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& projectID,
-                                                             const std::vector<NativeDesktopState>& inventory) const
-{
-    std::vector<ProjectDesktopSwitchTarget> kept;
-    for (const ProjectDesktopSwitchTarget& target : desktopAssociations.resolvedTargets(projectID, inventory)) {
-        if (!runtimeAssistantDisplay || !equalIgnoringCase(target.desktop.display, *runtimeAssistantDisplay))
-            kept.push_back(target);
-    }
-    return kept;
-}
-
 std::optional<std::string> AppDelegate::blockingReason(int number)
 {
     std::vector<ConnectedMonitor> monitors = ConnectedMonitor::read();
@@ -92,112 +73,6 @@ std::optional<std::string> AppDelegate::blockingReason(int number)
 bool AppDelegate::permissionsGranted() const
 {
     return platform().accessibility().isProcessTrusted() && platform().events().preflightPostEventAccess();
-}
-
-bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDesktopState>> inventory)
-{
-    if (!associationDataInvalid && !inventory)
-        inventory = desktopCreator.inventory();
-    if (associationDataInvalid || !inventory || !ProjectDesktopAssociations::valid(*inventory)) {
-        associationInventory.reset();
-        fallbackProjects.clear();
-        fallbackDesktopNumbers.clear();
-        runtimeAssistantDisplay.reset();
-        if (!associations.empty()) {
-            associations.clear();
-            updateTrackingControls();
-        }
-        return false;
-    }
-    if (legacyAssociations)
-        migrateLegacyAssociations(*inventory);
-
-    associationInventory = inventory;
-    runtimeAssistantDisplay =
-        AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()).monitorID;
-
-    std::map<std::string, std::vector<int>> fresh;
-    std::set<std::string> projectIDs = desktopAssociations.unresolvedProjects;
-    for (const auto& entry : desktopAssociations.targets)
-        projectIDs.insert(entry.first);
-    fallbackProjects.clear();
-    for (const std::string& projectID : projectIDs) {
-        std::set<int> numbers;
-        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *inventory))
-            numbers.insert(target.number);
-        if (auto fallback = desktopAssociations.assistantFallback(projectID, *inventory, runtimeAssistantDisplay)) {
-            fallbackProjects.insert(projectID);
-            if (fallback->number) {
-                fallbackDesktopNumbers[projectID] = *fallback->number;
-                numbers.insert(*fallback->number);
-            } else {
-                fallbackDesktopNumbers.erase(projectID);
-            }
-        }
-        if (!numbers.empty())
-            fresh[projectID] = std::vector<int>(numbers.begin(), numbers.end());
-    }
-    std::erase_if(fallbackDesktopNumbers, [this](const auto& entry) { return !fallbackProjects.count(entry.first); });
-    if (fresh != associations) {
-        associations = std::move(fresh);
-        updateTrackingControls();
-    }
-    return true;
-}
-
-void AppDelegate::migrateLegacyAssociations(const std::vector<NativeDesktopState>& inventory)
-{
-    std::vector<NativeDesktopState> migration = legacyDesktopInventory.value_or(inventory);
-    for (NativeDesktopState& legacy : migration) {
-        if (legacy.spaceUUID)
-            continue;
-        for (const NativeDesktopState& live : inventory) {
-            if (live.spaceID == legacy.spaceID && equalIgnoringCase(live.display, legacy.display)) {
-                legacy.currentSpaceID = live.currentSpaceID;
-                legacy.display = live.display;
-                legacy.spaceUUID = live.spaceUUID;
-                break;
-            }
-        }
-    }
-    ProjectDesktopAssociations migrated = desktopAssociations;
-    if (!migrated.migrate(*legacyAssociations, migration))
-        return;
-    std::optional<std::string> data = migrated.encodedData();
-    if (!data)
-        return;
-    desktopAssociations = std::move(migrated);
-    UserDefaults& defaults = platform().standardDefaults();
-    defaults.set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
-    legacyAssociations.reset();
-    legacyDesktopInventory.reset();
-    defaults.remove(pendingDesktopInventoryKey);
-    defaults.remove(pendingDesktopAssignmentsKey);
-}
-
-bool AppDelegate::hasAssociation(const std::string& projectID) const
-{
-    if (desktopAssociations.targets.count(projectID) || desktopAssociations.unresolvedProjects.count(projectID))
-        return true;
-    if (!legacyAssociations)
-        return false;
-    auto legacy = legacyAssociations->find(projectID);
-    return legacy != legacyAssociations->end() && legacy->second != 0;
-}
-
-std::set<int> AppDelegate::assignedDesktops() const
-{
-    std::set<int> numbers;
-    if (!associationInventory)
-        return numbers;
-    std::set<std::string> projectIDs;
-    for (const auto& entry : desktopAssociations.targets)
-        projectIDs.insert(entry.first);
-    for (const std::string& projectID : projectIDs) {
-        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *associationInventory))
-            numbers.insert(target.number);
-    }
-    return numbers;
 }
 
 void AppDelegate::startTrackingByDefaultIfReady()
@@ -336,7 +211,7 @@ void AppDelegate::ensureNavigationWatch()
 
 void AppDelegate::poll()
 {
-    if (!isEnabled || isExecuting)
+    if (!isEnabled || isExecuting || isTerminating)
         return;
     if (associationDataInvalid) {
         stopTracking();

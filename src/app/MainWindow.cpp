@@ -17,6 +17,12 @@ MainWindow::MainWindow()
     setObjectName("main-window");
 }
 
+void MainWindow::resizeContent(QSize size)
+{
+    int menuHeight = menuWidget() ? menuWidget()->sizeHint().height() : 0;
+    resize(size.width(), size.height() + menuHeight);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();

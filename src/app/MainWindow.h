@@ -16,6 +16,9 @@ public:
 
     std::function<void()> onClose;
 
+    // The menu bar is drawn in the window here, so it is added to the size asked for the content.
+    void resizeContent(QSize size);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 };

@@ -67,9 +67,6 @@ void AppDelegate::ensureWindow()
     if (window)
         return;
     window = std::make_unique<MainWindow>();
-    window->resize(880, 850);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
     QPointer<AppDelegate> self(this);
     window->onClose = [self] {
         if (self)
@@ -180,9 +177,15 @@ void AppDelegate::buildWindow()
     footerRow->addWidget(footer);
     layout->addLayout(footerRow);
     // Later, since a rebuild can start from a control of the old content.
-    if (QWidget* old = window->takeCentralWidget())
+    QWidget* old = window->takeCentralWidget();
+    if (old)
         old->deleteLater();
     window->setCentralWidget(content);
+    if (!old) {
+        window->resizeContent(QSize(880, 850));
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            window->move(screen->availableGeometry().center() - window->rect().center());
+    }
 
     QPointer<WindowOverviewView> built(overview);
     platform().mainQueue().async([self, built] {

@@ -1,7 +1,20 @@
 #include "app/SheetHost.h"
 
+#include <QCloseEvent>
 #include <QPointer>
 #include <vector>
+
+namespace pellamor {
+
+void SheetDialog::closeEvent(QCloseEvent* event)
+{
+    if (event->spontaneous())
+        event->ignore();
+    else
+        event->accept();
+}
+
+} // namespace pellamor
 
 namespace pellamor::SheetHost {
 namespace {

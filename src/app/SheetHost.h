@@ -1,7 +1,23 @@
 // Sheets attached to a window: at most one per window, shown window-modal until it ends.
 #pragma once
 
+#include <QDialog>
 #include <QWidget>
+
+namespace pellamor {
+
+// The window of a sheet. As on the Mac, only its own buttons end it: Escape or the window manager's close
+// button would hide it while it stays attached, unanswered, and the window would refuse every later sheet.
+// A close asked by the program itself, as when the application quits, is let through.
+class SheetDialog : public QDialog {
+public:
+    void reject() override { }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+};
+
+} // namespace pellamor
 
 namespace pellamor::SheetHost {
 

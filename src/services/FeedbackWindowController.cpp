@@ -27,7 +27,7 @@ bool isBlank(const QString& text)
 FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, FeedbackService& service)
     : service_(service)
     , source_(draft.source)
-    , window_(new QDialog)
+    , window_(new SheetDialog)
 {
     window_->setObjectName("feedback-form");
     window_->setWindowTitle(PlainText::text(L("Un problème ou une idée ?")));

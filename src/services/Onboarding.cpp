@@ -15,7 +15,7 @@ OnboardingController::OnboardingController(
     std::function<void()> requestAccessibility, std::function<void(std::optional<std::string>)> onFinish)
     : requestAccessibility_(std::move(requestAccessibility))
     , onFinish_(std::move(onFinish))
-    , window_(new QDialog)
+    , window_(new SheetDialog)
 {
     window_->setObjectName("onboarding");
     window_->setWindowTitle(PlainText::text(L("Prise en main")));

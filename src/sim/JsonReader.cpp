@@ -72,6 +72,16 @@ double JsonReader::number(const json& value, const std::string& path)
     return value.get<double>();
 }
 
+double JsonReader::seconds(const json& value, const std::string& path)
+{
+    double number = this->number(value, path);
+    if (number < 0) {
+        fail(path, "must not be negative");
+        return 0;
+    }
+    return number;
+}
+
 std::uint64_t JsonReader::unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum)
 {
     auto number = wholeNumber(value, maximum);

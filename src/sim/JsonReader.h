@@ -29,6 +29,8 @@ public:
     std::string string(const json& value, const std::string& path, bool nonEmpty = true);
     bool boolean(const json& value, const std::string& path);
     double number(const json& value, const std::string& path);
+    // A duration or a time from now: a number, not negative.
+    double seconds(const json& value, const std::string& path);
     std::uint64_t unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum = UINT64_MAX);
     std::int64_t integer(const json& value, const std::string& path);
     // [x, y, width, height], width and height not negative.

@@ -194,9 +194,13 @@ void MissionControl::removeDesktop(std::uint64_t space)
     if (!neighbour)
         return;
     for (Window& window : mac_.world().windows) {
-        auto spaces = window.spaces;
-        std::replace(spaces.begin(), spaces.end(), space, *neighbour);
-        spaces.erase(std::unique(spaces.begin(), spaces.end()), spaces.end());
+        // A window already on the neighbour as well stays listed there once.
+        std::vector<std::uint64_t> spaces;
+        for (std::uint64_t on : window.spaces) {
+            std::uint64_t moved = on == space ? *neighbour : on;
+            if (std::find(spaces.begin(), spaces.end(), moved) == spaces.end())
+                spaces.push_back(moved);
+        }
         mac_.setWindowSpaces(window.number, spaces);
     }
     mac_.removeSpace(space);

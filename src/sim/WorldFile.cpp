@@ -195,11 +195,8 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     reader.onlyMembers(value, prefix,
                        {"buttonDelay", "changeDelay", "button", "thumbnails", "unrelatedChange", "press", "change",
                         "openedByUser"});
-    for (auto [key, delay] : {std::pair{"buttonDelay", &faults.buttonDelay}, {"changeDelay", &faults.changeDelay}}) {
-        reader.optional(value, prefix, key, *delay, &JsonReader::real);
-        if (*delay < 0)
-            reader.fail(prefix + key, "must not be negative");
-    }
+    reader.optional(value, prefix, "buttonDelay", faults.buttonDelay, &JsonReader::seconds);
+    reader.optional(value, prefix, "changeDelay", faults.changeDelay, &JsonReader::seconds);
     if (const json* button = reader.member(value, prefix, "button", false))
         faults.buttonNeverUsable =
             choose<bool>(reader, *button, prefix + "button", {{"usable", false}, {"never", true}});
@@ -225,9 +222,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
                         "missionControl"});
-    reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::real);
-    if (faults.switchDelay < 0)
-        reader.fail(prefix + "switchDelay", "must not be negative");
+    reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
                                                        {{"normal", SwitchDelivery::normal},
@@ -263,7 +258,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
                                                   {"late", FrameWrites::late},
                                                   {"refused", FrameWrites::refused},
                                                   {"ignored", FrameWrites::ignored}});
-    reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::real);
+    reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::seconds);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
     return faults;
@@ -275,11 +270,8 @@ ScriptStep readStep(JsonReader& reader, const json& value, const std::string& pa
     if (!reader.object(value, path))
         return step;
     std::string prefix = path + ".";
-    if (const json* at = reader.member(value, prefix, "at", true)) {
-        step.at = reader.number(*at, prefix + "at");
-        if (step.at < 0)
-            reader.fail(prefix + "at", "must not be negative");
-    }
+    if (const json* at = reader.member(value, prefix, "at", true))
+        step.at = reader.seconds(*at, prefix + "at");
     for (auto& [key, argument] : value.items()) {
         if (key == "at")
             continue;
@@ -413,7 +405,7 @@ WorldReading readWorld(const json& document)
         reader.list<Window>(*windows, "windows", world.windows,
                             [&](const json& item, const std::string& at) { return readWindow(reader, item, at); });
     if (const json* idle = reader.member(document, "", "idleSeconds", false))
-        world.input.lastInputAt = -reader.number(*idle, "idleSeconds");
+        world.input.lastInputAt = -reader.seconds(*idle, "idleSeconds");
     if (const json* faults = reader.member(document, "", "faults", false))
         world.faults = readFaults(reader, *faults, "faults");
     if (const json* script = reader.member(document, "", "script", false))

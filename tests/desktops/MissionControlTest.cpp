@@ -173,6 +173,19 @@ TEST_F(MissionControlTest, AHotKeyThatCannotBeSwitchedOffIsRetriedBeforeTheNextS
     EXPECT_EQ(results.back(), failed("Un changement est déjà en cours."));
 }
 
+TEST_F(MissionControlTest, ShutdownDuringASwitchCancelsItOnceAndLeavesTheHotKeyAsItFoundIt)
+{
+    mac.world().hotkeys.at(119).enabled = false;
+    select(2);
+    mac.advance(0.1);
+    switcher.shutdown();
+    EXPECT_EQ(results, std::vector { MissionControlResult::cancelled() });
+    EXPECT_FALSE(hotkeyEnabled(119));
+    mac.advance(1);
+    EXPECT_EQ(results.size(), 1u);
+    EXPECT_EQ(current(0), 11u) << "the step scheduled before the shutdown must not post the key";
+}
+
 TEST_F(MissionControlTest, TheNextSelectClearsARestoredHotKeyAndSwitches)
 {
     mac.world().hotkeys.at(119).enabled = false;

@@ -157,15 +157,21 @@ TEST_F(MainRoadTest, UnreadableStoredAssociationsAreKeptAndRefuseSwitching)
 namespace pellamor::test {
 namespace {
 
+const std::string thirdDisplay = "33333333-3333-3333-3333-333333333333";
+
 class SwitchingEdgesTest : public ShellFixture {
 protected:
-    void associateProjectB(std::uint64_t space, const std::string& display, const std::string& uuid)
+    void associateProjectB(std::vector<ProjectDesktopAssociation> desktops)
     {
         ProjectDesktopAssociations store;
-        store.targets["project-b"] = { ProjectDesktopAssociation { space, display, uuid } };
+        store.targets["project-b"] = std::move(desktops);
         std::optional<std::string> data = store.encodedData();
         ASSERT_TRUE(data);
         defaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
+    }
+    void associateProjectB(std::uint64_t space, const std::string& display, const std::string& uuid)
+    {
+        associateProjectB({ ProjectDesktopAssociation { space, display, uuid } });
     }
 };
 
@@ -213,17 +219,75 @@ TEST_F(SwitchingEdgesTest, TheAssistantComingForwardWhileSwitchingIsOffSwitchesN
         EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
 }
 
-TEST_F(SwitchingEdgesTest, RowsShowPathsAndUnavailableAssociations)
+TEST_F(SwitchingEdgesTest, ADesktopThatIsGoneFallsBackToTheAssistantsScreenInTheRows)
 {
     associateProjectB(99, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000099");
     launch();
     std::vector<OverviewProjectAssignment> rows = delegate->projectAssignments();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].path, "~/src/a");
-    EXPECT_FALSE(rows[0].unavailable);
-    EXPECT_EQ(rows[1].path, "Projet local");
-    EXPECT_TRUE(rows[1].desktops.empty() || rows[1].usingAssistantFallback);
-    EXPECT_NE(rows[1].unavailable, rows[1].usingAssistantFallback);
+    EXPECT_EQ(rows[0], (OverviewProjectAssignment { "project-a", "A", {}, "~/src/a", false, false, std::nullopt }));
+    EXPECT_EQ(rows[1], (OverviewProjectAssignment { "project-b", "B", { 1 }, "Projet local", false, true, 1 }));
+
+    // Without the dedicated screen's desktops to stand in, the same association is only unavailable.
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    delegate->refreshDesktopAssociations();
+    rows = delegate->projectAssignments();
+    EXPECT_EQ(rows[1], (OverviewProjectAssignment { "project-b", "B", {}, "Projet local", true, false, std::nullopt }));
+}
+
+TEST_F(SwitchingEdgesTest, APartlyAvailableProjectOpensWhatItHasWithTheAssistantsScreenStandingIn)
+{
+    associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },
+        { 21, thirdDisplay, "CCCCCCCC-0000-0000-0000-000000000021" } });
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    writeState("project-b");
+    mac.advance(1);
+    EXPECT_TRUE(contains(newLogLines(), switchedToB));
+    EXPECT_EQ(status(), "B → Bureaux 3. Écran de Codex en secours pour les associations indisponibles.");
+}
+
+TEST_F(SwitchingEdgesTest, DesktopsOnTwoContentScreensAreAllOpenedAndNamed)
+{
+    sim::Display third;
+    third.id = thirdDisplay;
+    third.number = 3;
+    third.name = "Troisième écran";
+    third.frame = third.visibleFrame = QRectF(3360, 0, 1920, 1080);
+    third.spaces = { { 21, "CCCCCCCC-0000-0000-0000-000000000021", sim::desktopSpaceType },
+        { 22, "CCCCCCCC-0000-0000-0000-000000000022", sim::desktopSpaceType } };
+    third.current = 21;
+    mac.world().displays.push_back(third);
+    associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },
+        { 22, thirdDisplay, "CCCCCCCC-0000-0000-0000-000000000022" } });
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    newLogLines();
+    writeState("project-b");
+    mac.advance(2);
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_TRUE(contains(lines, switchedToB));
+    EXPECT_TRUE(contains(lines, "current-space display=" + thirdDisplay + " space=22"));
+    EXPECT_EQ(status(), "B → Bureaux 3, 5 : bureaux ouverts.");
+}
+
+TEST_F(SwitchingEdgesTest, AScreenChangeThatBlocksSwitchingStopsItWithTheReason)
+{
+    ShellFixture::associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    mac.world().permissions.accessibility = false;
+    mac.mac().defaultCenter().post("AssistantScreenConfigurationChanged");
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_FALSE(delegate->toggle->isOn());
+    EXPECT_EQ(status(), "Suivi arrêté. Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    EXPECT_EQ(delegate->statusLabel->colorRole(), ColorRole::red);
+    EXPECT_TRUE(delegate->desktopAssociations.targets.count("project-b"));
+
+    // Once allowed again, the next change does not restart it: the automatic start happens once a launch.
+    mac.world().permissions.accessibility = true;
+    mac.mac().defaultCenter().post("AssistantScreenConfigurationChanged");
+    EXPECT_FALSE(delegate->isEnabled);
 }
 
 } // namespace

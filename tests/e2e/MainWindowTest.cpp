@@ -12,6 +12,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QCloseEvent>
+#include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 
 namespace pellamor::test {
 namespace {
@@ -79,6 +82,40 @@ TEST_F(MainWindowTest, TheReportButtonFollowsErrorsOfEachSource)
     EXPECT_TRUE(delegate->reportErrorButton->isHidden());
 }
 
+TEST_F(MainWindowTest, SheetsEndOnlyThroughTheirOwnButtons)
+{
+    launch();
+    auto escapeAndClose = [&](QWidget* sheet) {
+        QTest::keyClick(sheet, Qt::Key_Escape);
+        QCloseEvent fromTheWindowManager;
+        QSpontaneKeyEvent::setSpontaneous(&fromTheWindowManager);
+        QCoreApplication::sendEvent(sheet, &fromTheWindowManager);
+        EXPECT_EQ(SheetHost::attachedSheet(delegate->window.get()), sheet);
+        EXPECT_TRUE(sheet->isVisible());
+    };
+    delegate->showAbout();
+    escapeAndClose(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_TRUE(clickControl("alert-button-0"));
+    EXPECT_FALSE(SheetHost::hasAttachedSheet(delegate->window.get()));
+
+    delegate->reportBug();
+    ASSERT_NE(delegate->feedbackController, nullptr);
+    escapeAndClose(delegate->feedbackController->window());
+    ASSERT_TRUE(clickControl("close-feedback"));
+    mac.advance(0.01);
+    EXPECT_EQ(delegate->feedbackController, nullptr);
+
+    delegate->showOnboarding();
+    ASSERT_NE(delegate->onboarding, nullptr);
+    escapeAndClose(delegate->onboarding->window());
+    ASSERT_TRUE(clickControl("onboarding-skip"));
+    mac.advance(0.01);
+    EXPECT_EQ(delegate->onboarding, nullptr);
+
+    delegate->showAbout();
+    EXPECT_TRUE(SheetHost::hasAttachedSheet(delegate->window.get()));
+}
+
 TEST_F(MainWindowTest, TheBandCountsConfiguredProjects)
 {
     launch();
@@ -140,6 +177,14 @@ TEST_F(MenuTest, MenuItemsReachTheirActions)
     launch();
     EXPECT_EQ(delegate->window->windowTitle(), "Pellamor");
     EXPECT_EQ(delegate->window->minimumSize(), QSize(820, 800));
+    EXPECT_EQ(delegate->window->centralWidget()->size(), QSize(880, 850));
+    std::vector<std::string> tabs;
+    for (int index = 0; index < delegate->tabs->count(); ++index) {
+        delegate->tabs->setCurrentIndex(index);
+        tabs.push_back(selectedTabIdentifier(delegate->tabs));
+    }
+    EXPECT_EQ(tabs, (std::vector<std::string> { "windows", "screens", "privacy" }));
+    selectTab(delegate->tabs, "windows");
     ASSERT_TRUE(clickControl("menu-about"));
     auto* about = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
     ASSERT_NE(about, nullptr);

@@ -110,6 +110,15 @@ TEST_F(MissionControlTest, RemovingADesktopMovesItsWindowsToTheNeighbour)
     EXPECT_EQ(mac.world().displays[0].current, 19u);
 }
 
+TEST_F(MissionControlTest, AWindowAlreadyOnTheNeighbourIsListedThereOnce)
+{
+    mac.world().windows[0].spaces = { 12, 19, 11 };
+    notify();
+    children(children(spaces(0))[1])[1]->performAction("AXRemoveDesktop");
+    mac.advance(faults.changeDelay);
+    EXPECT_EQ(mac.mac().window(7)->spaces, (std::vector<std::uint64_t> { 11, 19 }));
+}
+
 TEST_F(MissionControlTest, FaultsChangeWhatThePressDoes)
 {
     faults.extraThumbnail = true;

@@ -75,6 +75,10 @@ TEST(WorldFileTest, AMalformedWorldNamesTheMember)
             R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 1, 1], "spaces": [{ "id": 5, "type": 18446744073709551615 }] }]})"),
         "displays[0].spaces[0].type: expected a whole number")
         << "read as a signed number it would wrap round to -1";
+    EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "idleSeconds": -5})"), "idleSeconds: must not be negative")
+        << "the last input would lie in the future";
+    EXPECT_EQ(faultOf(std::string("{") + oneDisplay + R"(, "faults": { "frameWriteDelay": -1 }})"),
+        "faults.frameWriteDelay: must not be negative");
 }
 
 TEST(WorldFileTest, SpacesAreUniqueOverAllDisplays)
