@@ -149,7 +149,7 @@ void AppDelegate::showOnboarding()
 
 void AppDelegate::screenLayoutChanged()
 {
-    if (!windowOverview || isExecuting)
+    if (!windowOverview || isExecuting || isTerminating)
         return;
     refreshDesktopAssociations();
     updateTrackingControls();

@@ -53,9 +53,9 @@ TEST_F(InterfaceKitTest, HeaderFallsBackToTheSymbolBadgeAndUnknownSymbolsDrawNot
     std::unique_ptr<QWidget> header(AppInterface::header("Titre", "Sous-titre", "display.2", true));
     auto* badge = header->findChild<AppearanceSurface*>("header-badge");
     ASSERT_NE(badge, nullptr);
-    if (!AppInterface::brandImage()) {
-        EXPECT_EQ(badge->fillColor, (DynamicColor { ColorRole::accent, 0.08 }));
-    }
+    ASSERT_FALSE(AppInterface::brandImage()) << "the bundle has no AppIcon.png";
+    EXPECT_EQ(badge->fillColor, (DynamicColor { ColorRole::accent, 0.08 }));
+    EXPECT_FALSE(badge->findChild<SymbolView*>()->isEmpty());
     EXPECT_EQ(badge->size(), QSize(46, 46));
 
     std::unique_ptr<QWidget> unknown(AppInterface::header("Titre", "", "no.such.symbol", false));

@@ -2,6 +2,7 @@
 #include "app/SheetHost.h"
 #include "e2e/ShellFixture.h"
 #include "services/Onboarding.h"
+#include "services/UsageAnalytics.h"
 
 namespace pellamor::test {
 namespace {
@@ -11,8 +12,13 @@ class LaunchTest : public ShellFixture { };
 TEST_F(LaunchTest, AFirstLaunchStoresAnEmptyStoreAndOpensTheOnboardingOnTheNextTurn)
 {
     defaults().remove(OnboardingProgress::seenKey);
+    defaults().set("productAnalyticsEnabled", true);
+    defaults().set("productAnalyticsState", "opted-in");
     delegate = std::make_unique<AppDelegate>();
     delegate->applicationDidFinishLaunching();
+    EXPECT_FALSE(defaults().objectExists("productAnalyticsEnabled"));
+    EXPECT_FALSE(defaults().objectExists("productAnalyticsState"));
+    EXPECT_TRUE(UsageAnalytics::shared().isRunning());
     EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
     EXPECT_FALSE(delegate->onboarding);
     EXPECT_TRUE(delegate->window->isVisible());

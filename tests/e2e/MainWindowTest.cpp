@@ -8,6 +8,7 @@
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
 #include "platform/Bundle.h"
+#include "services/UsageAnalytics.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -141,9 +142,14 @@ TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotCh
     ASSERT_TRUE(delegate->isEnabled);
     delegate->window->close();
     EXPECT_TRUE(delegate->isTerminating);
+    EXPECT_FALSE(UsageAnalytics::shared().isRunning());
     EXPECT_TRUE(delegate->windowOverview->isShutDown());
     EXPECT_FALSE(delegate->timer->isValid());
     EXPECT_FALSE(delegate->stateWatcher);
+    std::string before = status();
+    mac.world().permissions.accessibility = false;
+    delegate->applicationDidBecomeActive();
+    EXPECT_EQ(status(), before) << "nothing is checked again while quitting";
     writeState("project-b");
     mac.advance(2);
     EXPECT_FALSE(std::any_of(mac.mac().log().lines().begin(), mac.mac().log().lines().end(),
