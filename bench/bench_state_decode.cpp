@@ -39,10 +39,20 @@ std::string makeStateFile(bool shuffled)
     return text;
 }
 
+// The bytes with the room behind them that the state reader leaves (it reads into a buffer a page longer than
+// the file), so that the decoder parses them in place as it does in the application.
+std::string withReaderRoom(const std::string& bytes)
+{
+    std::string held;
+    held.reserve(bytes.size() + 4096);
+    held.append(bytes);
+    return held;
+}
+
 const std::string& stateFile(bool shuffled = false)
 {
-    static const std::string inOrder = makeStateFile(false);
-    static const std::string reordered = makeStateFile(true);
+    static const std::string inOrder = withReaderRoom(makeStateFile(false));
+    static const std::string reordered = withReaderRoom(makeStateFile(true));
     return shuffled ? reordered : inOrder;
 }
 

@@ -37,6 +37,11 @@ std::uint64_t StringIndex::hashOf(std::string_view key)
         hash = std::rotl((hash ^ word) * multiplier, 29);
     }
     std::uint64_t tail = 0;
+    if (at < key.size() && key.size() >= 8) {
+        // The last eight bytes, overlapping the words already mixed in: one load instead of a byte loop.
+        std::memcpy(&tail, key.data() + key.size() - 8, 8);
+        return mix((hash ^ tail) * multiplier);
+    }
     for (std::size_t shift = 0; at < key.size(); ++at, shift += 8)
         tail |= std::uint64_t(static_cast<unsigned char>(key[at])) << shift;
     return mix((hash ^ tail) * multiplier);
@@ -46,6 +51,17 @@ void StringIndex::prefetchSlot(std::uint64_t hash) const
 {
     if (!slots_.empty())
         __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+}
+
+void StringIndex::prefetchKey(std::uint64_t hash) const
+{
+    if (slots_.empty())
+        return;
+    const Slot& slot = slots_[hash & (slots_.size() - 1)];
+    if (slot.tag != tagOf(hash))
+        return;
+    __builtin_prefetch(keys_.data() + slot.offset);
+    __builtin_prefetch(keys_.data() + slot.offset + slot.length - 1);
 }
 
 void StringIndex::reserve(std::size_t keys, std::size_t keyBytes)

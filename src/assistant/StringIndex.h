@@ -30,6 +30,8 @@ public:
     // The value stored under the key, to change in place; null when the key is absent.
     std::uint32_t* findValue(std::string_view key, std::uint64_t hash);
     void prefetchSlot(std::uint64_t hash) const;
+    // Once the slot has arrived: fetches the key it holds when that key may be the one hashed, for the comparison.
+    void prefetchKey(std::uint64_t hash) const;
 
     template <class Visit> void forEach(Visit visit) const
     {

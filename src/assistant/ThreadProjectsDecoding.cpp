@@ -11,8 +11,10 @@ namespace {
 using simdjson::dom::element;
 using simdjson::dom::object;
 
-// How many keys ahead of the one in hand a loop fetches table slots, so that memory latency overlaps.
-constexpr std::size_t fetchAhead = 16;
+// How many keys ahead of the one in hand a loop fetches table slots, so that memory latency overlaps; halfway,
+// the slot has arrived and the key it holds is fetched in turn.
+constexpr std::size_t fetchAhead = 32;
+constexpr std::size_t keyFetchAhead = fetchAhead / 2;
 
 // Applies `apply(item)` to keys a little after they were pushed, fetching their slots meanwhile.
 struct QueuedKey {
@@ -37,6 +39,8 @@ public:
             apply_(slot);
         slot = QueuedKey { key, StringIndex::hashOf(key), value, position };
         index_.prefetchSlot(slot.hash);
+        if (pushed_ >= keyFetchAhead)
+            index_.prefetchKey(ring_[(pushed_ - keyFetchAhead) % fetchAhead].hash);
         ++pushed_;
     }
     void flush()

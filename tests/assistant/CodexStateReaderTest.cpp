@@ -6,6 +6,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <numeric>
 #include <sys/stat.h>
 
 namespace pellamor {
@@ -140,6 +141,45 @@ TEST(CodexSnapshotTest, ManyConversationsMapToTheirProjects)
     EXPECT_EQ(threads->find("thread-4996x"), nullptr);
     EXPECT_EQ(threads->find("thread-4998"), nullptr) << "a conversation of another host";
     EXPECT_EQ(threads->find("Thread-1"), nullptr) << "ids are kept in lower case";
+}
+
+// Ids of every length up to 40 that differ only in their last characters, the membership listing them in
+// another order than the assignments: each is looked up by its own text, not found by its place.
+TEST(CodexSnapshotTest, ConversationsListedInAnotherOrderAreLookedUpByTheirWholeId)
+{
+    std::vector<std::string> ids;
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (char last : std::string("abcxyz")) {
+            std::string id(length, '7');
+            id.back() = last;
+            ids.push_back(id);
+        }
+    }
+    std::string assignments, membership;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        assignments += (i ? "," : "") + ("\"" + ids[i] + "\":{\"projectKind\":\"local\",\"projectId\":\"")
+            + (i % 2 ? "odd" : "even") + "\"}";
+        const std::size_t listed = (i * 97) % ids.size();
+        membership += (i ? "," : "") + ("\"" + ids[listed] + "\":") + (listed % 5 ? "\"local\"" : "\"cloud\"");
+    }
+    ASSERT_EQ(std::gcd(std::size_t { 97 }, ids.size()), 1u);
+    const std::string text = R"({"local-projects":{"even":{"name":"Even"},"odd":{"name":"Odd"}},)"
+        + ("\"thread-project-membership-host-ids\":{" + membership + "},")
+        + ("\"thread-project-assignments\":{" + assignments + "}}");
+    const auto threads = CodexSnapshot::decode(text).localThreadProjects;
+    std::size_t local = 0;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const std::string* project = threads->find(ids[i]);
+        if (i % 5 == 0) {
+            EXPECT_EQ(project, nullptr) << ids[i];
+            continue;
+        }
+        ++local;
+        ASSERT_NE(project, nullptr) << ids[i];
+        EXPECT_EQ(*project, i % 2 ? "odd" : "even") << ids[i];
+    }
+    EXPECT_EQ(threads->size(), local);
+    EXPECT_EQ(threads->find(std::string(40, '7') + "a"), nullptr);
 }
 
 TEST(CodexSnapshotTest, UnknownStructureIsUnsupportedAndInvalidJSONAParseError)
