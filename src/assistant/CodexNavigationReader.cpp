@@ -181,7 +181,8 @@ void CodexNavigationReader::consume(const LogFile& file)
     const std::uint64_t backlog = file.size - cursor.offset;
     if (backlog == 0)
         return;
-    const int descriptor = ::open(file.url.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: the name may have been given to a pipe since it was listed.
+    const int descriptor = ::open(file.url.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         return;
     const bool sliced = backlog > maximumSlice;

@@ -45,11 +45,16 @@ CodexStateReader::Attributes CodexStateReader::attributes() const
 
 std::string CodexStateReader::contents() const
 {
-    const int descriptor = ::open(url_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: a pipe or device under the state file's name must not hang the poll on the main thread.
+    const int descriptor = ::open(url_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         throwFileError("cannot open the assistant's state file", url_);
     struct stat status { };
-    const int failure = ::fstat(descriptor, &status) != 0 ? errno : status.st_size > maximumStateFileBytes ? EFBIG : 0;
+    const int failure = ::fstat(descriptor, &status) != 0 ? errno
+        : S_ISDIR(status.st_mode)                         ? EISDIR
+        : !S_ISREG(status.st_mode)                        ? EINVAL
+        : status.st_size > maximumStateFileBytes          ? EFBIG
+                                                          : 0;
     if (failure != 0) {
         ::close(descriptor);
         throwFileError("cannot read the assistant's state file", url_, failure);

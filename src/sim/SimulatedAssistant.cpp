@@ -21,47 +21,6 @@ constexpr LogRenderer mainWindow { 1, 1 };
 // How long the simulated navigation takes, from route change to its span.
 constexpr std::int64_t navigationMilliseconds = 240;
 
-std::optional<std::string> stringMember(const json& object, const char* key, const std::string& at, std::string& fault)
-{
-    auto found = object.find(key);
-    if (found == object.end()) {
-        fault = at + "." + key + ": missing";
-        return std::nullopt;
-    }
-    if (!found->is_string()) {
-        fault = at + "." + key + ": expected a string";
-        return std::nullopt;
-    }
-    return found->get<std::string>();
-}
-
-std::optional<AssistantProject> readProject(const json& item, const std::string& at, std::string& fault)
-{
-    if (!item.is_object()) {
-        fault = at + ": expected { \"id\", \"name\", \"rootPaths\" }";
-        return std::nullopt;
-    }
-    auto id = stringMember(item, "id", at, fault);
-    auto name = id ? stringMember(item, "name", at, fault) : std::nullopt;
-    if (!name)
-        return std::nullopt;
-    AssistantProject project { *id, *name, {} };
-    if (auto roots = item.find("rootPaths"); roots != item.end()) {
-        if (!roots->is_array()) {
-            fault = at + ".rootPaths: expected a list of paths";
-            return std::nullopt;
-        }
-        for (const json& root : *roots) {
-            if (!root.is_string()) {
-                fault = at + ".rootPaths: expected a list of paths";
-                return std::nullopt;
-            }
-            project.rootPaths.push_back(root.get<std::string>());
-        }
-    }
-    return project;
-}
-
 PlistDate currentDate()
 {
     return PlistDate { static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0 };
@@ -73,45 +32,6 @@ std::int64_t milliseconds(PlistDate date)
 }
 
 } // namespace
-
-std::variant<AssistantWorld, std::string> readAssistantWorld(const json& member)
-{
-    if (!member.is_object())
-        return std::string(": expected { \"projects\", \"conversations\", \"selected\" }");
-    for (const auto& [key, value] : member.items()) {
-        if (key != "projects" && key != "conversations" && key != "selected")
-            return "." + key + ": unknown member";
-    }
-    AssistantWorld world;
-    std::string fault;
-    if (auto projects = member.find("projects"); projects != member.end()) {
-        if (!projects->is_array())
-            return std::string(".projects: expected an array");
-        for (std::size_t index = 0; index < projects->size(); ++index) {
-            auto project = readProject((*projects)[index], ".projects[" + std::to_string(index) + "]", fault);
-            if (!project)
-                return fault;
-            world.projects.push_back(std::move(*project));
-        }
-    }
-    if (auto conversations = member.find("conversations"); conversations != member.end()) {
-        if (!conversations->is_object())
-            return std::string(".conversations: expected an object from conversation UUID to project id");
-        for (const auto& [conversation, project] : conversations->items()) {
-            if (!UUID::parse(conversation))
-                return ".conversations." + conversation + ": expected a conversation UUID";
-            if (!project.is_string())
-                return ".conversations." + conversation + ": expected a project id";
-            world.conversations[conversation] = project.get<std::string>();
-        }
-    }
-    if (auto selected = member.find("selected"); selected != member.end()) {
-        if (!selected->is_string())
-            return std::string(".selected: expected a project id");
-        world.selected = selected->get<std::string>();
-    }
-    return world;
-}
 
 SimulatedAssistant::SimulatedAssistant(std::filesystem::path home, AssistantWorld world, std::function<PlistDate()> now)
     : home_(std::move(home))

@@ -1,7 +1,7 @@
 #include "sim/WorldFile.h"
 
+#include "sim/AssistantWorld.h"
 #include "sim/JsonReader.h"
-#include "sim/SimulatedAssistant.h"
 
 #include <fstream>
 #include <sstream>

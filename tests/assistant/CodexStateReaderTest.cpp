@@ -277,6 +277,22 @@ TEST_F(CodexStateReaderTest, MissingFileIsAFileSystemError)
     EXPECT_THROW(reader.read(), fs::filesystem_error);
 }
 
+TEST_F(CodexStateReaderTest, PipeOrFolderUnderTheNameIsAnErrorNotAHang)
+{
+    write(named("Good"), url);
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Good" });
+    fs::remove(url);
+    // No writer ever opens this pipe: a blocking read of it would never return.
+    ASSERT_EQ(::mkfifo(url.c_str(), 0600), 0);
+    EXPECT_THROW(reader.read(), fs::filesystem_error);
+    fs::remove(url);
+    fs::create_directory(url);
+    EXPECT_THROW(reader.read(), fs::filesystem_error);
+    fs::remove(url);
+    write(named("Back"), url);
+    EXPECT_EQ(names(reader.read()), std::vector<std::string> { "Back" });
+}
+
 class RecordedNavigation final : public CodexNavigationReading {
 public:
     explicit RecordedNavigation(CodexNavigationObservation& observation, int& reads)
