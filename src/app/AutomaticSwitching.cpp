@@ -213,6 +213,7 @@ void AppDelegate::poll()
 {
     if (!isEnabled || isExecuting || isTerminating)
         return;
+    // Before the refresh, which fails for this reason too but would only say that the desktops are unchecked.
     if (associationDataInvalid) {
         stopTracking();
         showStatus(L("Suivi arrêté. %@", unreadableAssociationsMessage()),
@@ -273,6 +274,7 @@ void AppDelegate::poll()
 
 std::optional<std::string> AppDelegate::preflight(std::set<int> desktops, bool configured)
 {
+    // As in the poll: the refresh would fail too, with a message that says less.
     if (configured && associationDataInvalid)
         return unreadableAssociationsMessage();
     if (!refreshDesktopAssociations())

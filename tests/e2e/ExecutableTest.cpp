@@ -50,6 +50,16 @@ TEST(ExecutableTest, TheScriptRunsAndQuitEndsWithStatusZero)
     EXPECT_NE(run.errors.find("mac: frontmost bundle=com.openai.codex\n"), std::string::npos) << run.errors;
 }
 
+TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
+{
+    Outcome run = runWorld(std::string("{") + displays + R"(,
+        "script": [{ "at": 0.2, "click": "automatic-switching-toggle" }, { "at": 0.3, "click": "no-such-control" },
+                   { "at": 0.5, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(run.errors.find("no control automatic-switching-toggle"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("pellamor: script click: no control no-such-control\n"), std::string::npos) << run.errors;
+}
+
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
 {
     Outcome run = runWorld(
