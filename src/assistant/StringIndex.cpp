@@ -76,7 +76,7 @@ std::size_t StringIndex::probe(std::string_view key, std::uint64_t hash) const
     const std::size_t mask = slots_.size() - 1;
     const std::uint32_t tag = tagOf(hash);
     std::size_t at = hash & mask;
-    while (slots_[at].tag != 0 && !(slots_[at].tag == tag && keyOf(slots_[at]) == key))
+    while (slots_[at].tag != 0 && !(slots_[at].tag == tag && sameText(keyOf(slots_[at]), key)))
         at = (at + 1) & mask;
     return at;
 }

@@ -3,6 +3,7 @@
 #include "assistant/TextCase.h"
 
 #include <array>
+#include <cstring>
 
 namespace pellamor {
 
@@ -10,6 +11,12 @@ namespace {
 
 using simdjson::dom::element;
 using simdjson::dom::object;
+
+// Compares with a literal in a few loads, without a call for every member of every conversation.
+template <std::size_t size> bool is(std::string_view text, const char (&literal)[size])
+{
+    return text.size() == size - 1 && std::memcmp(text.data(), literal, size - 1) == 0;
+}
 
 // How many keys ahead of the one in hand a loop fetches table slots, so that memory latency overlaps; halfway,
 // the slot has arrived and the key it holds is fetched in turn.
@@ -99,12 +106,13 @@ std::optional<AssignmentTable> localAssignments(object assignments, const Projec
         // One pass over the assignment's members; the last of a repeated member counts.
         std::optional<std::string_view> kind, projectID;
         for (auto field : assignment) {
-            if (field.key == "projectKind")
+            if (is(field.key, "projectKind"))
                 kind = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
-            else if (field.key == "projectId")
+            else if (is(field.key, "projectId"))
                 projectID = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
         }
-        const auto project = kind == "local" && projectID ? projects.positions.find(*projectID) : std::nullopt;
+        const auto project
+            = kind && is(*kind, "local") && projectID ? projects.positions.find(*projectID) : std::nullopt;
         table.order.emplace_back(member.key, 0);
         queue.push(member.key, project ? *project + table.projectCount : table.rejected(), table.order.size() - 1);
     }
@@ -136,8 +144,8 @@ std::optional<std::size_t> confirmLocalMemberships(AssignmentTable& table, objec
         std::string_view host;
         if (member.value.get(host))
             return std::nullopt;
-        const bool local = host == "local";
-        inStep = inStep && position < table.order.size() && table.order[position].first == member.key;
+        const bool local = is(host, "local");
+        inStep = inStep && position < table.order.size() && sameText(table.order[position].first, member.key);
         if (inStep && table.order[position].second != 0)
             confirm(table.threads.valueAt(table.order[position].second - 1), local);
         else if (!inStep)
