@@ -43,7 +43,7 @@ std::size_t findMarker(std::string_view text, std::size_t from)
     }
 }
 
-// Reads up to `count` bytes at `offset`; a short count only at the end of the file. None when nothing came.
+// Reads up to `count` bytes at `offset`; a short count only at the end of the file, 0 when nothing came.
 std::size_t readAt(int descriptor, char* into, std::size_t count, std::uint64_t offset)
 {
     std::size_t got = 0;

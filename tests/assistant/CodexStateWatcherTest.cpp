@@ -91,6 +91,40 @@ TEST_F(CodexStateWatcherTest, PicksUpAFileCreatedLater)
     EXPECT_EQ(callsAfterAdvance(), 1);
 }
 
+TEST_F(CodexStateWatcherTest, WritesThroughTheReplacedFileAreNotReported)
+{
+    std::filesystem::create_directory(folder);
+    write(file, "{}");
+    // A writer that still holds the old file after it was replaced.
+    std::ofstream stale(file, std::ios::app);
+    ASSERT_TRUE(watcher.start());
+    write(folder / "state.tmp", "{\"new\":true}");
+    std::filesystem::rename(folder / "state.tmp", file);
+    EXPECT_GE(callsAfterAdvance(), 1);
+    stale << "late" << std::flush;
+    EXPECT_EQ(callsAfterAdvance(), 0);
+    write(file, "more", true);
+    EXPECT_EQ(callsAfterAdvance(), 1);
+}
+
+TEST_F(CodexStateWatcherTest, EnsureFileWatchAttachesOnlyWhileTheFolderIsWatched)
+{
+    std::filesystem::create_directory(folder);
+    const int before = openInotifyDescriptors();
+    watcher.ensureFileWatch();
+    EXPECT_EQ(openInotifyDescriptors(), before);
+    EXPECT_FALSE(watcher.start());
+    EXPECT_EQ(openInotifyDescriptors(), before + 1);
+    write(file, "{}");
+    watcher.ensureFileWatch();
+    EXPECT_EQ(openInotifyDescriptors(), before + 2);
+    watcher.ensureFileWatch();
+    EXPECT_EQ(openInotifyDescriptors(), before + 2);
+    watcher.stop();
+    watcher.ensureFileWatch();
+    EXPECT_EQ(openInotifyDescriptors(), before);
+}
+
 TEST_F(CodexStateWatcherTest, AMissingFolderIsNotWatchedAtAll)
 {
     EXPECT_FALSE(watcher.start());
