@@ -37,14 +37,14 @@ protected:
 TEST_F(ResolverTest, FirstReadWithoutNavigationUsesTheSidebarUntilANavigationIsVerified)
 {
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0)), "project:a");
-    // Rule e: still nothing from the log.
+    // Still nothing from the log.
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0)), "project:a");
-    // Rule b: a newly verified navigation wins.
+    // A newly verified navigation wins.
     const CodexSnapshot resolved
         = resolver.resolve(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-b"), 1));
     EXPECT_EQ(resolved.selectedID, "b");
     EXPECT_EQ(resolved.selectionToken, "thread:local:thread-b");
-    // Rule c: navigation mode follows every navigation state.
+    // From then on every navigation state counts, unverified ones as no project.
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::pending(), 1)), std::nullopt);
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::ambiguous(), 1)), std::nullopt);
 }
@@ -61,19 +61,39 @@ TEST_F(ResolverTest, FirstReadWithNavigationUsesIt)
 TEST_F(ResolverTest, SidebarChangeWinsUntilANewerNavigationIsVerified)
 {
     token(sidebarOn("a"), navigation(CodexNavigationSelection::localThread("thread-b"), 3));
-    // Rule a: the user picks another project in the sidebar.
+    // The user picks another project in the sidebar.
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::localThread("thread-b"), 3)), "project:a2");
-    // Rule d: navigation states with the same verified revision are ignored while awaiting.
+    // Navigation states with the same verified revision are ignored until a newer one is verified.
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::pending(), 3)), "project:a2");
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::localThread("thread-b"), 3)), "project:a2");
     EXPECT_EQ(token(sidebarOn("a2"), navigation(CodexNavigationSelection::localThread("thread-a"), 4)),
         "thread:local:thread-a");
 }
 
+TEST_F(ResolverTest, SidebarChangeInTheSameReadAsANewVerificationWins)
+{
+    token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0));
+    // The verification may predate the sidebar change, so the sidebar is what the user did last.
+    EXPECT_EQ(token(sidebarOn("b"), navigation(CodexNavigationSelection::localThread("thread-a"), 1)), "project:b");
+    EXPECT_EQ(token(sidebarOn("b"), navigation(CodexNavigationSelection::localThread("thread-a"), 1)), "project:b");
+    EXPECT_EQ(token(sidebarOn("b"), navigation(CodexNavigationSelection::localThread("thread-a"), 2)),
+        "thread:local:thread-a");
+
+    // A sidebar that loses its selection is a change too; two reads without one are not.
+    CodexSnapshot cleared = sidebarOn("b");
+    cleared.selectedID.reset();
+    cleared.selectionToken.reset();
+    cleared.sidebarSelectionToken.reset();
+    EXPECT_EQ(token(cleared, navigation(CodexNavigationSelection::localThread("thread-a"), 2)), std::nullopt);
+    EXPECT_EQ(token(cleared, navigation(CodexNavigationSelection::pending(), 2)), std::nullopt);
+    EXPECT_EQ(token(cleared, navigation(CodexNavigationSelection::localThread("thread-b"), 3)),
+        "thread:local:thread-b");
+}
+
 TEST_F(ResolverTest, SidebarModeWithoutAwaitingSwitchesToAnyNavigationState)
 {
     token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0));
-    // Rule f.
+    // Without a sidebar change to honour, any navigation state other than none takes over.
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::pending(), 0)), std::nullopt);
     EXPECT_EQ(token(sidebarOn("a"), navigation(CodexNavigationSelection::none(), 0)), std::nullopt)
         << "navigation mode stays until the sidebar changes";
