@@ -189,6 +189,26 @@ TEST(NavigationReaderDayTest, DayFoldersFollowTheDate)
     EXPECT_EQ(reader.currentLogURL(), std::nullopt);
 }
 
+TEST_F(NavigationReaderTest, RotationPastMidnightKeepsTheHistoryAndFollowsTheNewFile)
+{
+    const fs::path before = logFile(0, *utcDayFolder(PlistDate { now }, -1));
+    append(before, verifiedNavigation(thread));
+    setModified(before, now - 10);
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(thread), 3, 3 }));
+
+    // The assistant goes on in a new file of the same session, in today's folder: nothing is discarded, and the
+    // route change read from the old file's renderer can be verified by a span in the new one.
+    const std::string other = "6ba7b810-9dad-11d1-80b4-00c04fd430c8";
+    const sim::LogRenderer window { 1, 7 };
+    const fs::path after = logFile(1, *utcDayFolder(PlistDate { now }, 0));
+    append(after, sim::routeChangeLine(lineTime + 5000, window, "/local/" + other) + "\n");
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::pending(), 4, 3 }));
+    EXPECT_EQ(reader.currentLogURL(), after);
+    append(after, sim::performanceSpanLine(lineTime + 5300, window) + "\n");
+    EXPECT_EQ(read(), (CodexNavigationObservation { CodexNavigationSelection::localThread(other), 5, 5 }));
+    EXPECT_EQ(reader.currentLogURL(), after);
+}
+
 TEST_F(NavigationReaderTest, ReplacedOrTruncatedFileIsReadAgainFromItsStart)
 {
     const fs::path file = logFile(0);
