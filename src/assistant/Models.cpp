@@ -40,14 +40,22 @@ std::string_view padded(std::string_view bytes, std::size_t room)
     return std::string_view(buffer.data(), bytes.size());
 }
 
+constexpr int maximumNestingDepth = int(simdjson::DEFAULT_MAX_DEPTH);
+
 element parseAllowingLargeNumbers(std::string_view bytes, std::size_t room, std::string& rewritten)
 {
     element root;
     const std::string_view input = padded(bytes, room);
     auto error = sharedParser().parse(input.data(), input.size(), false).get(root);
     if (error == simdjson::NUMBER_ERROR) {
+        // Writing the document out again recurses once per level: refuse what simdjson itself would refuse.
+        const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
+            if (depth > maximumNestingDepth)
+                throw JSONParseError("JSON nesting too deep");
+            return true;
+        };
         try {
-            rewritten = nlohmann::json::parse(bytes).dump();
+            rewritten = nlohmann::json::parse(bytes, limitDepth).dump();
         } catch (const nlohmann::json::exception& failure) {
             throw JSONParseError(failure.what());
         }

@@ -206,6 +206,16 @@ TEST(CodexSnapshotTest, LargeNumbersAndAByteOrderMarkAreStillJSON)
     EXPECT_EQ(names(snapshot), std::vector<std::string> { "A" });
 }
 
+TEST(CodexSnapshotTest, DeepNestingBesideALargeNumberIsAParseErrorNotACrash)
+{
+    const std::string deep = R"({"x":[123456789012345678901234567890,)" + std::string(100000, '[')
+        + std::string(100000, ']') + R"(],"local-projects":{}})";
+    EXPECT_THROW(CodexSnapshot::decode(deep), JSONParseError);
+    const std::string shallow = R"({"x":[123456789012345678901234567890,)" + std::string(100, '[')
+        + std::string(100, ']') + R"(],"local-projects":{"a":{"name":"A"}}})";
+    EXPECT_EQ(names(CodexSnapshot::decode(shallow)), std::vector<std::string> { "A" });
+}
+
 class CodexStateReaderTest : public ::testing::Test {
 protected:
     test::TemporaryDirectory home;
