@@ -249,15 +249,8 @@ TEST_F(SwitchingEdgesTest, APartlyAvailableProjectOpensWhatItHasWithTheAssistant
 
 TEST_F(SwitchingEdgesTest, DesktopsOnTwoContentScreensAreAllOpenedAndNamed)
 {
-    sim::Display third;
-    third.id = thirdDisplay;
-    third.number = 3;
-    third.name = "Troisième écran";
-    third.frame = third.visibleFrame = QRectF(3360, 0, 1920, 1080);
-    third.spaces = { { 21, "CCCCCCCC-0000-0000-0000-000000000021", sim::desktopSpaceType },
-        { 22, "CCCCCCCC-0000-0000-0000-000000000022", sim::desktopSpaceType } };
-    third.current = 21;
-    mac.world().displays.push_back(third);
+    mac.world().displays.push_back(
+        desktopDisplay(thirdDisplay, 3, "Troisième écran", QRectF(3360, 0, 1920, 1080), "CCCCCCCC", { 21, 22 }));
     associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },
         { 22, thirdDisplay, "CCCCCCCC-0000-0000-0000-000000000022" } });
     launch();

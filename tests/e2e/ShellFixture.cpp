@@ -9,25 +9,30 @@
 
 namespace pellamor::test {
 
+sim::Display desktopDisplay(const std::string& id, std::uint32_t number, const std::string& name, QRectF frame,
+    const std::string& uuidPrefix, std::vector<std::uint64_t> spaces)
+{
+    sim::Display display;
+    display.id = id;
+    display.number = number;
+    display.name = name;
+    display.frame = display.visibleFrame = frame;
+    for (std::uint64_t space : spaces) {
+        std::string suffix = std::to_string(space);
+        std::string uuid = uuidPrefix + "-0000-0000-0000-" + std::string(12 - suffix.size(), '0') + suffix;
+        display.spaces.push_back({ space, uuid, sim::desktopSpaceType });
+    }
+    display.current = spaces.front();
+    return display;
+}
+
 sim::World twoScreenWorld()
 {
     sim::World world;
-    sim::Display main;
-    main.id = mainDisplay;
-    main.number = 1;
-    main.name = "Écran principal";
+    sim::Display main = desktopDisplay(mainDisplay, 1, "Écran principal", QRectF(0, 0, 1440, 900), "AAAAAAAA", { 1 });
     main.main = true;
-    main.frame = main.visibleFrame = QRectF(0, 0, 1440, 900);
-    main.spaces = { { 1, "AAAAAAAA-0000-0000-0000-000000000001", sim::desktopSpaceType } };
-    main.current = 1;
-    sim::Display content;
-    content.id = contentDisplay;
-    content.number = 2;
-    content.name = "Écran de contenu";
-    content.frame = content.visibleFrame = QRectF(1440, 0, 1920, 1080);
-    content.spaces = { { 11, "BBBBBBBB-0000-0000-0000-000000000011", sim::desktopSpaceType },
-        { 12, "BBBBBBBB-0000-0000-0000-000000000012", sim::desktopSpaceType } };
-    content.current = 11;
+    sim::Display content
+        = desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 11, 12 });
     world.displays = { main, content };
     world.applications
         = { { 100, "com.openai.codex", "Codex", "/Applications/Codex.app", ActivationPolicy::regular, 0 },

@@ -17,6 +17,10 @@ namespace pellamor::test {
 inline const std::string mainDisplay = "11111111-1111-1111-1111-111111111111";
 inline const std::string contentDisplay = "22222222-2222-2222-2222-222222222222";
 
+// A display of ordinary desktops with the UUIDs "<prefix>-0000-0000-0000-<space id, 12 digits>"; the first is current.
+sim::Display desktopDisplay(const std::string& id, std::uint32_t number, const std::string& name, QRectF frame,
+    const std::string& uuidPrefix, std::vector<std::uint64_t> spaces);
+
 // Display 1 (main, the assistant's) holds desktop 1; display 2 holds desktops 2 (space 11) and 3 (space 12).
 sim::World twoScreenWorld();
 
