@@ -2,7 +2,7 @@
 // of now, rebuilt before every switch, pre-flight and poll, and the one-time migration of legacy numbers.
 #include "app/AppDelegate.h"
 
-#include "app/AppConstants.h"
+#include "ui/AppConstants.h"
 #include "desktops/CleanText.h"
 #include "desktops/ScreenPlacement.h"
 #include "platform/Platform.h"

@@ -1,11 +1,11 @@
 // The automatic-switching loop of the application delegate: start, stop, poll, pre-flight and the switch.
 #include "app/AppDelegate.h"
 
-#include "app/Alert.h"
-#include "app/AppConstants.h"
-#include "app/Label.h"
+#include "ui/Alert.h"
+#include "ui/AppConstants.h"
+#include "ui/Label.h"
 #include "app/MainWindow.h"
-#include "app/SwitchControl.h"
+#include "ui/SwitchControl.h"
 #include "assistant/Localization.h"
 #include "desktops/ScreenPlacement.h"
 #include "overview/WindowOverview.h"

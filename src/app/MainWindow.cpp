@@ -1,6 +1,6 @@
 #include "app/MainWindow.h"
 
-#include "app/PlainText.h"
+#include "ui/PlainText.h"
 
 #include <QCloseEvent>
 #include <QTabWidget>

@@ -1,10 +1,10 @@
 // The tracking band of the application delegate: its controls, the status line and the reportable error.
 #include "app/AppDelegate.h"
 
-#include "app/AppearanceSurface.h"
-#include "app/PlainText.h"
-#include "app/SwitchControl.h"
-#include "app/SymbolView.h"
+#include "ui/AppearanceSurface.h"
+#include "ui/PlainText.h"
+#include "ui/SwitchControl.h"
+#include "ui/SymbolView.h"
 #include "assistant/Localization.h"
 #include "overview/WindowOverview.h"
 

@@ -1,7 +1,7 @@
 // Program entry: the application delegate on the simulated Mac loaded from the world file.
 #include "app/AppDelegate.h"
-#include "app/ColorTable.h"
-#include "app/ControlClick.h"
+#include "ui/ColorTable.h"
+#include "ui/ControlClick.h"
 #include "app/MainWindow.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"

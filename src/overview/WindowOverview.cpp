@@ -1,8 +1,8 @@
 #include "overview/WindowOverview.h"
 
-#include "app/AppearanceSurface.h"
-#include "app/PlainText.h"
-#include "app/SwitchControl.h"
+#include "ui/AppearanceSurface.h"
+#include "ui/PlainText.h"
+#include "ui/SwitchControl.h"
 #include "assistant/Localization.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "services/AppSettingsView.h"
 
-#include "app/AppearanceSurface.h"
-#include "app/PlainText.h"
+#include "ui/AppearanceSurface.h"
+#include "ui/PlainText.h"
 #include "assistant/Localization.h"
 
 #include <QComboBox>

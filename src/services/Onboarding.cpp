@@ -1,8 +1,8 @@
 #include "services/Onboarding.h"
 
-#include "app/AppearanceSurface.h"
-#include "app/PlainText.h"
-#include "app/SheetHost.h"
+#include "ui/AppearanceSurface.h"
+#include "ui/PlainText.h"
+#include "ui/SheetHost.h"
 #include "assistant/Localization.h"
 #include "platform/Platform.h"
 

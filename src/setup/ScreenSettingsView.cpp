@@ -1,6 +1,6 @@
 #include "setup/ScreenSettingsView.h"
 
-#include "app/AppearanceSurface.h"
+#include "ui/AppearanceSurface.h"
 #include "assistant/Localization.h"
 
 #include <QVBoxLayout>

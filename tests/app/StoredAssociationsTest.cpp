@@ -1,6 +1,6 @@
 #include "app/StoredAssociations.h"
 
-#include "app/AppConstants.h"
+#include "ui/AppConstants.h"
 
 #include <gtest/gtest.h>
 

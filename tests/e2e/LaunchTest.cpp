@@ -1,5 +1,5 @@
-#include "app/AppConstants.h"
-#include "app/SheetHost.h"
+#include "ui/AppConstants.h"
+#include "ui/SheetHost.h"
 #include "e2e/ShellFixture.h"
 #include "services/Onboarding.h"
 #include "services/UsageAnalytics.h"

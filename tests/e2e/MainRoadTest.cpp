@@ -1,7 +1,7 @@
-#include "app/Alert.h"
-#include "app/Label.h"
-#include "app/SheetHost.h"
-#include "app/SwitchControl.h"
+#include "ui/Alert.h"
+#include "ui/Label.h"
+#include "ui/SheetHost.h"
+#include "ui/SwitchControl.h"
 #include "e2e/ShellFixture.h"
 #include "sim/SimulatedMac.h"
 

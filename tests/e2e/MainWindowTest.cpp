@@ -1,9 +1,9 @@
 #include "app/MainWindow.h"
 
-#include "app/Alert.h"
-#include "app/ControlClick.h"
-#include "app/Label.h"
-#include "app/SheetHost.h"
+#include "ui/Alert.h"
+#include "ui/ControlClick.h"
+#include "ui/Label.h"
+#include "ui/SheetHost.h"
 #include "assistant/Localization.h"
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"

@@ -1,7 +1,7 @@
 #include "e2e/ShellFixture.h"
 
-#include "app/AppConstants.h"
-#include "app/Label.h"
+#include "ui/AppConstants.h"
+#include "ui/Label.h"
 #include "platform/FileContents.h"
 #include "services/Onboarding.h"
 

@@ -1,7 +1,7 @@
 // A launched application delegate on a simulated Mac with two screens, the assistant and its state file.
 #pragma once
 
-#include "app/AppConstants.h"
+#include "ui/AppConstants.h"
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "support/TestMac.h"

@@ -1,5 +1,5 @@
-#include "app/ControlClick.h"
-#include "app/SheetHost.h"
+#include "ui/ControlClick.h"
+#include "ui/SheetHost.h"
 #include "assistant/Localization.h"
 #include "services/AppSettingsView.h"
 #include "services/FeedbackService.h"

@@ -1,7 +1,7 @@
 // Alerts shown as sheets: a style, texts and buttons answered with 1000 for the first button, 1001, …
 #pragma once
 
-#include "app/SheetHost.h"
+#include "ui/SheetHost.h"
 
 #include <QPixmap>
 #include <functional>

@@ -1,8 +1,8 @@
-#include "app/Alert.h"
+#include "ui/Alert.h"
 
-#include "app/Label.h"
-#include "app/PlainText.h"
-#include "app/SheetHost.h"
+#include "ui/Label.h"
+#include "ui/PlainText.h"
+#include "ui/SheetHost.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

@@ -1,7 +1,7 @@
-#include "app/AppearanceSurface.h"
+#include "ui/AppearanceSurface.h"
 
-#include "app/AppConstants.h"
-#include "app/SymbolView.h"
+#include "ui/AppConstants.h"
+#include "ui/SymbolView.h"
 #include "platform/Platform.h"
 
 #include <QBoxLayout>

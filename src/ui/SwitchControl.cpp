@@ -1,7 +1,7 @@
-#include "app/SwitchControl.h"
+#include "ui/SwitchControl.h"
 
-#include "app/ColorTable.h"
-#include "app/PlainText.h"
+#include "ui/ColorTable.h"
+#include "ui/PlainText.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
 // An image view showing a system symbol tinted with a colour of the colour table, or an image.
 #pragma once
 
-#include "app/ColorTable.h"
+#include "ui/ColorTable.h"
 
 #include <QPixmap>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "app/ControlClick.h"
+#include "ui/ControlClick.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "app/SymbolView.h"
+#include "ui/SymbolView.h"
 
-#include "app/SymbolRegistry.h"
+#include "ui/SymbolRegistry.h"
 
 #include <QPainter>
 

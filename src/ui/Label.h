@@ -1,7 +1,7 @@
 // A non-editable text label in the system font that shows plain text in a colour of the colour table.
 #pragma once
 
-#include "app/ColorTable.h"
+#include "ui/ColorTable.h"
 
 #include <QLabel>
 #include <string>

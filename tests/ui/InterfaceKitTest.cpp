@@ -1,7 +1,7 @@
-#include "app/AppearanceSurface.h"
-#include "app/PlainText.h"
-#include "app/SymbolRegistry.h"
-#include "app/SymbolView.h"
+#include "ui/AppearanceSurface.h"
+#include "ui/PlainText.h"
+#include "ui/SymbolRegistry.h"
+#include "ui/SymbolView.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 

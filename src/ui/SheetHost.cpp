@@ -1,4 +1,4 @@
-#include "app/SheetHost.h"
+#include "ui/SheetHost.h"
 
 #include <QCloseEvent>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "app/Alert.h"
-#include "app/SheetHost.h"
-#include "app/SwitchControl.h"
+#include "ui/Alert.h"
+#include "ui/SheetHost.h"
+#include "ui/SwitchControl.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 

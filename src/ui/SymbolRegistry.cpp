@@ -1,4 +1,4 @@
-#include "app/SymbolRegistry.h"
+#include "ui/SymbolRegistry.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,4 +1,4 @@
-#include "app/PlainText.h"
+#include "ui/PlainText.h"
 
 namespace pellamor::PlainText {
 

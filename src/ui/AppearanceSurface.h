@@ -1,8 +1,8 @@
 // The interface kit: a rounded surface whose colours follow the appearance, and the factories every view uses.
 #pragma once
 
-#include "app/ColorTable.h"
-#include "app/Label.h"
+#include "ui/ColorTable.h"
+#include "ui/Label.h"
 
 #include <QMargins>
 #include <QPixmap>

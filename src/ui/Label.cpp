@@ -1,6 +1,6 @@
-#include "app/Label.h"
+#include "ui/Label.h"
 
-#include "app/PlainText.h"
+#include "ui/PlainText.h"
 
 #include <QFontMetrics>
 

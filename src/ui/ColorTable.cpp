@@ -1,4 +1,4 @@
-#include "app/ColorTable.h"
+#include "ui/ColorTable.h"
 
 #include "platform/Platform.h"
 

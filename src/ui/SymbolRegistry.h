@@ -1,7 +1,7 @@
 // System symbol names mapped to glyphs of the Font Awesome icon font; an unknown name gives an empty image.
 #pragma once
 
-#include "app/ColorTable.h"
+#include "ui/ColorTable.h"
 
 #include <QFont>
 #include <QPixmap>
