@@ -151,7 +151,7 @@ TEST_F(FileDefaultsStorageTest, APipeOrAFolderInPlaceOfTheFileIsSetAsideWithoutW
 
     std::filesystem::remove(path);
     std::filesystem::create_directory(path);
-    open();
+    auto again = open();
     EXPECT_FALSE(lastStorage->keptAsidePath().empty());
     EXPECT_FALSE(std::filesystem::exists(path));
 }
