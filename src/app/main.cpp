@@ -3,6 +3,7 @@
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/TerminationSignals.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
 #include "platform/HostLanguages.h"
@@ -76,6 +77,8 @@ int main(int argc, char* argv[])
         return delegate.window && delegate.window->grab().save(QString::fromStdString(path.string()), "PNG");
     };
     mac.script().onQuit = [&delegate] { delegate.terminate(); };
+    pellamor::TerminationSignals termination;
+    termination.onTerminate = [&delegate] { delegate.terminate(); };
     if (auto message = mac.script().start(script)) {
         std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
         return 2;
