@@ -1,5 +1,6 @@
 // Program entry: the application delegate on the simulated Mac loaded from the world file.
 #include "app/AppDelegate.h"
+#include "ui/AppearanceSurface.h"
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
@@ -14,6 +15,7 @@
 #include "sim/WorldLocation.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPixmap>
 #include <cstdlib>
 #include <iostream>
@@ -69,6 +71,8 @@ int main(int argc, char* argv[])
             delegate.applicationDidBecomeActive();
     });
     pellamor::ColorTable::appearanceChanged();
+    if (std::optional<QPixmap> icon = pellamor::AppInterface::brandImage())
+        QApplication::setWindowIcon(QIcon(*icon));
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
