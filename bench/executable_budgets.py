@@ -20,8 +20,9 @@ Usage: bench/executable_budgets.py [path/to/pellamor] [idle seconds] [runs]
 import json, os, select, statistics, subprocess, sys, tempfile, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-MODE = sys.argv[1] if len(sys.argv) > 1 and sys.argv[1].startswith("--") else "--budgets"
-ARGUMENTS = sys.argv[2:] if MODE != "--budgets" else sys.argv[1:]
+NAMED = len(sys.argv) > 1 and sys.argv[1].startswith("--")
+MODE = sys.argv[1] if NAMED else "--budgets"
+ARGUMENTS = sys.argv[2:] if NAMED else sys.argv[1:]
 EXECUTABLE = ARGUMENTS[0] if ARGUMENTS else os.path.join(ROOT, "build/release/bin/pellamor")
 SWITCHES = 21
 STATE_NAME = ".codex-global-state.json"
