@@ -57,6 +57,8 @@ public:
     Workspace& workspace() override;
     WindowList& windowList() override;
     bool darkAppearance() override { return world_.darkAppearance; }
+    OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
+    LoopbackRouting loopbackRouting() override { return world_.loopback; }
 
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
