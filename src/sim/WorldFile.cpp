@@ -433,6 +433,15 @@ WorldReading readWorld(const json& document)
     return world;
 }
 
+std::variant<Display, std::string> readDisplay(const json& value, const std::string& path)
+{
+    JsonReader reader;
+    Display display = readDisplay(reader, value, path);
+    if (reader.fault)
+        return *reader.fault;
+    return display;
+}
+
 WorldReading readWorldText(const std::string& text)
 {
     json document = json::parse(text, nullptr, false);
