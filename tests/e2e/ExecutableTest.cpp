@@ -40,7 +40,7 @@ Outcome runWorld(const std::string& world)
 }
 
 const char* const displays
-    = R"("displays": [{ "id": "D1", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
+    = R"("displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
 
 TEST(ExecutableTest, TheScriptRunsAndQuitEndsWithStatusZero)
 {
