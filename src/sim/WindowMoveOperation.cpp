@@ -38,16 +38,17 @@ void WindowMoveOperation::registerClass()
                 return self.shared_from_this();
             } });
     operation->addMethod("performWithWMBridgeDelegate",
-        RuntimeMethod { "v", { "@", ":" }, [this](RuntimeObject& self, const std::vector<RuntimeValue>&) -> RuntimeValue {
-            const auto* windows = std::get_if<PlistValue>(&self.ivars["windows"]);
-            const auto* space = std::get_if<std::uint64_t>(&self.ivars["space"]);
-            if (!windows || !windows->asArray() || !space)
-                throw RuntimeException("the operation was not initialised");
-            for (const PlistValue& number : *windows->asArray())
-                if (auto value = number.integerValue(); value && *value > 0 && *value <= UINT32_MAX)
-                    perform(static_cast<std::uint32_t>(*value), *space);
-            return std::monostate {};
-        } });
+        RuntimeMethod {
+            "v", { "@", ":" }, [this](RuntimeObject& self, const std::vector<RuntimeValue>&) -> RuntimeValue {
+                const auto* windows = std::get_if<PlistValue>(&self.ivars["windows"]);
+                const auto* space = std::get_if<std::uint64_t>(&self.ivars["space"]);
+                if (!windows || !windows->asArray() || !space)
+                    throw RuntimeException("the operation was not initialised");
+                for (const PlistValue& number : *windows->asArray())
+                    if (auto value = number.integerValue(); value && *value > 0 && *value <= UINT32_MAX)
+                        perform(static_cast<std::uint32_t>(*value), *space);
+                return std::monostate {};
+            } });
     mac_.classRegistry().add(operation);
 }
 
@@ -76,7 +77,8 @@ void WindowMoveOperation::perform(std::uint32_t window, std::uint64_t space)
     if (faults.moves == WindowMoves::never)
         return;
     if (faults.moves == WindowMoves::late) {
-        mac_.mainQueue().asyncAfter(faults.moveDelay, [this, window, space] { mac_.setWindowSpaces(window, { space }); });
+        mac_.mainQueue().asyncAfter(
+            faults.moveDelay, [this, window, space] { mac_.setWindowSpaces(window, { space }); });
         return;
     }
     mac_.setWindowSpaces(window, { space });
@@ -84,26 +86,30 @@ void WindowMoveOperation::perform(std::uint32_t window, std::uint64_t space)
 
 void WindowMoveOperation::registerActions()
 {
-    mac_.script().registerAction("move-window", [this](const json& argument) -> std::variant<ScriptRunner::Block, std::string> {
-        if (!argument.is_object() || argument.size() != 2 || !argument.contains("window") || !argument.contains("space"))
-            return std::string("expected { \"window\", \"space\" }");
-        auto window = wholeNumber(argument["window"], UINT32_MAX);
-        auto space = wholeNumber(argument["space"]);
-        if (!window || !mac_.window(static_cast<std::uint32_t>(*window)))
-            return std::string("window: no window has that number");
-        if (!space || !mac_.displayHolding(*space))
-            return std::string("space: no display has that space");
-        return ScriptRunner::Block([this, window = static_cast<std::uint32_t>(*window), space = *space] {
-            if (mac_.displayHolding(space))
-                mac_.setWindowSpaces(window, { space });
+    mac_.script().registerAction(
+        "move-window", [this](const json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+            if (!argument.is_object() || argument.size() != 2 || !argument.contains("window")
+                || !argument.contains("space"))
+                return std::string("expected { \"window\", \"space\" }");
+            auto window = wholeNumber(argument["window"], UINT32_MAX);
+            auto space = wholeNumber(argument["space"]);
+            if (!window || !mac_.window(static_cast<std::uint32_t>(*window)))
+                return std::string("window: no window has that number");
+            if (!space || !mac_.displayHolding(*space))
+                return std::string("space: no display has that space");
+            return ScriptRunner::Block([this, window = static_cast<std::uint32_t>(*window), space = *space] {
+                if (mac_.displayHolding(space))
+                    mac_.setWindowSpaces(window, { space });
+            });
         });
-    });
-    mac_.script().registerAction("close-window", [this](const json& argument) -> std::variant<ScriptRunner::Block, std::string> {
-        auto window = wholeNumber(argument, UINT32_MAX);
-        if (!window || !mac_.window(static_cast<std::uint32_t>(*window)))
-            return std::string("no window has that number");
-        return ScriptRunner::Block([this, window = static_cast<std::uint32_t>(*window)] { mac_.closeWindow(window); });
-    });
+    mac_.script().registerAction(
+        "close-window", [this](const json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+            auto window = wholeNumber(argument, UINT32_MAX);
+            if (!window || !mac_.window(static_cast<std::uint32_t>(*window)))
+                return std::string("no window has that number");
+            return ScriptRunner::Block(
+                [this, window = static_cast<std::uint32_t>(*window)] { mac_.closeWindow(window); });
+        });
 }
 
 } // namespace pellamor::sim

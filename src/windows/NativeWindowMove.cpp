@@ -97,8 +97,7 @@ NativeWindowMoveEnvironment::NativeWindowMoveEnvironment(std::shared_ptr<WindowS
 
 NativeWindowMoveEnvironment::Reservation NativeWindowMoveEnvironment::currentReservation()
 {
-    auto configuration
-        = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
+    auto configuration = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
     return Reservation { configuration.monitorID, configuration.assistant.bundleID() };
 }
 
@@ -142,7 +141,8 @@ std::optional<std::string> NativeWindowMoveEnvironment::windowProblem() const
 std::optional<std::string> NativeWindowMoveEnvironment::validate()
 {
     if (!bridge_)
-        return L("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de bureau n’a été effectué.");
+        return L("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de "
+                 "bureau n’a été effectué.");
     if (!desktopUnchanged())
         return changedDesktopsMessage();
     auto desktops = runtime_->desktops();

@@ -30,8 +30,8 @@ std::optional<ActiveSpaces> activeSpaces(const std::vector<PlistDictionary>& dis
 class NativeWindowMoveEnvironment final : public WindowMoveEnvironment {
 public:
     // `inventory` is what the caller planned with; `validation` its own last check.
-    NativeWindowMoveEnvironment(std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record,
-        std::uint64_t source, std::uint64_t target, std::vector<NativeDesktopState> inventory,
+    NativeWindowMoveEnvironment(std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record, std::uint64_t source,
+        std::uint64_t target, std::vector<NativeDesktopState> inventory,
         std::function<std::optional<std::string>()> validation);
 
     bool inputHeld() override;

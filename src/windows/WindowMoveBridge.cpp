@@ -27,7 +27,8 @@ bool isObjectType(const std::string& encoding)
 std::shared_ptr<RuntimeClass> PLMMoveOperationClass()
 {
     const MoveBridgeLibrary& loaded = platform().shared<MoveBridgeLibrary>([] {
-        return std::make_unique<MoveBridgeLibrary>(MoveBridgeLibrary { platform().frameworks().open(skylight::frameworkPath) });
+        return std::make_unique<MoveBridgeLibrary>(
+            MoveBridgeLibrary { platform().frameworks().open(skylight::frameworkPath) });
     });
     if (!loaded.library)
         return nullptr;

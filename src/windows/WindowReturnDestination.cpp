@@ -5,11 +5,10 @@
 #include "desktops/ProjectDisplayWorkspace.h"
 #include "platform/JSONEncoding.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <tuple>
 
 namespace pellamor {
@@ -169,8 +168,8 @@ std::optional<WindowReturnOrigin> WindowReturnOrigins::origin(const WindowReturn
 {
     if (!identity.isValid() || !isValid())
         return std::nullopt;
-    auto found = std::find_if(entries_.begin(), entries_.end(),
-        [&](const WindowReturnOrigin& entry) { return entry.identity == identity; });
+    auto found = std::find_if(
+        entries_.begin(), entries_.end(), [&](const WindowReturnOrigin& entry) { return entry.identity == identity; });
     if (found == entries_.end())
         return std::nullopt;
     return *found;

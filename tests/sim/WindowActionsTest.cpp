@@ -32,7 +32,8 @@ TEST(WindowFaultsTest, TheWorldFileSetsEveryWindowFault)
         R"(faults.windows.move: expected one of "applied", "refused", "raises", "late", "never")");
     EXPECT_EQ(std::get<std::string>(withFaults(R"({ "hidden": [-1] })")),
         "faults.windows.hidden[0]: expected a whole number from 0 to 4294967295");
-    EXPECT_EQ(std::get<std::string>(withFaults(R"({ "moveDelay": -1 })")), "faults.windows.moveDelay: must not be negative");
+    EXPECT_EQ(
+        std::get<std::string>(withFaults(R"({ "moveDelay": -1 })")), "faults.windows.moveDelay: must not be negative");
     EXPECT_EQ(std::get<std::string>(withFaults(R"({ "slow": true })")), "faults.windows.slow: unknown member");
 }
 
@@ -46,8 +47,8 @@ protected:
 
 TEST_F(WindowScriptTest, AnotherApplicationMovesAndClosesWindows)
 {
-    ASSERT_EQ(mac.mac().script().start({ { 1, "move-window", { { "window", 40 }, { "space", 12 } } },
-                  { 2, "close-window", 40 } }),
+    ASSERT_EQ(mac.mac().script().start(
+                  { { 1, "move-window", { { "window", 40 }, { "space", 12 } } }, { 2, "close-window", 40 } }),
         std::nullopt);
     mac.advance(1);
     EXPECT_EQ(mac.mac().log().lines().back(), "window-spaces window=40 spaces=12");

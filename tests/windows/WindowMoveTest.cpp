@@ -1,13 +1,11 @@
-#include "windows/NativeWindowMove.h"
-
 #include "desktops/ScreenPlacement.h"
 #include "sim/ClassRegistry.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
-
-#include <gtest/gtest.h>
+#include "windows/NativeWindowMove.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace pellamor {
 namespace {
@@ -161,7 +159,9 @@ TEST_F(WindowMoveTest, DesktopsOrReservationChangedSinceThePlanFailTheMove)
 TEST_F(WindowMoveTest, WithoutTheOperationClassNothingIsMoved)
 {
     mac.world().faults.missingSymbols = { "SLSBridgedMoveWindowsToManagedSpaceOperation" };
-    EXPECT_EQ(move(), Outcome("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de bureau n’a été effectué."));
+    EXPECT_EQ(move(),
+        Outcome("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de "
+                "bureau n’a été effectué."));
     EXPECT_FALSE(PLMBridgeAvailable());
     EXPECT_EQ(PLMBridgeMoveWindow(40, 12), moveBridgeStatus::unavailable);
     EXPECT_EQ(PLMBridgeMoveWindow(0, 12), moveBridgeStatus::invalidArguments);
@@ -202,7 +202,8 @@ TEST_F(WindowMoveTest, ARefusedOrRaisingOperationKeepsTheDesktop)
 
 TEST_F(WindowMoveTest, ArrivalMustComeWithinTwoAndAHalfSeconds)
 {
-    auto unconfirmed = Outcome("macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.");
+    auto unconfirmed
+        = Outcome("macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.");
     mac.world().faults.windows.moves = sim::WindowMoves::late;
     mac.world().faults.windows.moveDelay = 2.4;
     EXPECT_EQ(move(), arrivedOutcome);
@@ -226,7 +227,8 @@ TEST_F(WindowMoveTest, ArrivalMustComeWithinTwoAndAHalfSeconds)
 
 TEST_F(WindowMoveTest, AWindowThatGoesOrChangesDuringTheMoveIsNotConfirmed)
 {
-    auto unconfirmed = Outcome("macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.");
+    auto unconfirmed
+        = Outcome("macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.");
     for (auto meanwhile : { sim::WindowMoveMeanwhile::changesSpaces, sim::WindowMoveMeanwhile::changesOwner,
              sim::WindowMoveMeanwhile::disappears }) {
         completions = 0;
@@ -245,7 +247,9 @@ TEST_F(WindowMoveTest, TheActiveDesktopChangingDuringTheMoveIsReported)
     mac.advance(0.1);
     mac.mac().setCurrentSpace("D1", 12);
     mac.advance(0.1);
-    EXPECT_EQ(outcome, Outcome("Le bureau actif ou l’écran réservé a changé pendant le déplacement. Actualise pour vérifier la position de la fenêtre."));
+    EXPECT_EQ(outcome,
+        Outcome("Le bureau actif ou l’écran réservé a changé pendant le déplacement. Actualise pour vérifier la "
+                "position de la fenêtre."));
 }
 
 TEST_F(WindowMoveTest, StartAndCancelAnswerOnceEach)
@@ -266,8 +270,8 @@ TEST_F(WindowMoveTest, StartAndCancelAnswerOnceEach)
     start(environment());
     mac.advance(0.1);
     session->cancel();
-    EXPECT_EQ(outcome,
-        Outcome("Le suivi du déplacement a été annulé. Actualise pour vérifier le bureau de la fenêtre."));
+    EXPECT_EQ(
+        outcome, Outcome("Le suivi du déplacement a été annulé. Actualise pour vérifier le bureau de la fenêtre."));
     mac.advance(5);
     EXPECT_EQ(completions, 1);
 }
@@ -313,7 +317,8 @@ TEST(WindowMoveIdentificationTest, LayoutsNeedWellFormedDisplaysWithDistinctIds)
     std::vector<PlistDictionary> good { display("A", { space(1), space(2) }, 2), display("B", { space(3) }, 3) };
     EXPECT_EQ(WindowMoveIdentification::layout(good),
         (WindowMoveIdentification::Layout { { "A", { 1, 2 } }, { "B", { 3 } } }));
-    EXPECT_EQ(WindowMoveIdentification::activeSpaces(good), (WindowMoveIdentification::ActiveSpaces { { "A", 2 }, { "B", 3 } }));
+    EXPECT_EQ(WindowMoveIdentification::activeSpaces(good),
+        (WindowMoveIdentification::ActiveSpaces { { "A", 2 }, { "B", 3 } }));
     EXPECT_FALSE(WindowMoveIdentification::layout({}));
     EXPECT_FALSE(WindowMoveIdentification::layout({ display("A", { space(1) }, 1), display("A", { space(2) }, 2) }));
     EXPECT_FALSE(WindowMoveIdentification::layout({ display("A", { space(1) }, 1), display("B", { space(1) }, 1) }));

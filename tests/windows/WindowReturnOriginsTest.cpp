@@ -1,7 +1,6 @@
 #include "windows/WindowReturnDestination.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace pellamor {
@@ -40,7 +39,8 @@ TEST_F(WindowReturnOriginsTest, InvalidOriginsAreRefusedAndLeaveTheSetAlone)
     NativeDesktopState withoutUUID { 11, 11, "D1", std::nullopt };
     EXPECT_FALSE(origins.recordOriginal(notes, withoutUUID, frame));
     EXPECT_FALSE(origins.recordOriginal(notes, inventory[0], QRectF(0, 0, 0, 100)));
-    EXPECT_FALSE(origins.recordOriginal(notes, inventory[0], QRectF(0, std::numeric_limits<double>::infinity(), 10, 10)));
+    EXPECT_FALSE(
+        origins.recordOriginal(notes, inventory[0], QRectF(0, std::numeric_limits<double>::infinity(), 10, 10)));
     EXPECT_FALSE(origins.recordOriginal(notes, { 11, 11, " D1", "U11" }, frame));
     EXPECT_FALSE(origins.recordOriginal(notes, { 0, 11, "D1", "U11" }, frame));
     for (double launched : { 0.0, -1.0, std::numeric_limits<double>::infinity(), std::nan("") }) {
@@ -73,11 +73,13 @@ TEST_F(WindowReturnOriginsTest, DestinationRulesAnswerInOrder)
     origins.recordOriginal(notes, inventory[1], frame);
     EXPECT_EQ(destination(notes), WindowReturnDestinationResult(WindowReturnDestination { inventory[1], frame, true }));
     // Without a recorded origin: the current desktop of the dedicated screen.
-    EXPECT_EQ(destination(mail), WindowReturnDestinationResult(WindowReturnDestination { inventory[3], std::nullopt, false }));
+    EXPECT_EQ(destination(mail),
+        WindowReturnDestinationResult(WindowReturnDestination { inventory[3], std::nullopt, false }));
 
     EXPECT_EQ(destination(notes, "D2", {}, " com.openai.codex"),
         WindowReturnDestinationResult(WindowReturnDestinationError::invalidIdentity));
-    EXPECT_EQ(destination(notes, "D2", { 0 }), WindowReturnDestinationResult(WindowReturnDestinationError::invalidInventory));
+    EXPECT_EQ(
+        destination(notes, "D2", { 0 }), WindowReturnDestinationResult(WindowReturnDestinationError::invalidInventory));
     inventory.push_back(inventory[0]);
     EXPECT_EQ(destination(notes), WindowReturnDestinationResult(WindowReturnDestinationError::invalidInventory));
     inventory.pop_back();
@@ -85,8 +87,10 @@ TEST_F(WindowReturnOriginsTest, DestinationRulesAnswerInOrder)
     WindowReturnIdentity assistant { 50, 501, "com.OpenAI.Codex", 1700000000 };
     origins.recordOriginal(assistant, inventory[0], frame);
     EXPECT_EQ(destination(assistant), WindowReturnDestinationResult(WindowReturnDestinationError::protectedAssistant));
-    EXPECT_EQ(destination(notes, "D2", { 12 }), WindowReturnDestinationResult(WindowReturnDestinationError::projectDesktop));
-    EXPECT_EQ(destination(mail, "D2", { 22 }), WindowReturnDestinationResult(WindowReturnDestinationError::projectDesktop));
+    EXPECT_EQ(
+        destination(notes, "D2", { 12 }), WindowReturnDestinationResult(WindowReturnDestinationError::projectDesktop));
+    EXPECT_EQ(
+        destination(mail, "D2", { 22 }), WindowReturnDestinationResult(WindowReturnDestinationError::projectDesktop));
 }
 
 TEST_F(WindowReturnOriginsTest, ARecordedOriginIsFoundByItsUUIDOrIsUnavailable)
