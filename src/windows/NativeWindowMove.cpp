@@ -141,8 +141,9 @@ std::optional<std::string> NativeWindowMoveEnvironment::windowProblem() const
 std::optional<std::string> NativeWindowMoveEnvironment::validate()
 {
     if (!bridge_)
-        return L("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de "
-                 "bureau n’a été effectué.");
+        // clang-format off
+        return L("Cette version de macOS ne permet pas le déplacement direct d’une seule fenêtre. Aucun changement de bureau n’a été effectué.");
+        // clang-format on
     if (!desktopUnchanged())
         return changedDesktopsMessage();
     auto desktops = runtime_->desktops();

@@ -101,8 +101,9 @@ void WindowMoveSession::verify()
         return;
     const std::uint64_t generation = generation_;
     if (!environmentCall([&] { return environment_->desktopUnchanged(); })) {
-        finish(L("Le bureau actif ou l’écran réservé a changé pendant le déplacement. Actualise pour vérifier la "
-                 "position de la fenêtre."));
+        // clang-format off
+        finish(L("Le bureau actif ou l’écran réservé a changé pendant le déplacement. Actualise pour vérifier la position de la fenêtre."));
+        // clang-format on
         return;
     }
     if (!isStill(generation, State::verifying))
