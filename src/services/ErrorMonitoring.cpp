@@ -19,6 +19,11 @@ void ErrorMonitoring::stop()
     started = false;
 }
 
+std::string ErrorMonitoring::associateReportedError(const std::string&)
+{
+    return std::string(32, '0');
+}
+
 bool ErrorMonitoring::isStarted()
 {
     return started;

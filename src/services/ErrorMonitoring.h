@@ -14,6 +14,8 @@ public:
         const FeedbackMetadata& metadata = FeedbackMetadata::current());
     static void stop();
     static bool isStarted();
+    // Captures the error event a bug report is about and gives its id.
+    static std::string associateReportedError(const std::string& source);
 };
 
 } // namespace pellamor
