@@ -17,9 +17,11 @@ class SimulatedMac;
 
 class AccessibilityTree final : public Accessibility {
 public:
+    // Registers Accessibility's private call with the machine's symbol table.
     explicit AccessibilityTree(SimulatedMac& mac)
         : mac_(mac)
     {
+        registerSymbols();
     }
 
     bool isProcessTrusted() override;
@@ -35,6 +37,7 @@ public:
     int prompts = 0;
 
 private:
+    void registerSymbols();
     AXResult<AXValue> windowsOf(int pid, bool mainOnly);
     AXResult<AXValue> readFrame(std::uint32_t number, bool position);
     AXError writeFrame(std::uint32_t number, const AXValue& value, bool position);
