@@ -107,10 +107,16 @@ long long wholePoints(double value)
     return static_cast<long long>(std::clamp(std::trunc(value), -1e15, 1e15));
 }
 
+int pixels(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return static_cast<int>(std::lround(std::clamp(value, -1e6, 1e6)));
+}
+
 QRect pixelRect(const QRectF& rect)
 {
-    return QRect(static_cast<int>(std::lround(rect.x())), static_cast<int>(std::lround(rect.y())),
-        static_cast<int>(std::lround(rect.width())), static_cast<int>(std::lround(rect.height())));
+    return QRect(pixels(rect.x()), pixels(rect.y()), pixels(rect.width()), pixels(rect.height()));
 }
 
 // The window's content view, which holds the card.

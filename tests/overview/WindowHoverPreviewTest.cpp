@@ -103,6 +103,25 @@ TEST_F(WindowHoverPreviewTest, UnusableWindowSizesAreShownAsZero)
     EXPECT_EQ(preview.surface()->height(), 126 + 216) << "a shape that is not a number counts as 0.6 high";
 }
 
+TEST(WindowHoverPreviewLifetimeTest, DestroyingThePreviewTakesItsCardOutOfTheHost)
+{
+    test::WidgetApplication application;
+    test::TestMac mac;
+    QWidget window;
+    window.resize(800, 600);
+    auto* anchor = new QWidget(&window);
+    anchor->setGeometry(100, 100, 200, 76);
+    window.show();
+    {
+        WindowHoverPreview preview;
+        preview.show(DesktopWindow { 40, 300, "Notes", std::nullopt, "Notes", QRectF(0, 0, 800, 600), { 11 },
+                         std::nullopt, std::nullopt },
+            std::nullopt, anchor, "", QPointF(150, 120));
+        ASSERT_TRUE(window.findChild<QWidget*>("window-hover-preview"));
+    }
+    EXPECT_FALSE(window.findChild<QWidget*>("window-hover-preview"));
+}
+
 TEST_F(WindowHoverPreviewTest, AHostThatTakesTheCardDownIsSurvived)
 {
     show();
