@@ -12,7 +12,8 @@ QImage WindowArrangementIcon::image(WindowArrangement arrangement, double scale)
     if (!std::isfinite(scale))
         scale = 1;
     scale = std::clamp(scale, 1.0, 8.0);
-    QImage icon(QSize(static_cast<int>(std::ceil(size.width() * scale)), static_cast<int>(std::ceil(size.height() * scale))),
+    QImage icon(
+        QSize(static_cast<int>(std::ceil(size.width() * scale)), static_cast<int>(std::ceil(size.height() * scale))),
         QImage::Format_ARGB32_Premultiplied);
     icon.setDevicePixelRatio(scale);
     icon.fill(Qt::transparent);

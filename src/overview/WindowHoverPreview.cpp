@@ -167,8 +167,8 @@ WindowHoverPreview::Card& WindowHoverPreview::card()
     // The host may have taken the card down with it.
     if (card_ && card_->surface)
         return *card_;
-    auto* surface = new AppearanceSurface(DynamicColor { ColorRole::controlBackground, 0.97 }, cornerRadius,
-        DynamicColor { ColorRole::separator });
+    auto* surface = new AppearanceSurface(
+        DynamicColor { ColorRole::controlBackground, 0.97 }, cornerRadius, DynamicColor { ColorRole::separator });
     surface->setObjectName("window-hover-preview");
     surface->hide();
     auto* appIcon = new PreviewImageView(false, surface);
@@ -215,8 +215,8 @@ void WindowHoverPreview::show(const DesktopWindow& record, const std::optional<Q
     QWidget* host = hostFor(anchor);
     if (!host || !visiblePart(anchor, host))
         return hide();
-    bool unchanged = isVisible() && representedWindowID_ == record.id && anchor_ == anchor && host_ == host
-        && geometryIsCurrent();
+    bool unchanged
+        = isVisible() && representedWindowID_ == record.id && anchor_ == anchor && host_ == host && geometryIsCurrent();
     representedWindowID_ = record.id;
     record_ = record;
     anchor_ = anchor;
@@ -232,8 +232,9 @@ void WindowHoverPreview::show(const DesktopWindow& record, const std::optional<Q
     std::optional<QRectF> anchorFrame = visiblePart(anchor, host);
     if (!anchorFrame)
         return hide();
-    QRectF available = QRectF(host->rect()).adjusted(WindowPreviewGeometry::hostInset,
-        WindowPreviewGeometry::hostInset, -WindowPreviewGeometry::hostInset, -WindowPreviewGeometry::hostInset);
+    QRectF available = QRectF(host->rect())
+                           .adjusted(WindowPreviewGeometry::hostInset, WindowPreviewGeometry::hostInset,
+                               -WindowPreviewGeometry::hostInset, -WindowPreviewGeometry::hostInset);
     if (available.width() < WindowPreviewGeometry::minimumWidth
         || available.height() < WindowPreviewGeometry::minimumHeight)
         return hide();
@@ -259,11 +260,13 @@ void WindowHoverPreview::show(const DesktopWindow& record, const std::optional<Q
     bringToFront(host);
 }
 
-void WindowHoverPreview::fill(const DesktopWindow& record, const std::optional<QImage>& image, const std::string& status)
+void WindowHoverPreview::fill(
+    const DesktopWindow& record, const std::optional<QImage>& image, const std::string& status)
 {
     application_ = record.application;
     title_ = record.title;
-    details_ = std::to_string(wholePoints(record.frame.width())) + " × " + std::to_string(wholePoints(record.frame.height()));
+    details_ = std::to_string(wholePoints(record.frame.width())) + " × "
+        + std::to_string(wholePoints(record.frame.height()));
     if (record.documentName)
         details_ += " · " + *record.documentName;
     status_ = status;
@@ -284,7 +287,8 @@ void WindowHoverPreview::showImage(const std::optional<QImage>& image)
 void WindowHoverPreview::placeTexts()
 {
     Card& parts = card();
-    parts.application->setText(truncated(application_, parts.application->font(), parts.application->width(), 1).toStdString());
+    parts.application->setText(
+        truncated(application_, parts.application->font(), parts.application->width(), 1).toStdString());
     parts.title->setText(truncated(title_, parts.title->font(), parts.title->width(), 3).toStdString());
     parts.fallback->setText(truncated(status_, parts.fallback->font(), parts.fallback->width(), 4).toStdString());
     parts.details->setText(truncated(details_, parts.details->font(), parts.details->width(), 1).toStdString());

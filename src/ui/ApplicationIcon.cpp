@@ -31,7 +31,8 @@ std::optional<QPixmap> ApplicationIcon::forProcess(int pid, int points)
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRectF(0, 0, points, points), Qt::AlignCenter, name.isEmpty() ? QString("?") : name.left(1).toUpper());
+    painter.drawText(
+        QRectF(0, 0, points, points), Qt::AlignCenter, name.isEmpty() ? QString("?") : name.left(1).toUpper());
     return icon;
 }
 

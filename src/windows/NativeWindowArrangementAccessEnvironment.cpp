@@ -79,8 +79,8 @@ bool NativeWindowArrangementAccessEnvironment::sourceIsActive()
     std::optional<std::vector<NativeDesktopState>> desktops = runtime_->desktops();
     if (!desktops)
         return false;
-    auto found = std::find_if(
-        desktops->begin(), desktops->end(), [&](const NativeDesktopState& desktop) { return desktop.spaceID == source_; });
+    auto found = std::find_if(desktops->begin(), desktops->end(),
+        [&](const NativeDesktopState& desktop) { return desktop.spaceID == source_; });
     return found != desktops->end() && found->currentSpaceID == source_;
 }
 

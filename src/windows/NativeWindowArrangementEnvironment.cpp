@@ -97,7 +97,8 @@ std::optional<std::string> NativeWindowArrangementEnvironment::prepare()
         return L("%@ ne permet pas de modifier la position ou la taille de cette fenêtre.", record_.application);
 
     originalFrame_ = current;
-    QRectF area = WindowPlacementGeometry::accessibilityRect(screen->visibleFrame, main->frame.y() + main->frame.height());
+    QRectF area
+        = WindowPlacementGeometry::accessibilityRect(screen->visibleFrame, main->frame.y() + main->frame.height());
     std::optional<QRectF> desired = target(area, *current);
     if (!desired)
         return L("La position d’origine de cette fenêtre n’est plus disponible.");
@@ -167,8 +168,7 @@ std::optional<std::string> NativeWindowArrangementEnvironment::cleanup()
         return std::nullopt;
     restoreEnhancedUI_ = false;
     std::optional<RunningApplication> running = platform().workspace().runningApplication(record_.pid);
-    if (!running || running->terminated
-        || running->bundleIdentifier.value_or("") != record_.bundleID.value_or(""))
+    if (!running || running->terminated || running->bundleIdentifier.value_or("") != record_.bundleID.value_or(""))
         return std::nullopt;
     application_->setAttributeValue(enhancedUserInterface, true);
     if (!isTrue(application_, enhancedUserInterface))

@@ -11,7 +11,8 @@ SessionTiming::Now SessionTiming::uptime()
 
 SessionTiming::Schedule SessionTiming::mainQueue()
 {
-    return [](double delay, std::function<void()> block) { platform().mainQueue().asyncAfter(delay, std::move(block)); };
+    return
+        [](double delay, std::function<void()> block) { platform().mainQueue().asyncAfter(delay, std::move(block)); };
 }
 
 } // namespace pellamor

@@ -89,7 +89,8 @@ bool WindowArrangementAccessSession::probeAtStart(std::uint64_t generation)
         return goesOn(generation);
     };
     auto sourceActive = [this, generation] {
-        bool active = call([](WindowArrangementAccessEnvironment& environment) { return environment.sourceIsActive(); });
+        bool active
+            = call([](WindowArrangementAccessEnvironment& environment) { return environment.sourceIsActive(); });
         if (goesOn(generation) && active)
             finish(environment_->inaccessibleMessage());
         return goesOn(generation);
@@ -160,8 +161,8 @@ void WindowArrangementAccessSession::scheduleJob(double delay, Step step)
     State scheduledIn = state_;
     schedule_(delay, [weak, generation, scheduledIn, job, step] {
         auto session = weak.lock();
-        if (!session || session->generation_ != generation || session->state_ != scheduledIn
-            || !session->completion_ || session->pendingJob_ != job)
+        if (!session || session->generation_ != generation || session->state_ != scheduledIn || !session->completion_
+            || session->pendingJob_ != job)
             return;
         session->pendingJob_.reset();
         ((*session).*step)();

@@ -200,8 +200,7 @@ void WindowArrangementSession::completeIfFinished()
     if (!cleanupProblem)
         return completion(finishedProblem_);
     if (!finishedProblem_)
-        return completion(
-            L("La disposition a été appliquée, mais un réglage temporaire n’a pas pu être rétabli. %@", *cleanupProblem));
+        return completion(L("La disposition a été appliquée, mais un réglage temporaire n’a pas pu être rétabli. %@", *cleanupProblem));
     completion(*finishedProblem_ + "\n" + *cleanupProblem);
 }
 

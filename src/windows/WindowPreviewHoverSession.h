@@ -14,8 +14,8 @@ class WindowPreviewHoverSession : public std::enable_shared_from_this<WindowPrev
 public:
     static constexpr double interval = 1.0 / 60;
 
-    WindowPreviewHoverSession(std::function<QPointF()> pointerLocation, std::function<bool(const QPointF&)> containsPoint,
-        std::function<void()> onExit);
+    WindowPreviewHoverSession(std::function<QPointF()> pointerLocation,
+        std::function<bool(const QPointF&)> containsPoint, std::function<void()> onExit);
     WindowPreviewHoverSession(const WindowPreviewHoverSession&) = delete;
     WindowPreviewHoverSession& operator=(const WindowPreviewHoverSession&) = delete;
 

@@ -5,7 +5,6 @@
 #include "support/WorldBuilder.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace pellamor {

@@ -35,8 +35,8 @@ TEST_F(WindowAttributesTest, EnhancedUserInterfaceIsReadWrittenAndLogged)
     EXPECT_EQ(application->setAttributeValue("AXEnhancedUserInterface", true), AXError::success);
     EXPECT_TRUE(enhanced());
     EXPECT_EQ(mac.mac().log().lines(),
-        (std::vector<std::string> { "enhanced-user-interface pid=501 enabled=false",
-            "enhanced-user-interface pid=501 enabled=true" }));
+        (std::vector<std::string> {
+            "enhanced-user-interface pid=501 enabled=false", "enhanced-user-interface pid=501 enabled=true" }));
 }
 
 TEST_F(WindowAttributesTest, SizeWritesFollowResizabilityAndTheMaximumSize)

@@ -65,8 +65,9 @@ std::shared_ptr<WindowArrangementAccessSession> ArrangementFixture::reach(std::u
 {
     DesktopWindow window = record(number);
     std::string display = mac.mac().displayHolding(window.spaces.front())->id;
-    access = std::make_shared<NativeWindowArrangementAccessEnvironment>(runtime, window, window.spaces.front(),
-        *runtime->desktops(), monitor(display), switcher, [this](int desktop) { opened.push_back(desktop); }, nullptr);
+    access = std::make_shared<NativeWindowArrangementAccessEnvironment>(
+        runtime, window, window.spaces.front(), *runtime->desktops(), monitor(display), switcher,
+        [this](int desktop) { opened.push_back(desktop); }, nullptr);
     auto session = WindowArrangementAccessSession::make(access);
     session->start([this](std::optional<std::string> message) { reached.push_back(message); });
     return session;

@@ -23,8 +23,8 @@ TEST_F(WindowArrangementAccessEndToEndTest, AWindowOnAnotherDesktopIsReachedByOp
     EXPECT_EQ(reached, Results { std::nullopt });
     EXPECT_EQ(current(1), 22u);
     ASSERT_TRUE(access->resolvedWindow);
-    EXPECT_EQ(arrange(onHiddenDesktop, WindowArrangement::right, "D2", std::nullopt, access->resolvedWindow),
-        std::nullopt);
+    EXPECT_EQ(
+        arrange(onHiddenDesktop, WindowArrangement::right, "D2", std::nullopt, access->resolvedWindow), std::nullopt);
     EXPECT_EQ(window(onHiddenDesktop).frame, QRectF(1630, 225, 570, 875));
 }
 
@@ -61,10 +61,11 @@ TEST_F(WindowArrangementAccessEndToEndTest, RefusalsBeforeAnythingIsOpened)
 
     reached.clear();
     DesktopWindow closed = record(onHiddenDesktop);
-    auto environment = std::make_shared<NativeWindowArrangementAccessEnvironment>(runtime, closed, 22,
-        *runtime->desktops(), monitor("D2"), switcher, nullptr, nullptr);
+    auto environment = std::make_shared<NativeWindowArrangementAccessEnvironment>(
+        runtime, closed, 22, *runtime->desktops(), monitor("D2"), switcher, nullptr, nullptr);
     mac.world().windows.pop_back();
-    EXPECT_EQ(environment->validate(), "Cette fenêtre a été fermée ou a changé de bureau. La disposition a été arrêtée.");
+    EXPECT_EQ(
+        environment->validate(), "Cette fenêtre a été fermée ou a changé de bureau. La disposition a été arrêtée.");
 
     // A full-screen space is no numbered desktop, so it cannot be opened by its shortcut.
     mac.world().displays[1].spaces.push_back(sim::Space { 29, "UUID-29", sim::fullScreenSpaceType });
@@ -104,7 +105,8 @@ TEST_F(WindowArrangementAccessEndToEndTest, ASwitchThatFailsOrIsCancelledEndsItO
     mac.advance(3.5);
     ASSERT_EQ(reached.size(), 1u);
     ASSERT_TRUE(reached.front());
-    EXPECT_NE(*reached.front(), "macOS n’a pas confirmé l’ouverture du bureau de cette fenêtre. Actualise puis réessaie.")
+    EXPECT_NE(
+        *reached.front(), "macOS n’a pas confirmé l’ouverture du bureau de cette fenêtre. Actualise puis réessaie.")
         << "the switcher's own failure comes first and is passed on";
 
     reached.clear();

@@ -111,8 +111,8 @@ TEST_F(WindowArrangementAccessSessionTest, TheDesktopIsOpenedAndTheElementAwaite
 {
     environment->availableAfterOpening = false;
     start();
-    EXPECT_EQ(environment->calls,
-        (std::vector<std::string> { "validate", "available", "active", "validate", "active" }));
+    EXPECT_EQ(
+        environment->calls, (std::vector<std::string> { "validate", "available", "active", "validate", "active" }));
     ASSERT_EQ(environment->openings, 1);
     // The switch answers late, yet within the opening time; from then on only the access time counts.
     time.runUntil(2.9);

@@ -125,8 +125,8 @@ TEST_F(WindowArrangementEndToEndTest, ARefusedPositionPutsTheOriginalSizeBack)
         "Notes a refusé la position. La taille précédente a été redemandée.");
     EXPECT_EQ(window(onSecond).frame, QRectF(1300, 400, 600, 400));
     EXPECT_EQ(log(),
-        (std::vector<std::string> { "window-frame window=41 frame=1300,400,1140,875",
-            "window-frame window=41 frame=1300,400,600,400" }));
+        (std::vector<std::string> {
+            "window-frame window=41 frame=1300,400,1140,875", "window-frame window=41 frame=1300,400,600,400" }));
 }
 
 TEST_F(WindowArrangementEndToEndTest, ARememberedFrameIsBroughtInsideTheScreen)
@@ -156,8 +156,8 @@ TEST_F(WindowArrangementEndToEndTest, RefusalsWhenTheWindowOrTheMachineIsNotAsPl
     mac.mac().setWindowSpaces(onSecond, { 21, 22 });
     auto environment = std::make_shared<NativeWindowArrangementEnvironment>(
         runtime, moved, WindowArrangement::left, monitor("D2"), nullptr, std::nullopt, nullptr);
-    EXPECT_EQ(environment->validate(),
-        "Cette fenêtre n’est plus accessible ou a changé de bureau. Actualise puis réessaie.");
+    EXPECT_EQ(
+        environment->validate(), "Cette fenêtre n’est plus accessible ou a changé de bureau. Actualise puis réessaie.");
 }
 
 } // namespace

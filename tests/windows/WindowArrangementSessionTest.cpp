@@ -3,7 +3,6 @@
 #include "windows/ManualTime.h"
 
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace pellamor {
@@ -88,8 +87,8 @@ TEST_F(WindowArrangementSessionTest, TwoMatchingReadsInARowSucceed)
     start();
     EXPECT_TRUE(results.empty());
     EXPECT_EQ(environment->calls,
-        (std::vector<std::string> {
-            "validate", "prepare", "validate", "size", "validate", "position", "validate", "size", "validate", "read" }));
+        (std::vector<std::string> { "validate", "prepare", "validate", "size", "validate", "position", "validate",
+            "size", "validate", "read" }));
     time.runUntil(0.05);
     EXPECT_EQ(results, one(std::nullopt));
     EXPECT_EQ(environment->cleanups, 1);

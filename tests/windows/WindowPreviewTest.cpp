@@ -1,10 +1,8 @@
+#include "support/TestMac.h"
 #include "windows/WindowPreviewGeometry.h"
 #include "windows/WindowPreviewHoverSession.h"
 
-#include "support/TestMac.h"
-
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace pellamor {
