@@ -55,6 +55,11 @@ void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>
     write("window-spaces window=" + std::to_string(window) + " spaces=" + list);
 }
 
+void MacLog::windowClosed(std::uint32_t window)
+{
+    write("window-closed window=" + std::to_string(window));
+}
+
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
 {
     write("window-frame window=" + std::to_string(window) + " frame=" + formatNumber(frame.x()) + ","

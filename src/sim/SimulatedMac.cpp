@@ -3,11 +3,13 @@
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
+#include "sim/ClassRegistry.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
+#include "sim/WindowMoveOperation.h"
 #include "sim/WindowServer.h"
 #include "sim/WorkspaceModel.h"
 
@@ -42,6 +44,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     // The world counts the last input back from launch.
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
+    classes_ = std::make_unique<ClassRegistry>(world_.faults.missingSymbols);
     windowServer_ = std::make_unique<WindowServer>(*this);
     events_ = std::make_unique<EventSource>(*this, *windowServer_);
     accessibility_ = std::make_unique<AccessibilityTree>(*this);
@@ -50,6 +53,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     script_ = std::make_unique<ScriptRunner>(*this);
     missionControl_ = std::make_unique<MissionControl>(*this);
     assistant_ = installSimulatedAssistant(*this);
+    windowMoves_ = std::make_unique<WindowMoveOperation>(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;
@@ -82,6 +86,11 @@ Workspace& SimulatedMac::workspace()
 WindowList& SimulatedMac::windowList()
 {
     return *windowServer_;
+}
+
+ObjectRuntime& SimulatedMac::objectRuntime()
+{
+    return *classes_;
 }
 
 Display* SimulatedMac::display(const std::string& id)
@@ -224,6 +233,34 @@ void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
         return;
     target->frame = frame;
     log_.windowFrame(number, frame);
+}
+
+void SimulatedMac::closeWindow(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    auto found = std::find_if(
+        world_.windows.begin(), world_.windows.end(), [number](const Window& window) { return window.number == number; });
+    if (found == world_.windows.end())
+        return;
+    world_.windows.erase(found);
+    log_.windowClosed(number);
+}
+
+void SimulatedMac::changeWindowOwner(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    Window* target = window(number);
+    if (!target)
+        return;
+    int highest = target->pid;
+    for (const Application& application : world_.applications) {
+        highest = std::max(highest, application.pid);
+        if (application.pid != target->pid && !application.terminated) {
+            target->pid = application.pid;
+            return;
+        }
+    }
+    target->pid = highest + 1;
 }
 
 void SimulatedMac::setHotkeyEnabled(std::uint32_t id, bool enabled)

@@ -12,12 +12,14 @@
 namespace pellamor::sim {
 
 class AccessibilityTree;
+class ClassRegistry;
 class EventSource;
 class MissionControl;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
 class SymbolTable;
+class WindowMoveOperation;
 class WindowServer;
 class WorkspaceModel;
 
@@ -56,6 +58,7 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    ObjectRuntime& objectRuntime() override;
     bool darkAppearance() override { return world_.darkAppearance; }
     OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
     LoopbackRouting loopbackRouting() override { return world_.loopback; }
@@ -70,6 +73,7 @@ public:
     // The assistant of the world's "assistant" member; null when it has none.
     SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
+    ClassRegistry& classRegistry() { return *classes_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
     // Uptime when the machine was made, from which script times count.
@@ -95,6 +99,9 @@ public:
     void removeSpace(std::uint64_t space);
     void setWindowSpaces(std::uint32_t window, std::vector<std::uint64_t> spaces);
     void setWindowFrame(std::uint32_t window, const QRectF& frame);
+    void closeWindow(std::uint32_t window);
+    // The window passes to the first other running application, else to a process that runs no application.
+    void changeWindowOwner(std::uint32_t window);
     void setHotkeyEnabled(std::uint32_t id, bool enabled);
     // False when no running application has that bundle identifier.
     bool activate(const std::string& bundleID);
@@ -124,6 +131,7 @@ private:
     std::uint64_t uuidCounter_ = 0;
     std::uint64_t lastSpaceID_ = 0;
     std::unique_ptr<SymbolTable> symbols_;
+    std::unique_ptr<ClassRegistry> classes_;
     std::unique_ptr<WindowServer> windowServer_;
     std::unique_ptr<EventSource> events_;
     std::unique_ptr<AccessibilityTree> accessibility_;
@@ -132,6 +140,7 @@ private:
     std::unique_ptr<ScriptRunner> script_;
     std::unique_ptr<MissionControl> missionControl_;
     std::unique_ptr<SimulatedAssistant> assistant_;
+    std::unique_ptr<WindowMoveOperation> windowMoves_;
 };
 
 } // namespace pellamor::sim
