@@ -92,4 +92,9 @@ void MacLog::openURL(const std::string& url)
     write("open-url url=" + url);
 }
 
+void MacLog::enhancedUserInterface(int pid, bool enabled)
+{
+    write("enhanced-user-interface pid=" + std::to_string(pid) + " enabled=" + (enabled ? "true" : "false"));
+}
+
 } // namespace pellamor::sim

@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 
 #include <QRectF>
+#include <QSizeF>
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -59,6 +60,8 @@ struct Application {
     // Seconds since 1970.
     double launched = 0;
     bool terminated = false;
+    // "AXEnhancedUserInterface" of its Accessibility element, as assistive software switches it on.
+    bool enhancedUserInterface = false;
 };
 
 struct Window {
@@ -75,8 +78,11 @@ struct Window {
     bool canJoinAllSpaces = false;
     std::optional<std::string> document;
     std::string subrole = "AXStandardWindow";
-    // Whether Accessibility may move it.
+    // Whether Accessibility may move it, and resize it.
     bool movable = true;
+    bool resizable = true;
+    // The largest size the application accepts; larger sizes written are cut down to it.
+    std::optional<QSizeF> maximumSize;
 };
 
 // What a person holds down, and when the last input came (uptime).
@@ -95,6 +101,17 @@ enum class SwitchDelivery { normal, never };
 enum class SpacesShape { wellFormed, null, notArray, badElement, noDisplayIdentifier };
 // How Accessibility writes of a window's position and size go.
 enum class FrameWrites { applied, clamped, late, refused, ignored };
+// Which of a window's position and size the frame-write fault applies to; the other is applied.
+enum class FrameWriteTarget { both, position, size };
+
+// How Accessibility treats the attributes an arrangement reads and writes.
+struct AccessibilityFaults {
+    FrameWriteTarget frameWriteTarget = FrameWriteTarget::both;
+    // Once written, a window's position and size can no longer be read.
+    bool framesUnreadableAfterWrite = false;
+    // Writing true to "AXEnhancedUserInterface" is answered with success and changes nothing.
+    bool enhancedUserInterfaceStaysOff = false;
+};
 
 // How the window server's private move operation goes: performed, refused by its initialiser (nothing
 // returned), raising an exception, performed after `moveDelay`, or accepted without effect.
@@ -146,6 +163,7 @@ struct Faults {
     FrameWrites frameWrites = FrameWrites::applied;
     double frameWriteDelay = 0.3;
     MissionControlFaults missionControl;
+    AccessibilityFaults accessibility;
     WindowFaults windows;
 };
 

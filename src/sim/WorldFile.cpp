@@ -136,7 +136,9 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     if (!reader.object(value, path))
         return application;
     std::string prefix = path + ".";
-    reader.onlyMembers(value, prefix, {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated"});
+    reader.onlyMembers(value, prefix,
+                       {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated",
+                        "enhancedUserInterface"});
     if (const json* pid = reader.member(value, prefix, "pid", true))
         application.pid = static_cast<int>(reader.unsignedNumber(*pid, prefix + "pid", INT32_MAX));
     if (const json* bundle = reader.member(value, prefix, "bundleID", true))
@@ -156,6 +158,7 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     application.bundlePath = "/Applications/" + application.name + ".app";
     reader.optional(value, prefix, "bundlePath", application.bundlePath, &JsonReader::text);
     reader.optional(value, prefix, "terminated", application.terminated, &JsonReader::flag);
+    reader.optional(value, prefix, "enhancedUserInterface", application.enhancedUserInterface, &JsonReader::flag);
     return application;
 }
 
@@ -167,7 +170,7 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix,
                        {"number", "pid", "title", "frame", "spaces", "layer", "alpha", "minimized", "fullScreen",
-                        "canJoinAllSpaces", "document", "subrole", "movable"});
+                        "canJoinAllSpaces", "document", "subrole", "movable", "resizable", "maximumSize"});
     if (const json* number = reader.member(value, prefix, "number", true))
         window.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
     if (const json* pid = reader.member(value, prefix, "pid", true))
@@ -190,6 +193,9 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &JsonReader::flag);
     reader.optional(value, prefix, "subrole", window.subrole, &JsonReader::text);
     reader.optional(value, prefix, "movable", window.movable, &JsonReader::flag);
+    reader.optional(value, prefix, "resizable", window.resizable, &JsonReader::flag);
+    if (const json* maximum = reader.member(value, prefix, "maximumSize", false))
+        window.maximumSize = reader.size(*maximum, prefix + "maximumSize");
     if (const json* document = reader.member(value, prefix, "document", false))
         window.document = reader.string(*document, prefix + "document");
     return window;
@@ -236,6 +242,27 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     if (const json* change = reader.member(value, prefix, "change", false))
         faults.changeNeverShows = choose<bool>(reader, *change, prefix + "change", {{"shows", false}, {"never", true}});
     reader.optional(value, prefix, "openedByUser", faults.openedByUser, &JsonReader::flag);
+    return faults;
+}
+
+AccessibilityFaults readAccessibilityFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    AccessibilityFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"frameWriteTarget", "framesAfterWrite", "enhancedUserInterfaceRestore"});
+    if (const json* target = reader.member(value, prefix, "frameWriteTarget", false))
+        faults.frameWriteTarget = choose<FrameWriteTarget>(reader, *target, prefix + "frameWriteTarget",
+                                                           {{"both", FrameWriteTarget::both},
+                                                            {"position", FrameWriteTarget::position},
+                                                            {"size", FrameWriteTarget::size}});
+    if (const json* frames = reader.member(value, prefix, "framesAfterWrite", false))
+        faults.framesUnreadableAfterWrite = choose<bool>(
+            reader, *frames, prefix + "framesAfterWrite", {{"readable", false}, {"unreadable", true}});
+    if (const json* restore = reader.member(value, prefix, "enhancedUserInterfaceRestore", false))
+        faults.enhancedUserInterfaceStaysOff = choose<bool>(
+            reader, *restore, prefix + "enhancedUserInterfaceRestore", {{"applied", false}, {"ignored", true}});
     return faults;
 }
 
@@ -286,7 +313,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
-                        "missionControl", "windows"});
+                        "missionControl", "accessibility", "windows"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
@@ -326,6 +353,8 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::seconds);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
+    if (const json* accessibility = reader.member(value, prefix, "accessibility", false))
+        faults.accessibility = readAccessibilityFaults(reader, *accessibility, prefix + "accessibility");
     if (const json* windows = reader.member(value, prefix, "windows", false))
         faults.windows = readWindowFaults(reader, *windows, prefix + "windows");
     return faults;
