@@ -4,9 +4,7 @@
 #include "desktops/CleanText.h"
 #include "platform/Platform.h"
 #include "platform/WindowList.h"
-
-#include <QCoreApplication>
-#include <cstdlib>
+#include "windows/WindowSpaceRuntime.h"
 
 namespace pellamor {
 
@@ -134,6 +132,8 @@ NativeDesktopManagementDriver::NativeDesktopManagementDriver(
 {
     if (removalPolicy_ == RemovalPolicy::confirmedReset)
         resetScreenFrames_ = framesOf(ConnectedMonitor::read());
+    if (std::shared_ptr<WindowSpaceRuntime> runtime = WindowSpaceRuntime::make())
+        windowsInSpace = [runtime](std::uint64_t space) { return runtime->windowsInSpace(space); };
 }
 
 std::optional<std::vector<NativeDesktopState>> NativeDesktopManagementDriver::inventory()
@@ -378,7 +378,7 @@ std::optional<std::set<std::uint64_t>> NativeDesktopManagementDriver::readEmptyD
         if (window && *window != 0)
             descriptions[std::uint32_t(*window)] = *description;
     }
-    int ownPID = int(QCoreApplication::applicationPid());
+    int ownPID = Platform::processIdentifier();
     return DesktopSpaceOccupancy::emptySpaces(
         spaces, [&](std::uint64_t space) { return std::optional(held[space]); },
         [&](std::uint32_t window) {

@@ -55,7 +55,7 @@ public:
 
     // An extra refusal an owner installs for the time of one operation.
     AdditionalValidation additionalValidation;
-    // Which windows a desktop holds; empty when the window server's calls are missing.
+    // Which windows a desktop holds, from the window-server runtime made with the driver; empty without one.
     SpaceWindowsReader windowsInSpace;
     // This application's own window with that number: whether it shows on every desktop; none without one.
     std::function<std::optional<bool>(std::uint32_t window)> ownWindowJoinsAllSpaces = [](std::uint32_t) {

@@ -245,7 +245,8 @@ std::optional<PlistValue> WindowServer::windowsOfSpaces(const PlistArray& spaces
         Application* owner = mac_.application(window.pid);
         if (!owner || owner->terminated)
             continue;
-        bool held = std::any_of(
+        // A window on every space is held by each of them.
+        bool held = (window.canJoinAllSpaces && !wanted.empty()) || std::any_of(
             window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) { return wanted.count(space); });
         if (held)
             windows.push_back(static_cast<std::int64_t>(window.number));
