@@ -9,6 +9,7 @@
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 #include "platform/FrameworkLoader.h"
+#include "platform/LoopbackRouting.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowList.h"
 #include "platform/Workspace.h"
@@ -51,6 +52,10 @@ public:
     virtual WindowList& windowList() = 0;
     // The interface appearance the user chose: dark or light.
     virtual bool darkAppearance() = 0;
+    // The running system's version: major, minor, patch.
+    virtual OperatingSystemVersion operatingSystemVersion() = 0;
+    // Outside host names this machine answers from its own loopback address; empty on a real machine.
+    virtual LoopbackRouting loopbackRouting() = 0;
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }

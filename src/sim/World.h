@@ -1,6 +1,7 @@
 // What the simulated Mac is made of: displays and their spaces, hot keys, input, applications, windows, faults.
 #pragma once
 
+#include "platform/LoopbackRouting.h"
 #include "platform/Workspace.h"
 
 #include <QRectF>
@@ -168,6 +169,9 @@ struct World {
     InputState input;
     Faults faults;
     std::vector<ScriptStep> script;
+    OperatingSystemVersion systemVersion { 14, 5, 0 };
+    // Set by tests only: the outside services they stand in for on 127.0.0.1.
+    LoopbackRouting loopback;
     // Members kept as written for the parts of the simulation that read them (e.g. "assistant").
     std::map<std::string, nlohmann::json> extensions;
 
