@@ -57,6 +57,30 @@ std::optional<std::set<std::uint64_t>> numbers(const json& value, std::uint64_t 
     return set;
 }
 
+// The input event types a person makes, by CoreGraphics number or by name ("keyDown", "mouseMoved", …).
+std::optional<EventType> eventType(const json& value)
+{
+    static const std::map<std::string, EventType> names { { "keyDown", EventType::keyDown },
+        { "keyUp", EventType::keyUp }, { "flagsChanged", EventType::flagsChanged },
+        { "mouseMoved", EventType::mouseMoved }, { "leftMouseDown", EventType::leftMouseDown },
+        { "leftMouseUp", EventType::leftMouseUp }, { "rightMouseDown", EventType::rightMouseDown },
+        { "rightMouseUp", EventType::rightMouseUp }, { "otherMouseDown", EventType::otherMouseDown },
+        { "otherMouseUp", EventType::otherMouseUp }, { "leftMouseDragged", EventType::leftMouseDragged },
+        { "rightMouseDragged", EventType::rightMouseDragged }, { "otherMouseDragged", EventType::otherMouseDragged },
+        { "scrollWheel", EventType::scrollWheel }, { "tabletPointer", EventType::tabletPointer },
+        { "tabletProximity", EventType::tabletProximity } };
+    if (value.is_string()) {
+        auto found = names.find(value.get<std::string>());
+        return found == names.end() ? std::nullopt : std::optional(found->second);
+    }
+    auto number = wholeNumber(value);
+    for (const auto& [name, type] : names) {
+        if (number && *number == static_cast<std::uint64_t>(type))
+            return type;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 void ScriptRunner::registerBuiltins()
@@ -95,6 +119,14 @@ void ScriptRunner::registerBuiltins()
         if (argument != json(true))
             return std::string("expected true");
         return Block([this] { mac_.release(); });
+    });
+    registerAction("input", [this](const json& argument) -> std::variant<Block, std::string> {
+        auto type = argument.is_object() && argument.size() == 1 && argument.contains("type")
+            ? eventType(argument["type"])
+            : std::nullopt;
+        if (!type)
+            return std::string("expected { \"type\": <event type number or name> }");
+        return Block([this, type = *type] { mac_.input(type); });
     });
     registerAction("screenshot", [this](const json& argument) -> std::variant<Block, std::string> {
         if (!argument.is_string() || argument.get<std::string>().empty())

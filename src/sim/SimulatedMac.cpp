@@ -304,6 +304,12 @@ void SimulatedMac::release()
     hold(0, {}, {});
 }
 
+void SimulatedMac::input(EventType type)
+{
+    std::lock_guard lock(modelMutex_);
+    world_.input.lastEventAt[static_cast<std::uint32_t>(type)] = uptime();
+}
+
 void SimulatedMac::connectDisplay(Display display)
 {
     {

@@ -107,6 +107,8 @@ public:
     bool activate(const std::string& bundleID);
     void hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons);
     void release();
+    // Fresh input of one event type, as a person's key press, click or scroll would be.
+    void input(EventType type);
     // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
     void connectDisplay(Display display);
     // Why the display cannot join the machine now (its id or a space id in use), none when it can.

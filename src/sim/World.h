@@ -91,6 +91,8 @@ struct InputState {
     std::set<std::uint16_t> keys;
     std::set<std::uint32_t> buttons;
     double lastInputAt = -600;
+    // Event type number → uptime of the last input of that type alone, when later than `lastInputAt`.
+    std::map<std::uint32_t, double> lastEventAt;
 };
 
 // How a hot key's enabling or disabling goes.
