@@ -67,6 +67,7 @@ int main(int argc, char* argv[])
         if (state == Qt::ApplicationActive)
             delegate.applicationDidBecomeActive();
     });
+    pellamor::ColorTable::appearanceChanged();
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
