@@ -2,44 +2,13 @@
 
 #include "assistant/Localization.h"
 #include "assistant/TextCase.h"
+#include "setup/ContentText.h"
 #include "setup/ProjectOrder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <set>
 
 namespace pellamor::SetupPanelRules {
-namespace {
-
-class Encoder {
-public:
-    void text(std::string_view value)
-    {
-        out += std::to_string(value.size());
-        out += ':';
-        out += value;
-    }
-    void number(long long value) { text(std::to_string(value)); }
-    void unsignedNumber(unsigned long long value) { text(std::to_string(value)); }
-    void real(double value)
-    {
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.17g", value);
-        text(buffer);
-    }
-    void flag(bool value) { out += value ? 'T' : 'F'; }
-    void optionalText(const std::optional<std::string>& value)
-    {
-        flag(value.has_value());
-        if (value)
-            text(*value);
-    }
-    void count(std::size_t value) { out += '#' + std::to_string(value) + ';'; }
-
-    std::string out;
-};
-
-} // namespace
 
 bool equalIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -125,57 +94,36 @@ std::optional<NativeDesktopState> linkedDesktop(const OverviewProjectAssignment&
 
 std::string fingerprint(const Content& content)
 {
-    Encoder e;
-    e.out.reserve(64 + content.records.size() * 96);
-    e.count(content.desktops.size());
-    for (const auto& desktop : content.desktops) {
-        e.unsignedNumber(desktop.spaceID);
-        e.unsignedNumber(desktop.currentSpaceID);
-        e.text(desktop.display);
-        e.optionalText(desktop.spaceUUID);
-    }
-    e.count(content.assignments.size());
+    std::string out;
+    out.reserve(64 + content.records.size() * 96);
+    ContentText::count(out, content.desktops.size());
+    for (const auto& desktop : content.desktops)
+        ContentText::desktop(out, desktop);
+    ContentText::count(out, content.assignments.size());
     for (const auto& assignment : content.assignments) {
-        e.text(assignment.id);
-        e.text(assignment.name);
-        e.count(assignment.desktops.size());
+        ContentText::field(out, assignment.id);
+        ContentText::field(out, assignment.name);
+        ContentText::count(out, assignment.desktops.size());
         for (int number : assignment.desktops)
-            e.number(number);
-        e.text(assignment.path);
-        e.flag(assignment.unavailable);
-        e.flag(assignment.usingAssistantFallback);
-        e.flag(assignment.fallbackDesktop.has_value());
-        if (assignment.fallbackDesktop)
-            e.number(*assignment.fallbackDesktop);
+            ContentText::field(out, std::to_string(number));
+        ContentText::field(out, assignment.path);
+        ContentText::flag(out, assignment.unavailable);
+        ContentText::flag(out, assignment.usingAssistantFallback);
+        ContentText::optionalField(out,
+            assignment.fallbackDesktop ? std::optional(std::to_string(*assignment.fallbackDesktop)) : std::nullopt);
     }
-    e.count(content.screens.size());
+    ContentText::count(out, content.screens.size());
     for (const auto& [id, name] : content.screens) {
-        e.text(id);
-        e.text(name);
+        ContentText::field(out, id);
+        ContentText::field(out, name);
     }
-    e.optionalText(content.reservedDisplay);
-    e.flag(content.inventoryHasLoaded);
-    e.optionalText(content.selectedProjectID);
-    e.count(content.records.size());
-    for (const auto& record : content.records) {
-        e.unsignedNumber(record.id);
-        e.number(record.pid);
-        e.text(record.application);
-        e.optionalText(record.bundleID);
-        e.text(record.title);
-        e.real(record.frame.x());
-        e.real(record.frame.y());
-        e.real(record.frame.width());
-        e.real(record.frame.height());
-        e.count(record.spaces.size());
-        for (auto space : record.spaces)
-            e.unsignedNumber(space);
-        e.optionalText(record.documentName);
-        e.flag(record.isMinimized.has_value());
-        if (record.isMinimized)
-            e.flag(*record.isMinimized);
-    }
-    return std::move(e.out);
+    ContentText::optionalField(out, content.reservedDisplay);
+    ContentText::flag(out, content.inventoryHasLoaded);
+    ContentText::optionalField(out, content.selectedProjectID);
+    ContentText::count(out, content.records.size());
+    for (const auto& record : content.records)
+        ContentText::window(out, record);
+    return out;
 }
 
 } // namespace pellamor::SetupPanelRules
