@@ -1,6 +1,7 @@
 #include "windows/WindowOwnerIdentification.h"
 
 #include "platform/WindowList.h"
+#include "windows/WindowDescription.h"
 
 #include <algorithm>
 #include <charconv>
@@ -26,12 +27,6 @@ std::optional<std::string> decimalText(const PlistValue& value)
     return std::nullopt;
 }
 
-const PlistValue* member(const PlistDictionary& dictionary, const char* key)
-{
-    auto found = dictionary.find(key);
-    return found == dictionary.end() ? nullptr : &found->second;
-}
-
 // The one description of the record's window whose owner is the running pid; null otherwise.
 const PlistDictionary* ownedDescription(const DesktopWindow& record, const WindowDescriptions& descriptions,
     std::optional<std::int32_t> runningPID, const std::optional<std::string>& runningBundleID, bool isTerminated)
@@ -46,7 +41,7 @@ const PlistDictionary* ownedDescription(const DesktopWindow& record, const Windo
         return nullptr;
     const PlistDictionary* found = nullptr;
     for (const PlistDictionary& description : *descriptions) {
-        if (WindowOwnerIdentification::positiveInteger(member(description, windowKey::number)) != record.id)
+        if (WindowOwnerIdentification::positiveInteger(descriptionValue(description, windowKey::number)) != record.id)
             continue;
         if (found)
             return nullptr;
@@ -54,18 +49,10 @@ const PlistDictionary* ownedDescription(const DesktopWindow& record, const Windo
     }
     if (!found)
         return nullptr;
-    auto owner = WindowOwnerIdentification::positiveInteger(member(*found, windowKey::ownerPID));
+    auto owner = WindowOwnerIdentification::positiveInteger(descriptionValue(*found, windowKey::ownerPID));
     if (!owner || *owner != static_cast<std::uint64_t>(*runningPID))
         return nullptr;
     return found;
-}
-
-bool isLayerZero(const PlistValue* layer)
-{
-    if (!layer || layer->asBool())
-        return false;
-    auto value = numberValue(*layer);
-    return value && *value == 0;
 }
 
 } // namespace
@@ -105,17 +92,13 @@ std::optional<DesktopWindow> WindowOwnerIdentification::refreshedRecord(const De
         = ownedDescription(record, descriptions, runningPID, runningBundleID, isTerminated);
     if (!description || *runningPID == ownPID || !isRegularApplication)
         return std::nullopt;
-    if (!isLayerZero(member(*description, windowKey::layer)))
-        return std::nullopt;
-    const PlistValue* boundsValue = member(*description, windowKey::bounds);
-    std::optional<QRectF> bounds = boundsValue ? rectFromDictionary(*boundsValue) : std::nullopt;
-    if (!bounds || !isFiniteRect(*bounds) || bounds->width() < minimumWindowWidth
-        || bounds->height() < minimumWindowHeight)
+    auto described = WindowDescription::parse(*description);
+    if (!described)
         return std::nullopt;
     if (!spaces || spaces->empty() || std::find(spaces->begin(), spaces->end(), 0) != spaces->end())
         return std::nullopt;
     DesktopWindow refreshed = record;
-    refreshed.frame = *bounds;
+    refreshed.frame = described->bounds;
     refreshed.spaces = *spaces;
     return refreshed;
 }
