@@ -391,7 +391,7 @@ void WindowThumbnail::leaveEvent(QEvent* event)
 
 bool WindowThumbnail::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentAboutToChange) {
+    if (event->type() == QEvent::ParentChange && !parentWidget()) {
         endPointerInteraction();
         if (onPreviewDismiss)
             onPreviewDismiss();

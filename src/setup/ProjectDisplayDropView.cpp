@@ -90,7 +90,8 @@ void ProjectDisplayDropView::paintEvent(QPaintEvent*)
 
 bool ProjectDisplayDropView::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentAboutToChange)
+    // Taken out of its superview: whoever listens hears the hover end.
+    if (event->type() == QEvent::ParentChange && !parentWidget())
         endDragHover();
     return QWidget::event(event);
 }
