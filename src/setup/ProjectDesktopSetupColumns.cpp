@@ -10,6 +10,8 @@
 #include "ui/SystemFont.h"
 
 #include <QScrollArea>
+#include <QScrollBar>
+#include <algorithm>
 
 namespace pellamor {
 namespace {
@@ -18,6 +20,15 @@ constexpr int screenCardHeight = 150;
 constexpr int screenCardHeader = 65;
 constexpr int libraryCardHeight = 48;
 constexpr int gap = 8;
+
+// The width of the document: the view's, less the scroll bar's when `height` will not fit.
+int documentWidth(const QScrollArea* scroll, int height)
+{
+    int width = scroll->viewport()->width();
+    if (height > scroll->viewport()->height() && scroll->verticalScrollBar()->isHidden())
+        width -= scroll->verticalScrollBar()->sizeHint().width();
+    return std::max(width, 0);
+}
 
 void clear(QWidget* document)
 {
@@ -45,7 +56,10 @@ void ProjectDesktopSetupView::rebuildCanvas()
 {
     ++rebuildCount_;
     clear(canvas_);
-    int width = std::max(canvasScroll_->viewport()->width(), 0);
+    int screens = static_cast<int>(std::count_if(displayOrder_.begin(), displayOrder_.end(), [this](const auto& id) {
+        return !reservedDisplay_ || !SetupPanelRules::equalIgnoringCase(id, *reservedDisplay_);
+    }));
+    int width = documentWidth(canvasScroll_, screens * (screenCardHeight + gap) - gap);
     int y = 0;
     QPointer<ProjectDesktopSetupView> self(this);
     for (const std::string& display : displayOrder_) {
@@ -106,13 +120,17 @@ void ProjectDesktopSetupView::rebuildCanvas()
 void ProjectDesktopSetupView::rebuildLibrary()
 {
     clear(library_);
-    int width = std::max(libraryScroll_->viewport()->width(), 0);
+    std::vector<const DesktopWindow*> listed;
+    for (const auto& record : records_) {
+        if (libraryQuery_.empty() || localizedStandardContains(record.title, libraryQuery_)
+            || localizedStandardContains(record.application, libraryQuery_))
+            listed.push_back(&record);
+    }
+    int width = documentWidth(libraryScroll_, static_cast<int>(listed.size()) * (libraryCardHeight + 6) - 6);
     int y = 0;
     if (makeWindowCard) {
-        for (const auto& record : records_) {
-            if (!libraryQuery_.empty() && !localizedStandardContains(record.title, libraryQuery_)
-                && !localizedStandardContains(record.application, libraryQuery_))
-                continue;
+        for (const DesktopWindow* shown : listed) {
+            const DesktopWindow& record = *shown;
             std::uint64_t source = record.spaces.empty() ? 0 : record.spaces.front();
             QWidget* card = makeWindowCard(record, source, desktopNumber(desktops_, source), false, true);
             card->setParent(library_);

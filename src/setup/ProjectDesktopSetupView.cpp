@@ -58,11 +58,11 @@ QScrollArea* documentScroll(SetupDocument* document, QWidget* parent)
     return scroll;
 }
 
-QFrame* separator(QWidget* parent)
+// A one-point line in the separator colour of the appearance in use.
+QWidget* separator(QWidget* parent)
 {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
+    auto* line = new AppearanceSurface({ ColorRole::separator }, 0);
+    line->setParent(parent);
     return line;
 }
 
@@ -186,9 +186,7 @@ void ProjectDesktopSetupView::buildViews()
     });
     library_ = new SetupDocument;
     libraryScroll_ = documentScroll(library_, this);
-    divider_ = new QFrame(this);
-    divider_->setFrameShape(QFrame::VLine);
-    divider_->setFrameShadow(QFrame::Plain);
+    divider_ = separator(this);
 
     status_ = panelLabel({}, 11, FontWeight::regular, true, true, this);
     status_->setObjectName("overview-status");

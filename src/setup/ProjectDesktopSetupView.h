@@ -25,7 +25,6 @@
 class QLineEdit;
 class QMenu;
 class QScrollArea;
-class QFrame;
 
 namespace pellamor {
 
@@ -227,14 +226,14 @@ private:
     QLineEdit* search_ = nullptr;
     QScrollArea* libraryScroll_ = nullptr;
     SetupDocument* library_ = nullptr;
-    QFrame* divider_ = nullptr;
+    QWidget* divider_ = nullptr;
     Label* status_ = nullptr;
-    QFrame* permissionDivider_ = nullptr;
+    QWidget* permissionDivider_ = nullptr;
     Label* permissionTitle_ = nullptr;
     SetupPermissionStatusView* previewPermission_ = nullptr;
     SetupPermissionStatusView* accessibilityPermission_ = nullptr;
     SymbolButton* privacyButton_ = nullptr;
-    QFrame* resetDivider_ = nullptr;
+    QWidget* resetDivider_ = nullptr;
     Label* resetTitle_ = nullptr;
     Label* resetHint_ = nullptr;
     SymbolButton* clearAssignmentsButton_ = nullptr;
