@@ -92,23 +92,6 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
         placementLabel_->setColorRole(ColorRole::secondaryLabel);
     }
 
-    menu_ = new QMenu(this);
-    for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
-        WindowArrangement arrangement = WindowArrangement::allCases[tag];
-        QAction* item = menu_->addAction(PlainText::title(arrangement.title()));
-        item->setIcon(QIcon(arrangementIcon(arrangement, ColorTable::color(ColorRole::label))));
-        item->setCheckable(true);
-        item->setEnabled(false);
-        item->setData(static_cast<int>(tag));
-        int chosen = static_cast<int>(tag);
-        connect(item, &QAction::triggered, this, [this, chosen] { choosePlacement(chosen); });
-        placementItems_.push_back(item);
-    }
-    returnSeparator_ = menu_->addSeparator();
-    returnItem_ = menu_->addAction(PlainText::title(L("Remettre à sa place")));
-    connect(returnItem_, &QAction::triggered, this, [this] { returnToLibrary(); });
-    updateReturnAction();
-
     std::string label;
     if (isOnDisplay_) {
         label = L("%@ — %@\nBureau %@ · %@ × %@", record_.application, record_.title, std::to_string(desktopNumber),
@@ -129,6 +112,43 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
 }
 
 WindowThumbnail::~WindowThumbnail() = default;
+
+QMenu* WindowThumbnail::cardMenu()
+{
+    if (menu_)
+        return menu_;
+    // Made on first use: a list of hundreds of cards should not pay for hundreds of menus.
+    menu_ = new QMenu(this);
+    for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
+        WindowArrangement arrangement = WindowArrangement::allCases[tag];
+        QAction* item = menu_->addAction(PlainText::title(arrangement.title()));
+        item->setIcon(QIcon(arrangementIcon(arrangement, ColorTable::color(ColorRole::label))));
+        item->setCheckable(true);
+        item->setChecked(currentArrangement_ && *currentArrangement_ == arrangement);
+        item->setEnabled(isEditable_);
+        item->setData(static_cast<int>(tag));
+        int chosen = static_cast<int>(tag);
+        connect(item, &QAction::triggered, this, [this, chosen] { choosePlacement(chosen); });
+        placementItems_.push_back(item);
+    }
+    returnSeparator_ = menu_->addSeparator();
+    returnItem_ = menu_->addAction(PlainText::title(L("Remettre à sa place")));
+    connect(returnItem_, &QAction::triggered, this, [this] { returnToLibrary(); });
+    updateReturnAction();
+    return menu_;
+}
+
+const std::vector<QAction*>& WindowThumbnail::placementItems()
+{
+    cardMenu();
+    return placementItems_;
+}
+
+QAction* WindowThumbnail::returnItem()
+{
+    cardMenu();
+    return returnItem_;
+}
 
 void WindowThumbnail::setCurrentArrangement(std::optional<WindowArrangement> arrangement)
 {
@@ -207,6 +227,8 @@ QPixmap WindowThumbnail::dragImage() const
 
 void WindowThumbnail::updateReturnAction()
 {
+    if (!menu_)
+        return;
     bool shown = isOnDisplay_ && onReturnToLibrary_ != nullptr;
     returnItem_->setVisible(shown);
     returnSeparator_->setVisible(shown);
@@ -337,7 +359,7 @@ QMenu* WindowThumbnail::menuForContextRequest()
         onPreviewDismiss();
     if (onSelect)
         onSelect();
-    return menu_;
+    return cardMenu();
 }
 
 void WindowThumbnail::contextMenuEvent(QContextMenuEvent* event)

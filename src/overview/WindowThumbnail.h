@@ -70,10 +70,9 @@ public:
     std::string dragString() const;
     bool isDraggingWindow() const { return isDraggingWindow_; }
     bool pointerInteraction() const { return pointerInteraction_; }
-    QMenu* cardMenu() const { return menu_; }
-    const std::vector<QAction*>& placementItems() const { return placementItems_; }
-    QAction* returnItem() const { return returnItem_; }
-    QAction* returnSeparator() const { return returnSeparator_; }
+    QMenu* cardMenu();
+    const std::vector<QAction*>& placementItems();
+    QAction* returnItem();
     QPixmap dragImage() const;
 
     // The card's menu, after ending the press and selecting the card, as a right click asks for it.

@@ -1,24 +1,30 @@
 #include "setup/ContentText.h"
 
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 
 namespace pellamor::ContentText {
 namespace {
 
-void real(std::string& out, double value)
+// Fixed-width bytes: unambiguous without a length, and no formatting to pay for.
+template <class T> void raw(std::string& out, T value)
 {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    field(out, buffer);
+    char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    out.append(bytes, sizeof value);
 }
 
 } // namespace
 
 void field(std::string& out, std::string_view value)
 {
-    out += std::to_string(value.size());
-    out += ':';
+    raw<std::uint64_t>(out, value.size());
     out += value;
+}
+
+void number(std::string& out, std::int64_t value)
+{
+    raw(out, value);
 }
 
 void optionalField(std::string& out, const std::optional<std::string>& value)
@@ -35,33 +41,31 @@ void flag(std::string& out, bool value)
 
 void count(std::string& out, std::size_t size)
 {
-    out += '#';
-    out += std::to_string(size);
-    out += ';';
+    raw<std::uint64_t>(out, size);
 }
 
 void desktop(std::string& out, const NativeDesktopState& desktop)
 {
-    field(out, std::to_string(desktop.spaceID));
-    field(out, std::to_string(desktop.currentSpaceID));
+    raw(out, desktop.spaceID);
+    raw(out, desktop.currentSpaceID);
     field(out, desktop.display);
     optionalField(out, desktop.spaceUUID);
 }
 
 void window(std::string& out, const DesktopWindow& window)
 {
-    field(out, std::to_string(window.id));
-    field(out, std::to_string(window.pid));
+    raw(out, window.id);
+    raw(out, window.pid);
     field(out, window.application);
     optionalField(out, window.bundleID);
     field(out, window.title);
-    real(out, window.frame.x());
-    real(out, window.frame.y());
-    real(out, window.frame.width());
-    real(out, window.frame.height());
+    raw(out, window.frame.x());
+    raw(out, window.frame.y());
+    raw(out, window.frame.width());
+    raw(out, window.frame.height());
     count(out, window.spaces.size());
     for (auto space : window.spaces)
-        field(out, std::to_string(space));
+        raw(out, space);
     optionalField(out, window.documentName);
     flag(out, window.isMinimized.has_value());
     if (window.isMinimized)

@@ -5,6 +5,7 @@
 #include "desktops/DesktopModel.h"
 #include "windows/DesktopWindow.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 namespace pellamor::ContentText {
 
 void field(std::string& out, std::string_view value);
+void number(std::string& out, std::int64_t value);
 void optionalField(std::string& out, const std::optional<std::string>& value);
 void flag(std::string& out, bool value);
 void count(std::string& out, std::size_t size);

@@ -30,15 +30,18 @@ int documentWidth(const QScrollArea* scroll, int height)
     return std::max(width, 0);
 }
 
-void clear(QWidget* document)
+// A fresh document in place of the old one, which goes later with all its cards at once: a card's own event
+// may be what asked for the rebuild.
+SetupDocument* replaceDocument(QScrollArea* scroll)
 {
-    for (QObject* child : document->children()) {
-        if (auto* view = qobject_cast<QWidget*>(child)) {
-            view->hide();
-            view->setParent(nullptr);
-            view->deleteLater();
-        }
+    QWidget* old = scroll->takeWidget();
+    if (old) {
+        old->hide();
+        old->deleteLater();
     }
+    auto* document = new SetupDocument;
+    scroll->setWidget(document);
+    return document;
 }
 
 int desktopNumber(const std::vector<NativeDesktopState>& desktops, std::uint64_t space)
@@ -55,7 +58,7 @@ int desktopNumber(const std::vector<NativeDesktopState>& desktops, std::uint64_t
 void ProjectDesktopSetupView::rebuildCanvas()
 {
     ++rebuildCount_;
-    clear(canvas_);
+    canvas_ = replaceDocument(canvasScroll_);
     int screens = static_cast<int>(std::count_if(displayOrder_.begin(), displayOrder_.end(), [this](const auto& id) {
         return !reservedDisplay_ || !SetupPanelRules::equalIgnoringCase(id, *reservedDisplay_);
     }));
@@ -119,7 +122,7 @@ void ProjectDesktopSetupView::rebuildCanvas()
 
 void ProjectDesktopSetupView::rebuildLibrary()
 {
-    clear(library_);
+    library_ = replaceDocument(libraryScroll_);
     std::vector<const DesktopWindow*> listed;
     for (const auto& record : records_) {
         if (libraryQuery_.empty() || localizedStandardContains(record.title, libraryQuery_)

@@ -22,23 +22,22 @@ void ProjectDesktopSetupView::update(const std::vector<NativeDesktopState>& desk
     bool busy, bool inventoryHasLoaded, std::optional<std::uint32_t> selectedWindowID,
     const std::optional<std::vector<std::string>>& displayOrder)
 {
-    desktops_ = desktops;
-    records_.clear();
-    records_.reserve(windows.size());
     const auto& hidden = assistantWindowBundleIDs();
+    std::vector<const DesktopWindow*> shown;
+    shown.reserve(windows.size());
     for (const auto& window : windows) {
         if (window.bundleID && hidden.count(lowercased(*window.bundleID)))
             continue;
-        records_.push_back(window);
+        shown.push_back(&window);
     }
-    assignments_ = assignments;
     displayNames_ = displayNames;
     reservedDisplay_ = reservedDisplay;
-    displayOrder_ = SetupPanelRules::displayOrder(displayOrder, desktops_, displayNames_);
+    displayOrder_ = SetupPanelRules::displayOrder(displayOrder, desktops, displayNames_);
     inventoryHasLoaded_ = inventoryHasLoaded;
     selectedWindowID_ = selectedWindowID;
     busy_ = busy;
-    if (selectedProjectID_ && !hasAssignment(*selectedProjectID_))
+    if (selectedProjectID_
+        && std::none_of(assignments.begin(), assignments.end(), [&](const auto& a) { return a.id == *selectedProjectID_; }))
         selectedProjectID_.reset();
 
     std::vector<std::pair<std::string, std::string>> screens;
@@ -46,9 +45,16 @@ void ProjectDesktopSetupView::update(const std::vector<NativeDesktopState>& desk
     for (const auto& id : displayOrder_)
         screens.emplace_back(id, displayName(id));
     std::string revision = SetupPanelRules::fingerprint(
-        { desktops_, assignments_, screens, reservedDisplay_, inventoryHasLoaded_, selectedProjectID_, records_ });
+        { desktops, assignments, screens, reservedDisplay_, inventoryHasLoaded_, selectedProjectID_, shown });
+    // An equal fingerprint means equal desktops, windows and assignments: nothing to store or rebuild.
     if (revision != contentRevision_) {
         contentRevision_ = std::move(revision);
+        desktops_ = desktops;
+        records_.clear();
+        records_.reserve(shown.size());
+        for (const DesktopWindow* window : shown)
+            records_.push_back(*window);
+        assignments_ = assignments;
         if (projectChooser_)
             projectChooser_->update(assignments_, selectedProjectID_);
         rebuildProjectShortcuts();

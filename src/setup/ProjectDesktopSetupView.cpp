@@ -54,7 +54,6 @@ QScrollArea* documentScroll(SetupDocument* document, QWidget* parent)
     scroll->setWidget(document);
     scroll->setWidgetResizable(false);
     scroll->viewport()->setAutoFillBackground(false);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     return scroll;
 }
 

@@ -105,12 +105,12 @@ std::string fingerprint(const Content& content)
         ContentText::field(out, assignment.name);
         ContentText::count(out, assignment.desktops.size());
         for (int number : assignment.desktops)
-            ContentText::field(out, std::to_string(number));
+            ContentText::number(out, number);
         ContentText::field(out, assignment.path);
         ContentText::flag(out, assignment.unavailable);
         ContentText::flag(out, assignment.usingAssistantFallback);
-        ContentText::optionalField(out,
-            assignment.fallbackDesktop ? std::optional(std::to_string(*assignment.fallbackDesktop)) : std::nullopt);
+        ContentText::flag(out, assignment.fallbackDesktop.has_value());
+        ContentText::number(out, assignment.fallbackDesktop.value_or(0));
     }
     ContentText::count(out, content.screens.size());
     for (const auto& [id, name] : content.screens) {
@@ -121,8 +121,8 @@ std::string fingerprint(const Content& content)
     ContentText::flag(out, content.inventoryHasLoaded);
     ContentText::optionalField(out, content.selectedProjectID);
     ContentText::count(out, content.records.size());
-    for (const auto& record : content.records)
-        ContentText::window(out, record);
+    for (const DesktopWindow* record : content.records)
+        ContentText::window(out, *record);
     return out;
 }
 

@@ -39,7 +39,7 @@ struct Content {
     const std::optional<std::string>& reservedDisplay;
     bool inventoryHasLoaded;
     const std::optional<std::string>& selectedProjectID;
-    const std::vector<DesktopWindow>& records;
+    const std::vector<const DesktopWindow*>& records;
 };
 
 // Every field length-prefixed, so that no text can pass for a field boundary: different contents never give

@@ -89,7 +89,10 @@ TEST_F(SetupPanelRulesTest, TheFingerprintTellsApartTextsThatASeparatorWouldConf
     std::vector<std::pair<std::string, std::string>> screens { { "A", "Screen" } };
     std::optional<std::string> reserved, selected;
     auto print = [&](const std::vector<DesktopWindow>& records, const std::vector<OverviewProjectAssignment>& rows) {
-        return fingerprint({ desktops, rows, screens, reserved, true, selected, records });
+        std::vector<const DesktopWindow*> shown;
+        for (const auto& record : records)
+            shown.push_back(&record);
+        return fingerprint({ desktops, rows, screens, reserved, true, selected, shown });
     };
     DesktopWindow one { 7, 1, "Editor", std::string("com.editor"), "a|b", QRectF(0, 0, 10, 10), { 1 } };
     DesktopWindow other = one;
