@@ -5,6 +5,7 @@
 #include "sim/WorldFile.h"
 
 #include <iostream>
+#include <tuple>
 
 namespace pellamor::sim {
 
@@ -23,7 +24,7 @@ void ScriptRunner::registerAction(const std::string& name, Action action)
 
 std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& steps)
 {
-    std::vector<std::pair<double, Block>> blocks;
+    std::vector<std::tuple<double, std::size_t, Block>> blocks;
     for (std::size_t index = 0; index < steps.size(); ++index) {
         const ScriptStep& step = steps[index];
         std::string at = "script[" + std::to_string(index) + "]." + step.action;
@@ -33,11 +34,15 @@ std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& st
         auto prepared = found->second(step.argument);
         if (auto message = std::get_if<std::string>(&prepared))
             return at + ": " + *message;
-        blocks.emplace_back(step.at, std::get<Block>(std::move(prepared)));
+        blocks.emplace_back(step.at, index, std::get<Block>(std::move(prepared)));
     }
     double elapsed = mac_.uptime() - mac_.launchedAt();
-    for (auto& [time, block] : blocks)
-        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), std::move(block));
+    for (auto& [time, index, block] : blocks) {
+        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), [this, index = index, block = std::move(block)] {
+            runningStep_ = index;
+            block();
+        });
+    }
     return std::nullopt;
 }
 
