@@ -1,8 +1,10 @@
 // Program entry: the application delegate on the simulated Mac loaded from the world file.
 #include "app/AppDelegate.h"
+#include "ui/AppearanceSurface.h"
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSnapshot.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
@@ -14,6 +16,8 @@
 #include "sim/WorldLocation.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <cstdlib>
 #include <iostream>
 
@@ -86,6 +90,9 @@ int main(int argc, char* argv[])
             mac.defaultCenter().post(pellamor::applicationDidBecomeActiveNotification);
             delegate.applicationDidBecomeActive();
         });
+    pellamor::ColorTable::appearanceChanged();
+    if (std::optional<QPixmap> icon = pellamor::AppInterface::brandImage())
+        QApplication::setWindowIcon(QIcon(*icon));
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
@@ -96,6 +103,8 @@ int main(int argc, char* argv[])
             && pellamor::windowSnapshot(delegate.window.get()).save(QString::fromStdString(path.string()), "PNG");
     };
     mac.script().onQuit = [&delegate] { delegate.terminate(); };
+    pellamor::TerminationSignals termination;
+    termination.onTerminate = [&delegate] { delegate.terminate(); };
     if (auto message = mac.script().start(script)) {
         std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
         return 2;

@@ -9,6 +9,7 @@
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 #include "platform/FrameworkLoader.h"
+#include "platform/LoopbackRouting.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowList.h"
 #include "platform/Workspace.h"
@@ -53,9 +54,15 @@ public:
     virtual WindowList& windowList() = 0;
     // The interface appearance the user chose: dark or light.
     virtual bool darkAppearance() = 0;
+    // The running system's version: major, minor, patch.
+    virtual OperatingSystemVersion operatingSystemVersion() = 0;
+    // Outside host names this machine answers from its own loopback address; empty on a real machine.
+    virtual LoopbackRouting loopbackRouting() = 0;
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }
+    // This process's id.
+    static int processIdentifier();
 
     // The one T of this machine, made by `make` (returning a std::unique_ptr<T>) on first use, thread-safely,
     // and destroyed with the machine: what macOS keeps process-wide lives as long as the installed machine.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "services/FeedbackModel.h"
+#include "services/SentryConfiguration.h"
 
 #include <optional>
 

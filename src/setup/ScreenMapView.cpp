@@ -1,7 +1,7 @@
 #include "setup/ScreenMapView.h"
 
 #include "assistant/Localization.h"
-#include "setup/AssistantIcon.h"
+#include "ui/AssistantAppIcon.h"
 #include "ui/ColorTable.h"
 #include "ui/Label.h"
 
@@ -160,8 +160,13 @@ void ScreenMapView::paintEvent(QPaintEvent*)
         if (dedicated) {
             double side = std::clamp(0.27 * rect.height(), 16.0, 34.0);
             QRectF iconRect = flipped(QRectF(rect.center().x() - side / 2, rect.center().y() + 2, side, side));
-            QPixmap icon = assistantIcon(configuration_.assistant, side);
-            painter.drawPixmap(iconRect, icon, QRectF(icon.rect()));
+            QPixmap icon = assistantAppIcon(configuration_.assistant, side, accent).image;
+            if (!icon.isNull()) {
+                QSizeF fitted = QSizeF(icon.size()).scaled(iconRect.size(), Qt::KeepAspectRatio);
+                QRectF target(QPointF(), fitted);
+                target.moveCenter(iconRect.center());
+                painter.drawPixmap(target, icon, QRectF(icon.rect()));
+            }
             drawText(painter, line(-19, 18), configuration_.assistant.name(), 13, FontWeight::semibold,
                 ColorRole::label);
             drawText(painter, line(-36, 16), L("Écran dédié"), 10, FontWeight::regular, ColorRole::secondaryLabel);

@@ -3,9 +3,9 @@
 #include "assistant/Localization.h"
 #include "desktops/AssistantWindowPlacer.h"
 #include "platform/Platform.h"
-#include "setup/AssistantIcon.h"
 #include "setup/ScreenMapView.h"
 #include "ui/AppearanceSurface.h"
+#include "ui/AssistantAppIcon.h"
 #include "ui/PlainText.h"
 #include "ui/SegmentedControl.h"
 #include "ui/SeparatorLine.h"
@@ -22,6 +22,13 @@ namespace {
 constexpr const char* displaysSettingsURL = "x-apple.systempreferences:com.apple.Displays-Settings.extension";
 constexpr const char* accessibilitySettingsURL
     = "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+
+// The assistant's icon, fitted into 22 × 22 points for a segment.
+QPixmap segmentIcon(AssistantApp assistant)
+{
+    QPixmap image = assistantAppIcon(assistant, 16, ColorTable::color(ColorRole::accent)).image;
+    return image.isNull() ? image : image.scaled(22, 22, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
 
 QPushButton* roundedButton(const std::string& title, const char* identifier)
 {
@@ -73,10 +80,10 @@ void ScreenSettingsView::build()
 
     assistantPicker_->setObjectName("assistant-picker");
     assistantPicker_->setAccessibilityLabel(L("Choisir un assistant : Codex disponible, Claude à venir"));
-    assistantPicker_->setImage(assistantIcon(AssistantApp::codex, 22), 0);
+    assistantPicker_->setImage(segmentIcon(AssistantApp::codex), 0);
     assistantPicker_->setLabel("Codex", 0);
     assistantPicker_->setWidth(145, 0);
-    assistantPicker_->setImage(assistantIcon(AssistantApp::claude, 22), 1);
+    assistantPicker_->setImage(segmentIcon(AssistantApp::claude), 1);
     assistantPicker_->setLabel(L("%@ · À venir", std::string("Claude")), 1);
     assistantPicker_->setEnabled(false, 1);
     assistantPicker_->setWidth(210, 1);

@@ -46,6 +46,8 @@ public:
     NotificationCenter& defaultCenter() override { return defaultCenter_; }
     NotificationCenter& workspaceCenter() override { return workspaceCenter_; }
     std::filesystem::path resourcesDirectory() override { return resources_; }
+    // A test's bundle of other resources.
+    void setResourcesDirectory(std::filesystem::path folder) { resources_ = std::move(folder); }
     std::filesystem::path homeDirectory() override { return home_; }
     std::vector<std::string> preferredLanguages() override { return preferredLanguages_; }
     FrameworkLoader& frameworks() override;
@@ -55,6 +57,8 @@ public:
     Workspace& workspace() override;
     WindowList& windowList() override;
     bool darkAppearance() override { return world_.darkAppearance; }
+    OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
+    LoopbackRouting loopbackRouting() override { return world_.loopback; }
 
     // The model. Tests may change it directly; such changes are not logged.
     World& world() { return world_; }
