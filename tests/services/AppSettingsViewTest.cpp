@@ -1,6 +1,7 @@
 #include "assistant/Localization.h"
 #include "services/AppSettingsView.h"
 #include "services/UsageAnalytics.h"
+#include "services/UsageAnalyticsConfiguration.h"
 #include "ui/ControlClick.h"
 #include "ui/Label.h"
 #include "ui/SwitchControl.h"
@@ -146,6 +147,39 @@ TEST_F(AppSettingsViewTest, WithoutAnalyticsConfigurationTheSwitchIsOffDisabledA
     EXPECT_EQ(view->usageAnalyticsStatus()->text(),
         "Indisponible dans cette version. Aucun événement d’utilisation n’est envoyé.");
     EXPECT_EQ(view->findChild<Label*>("usage-analytics-retention"), nullptr);
+}
+
+TEST_F(AppSettingsViewTest, TheConsentSwitchStoresAndWithdrawsConsentForTheBundledConfiguration)
+{
+    auto configuration = UsageAnalyticsConfiguration::make("0123456789abcdef0123456789ABCDEF", "EU", 30);
+    ASSERT_TRUE(configuration);
+    UserDefaults& defaults = mac.mac().standardDefaults();
+    // Consent given for another retention period counts for nothing.
+    defaults.set(UsageAnalytics::consentKey, "v1:0123456789abcdef0123456789ABCDEF:EU:31");
+    mac.mac().shared<UsageAnalytics>([&] {
+        return std::make_unique<UsageAnalytics>(
+            configuration, defaults, nullptr, [] { return PlistDate {}; }, [] { return 0.0; });
+    });
+    auto view = makeView();
+    SwitchControl* consent = view->usageAnalyticsSwitch();
+    EXPECT_TRUE(consent->isEnabled());
+    EXPECT_FALSE(consent->isOn());
+    EXPECT_EQ(view->usageAnalyticsStatus()->text(), "Désactivé. Aucun événement d’utilisation n’est envoyé.");
+    auto* retention = view->findChild<Label*>("usage-analytics-retention");
+    ASSERT_NE(retention, nullptr);
+    EXPECT_EQ(retention->text(), "Conservation des événements chez Amplitude : 30 jours.");
+
+    clickControl("usage-analytics-consent");
+    EXPECT_TRUE(consent->isOn());
+    EXPECT_EQ(defaults.string(UsageAnalytics::consentKey).value(),
+        std::optional<std::string>(configuration->consentScope()));
+    EXPECT_EQ(view->usageAnalyticsStatus()->text(), "Activé avec ton accord. Tu peux désactiver ce partage à tout moment.");
+    EXPECT_TRUE(makeView()->usageAnalyticsSwitch()->isOn());
+
+    clickControl("usage-analytics-consent");
+    EXPECT_FALSE(consent->isOn());
+    EXPECT_FALSE(defaults.objectExists(UsageAnalytics::consentKey));
+    EXPECT_EQ(view->usageAnalyticsStatus()->text(), "Désactivé. Aucun événement d’utilisation n’est envoyé.");
 }
 
 } // namespace
