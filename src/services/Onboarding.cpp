@@ -103,6 +103,9 @@ OnboardingController::OnboardingController(
     accessibilityStatus_->setObjectName("onboarding-accessibility-status");
     captureStatus_ = AppInterface::label({}, 12);
     captureStatus_->setObjectName("onboarding-capture-status");
+    // One line each: beside a spacer, a wrapping label would be squeezed onto two.
+    accessibilityStatus_->setWrapping(false);
+    captureStatus_->setWrapping(false);
     window_->setObjectName("onboarding");
     window_->onCancel = [this] { finish(std::nullopt); };
     window_->setWindowTitle(PlainText::text(L("Prise en main")));
