@@ -27,6 +27,8 @@ namespace pellamor {
 
 // Posted on the default centre when the appearance changes between light and dark.
 inline constexpr const char* interfaceThemeChangedNotification = "AppleInterfaceThemeChangedNotification";
+// Posted on the default centre when the application becomes the active one again.
+inline constexpr const char* applicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
 
 class Platform {
 public:
