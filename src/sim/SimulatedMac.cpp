@@ -8,6 +8,7 @@
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
+#include "sim/ScreenCaptureService.h"
 #include "sim/WindowServer.h"
 #include "sim/WorkspaceModel.h"
 
@@ -43,6 +44,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
     windowServer_ = std::make_unique<WindowServer>(*this);
+    screenCapture_ = std::make_unique<ScreenCaptureService>(*this);
     events_ = std::make_unique<EventSource>(*this, *windowServer_);
     accessibility_ = std::make_unique<AccessibilityTree>(*this);
     screens_ = std::make_unique<ScreenSet>(*this);
@@ -82,6 +84,11 @@ Workspace& SimulatedMac::workspace()
 WindowList& SimulatedMac::windowList()
 {
     return *windowServer_;
+}
+
+ScreenCaptureKit& SimulatedMac::screenCapture()
+{
+    return *screenCapture_;
 }
 
 Display* SimulatedMac::display(const std::string& id)

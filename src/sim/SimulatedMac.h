@@ -14,6 +14,7 @@ namespace pellamor::sim {
 class AccessibilityTree;
 class EventSource;
 class MissionControl;
+class ScreenCaptureService;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
@@ -56,6 +57,7 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    ScreenCaptureKit& screenCapture() override;
     bool darkAppearance() override { return world_.darkAppearance; }
     OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
     LoopbackRouting loopbackRouting() override { return world_.loopback; }
@@ -72,6 +74,7 @@ public:
     SymbolTable& symbolTable() { return *symbols_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
+    WindowServer& windowServer() { return *windowServer_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -125,6 +128,7 @@ private:
     std::uint64_t lastSpaceID_ = 0;
     std::unique_ptr<SymbolTable> symbols_;
     std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<ScreenCaptureService> screenCapture_;
     std::unique_ptr<EventSource> events_;
     std::unique_ptr<AccessibilityTree> accessibility_;
     std::unique_ptr<ScreenSet> screens_;
