@@ -7,6 +7,7 @@
 #include "sim/DisplayGeometry.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
+#include "sim/ScreenCaptureService.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
@@ -47,6 +48,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
     classes_ = std::make_unique<ClassRegistry>(world_.faults.missingSymbols);
     windowServer_ = std::make_unique<WindowServer>(*this);
+    screenCapture_ = std::make_unique<ScreenCaptureService>(*this);
     events_ = std::make_unique<EventSource>(*this, *windowServer_);
     accessibility_ = std::make_unique<AccessibilityTree>(*this);
     screens_ = std::make_unique<ScreenSet>(*this);
@@ -92,6 +94,11 @@ WindowList& SimulatedMac::windowList()
 ObjectRuntime& SimulatedMac::objectRuntime()
 {
     return *classes_;
+}
+
+ScreenCaptureKit& SimulatedMac::screenCapture()
+{
+    return *screenCapture_;
 }
 
 Display* SimulatedMac::display(const std::string& id)

@@ -15,6 +15,7 @@ class AccessibilityTree;
 class ClassRegistry;
 class EventSource;
 class MissionControl;
+class ScreenCaptureService;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
@@ -59,6 +60,7 @@ public:
     Workspace& workspace() override;
     WindowList& windowList() override;
     ObjectRuntime& objectRuntime() override;
+    ScreenCaptureKit& screenCapture() override;
     bool darkAppearance() override { return world_.darkAppearance; }
     OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
     LoopbackRouting loopbackRouting() override { return world_.loopback; }
@@ -76,6 +78,7 @@ public:
     ClassRegistry& classRegistry() { return *classes_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
+    WindowServer& windowServer() { return *windowServer_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -142,6 +145,7 @@ private:
     std::unique_ptr<SymbolTable> symbols_;
     std::unique_ptr<ClassRegistry> classes_;
     std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<ScreenCaptureService> screenCapture_;
     std::unique_ptr<EventSource> events_;
     std::unique_ptr<AccessibilityTree> accessibility_;
     std::unique_ptr<ScreenSet> screens_;

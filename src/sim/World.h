@@ -131,6 +131,16 @@ struct WindowFaults {
     WindowMoveMeanwhile meanwhile = WindowMoveMeanwhile::none;
 };
 
+// How ScreenCaptureKit answers.
+struct CaptureFaults {
+    bool listingFails = false;
+    bool captureFails = false;
+    // Windows left out of the shareable content although they exist.
+    std::set<std::uint32_t> unlisted;
+    // Seconds each call takes before it answers.
+    double delay = 0.05;
+};
+
 // How the Dock's Mission Control behaves.
 struct MissionControlFaults {
     // Seconds from showing Mission Control until its buttons are usable.
@@ -167,6 +177,7 @@ struct Faults {
     MissionControlFaults missionControl;
     AccessibilityFaults accessibility;
     WindowFaults windows;
+    CaptureFaults capture;
 };
 
 struct ScriptStep {

@@ -304,6 +304,29 @@ WindowFaults readWindowFaults(JsonReader& reader, const json& value, const std::
     return faults;
 }
 
+CaptureFaults readCaptureFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    CaptureFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"listing", "capture", "unlisted", "delay"});
+    std::initializer_list<std::pair<const char*, bool>> outcomes = {{"works", false}, {"fails", true}};
+    if (const json* listing = reader.member(value, prefix, "listing", false))
+        faults.listingFails = choose(reader, *listing, prefix + "listing", outcomes);
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.captureFails = choose(reader, *capture, prefix + "capture", outcomes);
+    if (const json* unlisted = reader.member(value, prefix, "unlisted", false)) {
+        std::vector<std::uint32_t> list;
+        reader.list<std::uint32_t>(*unlisted, prefix + "unlisted", list, [&](const json& item, const std::string& at) {
+            return static_cast<std::uint32_t>(reader.unsignedNumber(item, at, UINT32_MAX));
+        });
+        faults.unlisted.insert(list.begin(), list.end());
+    }
+    reader.optional(value, prefix, "delay", faults.delay, &JsonReader::seconds);
+    return faults;
+}
+
 Faults readFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     Faults faults;
@@ -313,7 +336,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
-                        "missionControl", "accessibility", "windows"});
+                        "missionControl", "accessibility", "windows", "capture"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
@@ -357,6 +380,8 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
         faults.accessibility = readAccessibilityFaults(reader, *accessibility, prefix + "accessibility");
     if (const json* windows = reader.member(value, prefix, "windows", false))
         faults.windows = readWindowFaults(reader, *windows, prefix + "windows");
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.capture = readCaptureFaults(reader, *capture, prefix + "capture");
     return faults;
 }
 
