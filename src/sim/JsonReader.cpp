@@ -79,6 +79,11 @@ double JsonReader::seconds(const json& value, const std::string& path)
         fail(path, "must not be negative");
         return 0;
     }
+    // Beyond that a time no longer fits the clock's whole nanoseconds.
+    if (number > maximumSeconds) {
+        fail(path, "must be at most 31536000 (a year)");
+        return 0;
+    }
     return number;
 }
 

@@ -30,7 +30,8 @@ public:
     std::string string(const json& value, const std::string& path, bool nonEmpty = true);
     bool boolean(const json& value, const std::string& path);
     double number(const json& value, const std::string& path);
-    // A duration or a time from now: a number, not negative.
+    static constexpr double maximumSeconds = 365.0 * 24 * 3600;
+    // A duration or a time from now: a number from 0 to a year.
     double seconds(const json& value, const std::string& path);
     std::uint64_t unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum = UINT64_MAX);
     std::int64_t integer(const json& value, const std::string& path);

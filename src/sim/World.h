@@ -91,6 +91,8 @@ struct InputState {
     std::set<std::uint16_t> keys;
     std::set<std::uint32_t> buttons;
     double lastInputAt = -600;
+    // Event type number → uptime of the last input of that type alone, when later than `lastInputAt`.
+    std::map<std::uint32_t, double> lastEventAt;
 };
 
 // How a hot key's enabling or disabling goes.
@@ -129,6 +131,16 @@ struct WindowFaults {
     WindowMoveMeanwhile meanwhile = WindowMoveMeanwhile::none;
 };
 
+// How ScreenCaptureKit answers.
+struct CaptureFaults {
+    bool listingFails = false;
+    bool captureFails = false;
+    // Windows left out of the shareable content although they exist.
+    std::set<std::uint32_t> unlisted;
+    // Seconds each call takes before it answers.
+    double delay = 0.05;
+};
+
 // How the Dock's Mission Control behaves.
 struct MissionControlFaults {
     // Seconds from showing Mission Control until its buttons are usable.
@@ -138,6 +150,8 @@ struct MissionControlFaults {
     bool buttonNeverUsable = false;
     // The thumbnail row shows one thumbnail more than the display has spaces.
     bool extraThumbnail = false;
+    // The thumbnail row lists the display's spaces in reverse order: the same count, other desktops.
+    bool reversedThumbnails = false;
     // Each change comes with a new desktop on another display.
     bool unrelatedChange = false;
     bool pressRefused = false;
@@ -163,6 +177,7 @@ struct Faults {
     MissionControlFaults missionControl;
     AccessibilityFaults accessibility;
     WindowFaults windows;
+    CaptureFaults capture;
 };
 
 struct ScriptStep {
