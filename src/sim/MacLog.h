@@ -28,6 +28,7 @@ public:
     void missionControl(bool shown);
     void frontmost(const std::string& bundleID);
     void openURL(const std::string& url);
+    void enhancedUserInterface(int pid, bool enabled);
 
     // Every line written so far, without the "mac: " prefix.
     const std::vector<std::string>& lines() const { return lines_; }

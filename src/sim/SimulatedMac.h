@@ -15,6 +15,7 @@ class AccessibilityTree;
 class ClassRegistry;
 class EventSource;
 class MissionControl;
+class ScreenCaptureService;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
@@ -59,6 +60,7 @@ public:
     Workspace& workspace() override;
     WindowList& windowList() override;
     ObjectRuntime& objectRuntime() override;
+    ScreenCaptureKit& screenCapture() override;
     bool darkAppearance() override { return world_.darkAppearance; }
     OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
     LoopbackRouting loopbackRouting() override { return world_.loopback; }
@@ -76,6 +78,7 @@ public:
     ClassRegistry& classRegistry() { return *classes_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
+    WindowServer& windowServer() { return *windowServer_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -107,14 +110,23 @@ public:
     bool activate(const std::string& bundleID);
     void hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::set<std::uint32_t> buttons);
     void release();
+    // Fresh input of one event type, as a person's key press, click or scroll would be.
+    void input(EventType type);
     // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
     void connectDisplay(Display display);
+    // Why the display cannot join the machine now (its id or a space id in use), none when it can.
+    std::optional<std::string> canConnect(const Display& display) const;
+    // Its windows move to the main display's current desktop.
     void disconnectDisplay(const std::string& id);
 
     std::uint64_t freshSpaceID();
     std::string freshUUID();
 
 private:
+    void notifyScreensChanged();
+    // Under the model lock: where the windows of a display that went end up; `target` the desktop they join.
+    std::vector<std::pair<std::uint32_t, QRectF>> windowsLeaving(const Display& gone, std::uint64_t& target);
+
     EventLoop& loop_;
     MainQueue mainQueue_;
     std::unique_ptr<SerialQueue> background_;
@@ -133,6 +145,7 @@ private:
     std::unique_ptr<SymbolTable> symbols_;
     std::unique_ptr<ClassRegistry> classes_;
     std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<ScreenCaptureService> screenCapture_;
     std::unique_ptr<EventSource> events_;
     std::unique_ptr<AccessibilityTree> accessibility_;
     std::unique_ptr<ScreenSet> screens_;
