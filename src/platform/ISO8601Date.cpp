@@ -1,5 +1,7 @@
 #include "platform/ISO8601Date.h"
 
+#include <QDateTime>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -134,6 +136,11 @@ std::optional<PlistDate> parseISO8601Date(std::string_view text)
         return std::nullopt;
     std::int64_t seconds = daysFromCivil(*year, *month, *day) * 86400 + *hour * 3600 + *minute * 60 + *second;
     return PlistDate { double(seconds - offset) + fraction };
+}
+
+PlistDate currentDate()
+{
+    return PlistDate { double(QDateTime::currentMSecsSinceEpoch()) / 1000.0 };
 }
 
 std::optional<std::string> formatISO8601Date(PlistDate date, bool fractionalSeconds)

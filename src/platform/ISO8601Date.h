@@ -13,6 +13,9 @@ namespace pellamor {
 // None for anything else, including out-of-range fields such as February 30.
 std::optional<PlistDate> parseISO8601Date(std::string_view text);
 
+// The wall clock's date now.
+PlistDate currentDate();
+
 // UTC with "Z", whole seconds or milliseconds. None for years outside 0000-9999 or a non-finite date.
 std::optional<std::string> formatISO8601Date(PlistDate date, bool fractionalSeconds = false);
 

@@ -2,11 +2,12 @@
 
 namespace pellamor {
 
-std::optional<std::string> encodeSortedJSON(const nlohmann::json& document)
+namespace {
+
+template <class Document> std::optional<std::string> encode(const Document& document)
 {
     std::string text;
     try {
-        // nlohmann's objects are ordered maps, so members already come out sorted by key.
         text = document.dump();
     } catch (const nlohmann::json::type_error&) {
         return std::nullopt;
@@ -20,6 +21,19 @@ std::optional<std::string> encodeSortedJSON(const nlohmann::json& document)
         escaped += c;
     }
     return escaped;
+}
+
+} // namespace
+
+std::optional<std::string> encodeSortedJSON(const nlohmann::json& document)
+{
+    // nlohmann's objects are ordered maps, so members already come out sorted by key.
+    return encode(document);
+}
+
+std::optional<std::string> encodeJSON(const nlohmann::ordered_json& document)
+{
+    return encode(document);
 }
 
 } // namespace pellamor

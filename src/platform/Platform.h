@@ -6,9 +6,12 @@
 #include "platform/EventServices.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ObjectRuntime.h"
+#include "platform/ScreenCaptureKit.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 #include "platform/FrameworkLoader.h"
+#include "platform/LoopbackRouting.h"
 #include "platform/UserDefaults.h"
 #include "platform/WindowList.h"
 #include "platform/Workspace.h"
@@ -25,6 +28,8 @@ namespace pellamor {
 
 // Posted on the default centre when the appearance changes between light and dark.
 inline constexpr const char* interfaceThemeChangedNotification = "AppleInterfaceThemeChangedNotification";
+// Posted on the default centre when the application becomes the active one again.
+inline constexpr const char* applicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
 
 class Platform {
 public:
@@ -49,11 +54,20 @@ public:
     virtual Screens& screens() = 0;
     virtual Workspace& workspace() = 0;
     virtual WindowList& windowList() = 0;
+    // Classes of the loaded frameworks, by name.
+    virtual ObjectRuntime& objectRuntime() = 0;
+    virtual ScreenCaptureKit& screenCapture() = 0;
     // The interface appearance the user chose: dark or light.
     virtual bool darkAppearance() = 0;
+    // The running system's version: major, minor, patch.
+    virtual OperatingSystemVersion operatingSystemVersion() = 0;
+    // Outside host names this machine answers from its own loopback address; empty on a real machine.
+    virtual LoopbackRouting loopbackRouting() = 0;
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }
+    // This process's id.
+    static int processIdentifier();
 
     // The one T of this machine, made by `make` (returning a std::unique_ptr<T>) on first use, thread-safely,
     // and destroyed with the machine: what macOS keeps process-wide lives as long as the installed machine.

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace pellamor::sim {
@@ -16,9 +17,11 @@ class SimulatedMac;
 
 class AccessibilityTree final : public Accessibility {
 public:
+    // Registers Accessibility's private call with the machine's symbol table.
     explicit AccessibilityTree(SimulatedMac& mac)
         : mac_(mac)
     {
+        registerSymbols();
     }
 
     bool isProcessTrusted() override;
@@ -34,13 +37,18 @@ public:
     int prompts = 0;
 
 private:
+    void registerSymbols();
     AXResult<AXValue> windowsOf(int pid, bool mainOnly);
+    AXResult<AXValue> readFrame(std::uint32_t number, bool position);
     AXError writeFrame(std::uint32_t number, const AXValue& value, bool position);
+    AXError writeEnhancedUserInterface(int pid, const AXValue& value);
 
     SimulatedMac& mac_;
     std::map<int, std::shared_ptr<AccessibilityElement>> applications_;
     std::map<std::uint32_t, std::shared_ptr<AccessibilityElement>> windows_;
     std::map<std::uint32_t, QRectF> pendingFrames_;
+    // Windows whose position or size Accessibility has written.
+    std::set<std::uint32_t> writtenFrames_;
 };
 
 } // namespace pellamor::sim

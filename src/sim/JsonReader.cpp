@@ -121,4 +121,17 @@ QRectF JsonReader::rect(const json& value, const std::string& path)
     return QRectF(parts[0], parts[1], parts[2], parts[3]);
 }
 
+QSizeF JsonReader::size(const json& value, const std::string& path)
+{
+    if (!value.is_array() || value.size() != 2) {
+        fail(path, "expected [width, height]");
+        return {};
+    }
+    double width = number(value[0], path + "[0]");
+    double height = number(value[1], path + "[1]");
+    if (!(width > 0) || !(height > 0))
+        fail(path, "width and height must be greater than 0");
+    return QSizeF(width, height);
+}
+
 } // namespace pellamor::sim

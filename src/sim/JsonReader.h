@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QSizeF>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -36,6 +37,8 @@ public:
     std::int64_t integer(const json& value, const std::string& path);
     // [x, y, width, height], width and height not negative.
     QRectF rect(const json& value, const std::string& path);
+    // [width, height], both greater than 0.
+    QSizeF size(const json& value, const std::string& path);
 
     template <class Item>
     void list(const json& value, const std::string& path, std::vector<Item>& into,

@@ -23,8 +23,12 @@ std::string formatNumber(double value)
 
 void MacLog::write(std::string line)
 {
-    if (stream_)
-        *stream_ << "mac: " << line << '\n' << std::flush;
+    if (stream_) {
+        // In one piece: a reader of the stream, timing the line, is woken once and never finds half of it.
+        const std::string whole = "mac: " + line + '\n';
+        stream_->write(whole.data(), static_cast<std::streamsize>(whole.size()));
+        stream_->flush();
+    }
     lines_.push_back(std::move(line));
 }
 
@@ -50,6 +54,11 @@ void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>
     for (std::size_t index = 0; index < spaces.size(); ++index)
         line.append(index == 0 ? "" : ",").append(std::to_string(spaces[index]));
     write(line);
+}
+
+void MacLog::windowClosed(std::uint32_t window)
+{
+    write("window-closed window=" + std::to_string(window));
 }
 
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
@@ -81,6 +90,11 @@ void MacLog::frontmost(const std::string& bundleID)
 void MacLog::openURL(const std::string& url)
 {
     write("open-url url=" + url);
+}
+
+void MacLog::enhancedUserInterface(int pid, bool enabled)
+{
+    write("enhanced-user-interface pid=" + std::to_string(pid) + " enabled=" + (enabled ? "true" : "false"));
 }
 
 } // namespace pellamor::sim

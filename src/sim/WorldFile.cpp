@@ -136,7 +136,9 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     if (!reader.object(value, path))
         return application;
     std::string prefix = path + ".";
-    reader.onlyMembers(value, prefix, {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated"});
+    reader.onlyMembers(value, prefix,
+                       {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated",
+                        "enhancedUserInterface"});
     if (const json* pid = reader.member(value, prefix, "pid", true))
         application.pid = static_cast<int>(reader.unsignedNumber(*pid, prefix + "pid", INT32_MAX));
     if (const json* bundle = reader.member(value, prefix, "bundleID", true))
@@ -156,6 +158,7 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     application.bundlePath = "/Applications/" + application.name + ".app";
     reader.optional(value, prefix, "bundlePath", application.bundlePath, &JsonReader::text);
     reader.optional(value, prefix, "terminated", application.terminated, &JsonReader::flag);
+    reader.optional(value, prefix, "enhancedUserInterface", application.enhancedUserInterface, &JsonReader::flag);
     return application;
 }
 
@@ -167,7 +170,7 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix,
                        {"number", "pid", "title", "frame", "spaces", "layer", "alpha", "minimized", "fullScreen",
-                        "canJoinAllSpaces", "document", "subrole", "movable"});
+                        "canJoinAllSpaces", "document", "subrole", "movable", "resizable", "maximumSize"});
     if (const json* number = reader.member(value, prefix, "number", true))
         window.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
     if (const json* pid = reader.member(value, prefix, "pid", true))
@@ -190,6 +193,9 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &JsonReader::flag);
     reader.optional(value, prefix, "subrole", window.subrole, &JsonReader::text);
     reader.optional(value, prefix, "movable", window.movable, &JsonReader::flag);
+    reader.optional(value, prefix, "resizable", window.resizable, &JsonReader::flag);
+    if (const json* maximum = reader.member(value, prefix, "maximumSize", false))
+        window.maximumSize = reader.size(*maximum, prefix + "maximumSize");
     if (const json* document = reader.member(value, prefix, "document", false))
         window.document = reader.string(*document, prefix + "document");
     return window;
@@ -239,6 +245,88 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     return faults;
 }
 
+AccessibilityFaults readAccessibilityFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    AccessibilityFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"frameWriteTarget", "framesAfterWrite", "enhancedUserInterfaceRestore"});
+    if (const json* target = reader.member(value, prefix, "frameWriteTarget", false))
+        faults.frameWriteTarget = choose<FrameWriteTarget>(reader, *target, prefix + "frameWriteTarget",
+                                                           {{"both", FrameWriteTarget::both},
+                                                            {"position", FrameWriteTarget::position},
+                                                            {"size", FrameWriteTarget::size}});
+    if (const json* frames = reader.member(value, prefix, "framesAfterWrite", false))
+        faults.framesUnreadableAfterWrite = choose<bool>(
+            reader, *frames, prefix + "framesAfterWrite", {{"readable", false}, {"unreadable", true}});
+    if (const json* restore = reader.member(value, prefix, "enhancedUserInterfaceRestore", false))
+        faults.enhancedUserInterfaceStaysOff = choose<bool>(
+            reader, *restore, prefix + "enhancedUserInterfaceRestore", {{"applied", false}, {"ignored", true}});
+    return faults;
+}
+
+WindowFaults readWindowFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    WindowFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"enumerationFails", "hidden", "move", "moveDelay", "duringMove"});
+    if (const json* pids = reader.member(value, prefix, "enumerationFails", false)) {
+        std::vector<int> list;
+        reader.list<int>(*pids, prefix + "enumerationFails", list, [&](const json& item, const std::string& at) {
+            return static_cast<int>(reader.unsignedNumber(item, at, INT32_MAX));
+        });
+        faults.enumerationFails.insert(list.begin(), list.end());
+    }
+    if (const json* hidden = reader.member(value, prefix, "hidden", false)) {
+        std::vector<std::uint32_t> list;
+        reader.list<std::uint32_t>(*hidden, prefix + "hidden", list, [&](const json& item, const std::string& at) {
+            return static_cast<std::uint32_t>(reader.unsignedNumber(item, at, UINT32_MAX));
+        });
+        faults.hidden.insert(list.begin(), list.end());
+    }
+    if (const json* move = reader.member(value, prefix, "move", false))
+        faults.moves = choose<WindowMoves>(reader, *move, prefix + "move",
+                                           {{"applied", WindowMoves::applied},
+                                            {"refused", WindowMoves::refused},
+                                            {"raises", WindowMoves::raises},
+                                            {"late", WindowMoves::late},
+                                            {"never", WindowMoves::never}});
+    reader.optional(value, prefix, "moveDelay", faults.moveDelay, &JsonReader::seconds);
+    if (const json* meanwhile = reader.member(value, prefix, "duringMove", false))
+        faults.meanwhile = choose<WindowMoveMeanwhile>(reader, *meanwhile, prefix + "duringMove",
+                                                       {{"nothing", WindowMoveMeanwhile::none},
+                                                        {"disappears", WindowMoveMeanwhile::disappears},
+                                                        {"changesOwner", WindowMoveMeanwhile::changesOwner},
+                                                        {"changesSpaces", WindowMoveMeanwhile::changesSpaces}});
+    return faults;
+}
+
+CaptureFaults readCaptureFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    CaptureFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"listing", "capture", "unlisted", "delay"});
+    std::initializer_list<std::pair<const char*, bool>> outcomes = {{"works", false}, {"fails", true}};
+    if (const json* listing = reader.member(value, prefix, "listing", false))
+        faults.listingFails = choose(reader, *listing, prefix + "listing", outcomes);
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.captureFails = choose(reader, *capture, prefix + "capture", outcomes);
+    if (const json* unlisted = reader.member(value, prefix, "unlisted", false)) {
+        std::vector<std::uint32_t> list;
+        reader.list<std::uint32_t>(*unlisted, prefix + "unlisted", list, [&](const json& item, const std::string& at) {
+            return static_cast<std::uint32_t>(reader.unsignedNumber(item, at, UINT32_MAX));
+        });
+        faults.unlisted.insert(list.begin(), list.end());
+    }
+    reader.optional(value, prefix, "delay", faults.delay, &JsonReader::seconds);
+    return faults;
+}
+
 Faults readFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     Faults faults;
@@ -248,7 +336,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
-                        "missionControl"});
+                        "missionControl", "accessibility", "windows", "capture"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
@@ -288,6 +376,12 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::seconds);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
+    if (const json* accessibility = reader.member(value, prefix, "accessibility", false))
+        faults.accessibility = readAccessibilityFaults(reader, *accessibility, prefix + "accessibility");
+    if (const json* windows = reader.member(value, prefix, "windows", false))
+        faults.windows = readWindowFaults(reader, *windows, prefix + "windows");
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.capture = readCaptureFaults(reader, *capture, prefix + "capture");
     return faults;
 }
 

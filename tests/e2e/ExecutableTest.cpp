@@ -58,7 +58,8 @@ TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
                    { "at": 0.5, "quit": true }] })");
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors.find("no control automatic-switching-toggle"), std::string::npos) << run.errors;
-    EXPECT_NE(run.errors.find("pellamor: script click: no control no-such-control\n"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("app: script-failed step=1 reason=no control no-such-control\n"), std::string::npos)
+        << run.errors;
 }
 
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
