@@ -4,6 +4,7 @@
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/ScriptDrive.h"
 #include "app/TerminationSignals.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
@@ -34,6 +35,29 @@ pellamor::sim::ScriptRunner::Action clickAction()
                 std::cerr << "pellamor: script click: no control " << identifier << '\n';
         });
     };
+}
+
+// The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
+void registerShellActions(pellamor::sim::ScriptRunner& script, pellamor::AppDelegate& delegate)
+{
+    using pellamor::sim::ScriptRunner;
+    script.registerAction("prepare-display", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+        bool valid = argument.is_object() && argument.size() == 2 && argument.contains("project")
+            && argument.contains("display") && argument["project"].is_string() && argument["display"].is_string();
+        if (!valid)
+            return std::string("expected { \"project\": <id>, \"display\": <display id> }");
+        std::string project = argument["project"].get<std::string>();
+        std::string display = argument["display"].get<std::string>();
+        return ScriptRunner::Block(
+            [&delegate, project, display] { pellamor::ScriptDrive::prepareDisplay(delegate, project, display, std::cerr); });
+    });
+    script.registerAction("reset", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+        if (argument != "assignments" && argument != "desktops")
+            return std::string("expected \"assignments\" or \"desktops\"");
+        auto kind = argument == "assignments" ? pellamor::ScriptDrive::ResetKind::assignments
+                                              : pellamor::ScriptDrive::ResetKind::desktops;
+        return ScriptRunner::Block([&delegate, kind] { pellamor::ScriptDrive::confirmReset(delegate, kind); });
+    });
 }
 
 } // namespace
@@ -77,6 +101,7 @@ int main(int argc, char* argv[])
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
     mac.script().registerAction("click", clickAction());
+    registerShellActions(mac.script(), delegate);
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
         return delegate.window && delegate.window->grab().save(QString::fromStdString(path.string()), "PNG");
     };
