@@ -1,6 +1,7 @@
 #include "sim/AccessibilityTree.h"
 
 #include "platform/HIServices.h"
+#include "sim/DisplayGeometry.h"
 #include "sim/SimulatedMac.h"
 #include "sim/SymbolTable.h"
 
@@ -9,26 +10,6 @@
 #include <algorithm>
 
 namespace pellamor::sim {
-
-namespace {
-
-// A display's visible area in top-left coordinates, whose origin is the main display's top-left corner.
-QRectF visibleArea(const Display& display, double mainTop)
-{
-    const QRectF& visible = display.visibleFrame;
-    return QRectF(visible.x(), mainTop - (visible.y() + visible.height()), visible.width(), visible.height());
-}
-
-QRectF clampInto(QRectF frame, const QRectF& area)
-{
-    frame.setWidth(std::min(frame.width(), area.width()));
-    frame.setHeight(std::min(frame.height(), area.height()));
-    frame.moveLeft(std::clamp(frame.x(), area.left(), area.left() + area.width() - frame.width()));
-    frame.moveTop(std::clamp(frame.y(), area.top(), area.top() + area.height() - frame.height()));
-    return frame;
-}
-
-} // namespace
 
 bool AccessibilityTree::isProcessTrusted()
 {

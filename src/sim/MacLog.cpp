@@ -49,10 +49,11 @@ void MacLog::spaceRemoved(const std::string& display, std::uint64_t space)
 
 void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>& spaces)
 {
-    std::string list;
-    for (std::uint64_t space : spaces)
-        list += (list.empty() ? "" : ",") + std::to_string(space);
-    write("window-spaces window=" + std::to_string(window) + " spaces=" + list);
+    std::string line = "window-spaces window=";
+    line.append(std::to_string(window)).append(" spaces=");
+    for (std::size_t index = 0; index < spaces.size(); ++index)
+        line.append(index == 0 ? "" : ",").append(std::to_string(spaces[index]));
+    write(line);
 }
 
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)

@@ -2,6 +2,7 @@
 
 #include "sim/JsonReader.h"
 #include "sim/SimulatedMac.h"
+#include "sim/WorldFile.h"
 
 #include <iostream>
 
@@ -102,6 +103,32 @@ void ScriptRunner::registerBuiltins()
         return Block([this, path] {
             if (!onScreenshot || !onScreenshot(path))
                 std::cerr << "simulated Mac: the screenshot " << path.string() << " could not be saved\n";
+        });
+    });
+    registerAction("connect-display", [this](const json& argument) -> std::variant<Block, std::string> {
+        auto display = readDisplay(argument, "");
+        if (auto* message = std::get_if<std::string>(&display)) {
+            // The reader's path is empty here: ".frame: …" or ": expected an object".
+            std::string_view text = *message;
+            text.remove_prefix(text.starts_with(": ") ? 2 : text.starts_with('.') ? 1 : 0);
+            return std::string(text);
+        }
+        return Block([this, display = std::get<Display>(display)] {
+            if (auto refusal = mac_.canConnect(display))
+                std::cerr << "simulated Mac: connect-display " << display.id << ": " << *refusal << '\n';
+            else
+                mac_.connectDisplay(display);
+        });
+    });
+    registerAction("disconnect-display", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a display id");
+        std::string id = argument.get<std::string>();
+        return Block([this, id] {
+            if (!mac_.display(id))
+                std::cerr << "simulated Mac: disconnect-display " << id << ": no such display\n";
+            else
+                mac_.disconnectDisplay(id);
         });
     });
     registerAction("quit", [this](const json& argument) -> std::variant<Block, std::string> {

@@ -3,6 +3,7 @@
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
+#include "sim/DisplayGeometry.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
 #include "sim/ScreenSet.h"
@@ -272,19 +273,75 @@ void SimulatedMac::connectDisplay(Display display)
         std::lock_guard lock(modelMutex_);
         world_.displays.push_back(std::move(display));
     }
-    defaultCenter_.post(screenParametersChangedNotification);
+    notifyScreensChanged();
+}
+
+std::optional<std::string> SimulatedMac::canConnect(const Display& display) const
+{
+    for (const Display& connected : world_.displays) {
+        if (connected.id == display.id)
+            return "a display with that id is connected";
+        if (connected.number == display.number)
+            return "a display with that number is connected";
+        for (const Space& space : connected.spaces)
+            for (const Space& added : display.spaces)
+                if (space.id == added.id)
+                    return "space " + std::to_string(space.id) + " is in use";
+    }
+    return std::nullopt;
 }
 
 void SimulatedMac::disconnectDisplay(const std::string& id)
 {
+    std::vector<std::pair<std::uint32_t, QRectF>> moved;
+    std::uint64_t target = 0;
     {
         std::lock_guard lock(modelMutex_);
         auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
                                   [&](const Display& display) { return display.id == id; });
         if (found == world_.displays.end())
             return;
+        const Display gone = *found;
         world_.displays.erase(found);
+        if (!world_.displays.empty())
+            moved = windowsLeaving(gone, target);
     }
+    for (const auto& [number, frame] : moved) {
+        setWindowSpaces(number, {target});
+        setWindowFrame(number, frame);
+    }
+    notifyScreensChanged();
+}
+
+std::vector<std::pair<std::uint32_t, QRectF>> SimulatedMac::windowsLeaving(const Display& gone, std::uint64_t& target)
+{
+    // As macOS does, the windows of the display's desktops move to the current desktop of the main display
+    // (the first one becomes main when the main one goes), keeping their place relative to the screen.
+    auto main = std::find_if(world_.displays.begin(), world_.displays.end(),
+                             [](const Display& display) { return display.main; });
+    if (main == world_.displays.end()) {
+        main = world_.displays.begin();
+        main->main = true;
+    }
+    const Display& oldMain = gone.main ? gone : *main;
+    const double mainTop = oldMain.frame.y() + oldMain.frame.height();
+    const QRectF from = topLeftArea(gone.frame, mainTop);
+    const QRectF into = visibleArea(*main, mainTop);
+    target = main->current;
+    std::vector<std::pair<std::uint32_t, QRectF>> moved;
+    for (const Window& window : world_.windows) {
+        bool there = std::any_of(window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) {
+            return std::any_of(
+                gone.spaces.begin(), gone.spaces.end(), [&](const Space& held) { return held.id == space; });
+        });
+        if (there)
+            moved.emplace_back(window.number, clampInto(window.frame.translated(into.topLeft() - from.topLeft()), into));
+    }
+    return moved;
+}
+
+void SimulatedMac::notifyScreensChanged()
+{
     defaultCenter_.post(screenParametersChangedNotification);
 }
 

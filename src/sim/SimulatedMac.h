@@ -102,12 +102,19 @@ public:
     void release();
     // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
     void connectDisplay(Display display);
+    // Why the display cannot join the machine now (its id or a space id in use), none when it can.
+    std::optional<std::string> canConnect(const Display& display) const;
+    // Its windows move to the main display's current desktop.
     void disconnectDisplay(const std::string& id);
 
     std::uint64_t freshSpaceID();
     std::string freshUUID();
 
 private:
+    void notifyScreensChanged();
+    // Under the model lock: where the windows of a display that went end up; `target` the desktop they join.
+    std::vector<std::pair<std::uint32_t, QRectF>> windowsLeaving(const Display& gone, std::uint64_t& target);
+
     EventLoop& loop_;
     MainQueue mainQueue_;
     std::unique_ptr<SerialQueue> background_;

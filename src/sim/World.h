@@ -121,6 +121,8 @@ struct MissionControlFaults {
     bool buttonNeverUsable = false;
     // The thumbnail row shows one thumbnail more than the display has spaces.
     bool extraThumbnail = false;
+    // The thumbnail row lists the display's spaces in reverse order: the same count, other desktops.
+    bool reversedThumbnails = false;
     // Each change comes with a new desktop on another display.
     bool unrelatedChange = false;
     bool pressRefused = false;

@@ -200,9 +200,12 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     if (const json* button = reader.member(value, prefix, "button", false))
         faults.buttonNeverUsable =
             choose<bool>(reader, *button, prefix + "button", {{"usable", false}, {"never", true}});
-    if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false))
-        faults.extraThumbnail =
-            choose<bool>(reader, *thumbnails, prefix + "thumbnails", {{"matching", false}, {"extra", true}});
+    if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false)) {
+        std::string row = choose<std::string>(reader, *thumbnails, prefix + "thumbnails",
+                                              {{"matching", "matching"}, {"extra", "extra"}, {"reversed", "reversed"}});
+        faults.extraThumbnail = row == "extra";
+        faults.reversedThumbnails = row == "reversed";
+    }
     reader.optional(value, prefix, "unrelatedChange", faults.unrelatedChange, &JsonReader::flag);
     if (const json* press = reader.member(value, prefix, "press", false))
         faults.pressRefused = choose<bool>(reader, *press, prefix + "press", {{"accepted", false}, {"refused", true}});
@@ -471,6 +474,15 @@ WorldReading readWorld(const json& document)
     if (reader.fault)
         return *reader.fault;
     return world;
+}
+
+std::variant<Display, std::string> readDisplay(const json& value, const std::string& path)
+{
+    JsonReader reader;
+    Display display = readDisplay(reader, value, path);
+    if (reader.fault)
+        return *reader.fault;
+    return display;
 }
 
 WorldReading readWorldText(const std::string& text)
