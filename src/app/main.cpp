@@ -4,6 +4,7 @@
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/ScriptSteps.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSnapshot.h"
 #include "platform/Bundle.h"
@@ -24,15 +25,16 @@
 namespace {
 
 // The script's "click": the control with that identifier, clicked as a person would.
-pellamor::sim::ScriptRunner::Action clickAction()
+pellamor::sim::ScriptRunner::Action clickAction(const pellamor::sim::ScriptRunner& script)
 {
-    return [](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
+    return [&script](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
         if (!argument.is_string() || argument.get<std::string>().empty())
             return std::string("expected a control identifier");
         std::string identifier = argument.get<std::string>();
-        return pellamor::sim::ScriptRunner::Block([identifier] {
+        return pellamor::sim::ScriptRunner::Block([&script, identifier] {
             if (!pellamor::clickControl(identifier))
-                std::cerr << "pellamor: script click: no control " << identifier << '\n';
+                std::cerr << "app: script-failed step=" << script.runningStep() << " reason=no control " << identifier
+                          << std::endl;
         });
     };
 }
@@ -96,7 +98,8 @@ int main(int argc, char* argv[])
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
-    mac.script().registerAction("click", clickAction());
+    mac.script().registerAction("click", clickAction(mac.script()));
+    pellamor::registerInterfaceSteps(mac.script(), delegate);
     mac.script().registerAction("resize", resizeAction(delegate));
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
         return delegate.window

@@ -56,6 +56,11 @@ void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>
     write(line);
 }
 
+void MacLog::windowClosed(std::uint32_t window)
+{
+    write("window-closed window=" + std::to_string(window));
+}
+
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
 {
     write("window-frame window=" + std::to_string(window) + " frame=" + formatNumber(frame.x()) + ","
@@ -85,6 +90,11 @@ void MacLog::frontmost(const std::string& bundleID)
 void MacLog::openURL(const std::string& url)
 {
     write("open-url url=" + url);
+}
+
+void MacLog::enhancedUserInterface(int pid, bool enabled)
+{
+    write("enhanced-user-interface pid=" + std::to_string(pid) + " enabled=" + (enabled ? "true" : "false"));
 }
 
 } // namespace pellamor::sim

@@ -5,6 +5,7 @@
 #include "sim/WorldFile.h"
 
 #include <iostream>
+#include <tuple>
 
 namespace pellamor::sim {
 
@@ -23,7 +24,7 @@ void ScriptRunner::registerAction(const std::string& name, Action action)
 
 std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& steps)
 {
-    std::vector<std::pair<double, Block>> blocks;
+    std::vector<std::tuple<double, std::size_t, Block>> blocks;
     for (std::size_t index = 0; index < steps.size(); ++index) {
         const ScriptStep& step = steps[index];
         std::string at = "script[" + std::to_string(index) + "]." + step.action;
@@ -33,11 +34,15 @@ std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& st
         auto prepared = found->second(step.argument);
         if (auto message = std::get_if<std::string>(&prepared))
             return at + ": " + *message;
-        blocks.emplace_back(step.at, std::get<Block>(std::move(prepared)));
+        blocks.emplace_back(step.at, index, std::get<Block>(std::move(prepared)));
     }
     double elapsed = mac_.uptime() - mac_.launchedAt();
-    for (auto& [time, block] : blocks)
-        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), std::move(block));
+    for (auto& [time, index, block] : blocks) {
+        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), [this, index = index, block = std::move(block)] {
+            runningStep_ = index;
+            block();
+        });
+    }
     return std::nullopt;
 }
 
@@ -55,6 +60,30 @@ std::optional<std::set<std::uint64_t>> numbers(const json& value, std::uint64_t 
         set.insert(*number);
     }
     return set;
+}
+
+// The input event types a person makes, by CoreGraphics number or by name ("keyDown", "mouseMoved", …).
+std::optional<EventType> eventType(const json& value)
+{
+    static const std::map<std::string, EventType> names { { "keyDown", EventType::keyDown },
+        { "keyUp", EventType::keyUp }, { "flagsChanged", EventType::flagsChanged },
+        { "mouseMoved", EventType::mouseMoved }, { "leftMouseDown", EventType::leftMouseDown },
+        { "leftMouseUp", EventType::leftMouseUp }, { "rightMouseDown", EventType::rightMouseDown },
+        { "rightMouseUp", EventType::rightMouseUp }, { "otherMouseDown", EventType::otherMouseDown },
+        { "otherMouseUp", EventType::otherMouseUp }, { "leftMouseDragged", EventType::leftMouseDragged },
+        { "rightMouseDragged", EventType::rightMouseDragged }, { "otherMouseDragged", EventType::otherMouseDragged },
+        { "scrollWheel", EventType::scrollWheel }, { "tabletPointer", EventType::tabletPointer },
+        { "tabletProximity", EventType::tabletProximity } };
+    if (value.is_string()) {
+        auto found = names.find(value.get<std::string>());
+        return found == names.end() ? std::nullopt : std::optional(found->second);
+    }
+    auto number = wholeNumber(value);
+    for (const auto& [name, type] : names) {
+        if (number && *number == static_cast<std::uint64_t>(type))
+            return type;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -95,6 +124,14 @@ void ScriptRunner::registerBuiltins()
         if (argument != json(true))
             return std::string("expected true");
         return Block([this] { mac_.release(); });
+    });
+    registerAction("input", [this](const json& argument) -> std::variant<Block, std::string> {
+        auto type = argument.is_object() && argument.size() == 1 && argument.contains("type")
+            ? eventType(argument["type"])
+            : std::nullopt;
+        if (!type)
+            return std::string("expected { \"type\": <event type number or name> }");
+        return Block([this, type = *type] { mac_.input(type); });
     });
     registerAction("screenshot", [this](const json& argument) -> std::variant<Block, std::string> {
         if (!argument.is_string() || argument.get<std::string>().empty())

@@ -3,12 +3,15 @@
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
+#include "sim/ClassRegistry.h"
 #include "sim/DisplayGeometry.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
+#include "sim/ScreenCaptureService.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
+#include "sim/WindowMoveOperation.h"
 #include "sim/WindowServer.h"
 #include "sim/WorkspaceModel.h"
 
@@ -43,7 +46,9 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     // The world counts the last input back from launch.
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
+    classes_ = std::make_unique<ClassRegistry>(world_.faults.missingSymbols);
     windowServer_ = std::make_unique<WindowServer>(*this);
+    screenCapture_ = std::make_unique<ScreenCaptureService>(*this);
     events_ = std::make_unique<EventSource>(*this, *windowServer_);
     accessibility_ = std::make_unique<AccessibilityTree>(*this);
     screens_ = std::make_unique<ScreenSet>(*this);
@@ -51,6 +56,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     script_ = std::make_unique<ScriptRunner>(*this);
     missionControl_ = std::make_unique<MissionControl>(*this);
     assistant_ = installSimulatedAssistant(*this);
+    windowMoves_ = std::make_unique<WindowMoveOperation>(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;
@@ -83,6 +89,16 @@ Workspace& SimulatedMac::workspace()
 WindowList& SimulatedMac::windowList()
 {
     return *windowServer_;
+}
+
+ObjectRuntime& SimulatedMac::objectRuntime()
+{
+    return *classes_;
+}
+
+ScreenCaptureKit& SimulatedMac::screenCapture()
+{
+    return *screenCapture_;
 }
 
 Display* SimulatedMac::display(const std::string& id)
@@ -227,6 +243,34 @@ void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
     log_.windowFrame(number, frame);
 }
 
+void SimulatedMac::closeWindow(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    auto found = std::find_if(
+        world_.windows.begin(), world_.windows.end(), [number](const Window& window) { return window.number == number; });
+    if (found == world_.windows.end())
+        return;
+    world_.windows.erase(found);
+    log_.windowClosed(number);
+}
+
+void SimulatedMac::changeWindowOwner(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    Window* target = window(number);
+    if (!target)
+        return;
+    int highest = target->pid;
+    for (const Application& application : world_.applications) {
+        highest = std::max(highest, application.pid);
+        if (application.pid != target->pid && !application.terminated) {
+            target->pid = application.pid;
+            return;
+        }
+    }
+    target->pid = highest + 1;
+}
+
 void SimulatedMac::setHotkeyEnabled(std::uint32_t id, bool enabled)
 {
     auto found = world_.hotkeys.find(id);
@@ -265,6 +309,12 @@ void SimulatedMac::hold(std::uint64_t flags, std::set<std::uint16_t> keys, std::
 void SimulatedMac::release()
 {
     hold(0, {}, {});
+}
+
+void SimulatedMac::input(EventType type)
+{
+    std::lock_guard lock(modelMutex_);
+    world_.input.lastEventAt[static_cast<std::uint32_t>(type)] = uptime();
 }
 
 void SimulatedMac::connectDisplay(Display display)

@@ -275,7 +275,8 @@ TEST_F(MissionControlFlowTest, CancelEndsTheOperationAndClosesMissionControl)
 TEST_F(MissionControlFlowTest, MainNamesTheMainDisplay)
 {
     faults.buttonDelay = 0;
-    mac.world().displays[0].id = "Main";
+    // As macOS names the one set of spaces when displays do not have separate Spaces.
+    mac.world().separateSpaces = false;
     manager->create("Main", record());
     run(2);
     ASSERT_TRUE(result && result->asChanged()) << failure();

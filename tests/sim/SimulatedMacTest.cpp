@@ -193,11 +193,11 @@ TEST_F(SimulatedMacTest, TheScriptConnectsAndDisconnectsDisplays)
     auto observer = platform().defaultCenter().addObserver(
         screenParametersChangedNotification, nullptr, [&](const Notification&) { ++notified; });
     auto& script = mac.mac().script();
-    EXPECT_EQ(script.start({ { 1, "connect-display", { { "id", "D3" }, { "number", 3 } } } }),
+    EXPECT_EQ(script.start({ { 1, "connect-display", { { "id", "33333333-3333-3333-3333-333333333333" }, { "number", 3 } } } }),
         "script[0].connect-display: name: missing");
     EXPECT_EQ(script.start({ { 1, "connect-display", "D3" } }), "script[0].connect-display: expected an object");
     EXPECT_EQ(script.start({ { 1, "disconnect-display", 3 } }), "script[0].disconnect-display: expected a display id");
-    nlohmann::json third = { { "id", "D3" }, { "number", 3 }, { "name", "Third" }, { "frame", { 2000, 0, 800, 600 } },
+    nlohmann::json third = { { "id", "33333333-3333-3333-3333-333333333333" }, { "number", 3 }, { "name", "Third" }, { "frame", { 2000, 0, 800, 600 } },
         { "spaces", { { { "id", 31 } } } } };
     ASSERT_EQ(script.start({ { 1, "disconnect-display", "D2" }, { 2, "connect-display", third } }), std::nullopt);
     mac.advance(1);
