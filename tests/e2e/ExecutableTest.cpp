@@ -1,5 +1,6 @@
 #include "support/TemporaryDirectory.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <csignal>
@@ -60,6 +61,33 @@ TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
     EXPECT_EQ(run.errors.find("no control automatic-switching-toggle"), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("app: script-failed step=1 reason=no control no-such-control\n"), std::string::npos)
         << run.errors;
+}
+
+TEST(ExecutableTest, TheScriptResizesTheWindowAndItsScreenshotShowsTheOnboardingSheet)
+{
+    TemporaryDirectory pictures;
+    std::filesystem::path withSheet = pictures.path() / "sheet.png";
+    std::filesystem::path without = pictures.path() / "window.png";
+    Outcome run = runWorld(std::string("{") + displays + R"(,
+        "script": [{ "at": 0.2, "resize": [820, 800] }, { "at": 0.4, "screenshot": ")" + withSheet.string() + R"(" },
+                   { "at": 0.5, "click": "onboarding-skip" }, { "at": 0.6, "screenshot": ")" + without.string() + R"(" },
+                   { "at": 0.8, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    QImage sheet(QString::fromStdString(withSheet.string()));
+    QImage window(QString::fromStdString(without.string()));
+    ASSERT_FALSE(sheet.isNull());
+    ASSERT_FALSE(window.isNull());
+    EXPECT_EQ(sheet.size() / sheet.devicePixelRatio(), QSize(820, 800));
+    EXPECT_EQ(window.size(), sheet.size());
+    // The onboarding covers the middle of the window, not its left edge.
+    QRect middle(300, 200, 200, 200);
+    EXPECT_NE(sheet.copy(middle), window.copy(middle));
+    QRect edge(0, 200, 40, 200);
+    EXPECT_EQ(sheet.copy(edge), window.copy(edge));
+
+    Outcome refused = runWorld(std::string("{") + displays + R"(, "script": [{ "at": 0.2, "resize": [820] }] })");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.errors.find("script[0].resize: expected [width, height]"), std::string::npos) << refused.errors;
 }
 
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
