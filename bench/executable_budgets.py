@@ -1,19 +1,31 @@
 #!/usr/bin/env python3
-"""Timed runs of the pellamor executable on a simulated Mac: start to main window shown, state file replaced
-to first key event posted, and 60 s idle with automatic switching on (CPU and resident memory).
+"""Timed runs of the pellamor executable on a simulated Mac, measured from outside.
 
-The switches are timed over several runs, each a fresh process: a run's median moves with the machine's load
-(on a busy machine the scheduler may leave the application waiting for a core for tens of milliseconds), so
-every run's median is printed with the load average, and the median of all switches.
+Default: start to main window shown, state file replaced to first key event posted, and 60 s idle with automatic
+switching on (CPU and resident memory). The switches are timed over several runs, each a fresh process: a run's
+median moves with the machine's load (on a busy machine the scheduler may leave the application waiting for a
+core for tens of milliseconds), so every run's median is printed with the load average, and the median of all
+switches.
 
-Usage: bench/executable_budgets.py [path/to/pellamor] [idle seconds] [runs]"""
+--reaction: the same replacements, timed at once for the application and for a minimal inotify watcher of the
+same folder (bench/minimal_watcher.c, the limit of this machine), on a quiet machine and with every core kept
+busy by a shell loop; each run prints both medians and their ratio (budget 3 x).
+
+--large-state: state files of several sizes (megabytes), each in a fresh process: resident memory once the
+file is read, the peak resident memory and the time from a replacement to the first key event posted.
+
+Usage: bench/executable_budgets.py [path/to/pellamor] [idle seconds] [runs]
+       bench/executable_budgets.py --reaction [path/to/pellamor] [runs per condition] [switches per run]
+       bench/executable_budgets.py --large-state [path/to/pellamor] [megabytes ...]"""
 import json, os, select, statistics, subprocess, sys, tempfile, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-EXECUTABLE = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build/release/bin/pellamor")
-IDLE_SECONDS = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
-RUNS = int(sys.argv[3]) if len(sys.argv) > 3 else 3
+NAMED = len(sys.argv) > 1 and sys.argv[1].startswith("--")
+MODE = sys.argv[1] if NAMED else "--budgets"
+ARGUMENTS = sys.argv[2:] if NAMED else sys.argv[1:]
+EXECUTABLE = ARGUMENTS[0] if ARGUMENTS else os.path.join(ROOT, "build/release/bin/pellamor")
 SWITCHES = 21
+STATE_NAME = ".codex-global-state.json"
 
 WORLD = {
     "displays": [
@@ -30,25 +42,38 @@ WORLD = {
 }
 
 
-def state(selected):
-    return json.dumps({
-        "local-projects": {
-            "project-a": {"id": "project-a", "name": "A", "rootPaths": []},
-            "project-b": {"id": "project-b", "name": "B", "rootPaths": []},
-        },
-        "selected-project": {"type": "local", "projectId": selected},
-    })
+def state(selected, conversations=""):
+    """The state file; `conversations` is the text of its two conversation maps' members, if any."""
+    return ('{"local-projects":{"project-a":{"id":"project-a","name":"A","rootPaths":[]},'
+            '"project-b":{"id":"project-b","name":"B","rootPaths":[]}},'
+            '"selected-project":{"type":"local","projectId":"' + selected + '"}' + conversations + '}')
 
 
-def replace_state(home, selected):
+def conversations(megabytes):
+    """Conversation maps of about that many megabytes, with upper-case ids: the costliest case."""
+    hosts, assignments, size, index = [], [], 0, 0
+    while size < megabytes * 1_000_000:
+        thread = f"{index * 2654435761 % 2**32:08X}-{index & 0xFFFF:04X}-4{index % 4096:03X}-8{index * 7 % 4096:03X}-" \
+                 f"{index * 40503 % 2**48:012X}"
+        host = f'"{thread}":"local"'
+        assignment = f'"{thread}":{{"projectKind":"local","projectId":"project-{"ab"[index % 2]}"}}'
+        hosts.append(host)
+        assignments.append(assignment)
+        size += len(host) + len(assignment) + 2
+        index += 1
+    return (',"thread-project-membership-host-ids":{' + ",".join(hosts) + '},"thread-project-assignments":{'
+            + ",".join(assignments) + "}")
+
+
+def replace_state(home, selected, extra=""):
     folder = os.path.join(home, ".codex")
     os.makedirs(folder, exist_ok=True)
     temporary = os.path.join(folder, ".state.tmp")
     with open(temporary, "w") as file:
-        file.write(state(selected))
+        file.write(state(selected, extra))
     # The replacement is the rename: the clock starts just before it.
     replaced = time.monotonic()
-    os.rename(temporary, os.path.join(folder, ".codex-global-state.json"))
+    os.rename(temporary, os.path.join(folder, STATE_NAME))
     return replaced
 
 
@@ -58,57 +83,88 @@ def cpu_ticks(pid):
     return int(fields[11]) + int(fields[12])
 
 
-def resident_mib(pid):
+def resident_mib(pid, field="VmRSS:"):
+    """Resident memory now, or with "VmHWM:" its peak since the start."""
     with open(f"/proc/{pid}/status") as file:
         for line in file:
-            if line.startswith("VmRSS:"):
+            if line.startswith(field):
                 return int(line.split()[1]) / 1024
     return 0.0
 
 
 class Lines:
-    """The application's standard error, read in this thread: each line is stamped when it can be read, with no
-    second thread waiting for the interpreter's lock in between."""
+    """A process's output, read in this thread: each line is stamped when it can be read, with no second thread
+    waiting for the interpreter's lock in between."""
 
-    def __init__(self, process):
-        self.descriptor = process.stderr.fileno()
+    def __init__(self, stream):
+        self.descriptor = stream.fileno()
         self.pending = b""
+        self.stamp = 0.0
 
     def drain(self):
         while select.select([self.descriptor], [], [], 0)[0] and os.read(self.descriptor, 65536):
             pass
         self.pending = b""
 
+    def take(self, prefix):
+        """The stamp of the first complete line starting with `prefix` read so far, or none."""
+        while b"\n" in self.pending:
+            line, self.pending = self.pending.split(b"\n", 1)
+            if line.decode(errors="replace").startswith(prefix):
+                return self.stamp
+        return None
+
+    def read(self):
+        chunk = os.read(self.descriptor, 65536)
+        self.stamp = time.monotonic()
+        if not chunk:
+            raise EOFError()
+        self.pending += chunk
+
     def wait_for(self, prefix, timeout=10):
-        deadline = time.monotonic() + timeout
-        while True:
-            while b"\n" in self.pending:
-                line, self.pending = self.pending.split(b"\n", 1)
-                if line.decode(errors="replace").startswith(prefix):
-                    return self.stamp
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([self.descriptor], [], [], left)[0]:
-                raise TimeoutError(prefix)
-            chunk = os.read(self.descriptor, 65536)
-            self.stamp = time.monotonic()
-            if not chunk:
-                raise EOFError(prefix)
-            self.pending += chunk
+        return wait_for_all({self: prefix}, timeout)[self]
 
 
-def run(idle_seconds):
-    """One fresh process: start time, the switch latencies, and the idle figures when asked for."""
+def wait_for_all(expected, timeout=10):
+    """Waits for one line of each `Lines` with its prefix, reading whichever is readable first, so that no
+    stream's stamp waits for another's."""
+    found, deadline = {}, time.monotonic() + timeout
+    while True:
+        for lines, prefix in expected.items():
+            if lines not in found and (stamp := lines.take(prefix)) is not None:
+                found[lines] = stamp
+        waiting = [lines for lines in expected if lines not in found]
+        if not waiting:
+            return found
+        left = deadline - time.monotonic()
+        ready = select.select([lines.descriptor for lines in waiting], [], [], max(left, 0))[0] if left > 0 else []
+        if not ready:
+            raise TimeoutError(", ".join(expected[lines] for lines in waiting))
+        for lines in waiting:
+            if lines.descriptor in ready:
+                lines.read()
+
+
+def launch(extra=""):
+    """A fresh process on a fresh HOME whose state file selects project A; gives the HOME, the process, its
+    standard error and the time from the start to the main window shown."""
     home = tempfile.mkdtemp(prefix="pellamor-bench-")
     world = os.path.join(home, "world.json")
     with open(world, "w") as file:
         json.dump(WORLD, file)
-    replace_state(home, "project-a")
+    replace_state(home, "project-a", extra)
     environment = dict(os.environ, HOME=home, PELLAMOR_WORLD=world, QT_QPA_PLATFORM="offscreen",
                        PELLAMOR_REPORT_SHOWN="1")
     started = time.monotonic()
     process = subprocess.Popen([EXECUTABLE], env=environment, stderr=subprocess.PIPE)
-    lines = Lines(process)
+    lines = Lines(process.stderr)
     shown = lines.wait_for("pellamor: main window shown") - started
+    return home, process, lines, shown
+
+
+def run(idle_seconds):
+    """One fresh process: start time, the switch latencies, and the idle figures when asked for."""
+    home, process, lines, shown = launch()
     time.sleep(1)
 
     latencies = []
@@ -137,11 +193,104 @@ def run(idle_seconds):
     return shown, latencies, idle
 
 
-def main():
-    every = []
-    for index in range(RUNS):
+def minimal_watcher():
+    """The minimal watcher, compiled once into the build folder."""
+    source = os.path.join(ROOT, "bench/minimal_watcher.c")
+    binary = os.path.join(ROOT, "build/minimal_watcher")
+    if not os.path.exists(binary) or os.path.getmtime(binary) < os.path.getmtime(source):
+        os.makedirs(os.path.dirname(binary), exist_ok=True)
+        subprocess.run(["cc", "-O2", "-o", binary, source], check=True)
+    return binary
+
+
+def busy_cores():
+    """One shell loop per core, as a machine busy compiling and testing."""
+    return [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(os.cpu_count())]
+
+
+def reaction_run(busy, switches):
+    """One fresh application and one minimal watcher on the same HOME; both medians in milliseconds."""
+    home, process, lines, _ = launch()
+    watcher = subprocess.Popen([minimal_watcher(), os.path.join(home, ".codex"), STATE_NAME],
+                               stdout=subprocess.PIPE)
+    watcher_lines = Lines(watcher.stdout)
+    watcher_lines.wait_for("watcher: ready")
+    loops = busy_cores() if busy else []
+    try:
+        time.sleep(1)
+        application, limit = [], []
+        for index in range(switches):
+            lines.drain()
+            watcher_lines.drain()
+            replaced = replace_state(home, "project-b" if index % 2 == 0 else "project-a")
+            stamps = wait_for_all({lines: "mac: key-posted", watcher_lines: "watcher: read"})
+            application.append((stamps[lines] - replaced) * 1000)
+            limit.append((stamps[watcher_lines] - replaced) * 1000)
+            time.sleep(0.7)
         load = os.getloadavg()[0]
-        shown, latencies, idle = run(IDLE_SECONDS if index == RUNS - 1 else 0)
+    finally:
+        for loop in loops:
+            loop.kill()
+            loop.wait()
+        watcher.kill()
+        watcher.wait()
+        process.terminate()
+        process.wait(timeout=10)
+    return statistics.median(application), statistics.median(limit), load
+
+
+def reaction():
+    runs = int(ARGUMENTS[1]) if len(ARGUMENTS) > 1 else 3
+    switches = int(ARGUMENTS[2]) if len(ARGUMENTS) > 2 else SWITCHES
+    for busy in (False, True):
+        condition = "every core busy" if busy else "quiet"
+        ratios = []
+        for index in range(runs):
+            application, limit, load = reaction_run(busy, switches)
+            ratios.append(application / limit)
+            print(f"{condition}, run {index + 1}: application median {application:.2f} ms, minimal watcher median "
+                  f"{limit:.2f} ms, ratio {application / limit:.1f} x over {switches} switches "
+                  f"(load average {load:.1f})", flush=True)
+        print(f"{condition}: median ratio {statistics.median(ratios):.1f} x (budget 3 x)", flush=True)
+
+
+def large_state():
+    sizes = [float(size) for size in ARGUMENTS[1:]] or [1, 10, 30, 100]
+    for megabytes in sizes:
+        extra = conversations(megabytes)
+        size = len(state("project-a", extra)) / 1e6
+        load = os.getloadavg()[0]
+        # Started on a small file, so that what the large one costs shows above the application's own memory.
+        home, process, lines, _ = launch()
+        try:
+            time.sleep(1)
+            baseline = resident_mib(process.pid)
+            latencies = []
+            for index in range(6):
+                lines.drain()
+                replaced = replace_state(home, "project-b" if index % 2 == 0 else "project-a", extra)
+                latencies.append((lines.wait_for("mac: key-posted", 60) - replaced) * 1000)
+                time.sleep(0.7 + latencies[-1] / 1000)
+            time.sleep(1)
+            lines.drain()
+            resident, peak = resident_mib(process.pid), resident_mib(process.pid, "VmHWM:")
+        finally:
+            process.terminate()
+            process.wait(timeout=30)
+        median = statistics.median(latencies[1:])
+        print(f"state file of {size:.1f} MB: resident {resident:.1f} MiB after 6 replacements, peak {peak:.1f} MiB "
+              f"= {(peak - baseline) * 1.048576 / size:.2f} x the file above the {baseline:.1f} MiB before it; "
+              f"replacement to first key event posted: median {median:.1f} ms = {median / size:.2f} ms/MB "
+              f"(load average {load:.1f})", flush=True)
+
+
+def budgets():
+    idle_seconds = float(ARGUMENTS[1]) if len(ARGUMENTS) > 1 else 60.0
+    runs = int(ARGUMENTS[2]) if len(ARGUMENTS) > 2 else 3
+    every = []
+    for index in range(runs):
+        load = os.getloadavg()[0]
+        shown, latencies, idle = run(idle_seconds if index == runs - 1 else 0)
         every += latencies
         print(f"run {index + 1}: start to main window shown {shown * 1000:.1f} ms; state file replaced to first key "
               f"event posted: median {statistics.median(latencies):.2f} ms, max {max(latencies):.2f} ms over "
@@ -154,4 +303,4 @@ def main():
 
 
 if __name__ == "__main__":
-    main()
+    {"--budgets": budgets, "--reaction": reaction, "--large-state": large_state}[MODE]()

@@ -6,6 +6,7 @@
 #include "ui/Label.h"
 #include "app/MainWindow.h"
 #include "ui/SwitchControl.h"
+#include "assistant/CodexStateReadFailure.h"
 #include "assistant/Localization.h"
 #include "desktops/ScreenPlacement.h"
 #include "overview/WindowOverview.h"
@@ -363,7 +364,8 @@ void AppDelegate::refreshProjects()
     } catch (const std::exception& error) {
         stateReadable = false;
         stopTracking();
-        showStatus(L("Impossible de lire les projets Codex : %@", std::string(error.what())), true);
+        showStatus(L("Impossible de lire les projets Codex : %@", localizedDescription(codexStateReadFailure(error))),
+                   true);
         return;
     }
     projects = *snapshot.projects;

@@ -1,8 +1,10 @@
 // Program entry: the application delegate on the simulated Mac loaded from the world file.
 #include "app/AppDelegate.h"
+#include "ui/AppearanceSurface.h"
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/TerminationSignals.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
 #include "platform/HostLanguages.h"
@@ -13,6 +15,7 @@
 #include "sim/WorldLocation.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QPixmap>
 #include <cstdlib>
 #include <iostream>
@@ -67,6 +70,9 @@ int main(int argc, char* argv[])
         if (state == Qt::ApplicationActive)
             delegate.applicationDidBecomeActive();
     });
+    pellamor::ColorTable::appearanceChanged();
+    if (std::optional<QPixmap> icon = pellamor::AppInterface::brandImage())
+        QApplication::setWindowIcon(QIcon(*icon));
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
@@ -75,6 +81,8 @@ int main(int argc, char* argv[])
         return delegate.window && delegate.window->grab().save(QString::fromStdString(path.string()), "PNG");
     };
     mac.script().onQuit = [&delegate] { delegate.terminate(); };
+    pellamor::TerminationSignals termination;
+    termination.onTerminate = [&delegate] { delegate.terminate(); };
     if (auto message = mac.script().start(script)) {
         std::cerr << "pellamor: world " << worldFile.string() << ": " << *message << '\n';
         return 2;

@@ -171,18 +171,22 @@ ThreadProjects decodeThreadProjects(
         return {};
     StringIndex& threads = table->threads;
 
-    // Conversation ids are usually lower case already; otherwise the table is made again under lower-cased ids.
+    // Conversation ids are usually lower case already; otherwise the table is made again under lower-cased ids,
+    // in reading order, so that of two ids differing only in case the one read last wins.
     if (isLowercaseASCII(threads.keys()))
         return ThreadProjects(projects.list, std::move(threads), *confirmed);
     std::string lowered;
     StringIndex byLowercase;
-    threads.forEach([&](std::string_view key, std::uint32_t project) {
+    for (const auto& [key, slot] : table->order) {
+        if (slot == 0)
+            continue;
+        const std::uint32_t project = threads.valueAt(slot - 1);
         if (project >= table->projectCount)
-            return;
+            continue;
         lowered.clear();
         appendLowercased(key, lowered);
         byLowercase.assign(lowered, project);
-    });
+    }
     const std::size_t count = byLowercase.size();
     return ThreadProjects(projects.list, std::move(byLowercase), count);
 }

@@ -47,7 +47,7 @@ bool writeAll(int fd, std::string_view contents)
 
 FileRead readFileContents(const std::filesystem::path& path, std::size_t maxBytes)
 {
-    // Non-blocking, so that a pipe under the name cannot hold the caller: it is refused below as not regular.
+    // Non-blocking: a pipe or device under the name must not hang the caller; it is refused below.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0)
         return { errno == ENOENT || errno == ENOTDIR ? FileRead::Status::missing : FileRead::Status::failed, {} };

@@ -14,7 +14,8 @@ struct FileRead {
     std::string contents;
 };
 
-// A regular file of at most `maxBytes`; anything else (a folder, a larger file, an I/O error) failed.
+// A regular file of at most `maxBytes`, opened without waiting; anything else (a folder, a pipe, a larger file, an
+// I/O error) failed.
 FileRead readFileContents(const std::filesystem::path& path, std::size_t maxBytes);
 
 // Writes a temporary file beside `path`, flushes it to disk and renames it over `path`, creating the

@@ -4,9 +4,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace pellamor {
 
@@ -51,6 +53,57 @@ unsigned meaning(const inotify_event& event, bool directory)
     return events;
 }
 
+void drain(int fd)
+{
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+        ssize_t length = ::read(fd, buffer, sizeof buffer);
+        if (length <= 0 && !(length < 0 && errno == EINTR))
+            return;
+    }
+}
+
+// Closing an inotify instance waits for the kernel to retire its watches, a grace period of milliseconds that
+// grows to tens of them on a busy machine; a watched file that is replaced re-creates its source in the middle
+// of the reaction. So a source that ends removes its watch (which does not wait) and leaves its emptied instance
+// to the next source.
+class Instances {
+public:
+    int take()
+    {
+        std::lock_guard lock(mutex_);
+        if (free_.empty())
+            return ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        int fd = free_.back();
+        free_.pop_back();
+        return fd;
+    }
+    void give(int fd, int watch)
+    {
+        if (watch >= 0)
+            ::inotify_rm_watch(fd, watch);
+        drain(fd);
+        std::lock_guard lock(mutex_);
+        if (free_.size() < kept) {
+            free_.push_back(fd);
+            return;
+        }
+        ::close(fd);
+    }
+
+private:
+    // Instances kept for the next sources; any more are closed.
+    static constexpr std::size_t kept = 8;
+    std::mutex mutex_;
+    std::vector<int> free_;
+};
+
+Instances& instances()
+{
+    static Instances shared;
+    return shared;
+}
+
 } // namespace
 
 std::unique_ptr<FileSystemEventSource> FileSystemEventSource::open(const std::filesystem::path& path,
@@ -60,19 +113,21 @@ std::unique_ptr<FileSystemEventSource> FileSystemEventSource::open(const std::fi
     if (::stat(path.c_str(), &status) != 0)
         return nullptr;
     bool directory = S_ISDIR(status.st_mode);
-    int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    int fd = instances().take();
     if (fd < 0)
         return nullptr;
-    if (::inotify_add_watch(fd, path.c_str(), watchMask(events, directory)) < 0) {
-        ::close(fd);
+    int watch = ::inotify_add_watch(fd, path.c_str(), watchMask(events, directory));
+    if (watch < 0) {
+        instances().give(fd, -1);
         return nullptr;
     }
     return std::unique_ptr<FileSystemEventSource>(
-        new FileSystemEventSource(fd, events, directory, std::move(handler)));
+        new FileSystemEventSource(fd, watch, events, directory, std::move(handler)));
 }
 
-FileSystemEventSource::FileSystemEventSource(int fd, unsigned events, bool directory, Handler handler)
+FileSystemEventSource::FileSystemEventSource(int fd, int watch, unsigned events, bool directory, Handler handler)
     : fd_(fd)
+    , watch_(watch)
     , events_(events)
     , directory_(directory)
     , handler_(std::move(handler))
@@ -83,7 +138,7 @@ FileSystemEventSource::FileSystemEventSource(int fd, unsigned events, bool direc
 FileSystemEventSource::~FileSystemEventSource()
 {
     readable_.reset();
-    ::close(fd_);
+    instances().give(fd_, watch_);
 }
 
 void FileSystemEventSource::readEvents()

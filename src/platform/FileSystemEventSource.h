@@ -29,16 +29,17 @@ public:
     // be watched, for example because it does not exist.
     static std::unique_ptr<FileSystemEventSource> open(const std::filesystem::path& path, unsigned events,
                                                        Handler handler);
-    // Cancels: no handler call afterwards, and the descriptor is closed.
+    // Cancels: no handler call afterwards, and the kernel watch is removed.
     ~FileSystemEventSource();
     FileSystemEventSource(const FileSystemEventSource&) = delete;
     FileSystemEventSource& operator=(const FileSystemEventSource&) = delete;
 
 private:
-    FileSystemEventSource(int fd, unsigned events, bool directory, Handler handler);
+    FileSystemEventSource(int fd, int watch, unsigned events, bool directory, Handler handler);
     void readEvents();
 
     int fd_;
+    int watch_;
     unsigned events_;
     bool directory_;
     Handler handler_;

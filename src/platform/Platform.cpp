@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace pellamor {
 
@@ -15,6 +16,11 @@ Platform& platform()
     if (!installed)
         std::abort();
     return *installed;
+}
+
+int Platform::processIdentifier()
+{
+    return static_cast<int>(::getpid());
 }
 
 bool hasPlatform()

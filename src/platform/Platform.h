@@ -59,6 +59,8 @@ public:
 
     // System uptime in seconds.
     double uptime() { return eventLoop().now(); }
+    // This process's id.
+    static int processIdentifier();
 
     // The one T of this machine, made by `make` (returning a std::unique_ptr<T>) on first use, thread-safely,
     // and destroyed with the machine: what macOS keeps process-wide lives as long as the installed machine.

@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace pellamor {
 
@@ -38,6 +39,8 @@ public:
 
     // Front to back; none when the window server does not answer.
     virtual std::optional<PlistArray> copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow) = 0;
+    // The descriptions of the given window numbers (those that exist); none when the window server does not answer.
+    virtual std::optional<PlistArray> createDescriptions(const std::vector<std::uint32_t>& windows) = 0;
     virtual bool preflightScreenCaptureAccess() = 0;
     virtual bool requestScreenCaptureAccess() = 0;
 };

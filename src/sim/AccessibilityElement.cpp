@@ -20,6 +20,7 @@ void AccessibilityElement::setAction(const std::string& name, Action action)
 
 AXResult<AXValue> AccessibilityElement::copyAttributeValue(const std::string& attribute)
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     auto found = attributes_.find(attribute);
@@ -30,6 +31,7 @@ AXResult<AXValue> AccessibilityElement::copyAttributeValue(const std::string& at
 
 AXResult<bool> AccessibilityElement::isAttributeSettable(const std::string& attribute)
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     auto found = attributes_.find(attribute);
@@ -40,6 +42,7 @@ AXResult<bool> AccessibilityElement::isAttributeSettable(const std::string& attr
 
 AXError AccessibilityElement::setAttributeValue(const std::string& attribute, const AXValue& value)
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     auto found = attributes_.find(attribute);
@@ -52,6 +55,7 @@ AXError AccessibilityElement::setAttributeValue(const std::string& attribute, co
 
 AXResult<std::vector<std::string>> AccessibilityElement::copyActionNames()
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     std::vector<std::string> names;
@@ -62,6 +66,7 @@ AXResult<std::vector<std::string>> AccessibilityElement::copyActionNames()
 
 AXError AccessibilityElement::performAction(const std::string& action)
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     auto found = actions_.find(action);
@@ -74,6 +79,7 @@ AXError AccessibilityElement::performAction(const std::string& action)
 
 AXError AccessibilityElement::setMessagingTimeout(double seconds)
 {
+    auto held = lock();
     if (seconds < 0)
         return AXError::illegalArgument;
     messagingTimeout_ = seconds;
@@ -82,6 +88,7 @@ AXError AccessibilityElement::setMessagingTimeout(double seconds)
 
 AXResult<int> AccessibilityElement::pid()
 {
+    auto held = lock();
     if (!alive_())
         return AXError::invalidUIElement;
     return pid_;

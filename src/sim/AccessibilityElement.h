@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <mutex>
 
 namespace pellamor::sim {
 
@@ -28,6 +29,8 @@ public:
     void setConstant(const std::string& name, AXValue value);
     void setAction(const std::string& name, Action action);
     double messagingTimeout() const { return messagingTimeout_; }
+    // Held during every call, for elements that may be asked off the main thread.
+    void setGuard(std::recursive_mutex* guard) { guard_ = guard; }
 
     AXResult<AXValue> copyAttributeValue(const std::string& attribute) override;
     AXResult<bool> isAttributeSettable(const std::string& attribute) override;
@@ -38,6 +41,11 @@ public:
     AXResult<int> pid() override;
 
 private:
+    std::unique_lock<std::recursive_mutex> lock() const
+    {
+        return guard_ ? std::unique_lock(*guard_) : std::unique_lock<std::recursive_mutex>();
+    }
+
     struct Attribute {
         Reader read;
         Writer write;
@@ -50,6 +58,7 @@ private:
     std::map<std::string, Attribute> attributes_;
     std::map<std::string, Action> actions_;
     double messagingTimeout_ = 0;
+    std::recursive_mutex* guard_ = nullptr;
 };
 
 } // namespace pellamor::sim

@@ -1,6 +1,10 @@
 #include "sim/AccessibilityTree.h"
 
+#include "platform/HIServices.h"
 #include "sim/SimulatedMac.h"
+#include "sim/SymbolTable.h"
+
+#include <QUrl>
 
 #include <algorithm>
 
@@ -44,8 +48,27 @@ AXElementRef AccessibilityTree::createApplication(int pid)
     return applicationElement(pid);
 }
 
+void AccessibilityTree::registerSymbols()
+{
+    mac_.symbolTable().add(hiservices::frameworkPath, "_AXUIElementGetWindow",
+        std::function<hiservices::GetWindow>([this](const AXElementRef& element, std::uint32_t* number) {
+            std::lock_guard lock(mac_.modelMutex());
+            for (const auto& [candidate, window] : windows_) {
+                if (window != element)
+                    continue;
+                if (!mac_.window(candidate))
+                    return AXError::invalidUIElement;
+                if (number)
+                    *number = candidate;
+                return AXError::success;
+            }
+            return AXError::illegalArgument;
+        }));
+}
+
 std::shared_ptr<AccessibilityElement> AccessibilityTree::applicationElement(int pid)
 {
+    std::lock_guard lock(mac_.modelMutex());
     auto& element = applications_[pid];
     if (element)
         return element;
@@ -54,6 +77,7 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::applicationElement(int 
         Application* application = mac.application(pid);
         return application && !application->terminated;
     });
+    element->setGuard(&mac_.modelMutex());
     element->setConstant("AXRole", "AXApplication");
     element->setAttribute("AXTitle", [&mac, pid]() -> AXResult<AXValue> { return mac.application(pid)->name; });
     element->setAttribute("AXWindows", [this, pid] { return windowsOf(pid, false); });
@@ -65,9 +89,11 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::applicationElement(int 
 
 AXResult<AXValue> AccessibilityTree::windowsOf(int pid, bool mainOnly)
 {
+    if (mac_.world().faults.windows.enumerationFails.count(pid))
+        return AXError::cannotComplete;
     AXValue::Array windows;
     for (const Window& window : mac_.world().windows) {
-        if (window.pid != pid || !mac_.isOnCurrentSpace(window))
+        if (window.pid != pid || !mac_.isOnCurrentSpace(window) || mac_.world().faults.windows.hidden.count(window.number))
             continue;
         if (mainOnly && !window.minimized)
             return AXValue(windowElement(window.number));
@@ -80,6 +106,7 @@ AXResult<AXValue> AccessibilityTree::windowsOf(int pid, bool mainOnly)
 
 std::shared_ptr<AccessibilityElement> AccessibilityTree::windowElement(std::uint32_t number)
 {
+    std::lock_guard lock(mac_.modelMutex());
     auto& element = windows_[number];
     if (element)
         return element;
@@ -87,11 +114,18 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::windowElement(std::uint
     Window* window = mac.window(number);
     element = std::make_shared<AccessibilityElement>(
         window ? window->pid : 0, [&mac, number] { return mac.window(number) != nullptr; });
+    element->setGuard(&mac_.modelMutex());
     element->setConstant("AXRole", "AXWindow");
     element->setAttribute("AXSubrole", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->subrole; });
     element->setAttribute("AXTitle", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->title; });
     element->setAttribute(
         "AXFullScreen", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->fullScreen; });
+    element->setAttribute("AXDocument", [&mac, number]() -> AXResult<AXValue> {
+        const std::optional<std::string>& document = mac.window(number)->document;
+        if (!document)
+            return AXError::noValue;
+        return QUrl::fromLocalFile(QString::fromStdString(*document)).toString(QUrl::FullyEncoded).toStdString();
+    });
     element->setAttribute(
         "AXMinimized", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->minimized; });
     auto movable = [&mac, number] { return mac.window(number)->movable; };

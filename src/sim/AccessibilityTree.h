@@ -16,9 +16,11 @@ class SimulatedMac;
 
 class AccessibilityTree final : public Accessibility {
 public:
+    // Registers Accessibility's private call with the machine's symbol table.
     explicit AccessibilityTree(SimulatedMac& mac)
         : mac_(mac)
     {
+        registerSymbols();
     }
 
     bool isProcessTrusted() override;
@@ -34,6 +36,7 @@ public:
     int prompts = 0;
 
 private:
+    void registerSymbols();
     AXResult<AXValue> windowsOf(int pid, bool mainOnly);
     AXError writeFrame(std::uint32_t number, const AXValue& value, bool position);
 

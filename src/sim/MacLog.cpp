@@ -23,8 +23,12 @@ std::string formatNumber(double value)
 
 void MacLog::write(std::string line)
 {
-    if (stream_)
-        *stream_ << "mac: " << line << '\n' << std::flush;
+    if (stream_) {
+        // In one piece: a reader of the stream, timing the line, is woken once and never finds half of it.
+        const std::string whole = "mac: " + line + '\n';
+        stream_->write(whole.data(), static_cast<std::streamsize>(whole.size()));
+        stream_->flush();
+    }
     lines_.push_back(std::move(line));
 }
 

@@ -46,6 +46,8 @@ public:
     NotificationCenter& defaultCenter() override { return defaultCenter_; }
     NotificationCenter& workspaceCenter() override { return workspaceCenter_; }
     std::filesystem::path resourcesDirectory() override { return resources_; }
+    // A test's bundle of other resources.
+    void setResourcesDirectory(std::filesystem::path folder) { resources_ = std::move(folder); }
     std::filesystem::path homeDirectory() override { return home_; }
     std::vector<std::string> preferredLanguages() override { return preferredLanguages_; }
     FrameworkLoader& frameworks() override;

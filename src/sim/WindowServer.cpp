@@ -4,6 +4,9 @@
 #include "sim/SimulatedMac.h"
 #include "sim/SymbolTable.h"
 
+#include <algorithm>
+#include <set>
+
 namespace pellamor::sim {
 
 namespace {
@@ -22,6 +25,20 @@ PlistDictionary spaceDictionary(const Space& space)
     if (space.uuid)
         dictionary["uuid"] = *space.uuid;
     return dictionary;
+}
+
+// The positive integers of an array of numbers; anything else is not a window or a Space.
+std::set<std::uint64_t> positiveIntegers(const PlistArray& values)
+{
+    std::set<std::uint64_t> numbers;
+    for (const PlistValue& value : values) {
+        if (auto unsignedValue = value.asUnsigned())
+            numbers.insert(*unsignedValue);
+        else if (auto integer = value.asInteger(); integer && *integer > 0)
+            numbers.insert(static_cast<std::uint64_t>(*integer));
+    }
+    numbers.erase(0);
+    return numbers;
 }
 
 } // namespace
@@ -71,6 +88,21 @@ void WindowServer::registerSymbols()
             if (connection != mainConnection)
                 return std::optional<PlistValue>();
             return managedDisplaySpaces();
+        }));
+    table.add(path, "SLSCopySpacesForWindows",
+        std::function<skylight::CopySpacesForWindows>(
+            [this](skylight::ConnectionID connection, std::int32_t, const PlistArray& windows) {
+                if (connection != mainConnection)
+                    return std::optional<PlistValue>();
+                return spacesOfWindows(windows);
+            }));
+    table.add(path, "SLSCopyWindowsWithOptionsAndTags",
+        std::function<skylight::CopyWindowsWithOptionsAndTags>([this](skylight::ConnectionID connection,
+                                                                   std::uint32_t, const PlistArray& spaces,
+                                                                   std::uint32_t, std::uint64_t*, std::uint64_t*) {
+            if (connection != mainConnection)
+                return std::optional<PlistValue>();
+            return windowsOfSpaces(spaces);
         }));
 }
 
@@ -130,6 +162,29 @@ void WindowServer::keyPressed(const KeyboardEvent& event)
     }
 }
 
+PlistDictionary WindowServer::describe(const Window& window, const Application& owner, bool onScreen)
+{
+    PlistDictionary entry {
+        { windowKey::number, static_cast<std::int64_t>(window.number) },
+        { windowKey::ownerPID, window.pid },
+        { windowKey::ownerName, owner.name },
+        { windowKey::layer, window.layer },
+        { windowKey::bounds, dictionaryFromRect(window.frame) },
+        { windowKey::alpha, window.alpha },
+    };
+    // Titles of other applications' windows need the screen-capture permission.
+    if (mac_.world().permissions.screenCapture)
+        entry[windowKey::name] = window.title;
+    if (onScreen)
+        entry[windowKey::isOnscreen] = true;
+    return entry;
+}
+
+bool WindowServer::isOnScreen(const Window& window)
+{
+    return !window.minimized && !mac_.world().faults.windows.hidden.count(window.number) && mac_.isOnCurrentSpace(window);
+}
+
 std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)
 {
     std::lock_guard lock(mac_.modelMutex());
@@ -141,29 +196,61 @@ std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, st
         Application* owner = mac_.application(window.pid);
         if (!owner || owner->terminated)
             continue;
-        bool onScreen = !window.minimized && mac_.isOnCurrentSpace(window);
+        bool onScreen = isOnScreen(window);
         if (onScreenOnly && !onScreen)
             continue;
         if (excludeDesktop && window.layer < 0)
             continue;
         if (includeOnly && window.number != relativeToWindow)
             continue;
-        PlistDictionary entry {
-            { windowKey::number, static_cast<std::int64_t>(window.number) },
-            { windowKey::ownerPID, window.pid },
-            { windowKey::ownerName, owner->name },
-            { windowKey::layer, window.layer },
-            { windowKey::bounds, dictionaryFromRect(window.frame) },
-            { windowKey::alpha, window.alpha },
-        };
-        // Titles of other applications' windows need the screen-capture permission.
-        if (mac_.world().permissions.screenCapture)
-            entry[windowKey::name] = window.title;
-        if (onScreen)
-            entry[windowKey::isOnscreen] = true;
-        list.push_back(entry);
+        list.push_back(describe(window, *owner, onScreen));
     }
     return list;
+}
+
+std::optional<PlistArray> WindowServer::createDescriptions(const std::vector<std::uint32_t>& windows)
+{
+    std::lock_guard lock(mac_.modelMutex());
+    PlistArray list;
+    for (std::uint32_t number : windows) {
+        Window* window = mac_.window(number);
+        Application* owner = window ? mac_.application(window->pid) : nullptr;
+        if (owner && !owner->terminated)
+            list.push_back(describe(*window, *owner, isOnScreen(*window)));
+    }
+    return list;
+}
+
+std::optional<PlistValue> WindowServer::spacesOfWindows(const PlistArray& windows)
+{
+    std::lock_guard lock(mac_.modelMutex());
+    std::vector<std::uint64_t> spaces;
+    for (std::uint64_t number : positiveIntegers(windows)) {
+        Window* window = number <= UINT32_MAX ? mac_.window(static_cast<std::uint32_t>(number)) : nullptr;
+        if (!window)
+            continue;
+        for (std::uint64_t space : window->spaces)
+            if (std::find(spaces.begin(), spaces.end(), space) == spaces.end())
+                spaces.push_back(space);
+    }
+    return PlistValue(PlistArray(spaces.begin(), spaces.end()));
+}
+
+std::optional<PlistValue> WindowServer::windowsOfSpaces(const PlistArray& spaces)
+{
+    std::lock_guard lock(mac_.modelMutex());
+    std::set<std::uint64_t> wanted = positiveIntegers(spaces);
+    PlistArray windows;
+    for (const Window& window : mac_.world().windows) {
+        Application* owner = mac_.application(window.pid);
+        if (!owner || owner->terminated)
+            continue;
+        bool held = std::any_of(
+            window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) { return wanted.count(space); });
+        if (held)
+            windows.push_back(static_cast<std::int64_t>(window.number));
+    }
+    return PlistValue(windows);
 }
 
 bool WindowServer::preflightScreenCaptureAccess()

@@ -3,6 +3,7 @@
 
 #include "platform/EventServices.h"
 #include "platform/WindowList.h"
+#include "sim/World.h"
 
 namespace pellamor::sim {
 
@@ -14,16 +15,24 @@ public:
     explicit WindowServer(SimulatedMac& mac);
 
     std::optional<PlistArray> copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow) override;
+    std::optional<PlistArray> createDescriptions(const std::vector<std::uint32_t>& windows) override;
     bool preflightScreenCaptureAccess() override;
     bool requestScreenCaptureAccess() override;
 
     // The managed display spaces as the private call hands them over, faults included.
     std::optional<PlistValue> managedDisplaySpaces();
+    // Not minimized, not hidden by a fault, and on a current space of its display or on every space.
+    bool isOnScreen(const Window& window);
     // A key-down that matches an enabled Switch to Desktop N hot key switches the display holding desktop N.
     void keyPressed(const KeyboardEvent& event);
 
 private:
     void registerSymbols();
+    PlistDictionary describe(const Window& window, const Application& owner, bool onScreen);
+    // The ids of the Spaces holding any of the windows, each once.
+    std::optional<PlistValue> spacesOfWindows(const PlistArray& windows);
+    // The numbers of the windows on any of the Spaces, in world order.
+    std::optional<PlistValue> windowsOfSpaces(const PlistArray& spaces);
 
     SimulatedMac& mac_;
 };

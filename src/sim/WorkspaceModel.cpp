@@ -37,6 +37,8 @@ std::vector<RunningApplication> WorkspaceModel::runningApplications(const std::s
 
 std::optional<RunningApplication> WorkspaceModel::runningApplication(int pid)
 {
+    // Asked by the window inventory off the main thread.
+    std::lock_guard lock(mac_.modelMutex());
     if (Application* application = mac_.application(pid))
         return describe(*application);
     return std::nullopt;

@@ -96,6 +96,22 @@ enum class SpacesShape { wellFormed, null, notArray, badElement, noDisplayIdenti
 // How Accessibility writes of a window's position and size go.
 enum class FrameWrites { applied, clamped, late, refused, ignored };
 
+// How the window server's private move operation goes: performed, refused by its initialiser (nothing
+// returned), raising an exception, performed after `moveDelay`, or accepted without effect.
+enum class WindowMoves { applied, refused, raises, late, never };
+// What happens to a window at the moment the move operation is performed, instead of the move.
+enum class WindowMoveMeanwhile { none, disappears, changesOwner, changesSpaces };
+
+struct WindowFaults {
+    // Applications whose "AXWindows" cannot be read.
+    std::set<int> enumerationFails;
+    // Windows that stay off screen, and out of Accessibility, although their desktop is active.
+    std::set<std::uint32_t> hidden;
+    WindowMoves moves = WindowMoves::applied;
+    double moveDelay = 0.5;
+    WindowMoveMeanwhile meanwhile = WindowMoveMeanwhile::none;
+};
+
 // How the Dock's Mission Control behaves.
 struct MissionControlFaults {
     // Seconds from showing Mission Control until its buttons are usable.
@@ -128,6 +144,7 @@ struct Faults {
     FrameWrites frameWrites = FrameWrites::applied;
     double frameWriteDelay = 0.3;
     MissionControlFaults missionControl;
+    WindowFaults windows;
 };
 
 struct ScriptStep {

@@ -212,6 +212,44 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     return faults;
 }
 
+WindowFaults readWindowFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    WindowFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"enumerationFails", "hidden", "move", "moveDelay", "duringMove"});
+    if (const json* pids = reader.member(value, prefix, "enumerationFails", false)) {
+        std::vector<int> list;
+        reader.list<int>(*pids, prefix + "enumerationFails", list, [&](const json& item, const std::string& at) {
+            return static_cast<int>(reader.unsignedNumber(item, at, INT32_MAX));
+        });
+        faults.enumerationFails.insert(list.begin(), list.end());
+    }
+    if (const json* hidden = reader.member(value, prefix, "hidden", false)) {
+        std::vector<std::uint32_t> list;
+        reader.list<std::uint32_t>(*hidden, prefix + "hidden", list, [&](const json& item, const std::string& at) {
+            return static_cast<std::uint32_t>(reader.unsignedNumber(item, at, UINT32_MAX));
+        });
+        faults.hidden.insert(list.begin(), list.end());
+    }
+    if (const json* move = reader.member(value, prefix, "move", false))
+        faults.moves = choose<WindowMoves>(reader, *move, prefix + "move",
+                                           {{"applied", WindowMoves::applied},
+                                            {"refused", WindowMoves::refused},
+                                            {"raises", WindowMoves::raises},
+                                            {"late", WindowMoves::late},
+                                            {"never", WindowMoves::never}});
+    reader.optional(value, prefix, "moveDelay", faults.moveDelay, &JsonReader::seconds);
+    if (const json* meanwhile = reader.member(value, prefix, "duringMove", false))
+        faults.meanwhile = choose<WindowMoveMeanwhile>(reader, *meanwhile, prefix + "duringMove",
+                                                       {{"nothing", WindowMoveMeanwhile::none},
+                                                        {"disappears", WindowMoveMeanwhile::disappears},
+                                                        {"changesOwner", WindowMoveMeanwhile::changesOwner},
+                                                        {"changesSpaces", WindowMoveMeanwhile::changesSpaces}});
+    return faults;
+}
+
 Faults readFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     Faults faults;
@@ -221,7 +259,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
-                        "missionControl"});
+                        "missionControl", "windows"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
@@ -261,6 +299,8 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::seconds);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
+    if (const json* windows = reader.member(value, prefix, "windows", false))
+        faults.windows = readWindowFaults(reader, *windows, prefix + "windows");
     return faults;
 }
 

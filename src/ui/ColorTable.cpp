@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QApplication>
+#include <QPalette>
 #include <QWidget>
 
 namespace pellamor::ColorTable {
@@ -58,10 +59,46 @@ Appearance appearance()
     return platform().darkAppearance() ? Appearance::dark : Appearance::light;
 }
 
+QPalette palette(Appearance appearance)
+{
+    const bool dark = appearance == Appearance::dark;
+    const QColor window = color(ColorRole::windowBackground, appearance);
+    const QColor base = color(ColorRole::controlBackground, appearance);
+    const QColor text = color(ColorRole::label, appearance);
+    const QColor secondary = color(ColorRole::secondaryLabel, appearance);
+    const QColor button = dark ? QColor(60, 60, 60) : QColor(250, 250, 250);
+    QPalette colours(button, window);
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        const bool disabled = group == QPalette::Disabled;
+        colours.setColor(group, QPalette::Window, window);
+        colours.setColor(group, QPalette::Base, base);
+        colours.setColor(group, QPalette::AlternateBase, dark ? window.lighter(115) : window.lighter(104));
+        colours.setColor(group, QPalette::Button, button);
+        colours.setColor(group, QPalette::WindowText, disabled ? secondary : text);
+        colours.setColor(group, QPalette::Text, disabled ? secondary : text);
+        colours.setColor(group, QPalette::ButtonText, disabled ? secondary : text);
+        colours.setColor(group, QPalette::BrightText, dark ? Qt::black : Qt::white);
+        colours.setColor(group, QPalette::PlaceholderText, secondary);
+        colours.setColor(group, QPalette::Highlight, disabled ? secondary : color(ColorRole::accent, appearance));
+        colours.setColor(group, QPalette::HighlightedText, Qt::white);
+        colours.setColor(group, QPalette::Link, color(ColorRole::accent, appearance));
+        colours.setColor(group, QPalette::ToolTipBase, base);
+        colours.setColor(group, QPalette::ToolTipText, text);
+        colours.setColor(group, QPalette::Light, button.lighter(150));
+        colours.setColor(group, QPalette::Midlight, button.lighter(125));
+        colours.setColor(group, QPalette::Mid, dark ? button.lighter(130) : button.darker(130));
+        colours.setColor(group, QPalette::Dark, dark ? button.lighter(160) : button.darker(160));
+        colours.setColor(group, QPalette::Shadow, Qt::black);
+    }
+    return colours;
+}
+
 void appearanceChanged()
 {
     if (!qApp)
         return;
+    // Plain Qt widgets (window, tab pages, buttons, fields) follow the appearance through the palette.
+    QApplication::setPalette(palette(appearance()));
     for (QWidget* widget : QApplication::allWidgets())
         widget->update();
 }

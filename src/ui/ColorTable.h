@@ -3,6 +3,8 @@
 
 #include <QColor>
 
+class QPalette;
+
 namespace pellamor {
 
 enum class Appearance { light, dark };
@@ -34,9 +36,13 @@ QColor color(ColorRole role, Appearance appearance);
 // The colour of the role in the appearance the interface shows now.
 QColor color(ColorRole role);
 
+// The application palette of an appearance: window, fields, buttons, text, selection, disabled text.
+QPalette palette(Appearance appearance);
+
 // The platform's appearance.
 Appearance appearance();
-// Repaints every widget so that surfaces and labels resolve their colours again.
+// Sets the application palette of the platform's appearance and repaints every widget, so that surfaces and
+// labels resolve their colours again.
 void appearanceChanged();
 
 } // namespace ColorTable

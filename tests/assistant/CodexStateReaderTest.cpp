@@ -6,7 +6,9 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <map>
 #include <numeric>
+#include <random>
 #include <sys/stat.h>
 
 namespace pellamor {
@@ -141,6 +143,41 @@ TEST(CodexSnapshotTest, ManyConversationsMapToTheirProjects)
     EXPECT_EQ(threads->find("thread-4996x"), nullptr);
     EXPECT_EQ(threads->find("thread-4998"), nullptr) << "a conversation of another host";
     EXPECT_EQ(threads->find("Thread-1"), nullptr) << "ids are kept in lower case";
+}
+
+// Thousands of ids met twice in different cases, the upper-case one first or last at random: the one read last
+// wins every time.
+TEST(CodexSnapshotTest, OfIdsDifferingOnlyInCaseTheOneReadLastWins)
+{
+    std::mt19937 random(7);
+    std::string assignments, membership;
+    std::map<std::string, std::string> expected;
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string lower = "a0b1c2d3-" + std::to_string(i);
+        std::string upper = lower;
+        upper[0] = 'A';
+        upper[2] = 'B';
+        const bool upperLast = random() % 2;
+        const char* first = random() % 2 ? "p" : "q";
+        const char* last = random() % 2 ? "p" : "q";
+        entries.emplace_back(upperLast ? lower : upper, first);
+        entries.emplace_back(upperLast ? upper : lower, last);
+        expected[lower] = last;
+    }
+    for (const auto& [id, project] : entries) {
+        assignments += (assignments.empty() ? "" : ",") + ("\"" + id + "\":{\"projectKind\":\"local\",\"projectId\":\"" + project + "\"}");
+        membership += (membership.empty() ? "" : ",") + ("\"" + id + "\":\"local\"");
+    }
+    const auto snapshot = CodexSnapshot::decode(R"({"local-projects":{"p":{"name":"P"},"q":{"name":"Q"}},)"
+        R"("thread-project-membership-host-ids":{)" + membership + R"(},"thread-project-assignments":{)" + assignments + "}}");
+    ASSERT_EQ(snapshot.localThreadProjects->size(), expected.size());
+    std::size_t wrong = 0;
+    for (const auto& [id, project] : expected) {
+        const std::string* found = snapshot.localThreadProjects->find(id);
+        wrong += !found || *found != project;
+    }
+    EXPECT_EQ(wrong, 0u);
 }
 
 // Ids of every length up to 40 that differ only in their last characters, the membership listing them in

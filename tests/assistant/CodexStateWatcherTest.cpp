@@ -9,13 +9,17 @@
 namespace pellamor {
 namespace {
 
-int openInotifyDescriptors()
+// The kernel watches held by this process: a cancelled source removes its watch but may leave its instance open.
+int inotifyWatches()
 {
     int count = 0;
     for (auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
         std::error_code error;
-        if (std::filesystem::read_symlink(entry.path(), error).string() == "anon_inode:inotify")
-            ++count;
+        if (std::filesystem::read_symlink(entry.path(), error).string() != "anon_inode:inotify")
+            continue;
+        std::ifstream info("/proc/self/fdinfo/" + entry.path().filename().string());
+        for (std::string line; std::getline(info, line);)
+            count += line.starts_with("inotify wd:") ? 1 : 0;
     }
     return count;
 }
@@ -110,19 +114,19 @@ TEST_F(CodexStateWatcherTest, WritesThroughTheReplacedFileAreNotReported)
 TEST_F(CodexStateWatcherTest, EnsureFileWatchAttachesOnlyWhileTheFolderIsWatched)
 {
     std::filesystem::create_directory(folder);
-    const int before = openInotifyDescriptors();
+    const int before = inotifyWatches();
     watcher.ensureFileWatch();
-    EXPECT_EQ(openInotifyDescriptors(), before);
+    EXPECT_EQ(inotifyWatches(), before);
     EXPECT_FALSE(watcher.start());
-    EXPECT_EQ(openInotifyDescriptors(), before + 1);
+    EXPECT_EQ(inotifyWatches(), before + 1);
     write(file, "{}");
     watcher.ensureFileWatch();
-    EXPECT_EQ(openInotifyDescriptors(), before + 2);
+    EXPECT_EQ(inotifyWatches(), before + 2);
     watcher.ensureFileWatch();
-    EXPECT_EQ(openInotifyDescriptors(), before + 2);
+    EXPECT_EQ(inotifyWatches(), before + 2);
     watcher.stop();
     watcher.ensureFileWatch();
-    EXPECT_EQ(openInotifyDescriptors(), before);
+    EXPECT_EQ(inotifyWatches(), before);
 }
 
 TEST_F(CodexStateWatcherTest, AMissingFolderIsNotWatchedAtAll)
@@ -131,21 +135,21 @@ TEST_F(CodexStateWatcherTest, AMissingFolderIsNotWatchedAtAll)
     std::filesystem::create_directory(folder);
     write(file, "{}");
     EXPECT_EQ(callsAfterAdvance(), 0);
-    EXPECT_EQ(openInotifyDescriptors(), 0);
+    EXPECT_EQ(inotifyWatches(), 0);
 }
 
 TEST_F(CodexStateWatcherTest, RestartingKeepsOneSourceEachAndStopEndsEverything)
 {
     std::filesystem::create_directory(folder);
     write(file, "{}");
-    int before = openInotifyDescriptors();
+    int before = inotifyWatches();
     ASSERT_TRUE(watcher.start());
     ASSERT_TRUE(watcher.start());
-    EXPECT_EQ(openInotifyDescriptors(), before + 2);
+    EXPECT_EQ(inotifyWatches(), before + 2);
     write(file, "more", true);
     EXPECT_EQ(callsAfterAdvance(), 1);
     watcher.stop();
-    EXPECT_EQ(openInotifyDescriptors(), before);
+    EXPECT_EQ(inotifyWatches(), before);
     write(file, "more", true);
     std::filesystem::remove(file);
     EXPECT_EQ(callsAfterAdvance(), 0);

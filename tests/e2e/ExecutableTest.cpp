@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -66,6 +67,50 @@ TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
         std::string("{") + displays + R"(, "windows": [{ "number": 1, "pid": 2, "frame": "wide", "spaces": [] }] })");
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.errors.find("windows[0].frame: expected [x, y, width, height]"), std::string::npos) << run.errors;
+}
+
+// Desktop 2 of the content screen is project B's; its shortcut is off, so a switch to it turns the shortcut on.
+const char* const switchingWorld = R"({
+    "displays": [
+        { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true,
+          "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] },
+        { "id": "22222222-2222-2222-2222-222222222222", "number": 2, "name": "B", "frame": [800, 0, 800, 600],
+          "spaces": [{ "id": 2 }, { "id": 3 }], "current": 3 }],
+    "hotkeys": { "118": { "code": 18, "flags": 262144 }, "119": { "code": 19, "flags": 262144, "enabled": false },
+                 "120": { "code": 20, "flags": 262144 } },
+    "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" }],
+    "frontmost": "com.openai.codex",
+    "faults": { "switchDelay": 60 },
+    "defaults": { "projectDesktops": { "b": 2 } },
+    "assistant": { "projects": [{ "id": "a", "name": "A" }, { "id": "b", "name": "B" }], "selected": "a" },
+    "script": [{ "at": 0.3, "assistant": { "select": "b" } }] })";
+
+// A signal arriving while a switch waits for the desktop: the shutdown switches the shortcut off again.
+TEST(ExecutableTest, TerminationSignalsRunTheShutdownAndRestoreTheShortcut)
+{
+    for (int number : { SIGTERM, SIGINT }) {
+        TemporaryDirectory home;
+        std::filesystem::path file = home.path() / "world.json";
+        std::ofstream(file) << switchingWorld;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PELLAMOR_WORLD", QString::fromStdString(file.string()));
+        environment.insert("HOME", QString::fromStdString(home.path().string()));
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(environment);
+        process.setReadChannel(QProcess::StandardError);
+        process.start(QString::fromStdString(executable().string()), {});
+        std::string errors;
+        while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(20000))
+            errors += process.readAllStandardError().toStdString();
+        ASSERT_NE(errors.find("mac: hotkey id=119 enabled=true"), std::string::npos) << errors;
+        ::kill(static_cast<pid_t>(process.processId()), number);
+        ASSERT_TRUE(process.waitForFinished(20000));
+        errors += process.readAllStandardError().toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;
+        EXPECT_EQ(process.exitCode(), 0) << number;
+        EXPECT_NE(errors.find("mac: hotkey id=119 enabled=false"), std::string::npos) << number << errors;
+    }
 }
 
 } // namespace

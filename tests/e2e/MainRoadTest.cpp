@@ -314,5 +314,21 @@ TEST_F(StartProblemTest, WithoutAccessibilityTheSheetOffersToAskForIt)
     EXPECT_FALSE(delegate->toggle->isOn());
 }
 
+TEST_F(StartProblemTest, ARefusedPressOfTheSwitchLeavesTheStartToTheUser)
+{
+    mac.world().permissions.accessibility = false;
+    associateProjectB();
+    launch();
+    QTest::mouseClick(delegate->toggle.data(), Qt::LeftButton);
+    auto* sheet = qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get()));
+    ASSERT_NE(sheet, nullptr);
+    sheet->respond(alertFirstButtonReturn);
+    mac.world().permissions.accessibility = true;
+    mac.mac().defaultCenter().post("AssistantScreenConfigurationChanged");
+    mac.advance(1);
+    EXPECT_FALSE(delegate->isEnabled) << "only the user's switch starts it now";
+    EXPECT_FALSE(delegate->toggle->isOn());
+}
+
 } // namespace
 } // namespace pellamor::test

@@ -5,6 +5,9 @@
 #include "support/TemporaryDirectory.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -127,6 +130,30 @@ TEST_F(FileDefaultsStorageTest, KeepsAnUnusableFileAsideAndNeverOverwritesIt)
         std::filesystem::remove(aside);
         std::filesystem::remove(path);
     }
+}
+
+TEST_F(FileDefaultsStorageTest, APipeOrAFolderInPlaceOfTheFileIsSetAsideWithoutWaiting)
+{
+    std::filesystem::create_directories(path.parent_path());
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    auto loading = std::async(std::launch::async, [this] { return open(); });
+    if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // A writer lets the blocked open return, so that the test ends.
+        ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+        FAIL() << "the start waits for a writer on the pipe";
+    }
+    auto defaults = loading.get();
+    EXPECT_TRUE(defaults->dictionaryRepresentation().empty());
+    EXPECT_FALSE(lastStorage->keptAsidePath().empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    defaults->set("fresh", true);
+    EXPECT_TRUE(*open()->boolean("fresh"));
+
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    auto again = open();
+    EXPECT_FALSE(lastStorage->keptAsidePath().empty());
+    EXPECT_FALSE(std::filesystem::exists(path));
 }
 
 TEST_F(FileDefaultsStorageTest, WritesNothingWhenTheUnusableFileCannotBeMovedAside)

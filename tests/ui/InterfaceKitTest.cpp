@@ -1,7 +1,9 @@
 #include "ui/AppearanceSurface.h"
+#include "ui/AssistantAppIcon.h"
 #include "ui/PlainText.h"
 #include "ui/SymbolRegistry.h"
 #include "ui/SymbolView.h"
+#include "support/TemporaryDirectory.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
@@ -48,21 +50,36 @@ TEST_F(InterfaceKitTest, CardsRedrawInTheNewAppearance)
     EXPECT_EQ(dark, ColorTable::color(ColorRole::controlBackground, Appearance::dark));
 }
 
-TEST_F(InterfaceKitTest, HeaderFallsBackToTheSymbolBadgeAndUnknownSymbolsDrawNothing)
+TEST_F(InterfaceKitTest, ABrandedHeaderShowsTheIconAndFallsBackToTheSymbolWithoutIt)
 {
-    std::unique_ptr<QWidget> header(AppInterface::header("Titre", "Sous-titre", "display.2", true));
-    auto* badge = header->findChild<AppearanceSurface*>("header-badge");
+    std::unique_ptr<QWidget> branded(AppInterface::header("Titre", "Sous-titre", "display.2", true));
+    auto* badge = branded->findChild<AppearanceSurface*>("header-badge");
     ASSERT_NE(badge, nullptr);
-    ASSERT_FALSE(AppInterface::brandImage()) << "the bundle has no AppIcon.png";
+    ASSERT_TRUE(AppInterface::brandImage()) << "the bundle's AppIcon.png";
+    EXPECT_EQ(badge->fillColor, (DynamicColor { ColorRole::clear }));
+    EXPECT_EQ(badge->findChild<SymbolView*>()->accessibleName(), "Pellamor");
+    EXPECT_EQ(badge->size(), QSize(46, 46));
+
+    test::TemporaryDirectory emptyBundle;
+    mac.mac().setResourcesDirectory(emptyBundle.path());
+    EXPECT_FALSE(AppInterface::brandImage());
+    std::unique_ptr<QWidget> fallback(AppInterface::header("Titre", "Sous-titre", "display.2", true));
+    badge = fallback->findChild<AppearanceSurface*>("header-badge");
     EXPECT_EQ(badge->fillColor, (DynamicColor { ColorRole::accent, 0.08 }));
     EXPECT_FALSE(badge->findChild<SymbolView*>()->isEmpty());
-    EXPECT_EQ(badge->size(), QSize(46, 46));
 
     std::unique_ptr<QWidget> unknown(AppInterface::header("Titre", "", "no.such.symbol", false));
     auto* picture = unknown->findChild<SymbolView*>();
     ASSERT_NE(picture, nullptr);
     EXPECT_TRUE(picture->isEmpty());
     EXPECT_TRUE(SymbolRegistry::image("no.such.symbol", 12, Qt::black).isNull());
+}
+
+TEST_F(InterfaceKitTest, TheAssistantsIconIsItsSymbolDescribedByItsName)
+{
+    AssistantAppIcon icon = assistantAppIcon(AssistantApp::claude, 16, Qt::black);
+    EXPECT_FALSE(icon.image.isNull());
+    EXPECT_EQ(icon.accessibilityDescription, "Claude");
 }
 
 TEST_F(InterfaceKitTest, EverySymbolTheViewsNameHasAGlyph)
