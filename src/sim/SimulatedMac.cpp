@@ -52,7 +52,10 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     assistant_ = installSimulatedAssistant(*this);
 }
 
-SimulatedMac::~SimulatedMac() = default;
+SimulatedMac::~SimulatedMac()
+{
+    releaseSharedObjects();
+}
 
 FrameworkLoader& SimulatedMac::frameworks()
 {
