@@ -108,6 +108,7 @@ void AppDelegate::applicationDidFinishLaunching()
         if (self)
             self->activeSpaceChanged();
     }));
+    startCleanupTimer();
 
     refreshProjects();
     bringWindowForward();
@@ -200,6 +201,7 @@ void AppDelegate::applicationWillTerminate()
     if (timer)
         timer->invalidate();
     stopWatching();
+    shutdownDesktopManagement();
     if (projectSwitcher_)
         projectSwitcher_->cancel();
     desktopSwitcher.shutdown();

@@ -2,6 +2,7 @@
 // switching and builds the menus and the main window.
 #pragma once
 
+#include "app/DesktopResetProgressSheet.h"
 #include "app/StoredAssociations.h"
 #include "assistant/CodexStateReader.h"
 #include "assistant/CodexStateWatcher.h"
@@ -9,6 +10,10 @@
 #include "assistant/SelectionTracker.h"
 #include "desktops/MissionControl.h"
 #include "desktops/MissionControlCreator.h"
+#include "desktops/DesktopManager.h"
+#include "desktops/DesktopResetSession.h"
+#include "desktops/NativeDesktopManagementDriver.h"
+#include "desktops/ProjectDisplayWorkspace.h"
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ProjectDesktopAssociations.h"
 #include "desktops/ProjectDesktopSwitching.h"
@@ -101,6 +106,40 @@ public:
     void tabViewDidSelect();
     std::vector<OverviewProjectAssignment> projectAssignments() const;
 
+    // A project's screen made ready for a window drop, and the overview's desktop operations; each needs the
+    // action lock taken by the overview.
+    using MessageCompletion = std::function<void(std::optional<std::string>)>;
+    void prepareProjectDisplay(const std::string& projectID, const std::string& display,
+        std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)> completion);
+    std::optional<std::string> validateProjectDisplay(const ProjectDisplayPreparation& preparation);
+    void commitProjectDisplay(const ProjectDisplayPreparation& preparation, MessageCompletion completion);
+    void assignFromOverview(const std::string& projectID, std::uint64_t space, bool shouldAssign,
+        std::optional<ProjectDesktopAssociation> expectedIdentity, MessageCompletion completion);
+    std::optional<std::string> finishAssociationChange(const ProjectDesktopAssociations& previous,
+        const std::vector<NativeDesktopState>& inventory, const std::string& message);
+    // No space: a desktop is added on the display.
+    void manageDesktop(std::optional<std::string> display, std::optional<std::uint64_t> removing,
+        MessageCompletion completion);
+    void openProjectFromOverview(const std::string& projectID, std::function<void(MissionControlResult)> completion);
+    void removeUnavailableProject(const std::string& projectID, MessageCompletion completion);
+
+    // Cleanup of the desktops created for projects.
+    void cleanupManagedProjectDisplays();
+    bool userIsIdleForCleanup() const;
+
+    // The resets.
+    bool beginSettingsReset();
+    void endSettingsReset();
+    void confirmSettingsReset(const std::string& title, const std::string& message, const std::string& action,
+        std::function<void()> confirmed);
+    void confirmClearProjectAssignments();
+    void confirmDeleteAllDesktops();
+    void startDesktopReset(const DesktopResetPlan& plan);
+
+    // Created on first use.
+    NativeDesktopManagementDriver& desktopManagementDriver();
+    DesktopManager& desktopManager();
+
     // Stored state, as the rest of the shell and its tests read it.
     std::unique_ptr<MainWindow> window;
     QPointer<QTabWidget> tabs;
@@ -145,7 +184,18 @@ public:
     bool isTerminating = false;
     bool isResetting = false;
     MissionControlSwitcher desktopSwitcher;
-    MissionControlCreator desktopCreator;
+    std::shared_ptr<MissionControlCreator> desktopCreator = std::make_shared<MissionControlCreator>();
+    std::optional<UUID> displayPreparationRequest;
+    std::optional<ProjectDisplayPreparation> pendingDisplayPreparation;
+    std::unique_ptr<RepeatingTimer> cleanupTimer;
+    // Desktop UUID → uptime since when that created desktop has been seen eligible for removal.
+    std::map<std::string, double> emptyManagedSince;
+    double cleanupRetryAfter = 0;
+    bool managedCleanupSuspended = false;
+    std::shared_ptr<DesktopResetSession> desktopResetSession;
+    std::shared_ptr<NativeDesktopManagementDriver> desktopResetDriver;
+    std::shared_ptr<DesktopManager> desktopResetManager;
+    std::unique_ptr<DesktopResetProgressSheet> desktopResetProgress;
     FeedbackService feedbackService;
     std::unique_ptr<FeedbackWindowController> feedbackController;
     std::optional<FeedbackDraft> feedbackDraft;
@@ -166,8 +216,36 @@ private:
     void bringWindowForward();
     void ensureWindow();
     void migrateLegacyAssociations(const std::vector<NativeDesktopState>& inventory);
+    void startCleanupTimer();
+    // The shutdown steps of desktop management: preparation, managers, reset, progress sheet.
+    void shutdownDesktopManagement();
+    void finishPreparation(const UUID& token, const std::string& projectID, const std::string& display,
+        const NativeDesktopState& desktop, bool created, bool requiresEmpty,
+        const std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)>& completion);
+    void createdDesktopFinished(const UUID& token, const std::string& projectID, const std::string& display,
+        const std::set<std::uint64_t>& before, std::optional<std::string> failure,
+        const std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)>& completion);
+    bool preparationIsCurrent(const ProjectDisplayPreparation& preparation) const;
+    void desktopChangeFinished(const std::optional<std::uint64_t>& removing,
+        const std::vector<NativeDesktopState>& inventory, DesktopManagementResult result,
+        const MessageCompletion& completion);
+    std::optional<std::string> cleanupValidation(const ProjectManagedDesktop& entry, const NativeDesktopState& desktop,
+        const std::string& display, std::optional<std::uint64_t> space);
+    void cleanupFinished(std::optional<std::string> failure);
+    void clearProjectAssignments();
+    void desktopResetProgressed(std::size_t removed);
+    void desktopResetFinished(const DesktopResetOutcome& outcome);
+    void showResetResult(const std::string& text, bool error);
+    // The store and the list of created desktops written as they are now (each only when it encodes).
+    void writeAssociationStore();
+    void writeManagedDesktops();
+    // The committed selection taken from the assistant's state as it is now; read errors leave it as it was.
+    bool rebaseTrackerOnCurrentSelection();
 
     std::shared_ptr<ProjectDesktopSwitchingSession> projectSwitcher_;
+    std::shared_ptr<NativeDesktopManagementDriver> desktopManagementDriver_;
+    std::shared_ptr<DesktopManager> desktopManager_;
+    std::size_t desktopResetApplied_ = 0;
     std::vector<ObserverToken> observers_;
 };
 

@@ -23,7 +23,7 @@ std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& 
 bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDesktopState>> inventory)
 {
     if (!associationDataInvalid && !inventory)
-        inventory = desktopCreator.inventory();
+        inventory = desktopCreator->inventory();
     if (associationDataInvalid || !inventory || !ProjectDesktopAssociations::valid(*inventory)) {
         associationInventory.reset();
         fallbackProjects.clear();

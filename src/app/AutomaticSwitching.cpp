@@ -67,7 +67,7 @@ std::optional<std::string> AppDelegate::blockingReason(int number)
     AssistantScreenConfiguration configuration =
         AssistantScreenConfiguration::runtime(monitors, platform().standardDefaults());
     std::optional<std::vector<NativeDesktopState>> inventory =
-        associationInventory ? associationInventory : desktopCreator.inventory();
+        associationInventory ? associationInventory : desktopCreator->inventory();
     return configuration.blockingReason(configuration.eligibility(number, inventory, monitors));
 }
 

@@ -54,7 +54,7 @@ std::string abbreviatedPath(const std::string& path)
     if (home.empty() || path.compare(0, home.size(), home) != 0)
         return path;
     if (path.size() == home.size() || path[home.size()] == '/')
-        return "~" + path.substr(home.size());
+        return std::string("~").append(path, home.size());
     return path;
 }
 
@@ -230,9 +230,26 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
         self->updateTrackingControls();
         return true;
     };
+    overview.onClearProjectAssignments = [self] {
+        if (self)
+            self->confirmClearProjectAssignments();
+    };
+    overview.onDeleteAllDesktops = [self] {
+        if (self)
+            self->confirmDeleteAllDesktops();
+    };
+    overview.removeUnavailableProject = [self](const std::string& projectID, AppDelegate::MessageCompletion completion) {
+        if (!self) {
+            completion(L("Association annulée."));
+            return;
+        }
+        self->removeUnavailableProject(projectID, std::move(completion));
+    };
     overview.endAction = [self] {
         if (!self || self->isResetting)
             return;
+        self->displayPreparationRequest.reset();
+        self->pendingDisplayPreparation.reset();
         self->isExecuting = false;
         self->updateTrackingControls();
         self->startTrackingByDefaultIfReady();

@@ -13,4 +13,9 @@ template <class Controller> void releaseLater(std::unique_ptr<Controller> contro
     platform().mainQueue().async([doomed] {});
 }
 
+template <class Object> void releaseLater(std::shared_ptr<Object> object)
+{
+    platform().mainQueue().async([object] {});
+}
+
 } // namespace pellamor

@@ -23,18 +23,17 @@ bool UserDefaults::objectExists(const std::string& key) const
     return values_.count(key) != 0;
 }
 
-void UserDefaults::set(const std::string& key, PlistValue value)
+bool UserDefaults::set(const std::string& key, PlistValue value)
 {
     std::lock_guard lock(mutex_);
     values_[key] = std::move(value);
-    persist();
+    return persist();
 }
 
-void UserDefaults::remove(const std::string& key)
+bool UserDefaults::remove(const std::string& key)
 {
     std::lock_guard lock(mutex_);
-    if (values_.erase(key))
-        persist();
+    return !values_.erase(key) || persist();
 }
 
 PlistDictionary UserDefaults::dictionaryRepresentation() const
@@ -44,10 +43,9 @@ PlistDictionary UserDefaults::dictionaryRepresentation() const
 }
 
 // Called with the lock held, so that writes reach the storage in order.
-void UserDefaults::persist()
+bool UserDefaults::persist()
 {
-    if (storage_)
-        storage_->save(values_);
+    return !storage_ || storage_->save(values_);
 }
 
 } // namespace pellamor

@@ -39,8 +39,9 @@ public:
     Lookup<PlistArray> array(const std::string& key) const { return read(key, lookupArray); }
     Lookup<PlistDictionary> dictionary(const std::string& key) const { return read(key, lookupDictionary); }
 
-    void set(const std::string& key, PlistValue value);
-    void remove(const std::string& key);
+    // False when the storage could not keep the change (memory holds it all the same).
+    bool set(const std::string& key, PlistValue value);
+    bool remove(const std::string& key);
 
     PlistDictionary dictionaryRepresentation() const;
 
@@ -51,7 +52,7 @@ private:
         std::lock_guard lock(mutex_);
         return lookup(values_, key);
     }
-    void persist();
+    bool persist();
 
     mutable std::mutex mutex_;
     std::unique_ptr<DefaultsStorage> storage_;

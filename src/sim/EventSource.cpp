@@ -3,6 +3,8 @@
 #include "sim/SimulatedMac.h"
 #include "sim/WindowServer.h"
 
+#include <algorithm>
+
 namespace pellamor::sim {
 
 std::optional<KeyboardEvent> EventSource::createKeyboardEvent(std::uint16_t keyCode, bool keyDown)
@@ -36,9 +38,15 @@ bool EventSource::buttonState(EventSourceState, std::uint32_t button)
     return mac_.world().input.buttons.count(button) != 0;
 }
 
-double EventSource::secondsSinceLastEventType(EventSourceState, EventType)
+double EventSource::secondsSinceLastEventType(EventSourceState, EventType type)
 {
-    return mac_.uptime() - mac_.world().input.lastInputAt;
+    const InputState& input = mac_.world().input;
+    double last = input.lastInputAt;
+    for (const auto& [eventType, at] : input.lastEventAt) {
+        if (type == EventType::anyInput || eventType == static_cast<std::uint32_t>(type))
+            last = std::max(last, at);
+    }
+    return mac_.uptime() - last;
 }
 
 bool EventSource::preflightPostEventAccess()

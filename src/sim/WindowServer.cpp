@@ -115,10 +115,16 @@ std::optional<PlistValue> WindowServer::managedDisplaySpaces()
     if (shape == SpacesShape::notArray)
         return PlistValue(PlistDictionary { { "Spaces", PlistArray {} } });
     PlistArray displays;
-    for (const Display& display : mac_.world().displays) {
+    const std::vector<Display>& world = mac_.world().displays;
+    // Without separate Spaces, macOS lists one set of spaces, named "Main", that of the main display.
+    bool shared = !mac_.world().separateSpaces;
+    auto main = std::find_if(world.begin(), world.end(), [](const Display& d) { return d.main; });
+    for (const Display& display : world) {
+        if (shared && &display != (main == world.end() ? &world.front() : &*main))
+            continue;
         PlistDictionary entry;
         if (shape != SpacesShape::noDisplayIdentifier)
-            entry["Display Identifier"] = display.id;
+            entry["Display Identifier"] = shared ? std::string("Main") : display.id;
         PlistArray spaces;
         Space current { display.current, std::nullopt, desktopSpaceType };
         for (const Space& space : display.spaces) {
@@ -245,7 +251,8 @@ std::optional<PlistValue> WindowServer::windowsOfSpaces(const PlistArray& spaces
         Application* owner = mac_.application(window.pid);
         if (!owner || owner->terminated)
             continue;
-        bool held = std::any_of(
+        // A window on every space is held by each of them.
+        bool held = (window.canJoinAllSpaces && !wanted.empty()) || std::any_of(
             window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) { return wanted.count(space); });
         if (held)
             windows.push_back(static_cast<std::int64_t>(window.number));

@@ -1,5 +1,6 @@
 #include "ui/Alert.h"
 
+#include "ui/ColorTable.h"
 #include "ui/Label.h"
 #include "ui/PlainText.h"
 #include "ui/SheetHost.h"
@@ -39,12 +40,18 @@ AlertSheet::AlertSheet(Alert alert, std::function<void(int)> completion)
     informative->setFontSize(11);
     informative->setHidden(alert_.informativeText.empty());
     layout->addWidget(informative);
+    if (alert_.accessoryView)
+        layout->addWidget(alert_.accessoryView);
     auto* row = new QHBoxLayout;
     row->addStretch();
     for (std::size_t index = 0; index < alert_.buttons.size(); ++index) {
         auto* button = new QPushButton(PlainText::title(alert_.buttons[index]));
         button->setObjectName(QStringLiteral("alert-button-%1").arg(index));
         int response = alertFirstButtonReturn + static_cast<int>(index);
+        button->setAutoDefault(false);
+        button->setDefault(index == alert_.returnButton);
+        if (alert_.destructiveButton == index)
+            button->setStyleSheet(QStringLiteral("color: %1;").arg(ColorTable::color(ColorRole::red).name()));
         connect(button, &QPushButton::clicked, this, [this, response] { respond(response); });
         row->addWidget(button);
     }

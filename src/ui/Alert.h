@@ -21,6 +21,12 @@ struct Alert {
     std::string informativeText;
     std::vector<std::string> buttons;
     std::optional<QPixmap> icon;
+    // Shown under the texts; the sheet takes ownership.
+    QWidget* accessoryView = nullptr;
+    // The button that Return presses.
+    std::size_t returnButton = 0;
+    // A button drawn as destructive.
+    std::optional<std::size_t> destructiveButton;
 };
 
 // The presented alert. Clicking a button, or `respond`, ends the sheet and calls the completion once.

@@ -40,7 +40,7 @@ Outcome runWorld(const std::string& world)
 }
 
 const char* const displays
-    = R"("displays": [{ "id": "D1", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
+    = R"("displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] }])";
 
 TEST(ExecutableTest, TheScriptRunsAndQuitEndsWithStatusZero)
 {
@@ -58,7 +58,8 @@ TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
                    { "at": 0.5, "quit": true }] })");
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_EQ(run.errors.find("no control automatic-switching-toggle"), std::string::npos) << run.errors;
-    EXPECT_NE(run.errors.find("pellamor: script click: no control no-such-control\n"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("app: script-failed step=1 reason=no control no-such-control\n"), std::string::npos)
+        << run.errors;
 }
 
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
