@@ -80,6 +80,18 @@ public:
         return *static_cast<T*>(slot.get());
     }
 
+protected:
+    // For an implementation's destructor: the shared objects go first, while every service they may still use
+    // (the main queue, the defaults) is there.
+    void releaseSharedObjects()
+    {
+        std::map<std::type_index, std::shared_ptr<void>> released;
+        {
+            std::lock_guard lock(sharedMutex_);
+            released.swap(shared_);
+        }
+    }
+
 private:
     std::recursive_mutex sharedMutex_;
     std::map<std::type_index, std::shared_ptr<void>> shared_;

@@ -47,6 +47,12 @@ public:
     }
 
     void cancel() override { abort(URLError::cancelled); }
+    // Its owner is gone: the request ends without a completion.
+    void abandon()
+    {
+        completion_ = nullptr;
+        cancel();
+    }
 
 private:
     void abort(URLError reason)
@@ -116,6 +122,8 @@ private:
         resourceTimer_.cancel();
         URLLoadResult outcome = result();
         reply_->deleteLater();
+        if (!completion_)
+            return;
         platform().mainQueue().async(
             [completion = std::move(completion_), outcome = std::move(outcome)] { completion(outcome); });
     }
@@ -140,7 +148,7 @@ URLSession::~URLSession()
 {
     for (const std::weak_ptr<Task>& weak : tasks_) {
         if (auto task = weak.lock())
-            task->cancel();
+            task->abandon();
     }
 }
 

@@ -64,7 +64,7 @@ public:
 class URLSession {
 public:
     explicit URLSession(URLSessionConfiguration configuration);
-    // Cancels every outstanding task.
+    // Cancels every outstanding task; their completions do not run.
     ~URLSession();
     URLSession(const URLSession&) = delete;
     URLSession& operator=(const URLSession&) = delete;

@@ -59,7 +59,10 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     windowMoves_ = std::make_unique<WindowMoveOperation>(*this);
 }
 
-SimulatedMac::~SimulatedMac() = default;
+SimulatedMac::~SimulatedMac()
+{
+    releaseSharedObjects();
+}
 
 FrameworkLoader& SimulatedMac::frameworks()
 {

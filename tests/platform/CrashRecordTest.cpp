@@ -1,0 +1,57 @@
+#include "platform/CrashRecord.h"
+
+#include <gtest/gtest.h>
+
+namespace pellamor {
+namespace {
+
+const std::string valid = "pellamor-crash 1\nkind signal\nsignal 11\ncode -1\naddress 7f00\nthread main\n"
+                          "frame 55d0\nframe 7f01\nmodule 55d0 1000 /usr/bin/Mon App\nend\n";
+
+TEST(CrashRecordTest, ReadsWhatTheHandlerWritesAndWritesItBack)
+{
+    std::optional<CrashRecord> record = CrashRecord::parse(valid);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->signal, 11);
+    EXPECT_EQ(record->code, -1);
+    EXPECT_EQ(record->address, 0x7f00u);
+    EXPECT_EQ(record->frames, (std::vector<std::uint64_t> { 0x55d0, 0x7f01 }));
+    EXPECT_EQ(record->modules, (std::vector<CrashModule> { { 0x55d0, 0x1000, "/usr/bin/Mon App" } }));
+    EXPECT_EQ(record->text(), valid);
+    auto terminate = CrashRecord::parse(
+        "pellamor-crash 1\nkind terminate\nsignal 6\ncode 0\naddress 0\nexception St13runtime_error\nend\n");
+    ASSERT_TRUE(terminate);
+    EXPECT_EQ(terminate->exceptionType, "St13runtime_error");
+}
+
+TEST(CrashRecordTest, AnythingElseIsRefused)
+{
+    auto replaced = [](const std::string& from, const std::string& to) {
+        std::string text = valid;
+        text.replace(text.find(from), from.size(), to);
+        return CrashRecord::parse(text);
+    };
+    EXPECT_FALSE(replaced("pellamor-crash 1", "pellamor-crash 2"));
+    EXPECT_FALSE(replaced("kind signal", "kind other"));
+    EXPECT_FALSE(replaced("signal 11", "signal 65"));
+    EXPECT_FALSE(replaced("signal 11", "signal +11"));
+    EXPECT_FALSE(replaced("address 7f00", "address 7g00"));
+    EXPECT_FALSE(replaced("address 7f00", "address 1ffffffffffffffff"));
+    EXPECT_FALSE(replaced("frame 55d0\n", "frame 55d0 \n"));
+    EXPECT_FALSE(replaced("thread main\n", "thread ma\x01in\n"));
+    EXPECT_FALSE(replaced("thread main\n", "thread \xc3(\n"));
+    EXPECT_FALSE(replaced("module 55d0 1000 /usr/bin/Mon App\n", "module 55d0 /usr/bin/x\n"));
+    // Out of order, unfinished, or followed by anything.
+    EXPECT_FALSE(replaced("frame 55d0\nframe 7f01\nmodule 55d0 1000 /usr/bin/Mon App\n",
+        "module 55d0 1000 /usr/bin/Mon App\nframe 55d0\n"));
+    EXPECT_FALSE(CrashRecord::parse(valid.substr(0, valid.size() - 4)));
+    EXPECT_FALSE(CrashRecord::parse(valid + "x"));
+    EXPECT_FALSE(CrashRecord::parse(valid.substr(0, valid.size() - 1)));
+    std::string many = "pellamor-crash 1\nkind signal\nsignal 11\ncode 0\naddress 0\n";
+    for (std::size_t i = 0; i <= CrashRecord::maximumFrames; ++i)
+        many += "frame 1\n";
+    EXPECT_FALSE(CrashRecord::parse(many + "end\n"));
+}
+
+} // namespace
+} // namespace pellamor
