@@ -18,6 +18,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <cstdlib>
+#include <malloc.h>
 #include <iostream>
 
 namespace {
@@ -40,6 +41,9 @@ pellamor::sim::ScriptRunner::Action clickAction()
 
 int main(int argc, char* argv[])
 {
+    // Large blocks (the assistant's state file and what reading it takes) straight from the system, so that
+    // freeing them gives the memory back instead of leaving the heap at its peak.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     QApplication application(argc, argv);
     pellamor::QtEventLoop loop;
     pellamor::sim::MacSetup setup;
