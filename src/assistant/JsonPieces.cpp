@@ -2,7 +2,11 @@
 
 #include "assistant/Models.h"
 
+#include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
+#include <utility>
 #include <nlohmann/json.hpp>
 
 namespace pellamor {
@@ -171,7 +175,7 @@ bool JsonPieces::scan()
         case '{':
         case '[':
             if (++depth == 2) {
-                containers_.push_back(Container { at, 0, {}, 0 });
+                containers_.push_back(Container { at, 0, {}, 0, false });
                 pieceStart = at;
             }
             break;
@@ -224,7 +228,17 @@ std::size_t JsonPieces::count(const Member& member) const
     return member.value.is_array() ? simdjson::dom::array(member.value).size() : 0;
 }
 
-void JsonPieces::forEachPiece(const Member& member, const Visit& visit) const
+void JsonPieces::giveBack(std::size_t begin, std::size_t end)
+{
+    // Only whole pages: the ends of the range may share theirs with bytes still to read.
+    static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto from = (reinterpret_cast<std::uintptr_t>(bytes_.data() + begin) + page - 1) & ~(page - 1);
+    const auto to = reinterpret_cast<std::uintptr_t>(bytes_.data() + end) & ~(page - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED);
+}
+
+void JsonPieces::forEachPiece(const Member& member, const Visit& visit)
 {
     // A document parsed whole has its values in full.
     if (member.container >= containers_.size()) {
@@ -232,7 +246,9 @@ void JsonPieces::forEachPiece(const Member& member, const Visit& visit) const
             visit(member.value);
         return;
     }
-    const Container& container = containers_[member.container];
+    Container& container = containers_[member.container];
+    if (std::exchange(container.read, true))
+        return;
     simdjson::dom::parser& parser = pieceParser();
     // A piece's outer bracket stands at the second level of the document.
     if (parser.max_depth() != maximumNestingDepth - 1 && parser.allocate(pieceBytes_, maximumNestingDepth - 1))
@@ -242,6 +258,7 @@ void JsonPieces::forEachPiece(const Member& member, const Visit& visit) const
         const std::string_view text = bytes_.substr(container.begin, container.end - container.begin);
         visit(parseAllowingLargeNumbers(
             parser, text, bytes_.size() + room_ - container.end, rewritten, maximumNestingDepth - 1));
+        giveBack(container.begin, container.end);
         return;
     }
     const char open = bytes_[container.begin];
@@ -257,6 +274,7 @@ void JsonPieces::forEachPiece(const Member& member, const Visit& visit) const
         piece.assign(1, open);
         piece.append(bytes_.substr(start, end - start));
         piece += close;
+        giveBack(start, end);
         visit(parseAllowingLargeNumbers(
             parser, piece, piece.capacity() - piece.size(), rewritten, maximumNestingDepth - 1));
         start = end + 1;

@@ -44,8 +44,9 @@ public:
     // How many members or elements the member's object or array value holds.
     std::size_t count(const Member& member) const;
     // Calls `visit` with each piece of the member's object or array value in reading order: objects or arrays of
-    // its consecutive members or elements, each valid only during its call. Throws JSONParseError.
-    void forEachPiece(const Member& member, const Visit& visit) const;
+    // its consecutive members or elements, each valid only during its call. A value in pieces is read once: the
+    // memory of its bytes is given back as they are read, and a second call does nothing. Throws JSONParseError.
+    void forEachPiece(const Member& member, const Visit& visit);
     // Gives the bytes back once every piece needed was read; `root` and `members` stay.
     void releaseBytes();
 
@@ -54,8 +55,10 @@ private:
         std::size_t begin = 0, end = 0; // from its opening to past its closing bracket
         std::vector<std::size_t> splits; // the separators where pieces end
         std::size_t count = 0;
+        bool read = false;
     };
     bool scan();
+    void giveBack(std::size_t begin, std::size_t end);
     // False when the top level holds numbers that need the text written again: the document is then parsed whole.
     bool parseSkeleton();
 

@@ -56,7 +56,7 @@ struct DecodedProjects {
     bool unsupported = false;
 };
 
-DecodedProjects decodeProjects(const JsonPieces& document, const JsonPieces::Member& localProjects)
+DecodedProjects decodeProjects(JsonPieces& document, const JsonPieces::Member& localProjects)
 {
     // A key written twice counts once, in its first place, with its last value.
     std::vector<std::optional<Project>> entries;
@@ -91,7 +91,7 @@ DecodedProjects decodeProjects(const JsonPieces& document, const JsonPieces::Mem
 
 // The first "type" and "projectId" of the sidebar's selection, when both are strings.
 std::optional<std::pair<std::string, std::string>> decodeSelection(
-    const JsonPieces& document, const JsonPieces::Member& selected)
+    JsonPieces& document, const JsonPieces::Member& selected)
 {
     // Outside: the member was seen; inside: it is a string.
     std::optional<std::optional<std::string>> type, projectID;

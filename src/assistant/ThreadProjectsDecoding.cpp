@@ -83,7 +83,7 @@ struct AssignmentTable {
 
 // Every piece of `member` is parsed, so that the whole document is checked; `read` sees them only while it
 // answers true, and the answer is whether every piece was read.
-template <class Read> bool readPieces(const JsonPieces& document, const JsonPieces::Member& member, Read read)
+template <class Read> bool readPieces(JsonPieces& document, const JsonPieces::Member& member, Read read)
 {
     bool reading = member.value.is_object();
     document.forEachPiece(member, [&](element piece) { reading = reading && read(object(piece)); });
@@ -91,7 +91,7 @@ template <class Read> bool readPieces(const JsonPieces& document, const JsonPiec
 }
 
 std::optional<AssignmentTable> localAssignments(
-    const JsonPieces& document, const JsonPieces::Member& assignments, const ProjectIDs& projects)
+    JsonPieces& document, const JsonPieces::Member& assignments, const ProjectIDs& projects)
 {
     AssignmentTable table;
     table.projectCount = static_cast<std::uint32_t>(projects.list.size());
@@ -137,7 +137,7 @@ std::optional<AssignmentTable> localAssignments(
 // Confirms the conversations whose host is "local"; the last host id of a conversation counts. Gives how many
 // are confirmed, or none when a host id is not a string: the membership then counts as empty.
 std::optional<std::size_t> confirmLocalMemberships(
-    AssignmentTable& table, const JsonPieces& document, const JsonPieces::Member& membership)
+    AssignmentTable& table, JsonPieces& document, const JsonPieces::Member& membership)
 {
     std::size_t confirmed = 0;
     const std::uint32_t projectCount = table.projectCount;
