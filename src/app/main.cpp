@@ -21,6 +21,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <cstdlib>
+#include <malloc.h>
 #include <iostream>
 
 namespace {
@@ -96,6 +97,9 @@ void registerShellActions(pellamor::sim::ScriptRunner& script, pellamor::AppDele
 
 int main(int argc, char* argv[])
 {
+    // Large blocks (the assistant's state file and what reading it takes) straight from the system, so that
+    // freeing them gives the memory back instead of leaving the heap at its peak.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     standardHandler = qInstallMessageHandler(quietPlatformChatter);
     QApplication application(argc, argv);
     pellamor::QtEventLoop loop;
