@@ -38,6 +38,11 @@ bool isCleanString(std::string_view text)
     return true;
 }
 
+std::string trimmedText(const std::string& text)
+{
+    return QString::fromStdString(text).trimmed().toStdString();
+}
+
 bool equalIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a == b)

@@ -1,6 +1,7 @@
 // Text rules for ids kept and compared: clean strings, and comparison ignoring case.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace pellamor {
@@ -9,5 +10,8 @@ namespace pellamor {
 bool isCleanString(std::string_view text);
 
 bool equalIgnoringCase(std::string_view a, std::string_view b);
+
+// Trimmed of Unicode white space and line breaks at both ends.
+std::string trimmedText(const std::string& text);
 
 } // namespace pellamor

@@ -1,16 +1,11 @@
 #include "windows/DesktopWindow.h"
 
 #include "assistant/Localization.h"
+#include "desktops/CleanText.h"
 
-#include <QString>
 #include <cmath>
 
 namespace pellamor {
-
-std::string trimmedText(const std::string& text)
-{
-    return QString::fromStdString(text).trimmed().toStdString();
-}
 
 bool isFiniteRect(const QRectF& rect)
 {

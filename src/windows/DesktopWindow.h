@@ -35,9 +35,6 @@ struct DesktopWindow {
     friend bool operator==(const DesktopWindow&, const DesktopWindow&) = default;
 };
 
-// The text without leading and trailing white space and line breaks.
-std::string trimmedText(const std::string& text);
-
 // Finite origin and size.
 bool isFiniteRect(const QRectF& rect);
 

@@ -1,6 +1,7 @@
 #include "windows/WindowSpaceRuntime.h"
 
 #include "assistant/Localization.h"
+#include "desktops/CleanText.h"
 #include "platform/Platform.h"
 #include "windows/WindowDescription.h"
 
