@@ -54,7 +54,7 @@ std::string abbreviatedPath(const std::string& path)
     if (home.empty() || path.compare(0, home.size(), home) != 0)
         return path;
     if (path.size() == home.size() || path[home.size()] == '/')
-        return "~" + path.substr(home.size());
+        return std::string("~").append(path, home.size());
     return path;
 }
 

@@ -5,7 +5,9 @@
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
 #include "app/ScriptDrive.h"
+#include "app/ScriptSteps.h"
 #include "app/TerminationSignals.h"
+#include "app/WindowSnapshot.h"
 #include "platform/Bundle.h"
 #include "platform/FileDefaultsStorage.h"
 #include "platform/HostLanguages.h"
@@ -24,17 +26,47 @@
 namespace {
 
 // The script's "click": the control with that identifier, clicked as a person would.
-pellamor::sim::ScriptRunner::Action clickAction()
+pellamor::sim::ScriptRunner::Action clickAction(const pellamor::sim::ScriptRunner& script)
 {
-    return [](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
+    return [&script](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
         if (!argument.is_string() || argument.get<std::string>().empty())
             return std::string("expected a control identifier");
         std::string identifier = argument.get<std::string>();
-        return pellamor::sim::ScriptRunner::Block([identifier] {
+        return pellamor::sim::ScriptRunner::Block([&script, identifier] {
             if (!pellamor::clickControl(identifier))
-                std::cerr << "pellamor: script click: no control " << identifier << '\n';
+                std::cerr << "app: script-failed step=" << script.runningStep() << " reason=no control " << identifier
+                          << std::endl;
         });
     };
+}
+
+// The script's "resize": the main window brought to that size, [width, height], never below its minimum.
+pellamor::sim::ScriptRunner::Action resizeAction(pellamor::AppDelegate& delegate)
+{
+    return [&delegate](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
+        if (!argument.is_array() || argument.size() != 2 || !argument[0].is_number_unsigned()
+            || !argument[1].is_number_unsigned() || argument[0].get<std::uint64_t>() > 10000
+            || argument[1].get<std::uint64_t>() > 10000)
+            return std::string("expected [width, height] in points, each at most 10000");
+        QSize size(argument[0].get<int>(), argument[1].get<int>());
+        return pellamor::sim::ScriptRunner::Block([&delegate, size] {
+            if (delegate.window)
+                delegate.window->resize(size.expandedTo(delegate.window->minimumSize()));
+        });
+    };
+}
+
+// The offscreen platform says so for every raise or size hint of a window; what it leaves out changes nothing
+// there, and the lines would read as errors among the simulated Mac's.
+QtMessageHandler standardHandler = nullptr;
+
+void quietPlatformChatter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (standardHandler)
+        return standardHandler(type, context, message);
+    std::cerr << qFormatLogMessage(type, context, message).toStdString() << std::endl;
 }
 
 // The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
@@ -64,6 +96,7 @@ void registerShellActions(pellamor::sim::ScriptRunner& script, pellamor::AppDele
 
 int main(int argc, char* argv[])
 {
+    standardHandler = qInstallMessageHandler(quietPlatformChatter);
     QApplication application(argc, argv);
     pellamor::QtEventLoop loop;
     pellamor::sim::MacSetup setup;
@@ -90,20 +123,26 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(delegate.applicationShouldTerminateAfterLastWindowClosed());
     QObject::connect(
         &application, &QCoreApplication::aboutToQuit, [&delegate] { delegate.applicationWillTerminate(); });
-    QObject::connect(&application, &QGuiApplication::applicationStateChanged, [&delegate](Qt::ApplicationState state) {
-        if (state == Qt::ApplicationActive)
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged,
+        [&delegate, &mac](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive)
+                return;
+            mac.defaultCenter().post(pellamor::applicationDidBecomeActiveNotification);
             delegate.applicationDidBecomeActive();
-    });
+        });
     pellamor::ColorTable::appearanceChanged();
     if (std::optional<QPixmap> icon = pellamor::AppInterface::brandImage())
         QApplication::setWindowIcon(QIcon(*icon));
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
-    mac.script().registerAction("click", clickAction());
+    mac.script().registerAction("click", clickAction(mac.script()));
+    pellamor::registerInterfaceSteps(mac.script(), delegate);
+    mac.script().registerAction("resize", resizeAction(delegate));
     registerShellActions(mac.script(), delegate);
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
-        return delegate.window && delegate.window->grab().save(QString::fromStdString(path.string()), "PNG");
+        return delegate.window
+            && pellamor::windowSnapshot(delegate.window.get()).save(QString::fromStdString(path.string()), "PNG");
     };
     mac.script().onQuit = [&delegate] { delegate.terminate(); };
     pellamor::TerminationSignals termination;

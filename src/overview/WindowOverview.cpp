@@ -1,73 +1,179 @@
 #include "overview/WindowOverview.h"
 
-#include "ui/AppearanceSurface.h"
-#include "ui/PlainText.h"
-#include "ui/SwitchControl.h"
 #include "assistant/Localization.h"
+#include "overview/OverviewInventoryRules.h"
+#include "overview/WindowThumbnail.h"
+#include "platform/Platform.h"
+#include "platform/UUID.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "ui/Popover.h"
+#include "ui/SwitchControl.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
+#include <QMenu>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace pellamor {
 
 WindowOverviewView::WindowOverviewView(QWidget* parent)
     : QWidget(parent)
+    , runtime_(WindowSpaceRuntime::make())
+    , inventoryReader_(std::make_shared<WindowInventoryReader>())
+    , token_(UUID::random().uuidString())
+    , setupView_(new ProjectDesktopSetupView(std::nullopt, this))
+    , trackingControls_(new QWidget)
 {
-    bandSlot_ = new QWidget;
-    auto* bandLayout = new QHBoxLayout(bandSlot_);
-    bandLayout->setContentsMargins(0, 0, 0, 0);
-    auto* refresh = new QPushButton(PlainText::title(L("Actualiser")));
-    refresh->setObjectName("refresh-projects");
-    connect(refresh, &QPushButton::clicked, this, [this] {
-        onUserInteraction();
-        if (refreshProjects)
-            refreshProjects();
-    });
-    status_ = AppInterface::label({}, 12, FontWeight::regular, true);
-    status_->setObjectName("overview-status");
-    status_->hide();
-
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 8, 0, 0);
-    layout->addWidget(
-        AppInterface::stack({ AppInterface::label(L("Configurer les écrans du projet"), 20, FontWeight::semibold),
-                                AppInterface::spacer(), refresh },
-            false));
-    layout->addWidget(bandSlot_);
-    layout->addWidget(status_);
-    layout->addStretch();
+    auto* stack = new QVBoxLayout(trackingControls_);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    installPanelCallbacks();
+    refreshPermissionStatus();
+    updateControls();
 }
 
-void WindowOverviewView::setTrackingControls(QWidget* band, SwitchControl* toggle)
+WindowOverviewView::~WindowOverviewView()
 {
-    auto* layout = static_cast<QHBoxLayout*>(bandSlot_->layout());
-    while (QLayoutItem* item = layout->takeAt(0)) {
-        delete item->widget();
+    timer_.reset();
+    if (trackingPopover_) {
+        trackingPopover_->onDidClose = nullptr;
+        trackingPopover_->close();
+        delete trackingPopover_.data();
+    }
+    delete trackingControls_;
+}
+
+void WindowOverviewView::resizeEvent(QResizeEvent*)
+{
+    setupView_->setGeometry(24, 22, std::max(width() - 48, 0), std::max(height() - 40, 0));
+}
+
+void WindowOverviewView::installPanelCallbacks()
+{
+    QPointer<WindowOverviewView> self(this);
+    ProjectDesktopSetupView& panel = *setupView_;
+    panel.onActions = [self](QWidget* button) {
+        if (self && self->visible_ && !self->busy_)
+            self->showOverviewActions(button);
+    };
+    panel.onRefresh = [self] {
+        if (self)
+            self->refreshClicked();
+    };
+    panel.onTrackingDetails = [self](QWidget* button) {
+        if (self)
+            self->toggleTrackingPopover(button);
+    };
+    panel.onPrivacy = [self] {
+        if (!self || self->busy_)
+            return;
+        self->onUserInteraction();
+        self->closeTrackingPopover();
+        if (self && self->onShowPrivacy)
+            self->onShowPrivacy();
+    };
+    auto reset = [self](std::function<void()> WindowOverviewView::*action) {
+        return [self, action] {
+            if (!self || !self->visible_ || self->busy_ || self->draggingWindow_ || !self->resetActionsEnabled_)
+                return;
+            self->setupView_->dismissProjectChooser(false);
+            self->closeTrackingPopover();
+            self->onUserInteraction();
+            if (self && self.data()->*action)
+                (self.data()->*action)();
+        };
+    };
+    panel.onClearProjectAssignments = reset(&WindowOverviewView::onClearProjectAssignments);
+    panel.onDeleteAllDesktops = reset(&WindowOverviewView::onDeleteAllDesktops);
+    panel.onProjectPickerVisibilityChange = [self](bool isOpen) {
+        if (self)
+            self->projectPickerVisibilityChanged(isOpen);
+    };
+    panel.onProjectChange = [self](const std::optional<std::string>&) {
+        if (self)
+            self->projectChanged();
+    };
+    panel.makeWindowCard = [self](const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
+                               bool showsApplicationIdentity) -> QWidget* {
+        if (!self)
+            return new QWidget;
+        return self->makeWindowCard(window, source, number, isOnDisplay, showsApplicationIdentity);
+    };
+}
+
+void WindowOverviewView::setTrackingControls(QWidget* controls, SwitchControl* toggle)
+{
+    QLayout* stack = trackingControls_->layout();
+    while (QLayoutItem* item = stack->takeAt(0)) {
+        if (QWidget* old = item->widget()) {
+            old->hide();
+            old->deleteLater();
+        }
         delete item;
     }
-    layout->addWidget(band, 1);
-    layout->addWidget(toggle, 0, Qt::AlignTop);
-}
-
-void WindowOverviewView::updateResetState(bool enabled)
-{
-    resetEnabled_ = enabled;
+    if (controls)
+        stack->addWidget(controls);
+    setupView_->setTrackingSwitch(toggle);
 }
 
 void WindowOverviewView::updateTrackingState(bool enabled)
 {
-    trackingEnabled_ = enabled;
+    setupView_->updateTrackingState(enabled);
 }
 
-void WindowOverviewView::configurationChanged()
+void WindowOverviewView::updateResetState(bool enabled)
 {
-    ++configurationRevision_;
+    resetActionsEnabled_ = enabled;
+    setupView_->updateResetState(enabled && visible_ && !busy_);
+}
+
+void WindowOverviewView::showResetStatus(const std::string& text, bool error)
+{
+    setupView_->showResetStatus(text, error);
 }
 
 void WindowOverviewView::setOverviewVisible(bool visible)
 {
-    visible_ = visible;
+    if (visible) {
+        visible_ = true;
+        timer_.reset();
+        setupView_->updateResetState(resetActionsEnabled_ && !busy_);
+        refresh();
+        QPointer<WindowOverviewView> self(this);
+        timer_ = std::make_unique<RepeatingTimer>(platform().mainQueue(), refreshInterval, 0, [self] {
+            if (self)
+                self->periodicRefresh();
+        });
+        return;
+    }
+    visible_ = false;
+    timer_.reset();
+    setupView_->updateResetState(false);
+    setupView_->dismissProjectChooser(false);
+    choosingProject_ = false;
+    cancelInventory();
+    closeTrackingPopover();
+    ++generation_;
+}
+
+void WindowOverviewView::periodicRefresh()
+{
+    refreshPermissionStatus();
+    if (busy_ || draggingWindow_ || choosingProject_)
+        return;
+    refresh();
+}
+
+void WindowOverviewView::configurationChanged()
+{
+    cancelInventory();
+    signature_.clear();
+    if (visible_)
+        refresh();
+}
+
+bool WindowOverviewView::isInteracting() const
+{
+    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_;
 }
 
 void WindowOverviewView::setMaintenanceBusy(bool busy)
@@ -77,29 +183,261 @@ void WindowOverviewView::setMaintenanceBusy(bool busy)
             return;
         maintenanceBusy_ = true;
         busy_ = true;
+        cancelInventory();
+        updateControls();
         return;
     }
     if (!maintenanceBusy_)
         return;
     maintenanceBusy_ = false;
     busy_ = false;
-}
-
-void WindowOverviewView::showResetStatus(const std::string& text, bool error)
-{
-    status_->setText(text);
-    status_->setToolTipText(text);
-    status_->setColorRole(error ? ColorRole::red : ColorRole::secondaryLabel);
-    status_->setHidden(text.empty());
+    signature_.clear();
+    updateControls();
+    if (visible_)
+        refresh();
 }
 
 void WindowOverviewView::shutdown()
 {
     if (shutDown_)
         return;
-    visible_ = false;
+    actionRequest_.reset();
+    managementRequest_.reset();
+    setOverviewVisible(false);
+    switcher_.shutdown();
     shutDown_ = true;
-    desktopSwitcher_.shutdown();
+}
+
+void WindowOverviewView::cancelInventory()
+{
+    inventoryReader_->cancel();
+    inventoryHasLoaded_ = false;
+}
+
+std::optional<std::vector<NativeDesktopState>> WindowOverviewView::readDesktops() const
+{
+    if (!runtime_)
+        return std::nullopt;
+    auto desktops = runtime_->desktops();
+    if (!desktops || desktops->empty())
+        return std::nullopt;
+    return desktops;
+}
+
+AssistantScreenConfiguration WindowOverviewView::readConfiguration() const
+{
+    return AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
+}
+
+std::vector<OverviewProjectAssignment> WindowOverviewView::assignmentsFor(
+    const std::vector<NativeDesktopState>& desktops) const
+{
+    return projectAssignments ? projectAssignments(desktops) : std::vector<OverviewProjectAssignment> {};
+}
+
+bool WindowOverviewView::refresh()
+{
+    refreshPermissionStatus();
+    if (!visible_ || busy_) {
+        cancelInventory();
+        return false;
+    }
+    if (choosingProject_ || draggingWindow_)
+        return false;
+    std::optional<std::vector<NativeDesktopState>> read = readDesktops();
+    if (!read) {
+        cancelInventory();
+        showStatus(L("La liste des bureaux est indisponible sur cette version de macOS."), true);
+        return false;
+    }
+    if (*read != desktops_)
+        inventoryHasLoaded_ = false;
+    desktops_ = std::move(*read);
+    AssistantScreenConfiguration configuration = readConfiguration();
+    projectSnapshot_ = assignmentsFor(desktops_);
+    if (trackingPopover_)
+        return true;
+    renderInventory(configuration);
+    std::string context = OverviewInventoryRules::inventoryContext(desktops_, configuration, projectSnapshot_);
+    QPointer<WindowOverviewView> self(this);
+    std::string signature = signature_;
+    std::vector<NativeDesktopState> desktops = desktops_;
+    inventoryReader_->request(context + signature_,
+        [self, signature, desktops, context](std::optional<WindowInventoryReader::Snapshot> snapshot) {
+            if (self)
+                self->inventoryArrived(std::move(snapshot), signature, desktops, context);
+        });
+    return true;
+}
+
+void WindowOverviewView::inventoryArrived(std::optional<WindowInventoryReader::Snapshot> snapshot,
+    const std::string& signature, const std::vector<NativeDesktopState>& desktops, const std::string& context)
+{
+    if (!visible_ || busy_ || choosingProject_ || trackingPopover_ || draggingWindow_)
+        return;
+    if (signature_ != signature || !snapshot || !runtime_)
+        return;
+    std::optional<std::vector<NativeDesktopState>> fresh = readDesktops();
+    if (!fresh)
+        return;
+    AssistantScreenConfiguration configuration = readConfiguration();
+    std::string freshContext
+        = OverviewInventoryRules::inventoryContext(*fresh, configuration, assignmentsFor(*fresh));
+    if (snapshot->desktops != desktops || freshContext != context) {
+        refresh();
+        return;
+    }
+    records_ = std::move(snapshot->windows);
+    OverviewInventoryRules::sortWindows(records_);
+    inventoryHasLoaded_ = true;
+    renderInventory(configuration);
+}
+
+void WindowOverviewView::finish(const std::string& text, bool error)
+{
+    managementRequest_.reset();
+    actionRequest_.reset();
+    busy_ = false;
+    if (endAction)
+        endAction();
+    signature_.clear();
+    refresh();
+    showStatus(text, error);
+}
+
+void WindowOverviewView::showStatus(const std::string& text, bool error)
+{
+    statusMessage_ = text;
+    setupView_->showStatus(text, error);
+    if (onStatusMessage)
+        onStatusMessage(text, error);
+}
+
+void WindowOverviewView::refreshClicked()
+{
+    if (!visible_ || busy_)
+        return;
+    onUserInteraction();
+    if (refreshProjects)
+        refreshProjects();
+    signature_.clear();
+    if (refresh())
+        showStatus(L("Liste des bureaux et fenêtres actualisée."), false);
+}
+
+void WindowOverviewView::refreshPermissionStatus()
+{
+    std::pair<bool, bool> states { platform().windowList().preflightScreenCaptureAccess(),
+        platform().accessibility().isProcessTrusted() };
+    if (permissionSnapshot_ == states)
+        return;
+    permissionSnapshot_ = states;
+    setupView_->updatePermissions(states.first, states.second);
+}
+
+const OverviewProjectAssignment* WindowOverviewView::selectedAssignment() const
+{
+    const auto& project = setupView_->selectedProjectID();
+    if (!project)
+        return nullptr;
+    for (const auto& assignment : projectSnapshot_) {
+        if (assignment.id == *project)
+            return &assignment;
+    }
+    return nullptr;
+}
+
+void WindowOverviewView::showOverviewActions(QWidget* button)
+{
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const OverviewProjectAssignment* assignment = selectedAssignment();
+    if (assignment && (assignment->unavailable || assignment->usingAssistantFallback) && removeUnavailableProject) {
+        QAction* item = menu->addAction(QString::fromStdString(L("Retirer les associations indisponibles")));
+        item->setObjectName("remove-unavailable-associations");
+        QPointer<WindowOverviewView> self(this);
+        std::string projectID = assignment->id;
+        connect(item, &QAction::triggered, this, [self, projectID] {
+            if (!self || !self->visible_ || self->busy_ || self->setupView_->selectedProjectID() != projectID)
+                return;
+            self->onUserInteraction();
+            self->removeUnavailableProject(projectID, [](std::optional<std::string>) {});
+        });
+    }
+    if (menu->actions().isEmpty()) {
+        delete menu;
+        return;
+    }
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+void WindowOverviewView::toggleTrackingPopover(QWidget* button)
+{
+    if (!visible_ || busy_ || !button->window())
+        return;
+    onUserInteraction();
+    cancelInventory();
+    if (trackingPopover_) {
+        trackingPopover_->close();
+        return;
+    }
+    int width = std::min(std::max(this->width() - 32, 320), 430);
+    trackingControls_->resize(width, 170);
+    int height = std::max(static_cast<int>(std::ceil(trackingControls_->sizeHint().height())), 96);
+    auto* popover = new Popover(trackingControls_);
+    popover->setContentSize(QSize(width, height));
+    QPointer<WindowOverviewView> self(this);
+    popover->onDidClose = [self] {
+        if (self)
+            self->trackingPopoverClosed();
+    };
+    trackingPopover_ = popover;
+    QPoint buttonTop = button->mapTo(this, QPoint(0, 0));
+    popover->show(this, QRect(std::max(this->width() - width - 16, 16), buttonTop.y(), width, button->height()));
+}
+
+void WindowOverviewView::closeTrackingPopover()
+{
+    if (trackingPopover_)
+        trackingPopover_->close();
+}
+
+void WindowOverviewView::trackingPopoverClosed()
+{
+    if (trackingPopover_)
+        trackingPopover_->deleteLater();
+    trackingPopover_ = nullptr;
+    if (!visible_)
+        return;
+    QPointer<WindowOverviewView> self(this);
+    platform().mainQueue().async([self] {
+        if (self && self->visible_)
+            self->refresh();
+    });
+}
+
+void WindowOverviewView::projectPickerVisibilityChanged(bool isOpen)
+{
+    if (isOpen == choosingProject_)
+        return;
+    choosingProject_ = isOpen;
+    if (isOpen) {
+        inventoryReader_->cancel();
+        return;
+    }
+    QPointer<WindowOverviewView> self(this);
+    platform().mainQueue().async([self] {
+        if (self && self->visible_ && !self->choosingProject_)
+            self->refresh();
+    });
+}
+
+void WindowOverviewView::projectChanged()
+{
+    onUserInteraction();
+    selected_.reset();
+    updateControls();
+    showStatus(L("Glisse une fenêtre sur un écran pour l’ajouter au projet."), false);
 }
 
 } // namespace pellamor

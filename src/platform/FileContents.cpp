@@ -74,7 +74,9 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view con
     auto folder = path.parent_path();
     if (!folder.empty())
         std::filesystem::create_directories(folder, error);
-    std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::string name = ".";
+    name.append(path.filename().string()).append(".XXXXXX");
+    std::string temporary = (folder / name).string();
     Descriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
     if (file.get() < 0)
         return false;

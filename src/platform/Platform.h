@@ -6,6 +6,8 @@
 #include "platform/EventServices.h"
 #include "platform/MainQueue.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ObjectRuntime.h"
+#include "platform/ScreenCaptureKit.h"
 #include "platform/Screens.h"
 #include "platform/SerialQueue.h"
 #include "platform/FrameworkLoader.h"
@@ -26,6 +28,8 @@ namespace pellamor {
 
 // Posted on the default centre when the appearance changes between light and dark.
 inline constexpr const char* interfaceThemeChangedNotification = "AppleInterfaceThemeChangedNotification";
+// Posted on the default centre when the application becomes the active one again.
+inline constexpr const char* applicationDidBecomeActiveNotification = "NSApplicationDidBecomeActiveNotification";
 
 class Platform {
 public:
@@ -50,6 +54,9 @@ public:
     virtual Screens& screens() = 0;
     virtual Workspace& workspace() = 0;
     virtual WindowList& windowList() = 0;
+    // Classes of the loaded frameworks, by name.
+    virtual ObjectRuntime& objectRuntime() = 0;
+    virtual ScreenCaptureKit& screenCapture() = 0;
     // The interface appearance the user chose: dark or light.
     virtual bool darkAppearance() = 0;
     // The running system's version: major, minor, patch.

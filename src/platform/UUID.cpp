@@ -64,4 +64,16 @@ std::string UUID::uuidString() const
     return text;
 }
 
+std::string UUID::hexString() const
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(32);
+    for (std::uint8_t byte : bytes_) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0x0F];
+    }
+    return text;
+}
+
 } // namespace pellamor

@@ -25,6 +25,8 @@ public:
 
     // "E621E1F8-C36C-495A-93FC-0C247A3E6E5F".
     std::string uuidString() const;
+    // "e621e1f8c36c495a93fc0c247a3e6e5f".
+    std::string hexString() const;
     const Bytes& bytes() const { return bytes_; }
 
     friend bool operator==(const UUID&, const UUID&) = default;

@@ -3,19 +3,9 @@
 #include "platform/ISO8601Date.h"
 #include "platform/JSONEncoding.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace pellamor {
 namespace {
-
-std::string eventIdentifier(const UUID& id)
-{
-    std::string text = id.uuidString();
-    std::erase(text, '-');
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return text;
-}
 
 std::string feedbackMessage(const FeedbackDraft& draft)
 {
@@ -41,7 +31,7 @@ std::variant<FeedbackSubmission, FeedbackFailure> FeedbackSubmission::make(const
 {
     if (std::optional<std::string> error = draft.validationError())
         return FeedbackFailure::invalid(*error);
-    std::string eventID = eventIdentifier(id);
+    std::string eventID = id.hexString();
 
     nlohmann::json feedback { { "message", feedbackMessage(draft) }, { "source", "custom" } };
     std::string email = trimmedText(draft.email);

@@ -1,25 +1,53 @@
 #include "services/FeedbackWindowController.h"
 
+#include "assistant/Localization.h"
+#include "platform/Platform.h"
+#include "services/ErrorMonitoring.h"
+#include "ui/AppConstants.h"
 #include "ui/AppearanceSurface.h"
 #include "ui/PlainText.h"
 #include "ui/SheetHost.h"
-#include "assistant/Localization.h"
-#include "services/FeedbackService.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace pellamor {
 namespace {
 
-constexpr FeedbackKind kinds[] = { FeedbackKind::bug, FeedbackKind::improvement, FeedbackKind::feature };
-
-bool isBlank(const QString& text)
+QPlainTextEdit* editor(const std::string& text, int height, const std::string& accessibleName)
 {
-    return text.trimmed().isEmpty();
+    auto* made = new QPlainTextEdit(QString::fromStdString(text));
+    made->setFixedHeight(height);
+    made->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    made->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    made->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    made->setTabChangesFocus(true);
+    made->document()->setDocumentMargin(7);
+    QFont font = made->font();
+    font.setPointSizeF(13);
+    made->setFont(font);
+    made->setAccessibleName(PlainText::text(accessibleName));
+    return made;
+}
+
+QPushButton* button(const std::string& title, const char* identifier)
+{
+    auto* made = new QPushButton(PlainText::title(title));
+    made->setObjectName(identifier);
+    made->setAutoDefault(false);
+    return made;
+}
+
+QString queryValue(const std::string& text)
+{
+    // Everything but the unreserved characters is escaped: a mail application would read "&", "=", "#", "%"
+    // or "+" left as they are as the query's own syntax.
+    return QString::fromLatin1(QUrl::toPercentEncoding(QString::fromStdString(text)));
 }
 
 } // namespace
@@ -31,46 +59,70 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
 {
     window_->setObjectName("feedback-form");
     window_->setWindowTitle(PlainText::text(L("Un problème ou une idée ?")));
-    window_->resize(590, 660);
+    window_->setFixedSize(590, 660);
 
     kindPicker_ = new QComboBox;
     kindPicker_->setObjectName("feedback-kind");
-    for (const std::string& title :
-        { L("Signaler un bug"), L("Proposer une amélioration"), L("Demander une fonctionnalité") })
-        kindPicker_->addItem(PlainText::text(title));
-    kindPicker_->setCurrentIndex(static_cast<int>(draft.kind));
-    message_ = new QPlainTextEdit(PlainText::text(draft.message));
+    kindPicker_->setAccessibleName(PlainText::text(L("Type de retour")));
+    for (FeedbackKind kind : allFeedbackKinds)
+        kindPicker_->addItem(PlainText::text(feedbackKindTitle(kind)));
+    kindPicker_->setCurrentIndex(int(draft.kind));
+    QObject::connect(kindPicker_, &QComboBox::currentIndexChanged, window_, [this] { kindChanged(); });
+    kindPicker_->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+
+    prompt_ = AppInterface::label({}, 13, FontWeight::semibold);
+    prompt_->setObjectName("feedback-prompt");
+    message_ = editor(draft.message, 130, L("Description de ton problème ou de ton idée"));
     message_->setObjectName("feedback-message");
-    errorMessage_ = new QPlainTextEdit(PlainText::text(draft.errorText));
+    errorMessage_ = editor(draft.errorText, 74, L("Erreur concernée, modifiable avant envoi"));
     errorMessage_->setObjectName("feedback-error");
-    errorMessage_->setFixedHeight(74);
-    email_ = new QLineEdit(PlainText::text(draft.email));
+    errorGroup_ = AppInterface::stack(
+        { AppInterface::label(L("Erreur concernée — tu peux modifier ou effacer ce texte"), 12, FontWeight::medium),
+            errorMessage_ },
+        true, 6);
+    errorGroup_->setObjectName("feedback-error-group");
+    email_ = new QLineEdit(QString::fromStdString(draft.email));
     email_->setObjectName("feedback-email");
     email_->setPlaceholderText(PlainText::text(L("Email facultatif, pour te répondre")));
+    email_->setAccessibleName(PlainText::text(L("Email facultatif, pour te répondre")));
+    const FeedbackMetadata& metadata = service_.metadata();
+    Label* attached = AppInterface::label(
+        L("Données jointes : app %@ (%@), macOS %@.", metadata.version, metadata.build, metadata.osVersion), 11,
+        FontWeight::regular, true);
+    attached->setObjectName("feedback-attached-data");
+    Label* privacy = AppInterface::label(
+        L("Ton message, l’erreur affichée et ton email si tu le renseignes seront envoyés à notre équipe via Sentry. Aucun contenu de conversation ni capture d’écran n’est ajouté automatiquement."),
+        11, FontWeight::regular, true);
     status_ = AppInterface::label({}, 12, FontWeight::regular, true);
     status_->setObjectName("feedback-status");
-    auto* close = new QPushButton(PlainText::title(L("Fermer")));
-    close->setObjectName("close-feedback");
-    QObject::connect(close, &QPushButton::clicked, window_, [this] { closeForm(); });
-    sendButton_ = new QPushButton(PlainText::title(L("Envoyer")));
-    sendButton_->setObjectName("send-feedback");
-    if (!service_.isConfigured()) {
-        status_->setText(L("L’envoi n’est pas disponible dans cette version. Tu peux contacter le support."));
-        sendButton_->setEnabled(false);
-    }
+
+    supportButton_ = button(L("Contacter le support"), "contact-support");
+    QObject::connect(supportButton_, &QPushButton::clicked, window_, [this] { openSupport(); });
+    closeButton_ = button(L("Fermer"), "close-feedback");
+    QObject::connect(closeButton_, &QPushButton::clicked, window_, [this] { closeForm(); });
+    // The sheet ignores Escape on its own; here it means "Fermer".
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
+    QObject::connect(escape, &QShortcut::activated, window_, [this] { closeForm(); });
+    sendButton_ = button(L("Envoyer"), "send-feedback");
+    QObject::connect(sendButton_, &QPushButton::clicked, window_, [this] { send(); });
 
     auto* layout = new QVBoxLayout(window_);
     layout->setContentsMargins(24, 24, 24, 20);
     layout->setSpacing(10);
     layout->addWidget(AppInterface::label(L("Un problème ou une idée ?"), 22, FontWeight::semibold));
     layout->addWidget(kindPicker_);
-    layout->addWidget(message_);
-    layout->addWidget(
-        AppInterface::label(L("Erreur concernée — tu peux modifier ou effacer ce texte"), 12, FontWeight::medium));
-    layout->addWidget(errorMessage_);
-    layout->addWidget(email_);
-    layout->addWidget(status_);
-    layout->addWidget(AppInterface::stack({ AppInterface::spacer(), close, sendButton_ }, false, 10));
+    for (QWidget* view : std::initializer_list<QWidget*> { prompt_, message_, errorGroup_, email_, attached, privacy,
+             status_,
+             AppInterface::stack({ supportButton_, AppInterface::spacer(), closeButton_, sendButton_ }, false, 10) })
+        layout->addWidget(view);
+    layout->addStretch(1);
+
+    kindChanged();
+    if (!service_.isConfigured()) {
+        showStatus(FeedbackFailure { FeedbackFailure::Kind::notConfigured, {} }.errorDescription(),
+            ColorRole::secondaryLabel);
+        sendButton_->setEnabled(false);
+    }
 }
 
 FeedbackWindowController::~FeedbackWindowController()
@@ -84,23 +136,104 @@ FeedbackWindowController::~FeedbackWindowController()
 
 FeedbackDraft FeedbackWindowController::draft() const
 {
-    return { kinds[qBound(0, kindPicker_->currentIndex(), 2)], message_->toPlainText().toStdString(),
-        email_->text().toStdString(), errorMessage_->toPlainText().toStdString(), source_ };
+    return { allFeedbackKinds[std::size_t(qBound(0, kindPicker_->currentIndex(), 2))],
+        message_->toPlainText().toStdString(), email_->text().toStdString(),
+        errorMessage_->toPlainText().toStdString(), source_ };
 }
 
 void FeedbackWindowController::present(QWidget* window)
 {
-    if (SheetHost::beginSheet(window, window_))
+    if (window_ && SheetHost::beginSheet(window, window_))
         message_->setFocus();
+}
+
+void FeedbackWindowController::kindChanged()
+{
+    FeedbackKind kind = draft().kind;
+    prompt_->setText(feedbackKindPrompt(kind));
+    errorGroup_->setVisible(kind == FeedbackKind::bug && !errorMessage_->toPlainText().isEmpty());
+}
+
+void FeedbackWindowController::setLocked(bool locked)
+{
+    kindPicker_->setEnabled(!locked);
+    email_->setEnabled(!locked);
+    message_->setReadOnly(locked);
+    errorMessage_->setReadOnly(locked);
+}
+
+void FeedbackWindowController::showStatus(const std::string& text, ColorRole role)
+{
+    status_->setText(text);
+    status_->setColorRole(role);
+}
+
+void FeedbackWindowController::send()
+{
+    if (sending_ || succeeded_)
+        return;
+    FeedbackDraft current = draft();
+    if (std::optional<std::string> error = current.validationError())
+        return showStatus(*error, ColorRole::red);
+    sending_ = true;
+    setLocked(true);
+    for (QPushButton* control : { sendButton_, closeButton_, supportButton_ })
+        control->setEnabled(false);
+    showStatus(L("Envoi en cours…"), ColorRole::secondaryLabel);
+
+    auto associate = [current]() -> std::optional<std::string> {
+        if (current.errorText.empty())
+            return std::nullopt;
+        return ErrorMonitoring::associateReportedError(current.source);
+    };
+    std::weak_ptr<FeedbackWindowController*> weak = self_;
+    service_.send(current, associate, [weak](const FeedbackResult& result) {
+        if (auto self = weak.lock())
+            (*self)->finishSending(result);
+    });
+}
+
+void FeedbackWindowController::finishSending(const FeedbackResult& result)
+{
+    sending_ = false;
+    closeButton_->setEnabled(true);
+    supportButton_->setEnabled(true);
+    if (auto* id = std::get_if<std::string>(&result)) {
+        succeeded_ = true;
+        sendButton_->hide();
+        return showStatus(L("Merci ! Ton message a été envoyé. Référence : %@", id->substr(0, 8)), ColorRole::green);
+    }
+    setLocked(false);
+    sendButton_->setEnabled(service_.isConfigured());
+    showStatus(std::get<FeedbackFailure>(result).errorDescription(), ColorRole::red);
 }
 
 void FeedbackWindowController::closeForm()
 {
+    if (sending_ || !window_)
+        return;
     FeedbackDraft current = draft();
     SheetHost::endSheet(window_);
-    bool keep = !isBlank(message_->toPlainText()) || !isBlank(email_->text());
+    bool empty = trimmedText(current.message).empty() && current.email.empty();
     if (onClose)
-        onClose(keep ? std::optional<FeedbackDraft>(current) : std::nullopt);
+        onClose(succeeded_ || empty ? std::nullopt : std::optional<FeedbackDraft>(current));
+}
+
+std::string FeedbackWindowController::supportURL(
+    FeedbackKind kind, const std::string& message, const std::string& errorText)
+{
+    std::string body = message;
+    if (kind == FeedbackKind::bug && !errorText.empty())
+        body += "\n\n" + errorText;
+    std::string subject = std::string(appName) + " — " + feedbackKindTitle(kind);
+    return "mailto:" + std::string(supportAddress) + "?subject=" + queryValue(subject).toStdString()
+        + "&body=" + queryValue(body).toStdString();
+}
+
+void FeedbackWindowController::openSupport()
+{
+    FeedbackDraft current = draft();
+    platform().workspace().openURL(supportURL(current.kind, current.message, current.errorText));
 }
 
 } // namespace pellamor

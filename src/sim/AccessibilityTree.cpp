@@ -1,6 +1,7 @@
 #include "sim/AccessibilityTree.h"
 
 #include "platform/HIServices.h"
+#include "sim/DisplayGeometry.h"
 #include "sim/SimulatedMac.h"
 #include "sim/SymbolTable.h"
 
@@ -9,26 +10,6 @@
 #include <algorithm>
 
 namespace pellamor::sim {
-
-namespace {
-
-// A display's visible area in top-left coordinates, whose origin is the main display's top-left corner.
-QRectF visibleArea(const Display& display, double mainTop)
-{
-    const QRectF& visible = display.visibleFrame;
-    return QRectF(visible.x(), mainTop - (visible.y() + visible.height()), visible.width(), visible.height());
-}
-
-QRectF clampInto(QRectF frame, const QRectF& area)
-{
-    frame.setWidth(std::min(frame.width(), area.width()));
-    frame.setHeight(std::min(frame.height(), area.height()));
-    frame.moveLeft(std::clamp(frame.x(), area.left(), area.left() + area.width() - frame.width()));
-    frame.moveTop(std::clamp(frame.y(), area.top(), area.top() + area.height() - frame.height()));
-    return frame;
-}
-
-} // namespace
 
 bool AccessibilityTree::isProcessTrusted()
 {
@@ -82,6 +63,10 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::applicationElement(int 
     element->setAttribute("AXTitle", [&mac, pid]() -> AXResult<AXValue> { return mac.application(pid)->name; });
     element->setAttribute("AXWindows", [this, pid] { return windowsOf(pid, false); });
     element->setAttribute("AXMainWindow", [this, pid] { return windowsOf(pid, true); });
+    element->setAttribute(
+        "AXEnhancedUserInterface",
+        [&mac, pid]() -> AXResult<AXValue> { return mac.application(pid)->enhancedUserInterface; },
+        [this, pid](const AXValue& value) { return writeEnhancedUserInterface(pid, value); });
     for (auto& extend : applicationExtensions)
         extend(*element, pid);
     return element;
@@ -93,7 +78,8 @@ AXResult<AXValue> AccessibilityTree::windowsOf(int pid, bool mainOnly)
         return AXError::cannotComplete;
     AXValue::Array windows;
     for (const Window& window : mac_.world().windows) {
-        if (window.pid != pid || !mac_.isOnCurrentSpace(window) || mac_.world().faults.windows.hidden.count(window.number))
+        bool hidden = mac_.world().faults.windows.hidden.count(window.number);
+        if (window.pid != pid || !mac_.isOnCurrentSpace(window) || hidden)
             continue;
         if (mainOnly && !window.minimized)
             return AXValue(windowElement(window.number));
@@ -129,13 +115,37 @@ std::shared_ptr<AccessibilityElement> AccessibilityTree::windowElement(std::uint
     element->setAttribute(
         "AXMinimized", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->minimized; });
     auto movable = [&mac, number] { return mac.window(number)->movable; };
+    auto resizable = [&mac, number] { return mac.window(number)->movable && mac.window(number)->resizable; };
     element->setAttribute(
-        "AXPosition", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->frame.topLeft(); },
+        "AXPosition", [this, number] { return readFrame(number, true); },
         [this, number](const AXValue& value) { return writeFrame(number, value, true); }, movable);
     element->setAttribute(
-        "AXSize", [&mac, number]() -> AXResult<AXValue> { return mac.window(number)->frame.size(); },
-        [this, number](const AXValue& value) { return writeFrame(number, value, false); }, movable);
+        "AXSize", [this, number] { return readFrame(number, false); },
+        [this, number](const AXValue& value) { return writeFrame(number, value, false); }, resizable);
     return element;
+}
+
+AXResult<AXValue> AccessibilityTree::readFrame(std::uint32_t number, bool position)
+{
+    if (mac_.world().faults.accessibility.framesUnreadableAfterWrite && writtenFrames_.count(number))
+        return AXError::cannotComplete;
+    const QRectF& frame = mac_.window(number)->frame;
+    return position ? AXValue(frame.topLeft()) : AXValue(frame.size());
+}
+
+AXError AccessibilityTree::writeEnhancedUserInterface(int pid, const AXValue& value)
+{
+    const bool* enabled = value.as<bool>();
+    if (!enabled)
+        return AXError::illegalArgument;
+    if (*enabled && mac_.world().faults.accessibility.enhancedUserInterfaceStaysOff)
+        return AXError::success;
+    Application* application = mac_.application(pid);
+    if (application->enhancedUserInterface == *enabled)
+        return AXError::success;
+    application->enhancedUserInterface = *enabled;
+    mac_.log().enhancedUserInterface(pid, *enabled);
+    return AXError::success;
 }
 
 AXError AccessibilityTree::writeFrame(std::uint32_t number, const AXValue& value, bool position)
@@ -145,18 +155,24 @@ AXError AccessibilityTree::writeFrame(std::uint32_t number, const AXValue& value
     if ((position && !point) || (!position && !size))
         return AXError::illegalArgument;
     const Faults& faults = mac_.world().faults;
-    if (faults.frameWrites == FrameWrites::refused)
+    FrameWriteTarget target = faults.accessibility.frameWriteTarget;
+    FrameWrites fault = target == FrameWriteTarget::both || (target == FrameWriteTarget::position) == position
+        ? faults.frameWrites
+        : FrameWrites::applied;
+    if (fault == FrameWrites::refused)
         return AXError::cannotComplete;
-    if (faults.frameWrites == FrameWrites::ignored)
+    writtenFrames_.insert(number);
+    if (fault == FrameWrites::ignored)
         return AXError::success;
     // Writes not yet applied count, so that a late position and a late size do not undo each other.
     auto pending = pendingFrames_.find(number);
     QRectF frame = pending != pendingFrames_.end() ? pending->second : mac_.window(number)->frame;
+    const std::optional<QSizeF>& maximum = mac_.window(number)->maximumSize;
     if (position)
         frame.moveTopLeft(*point);
     else
-        frame.setSize(*size);
-    if (faults.frameWrites == FrameWrites::clamped && !mac_.world().displays.empty()) {
+        frame.setSize(maximum ? size->boundedTo(*maximum) : *size);
+    if (fault == FrameWrites::clamped && !mac_.world().displays.empty()) {
         const Display* main = nullptr;
         for (const Display& display : mac_.world().displays)
             if (display.main || !main)
@@ -168,7 +184,7 @@ AXError AccessibilityTree::writeFrame(std::uint32_t number, const AXValue& value
                 area = visibleArea(display, mainTop);
         frame = clampInto(frame, area);
     }
-    if (faults.frameWrites == FrameWrites::late) {
+    if (fault == FrameWrites::late) {
         pendingFrames_[number] = frame;
         mac_.mainQueue().asyncAfter(faults.frameWriteDelay, [this, number, frame] {
             auto pending = pendingFrames_.find(number);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace pellamor::sim {
@@ -38,12 +39,16 @@ public:
 private:
     void registerSymbols();
     AXResult<AXValue> windowsOf(int pid, bool mainOnly);
+    AXResult<AXValue> readFrame(std::uint32_t number, bool position);
     AXError writeFrame(std::uint32_t number, const AXValue& value, bool position);
+    AXError writeEnhancedUserInterface(int pid, const AXValue& value);
 
     SimulatedMac& mac_;
     std::map<int, std::shared_ptr<AccessibilityElement>> applications_;
     std::map<std::uint32_t, std::shared_ptr<AccessibilityElement>> windows_;
     std::map<std::uint32_t, QRectF> pendingFrames_;
+    // Windows whose position or size Accessibility has written.
+    std::set<std::uint32_t> writtenFrames_;
 };
 
 } // namespace pellamor::sim

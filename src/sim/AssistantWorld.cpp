@@ -2,6 +2,8 @@
 
 #include "platform/UUID.h"
 
+#include <algorithm>
+
 namespace pellamor::sim {
 
 namespace {
@@ -86,6 +88,10 @@ std::variant<AssistantWorld, std::string> readAssistantWorld(const json& member)
         if (!selected->is_string())
             return std::string(".selected: expected a project id");
         world.selected = selected->get<std::string>();
+        bool known = std::any_of(world.projects.begin(), world.projects.end(),
+                                 [&](const auto& project) { return project.id == world.selected; });
+        if (!known)
+            return std::string(".selected: no project has that id");
     }
     return world;
 }

@@ -79,6 +79,11 @@ double JsonReader::seconds(const json& value, const std::string& path)
         fail(path, "must not be negative");
         return 0;
     }
+    // Beyond that a time no longer fits the clock's whole nanoseconds.
+    if (number > maximumSeconds) {
+        fail(path, "must be at most 31536000 (a year)");
+        return 0;
+    }
     return number;
 }
 
@@ -114,6 +119,19 @@ QRectF JsonReader::rect(const json& value, const std::string& path)
     if (parts[2] < 0 || parts[3] < 0)
         fail(path, "width and height must not be negative");
     return QRectF(parts[0], parts[1], parts[2], parts[3]);
+}
+
+QSizeF JsonReader::size(const json& value, const std::string& path)
+{
+    if (!value.is_array() || value.size() != 2) {
+        fail(path, "expected [width, height]");
+        return {};
+    }
+    double width = number(value[0], path + "[0]");
+    double height = number(value[1], path + "[1]");
+    if (!(width > 0) || !(height > 0))
+        fail(path, "width and height must be greater than 0");
+    return QSizeF(width, height);
 }
 
 } // namespace pellamor::sim

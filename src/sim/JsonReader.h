@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QRectF>
+#include <QSizeF>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -29,12 +30,15 @@ public:
     std::string string(const json& value, const std::string& path, bool nonEmpty = true);
     bool boolean(const json& value, const std::string& path);
     double number(const json& value, const std::string& path);
-    // A duration or a time from now: a number, not negative.
+    static constexpr double maximumSeconds = 365.0 * 24 * 3600;
+    // A duration or a time from now: a number from 0 to a year.
     double seconds(const json& value, const std::string& path);
     std::uint64_t unsignedNumber(const json& value, const std::string& path, std::uint64_t maximum = UINT64_MAX);
     std::int64_t integer(const json& value, const std::string& path);
     // [x, y, width, height], width and height not negative.
     QRectF rect(const json& value, const std::string& path);
+    // [width, height], both greater than 0.
+    QSizeF size(const json& value, const std::string& path);
 
     template <class Item>
     void list(const json& value, const std::string& path, std::vector<Item>& into,

@@ -49,10 +49,16 @@ void MacLog::spaceRemoved(const std::string& display, std::uint64_t space)
 
 void MacLog::windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>& spaces)
 {
-    std::string list;
-    for (std::uint64_t space : spaces)
-        list += (list.empty() ? "" : ",") + std::to_string(space);
-    write("window-spaces window=" + std::to_string(window) + " spaces=" + list);
+    std::string line = "window-spaces window=";
+    line.append(std::to_string(window)).append(" spaces=");
+    for (std::size_t index = 0; index < spaces.size(); ++index)
+        line.append(index == 0 ? "" : ",").append(std::to_string(spaces[index]));
+    write(line);
+}
+
+void MacLog::windowClosed(std::uint32_t window)
+{
+    write("window-closed window=" + std::to_string(window));
 }
 
 void MacLog::windowFrame(std::uint32_t window, const QRectF& frame)
@@ -84,6 +90,11 @@ void MacLog::frontmost(const std::string& bundleID)
 void MacLog::openURL(const std::string& url)
 {
     write("open-url url=" + url);
+}
+
+void MacLog::enhancedUserInterface(int pid, bool enabled)
+{
+    write("enhanced-user-interface pid=" + std::to_string(pid) + " enabled=" + (enabled ? "true" : "false"));
 }
 
 } // namespace pellamor::sim

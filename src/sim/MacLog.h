@@ -22,11 +22,13 @@ public:
     void spaceRemoved(const std::string& display, std::uint64_t space);
     void windowSpaces(std::uint32_t window, const std::vector<std::uint64_t>& spaces);
     void windowFrame(std::uint32_t window, const QRectF& frame);
+    void windowClosed(std::uint32_t window);
     void hotkey(std::uint32_t id, bool enabled);
     void keyPosted(std::uint16_t code, std::uint64_t flags, bool down);
     void missionControl(bool shown);
     void frontmost(const std::string& bundleID);
     void openURL(const std::string& url);
+    void enhancedUserInterface(int pid, bool enabled);
 
     // Every line written so far, without the "mac: " prefix.
     const std::vector<std::string>& lines() const { return lines_; }

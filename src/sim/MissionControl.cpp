@@ -122,6 +122,8 @@ AXResult<AXValue> MissionControl::thumbnails(const std::string& id)
         row.push_back(thumbnail(space.id));
     if (mac_.world().faults.missionControl.extraThumbnail)
         row.push_back(thumbnail(0));
+    if (mac_.world().faults.missionControl.reversedThumbnails)
+        std::reverse(row.begin(), row.end());
     return AXValue(elements(row));
 }
 

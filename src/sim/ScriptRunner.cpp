@@ -2,8 +2,10 @@
 
 #include "sim/JsonReader.h"
 #include "sim/SimulatedMac.h"
+#include "sim/WorldFile.h"
 
 #include <iostream>
+#include <tuple>
 
 namespace pellamor::sim {
 
@@ -22,7 +24,7 @@ void ScriptRunner::registerAction(const std::string& name, Action action)
 
 std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& steps)
 {
-    std::vector<std::pair<double, Block>> blocks;
+    std::vector<std::tuple<double, std::size_t, Block>> blocks;
     for (std::size_t index = 0; index < steps.size(); ++index) {
         const ScriptStep& step = steps[index];
         std::string at = "script[" + std::to_string(index) + "]." + step.action;
@@ -32,11 +34,15 @@ std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& st
         auto prepared = found->second(step.argument);
         if (auto message = std::get_if<std::string>(&prepared))
             return at + ": " + *message;
-        blocks.emplace_back(step.at, std::get<Block>(std::move(prepared)));
+        blocks.emplace_back(step.at, index, std::get<Block>(std::move(prepared)));
     }
     double elapsed = mac_.uptime() - mac_.launchedAt();
-    for (auto& [time, block] : blocks)
-        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), std::move(block));
+    for (auto& [time, index, block] : blocks) {
+        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), [this, index = index, block = std::move(block)] {
+            runningStep_ = index;
+            block();
+        });
+    }
     return std::nullopt;
 }
 
@@ -134,6 +140,32 @@ void ScriptRunner::registerBuiltins()
         return Block([this, path] {
             if (!onScreenshot || !onScreenshot(path))
                 std::cerr << "simulated Mac: the screenshot " << path.string() << " could not be saved\n";
+        });
+    });
+    registerAction("connect-display", [this](const json& argument) -> std::variant<Block, std::string> {
+        auto display = readDisplay(argument, "");
+        if (auto* message = std::get_if<std::string>(&display)) {
+            // The reader's path is empty here: ".frame: …" or ": expected an object".
+            std::string_view text = *message;
+            text.remove_prefix(text.starts_with(": ") ? 2 : text.starts_with('.') ? 1 : 0);
+            return std::string(text);
+        }
+        return Block([this, display = std::get<Display>(display)] {
+            if (auto refusal = mac_.canConnect(display))
+                std::cerr << "simulated Mac: connect-display " << display.id << ": " << *refusal << '\n';
+            else
+                mac_.connectDisplay(display);
+        });
+    });
+    registerAction("disconnect-display", [this](const json& argument) -> std::variant<Block, std::string> {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a display id");
+        std::string id = argument.get<std::string>();
+        return Block([this, id] {
+            if (!mac_.display(id))
+                std::cerr << "simulated Mac: disconnect-display " << id << ": no such display\n";
+            else
+                mac_.disconnectDisplay(id);
         });
     });
     registerAction("quit", [this](const json& argument) -> std::variant<Block, std::string> {

@@ -29,6 +29,9 @@ public:
     // e.g. "script[2].activate: no application has that bundle identifier"; nothing is scheduled then.
     std::optional<std::string> start(const std::vector<ScriptStep>& steps);
 
+    // The index of the step running now, for the messages of its action.
+    std::size_t runningStep() const { return runningStep_; }
+
     // Saves the main window as a PNG file; false when it could not.
     std::function<bool(const std::filesystem::path&)> onScreenshot;
     // Ends the application normally.
@@ -39,6 +42,7 @@ private:
 
     SimulatedMac& mac_;
     std::map<std::string, Action> actions_;
+    std::size_t runningStep_ = 0;
 };
 
 } // namespace pellamor::sim

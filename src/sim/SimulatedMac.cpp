@@ -3,11 +3,15 @@
 #include "platform/ThreadSerialQueue.h"
 #include "sim/AccessibilityTree.h"
 #include "sim/AssistantInstallation.h"
+#include "sim/ClassRegistry.h"
+#include "sim/DisplayGeometry.h"
 #include "sim/EventSource.h"
 #include "sim/MissionControl.h"
+#include "sim/ScreenCaptureService.h"
 #include "sim/ScreenSet.h"
 #include "sim/ScriptRunner.h"
 #include "sim/SymbolTable.h"
+#include "sim/WindowMoveOperation.h"
 #include "sim/WindowServer.h"
 #include "sim/WorkspaceModel.h"
 
@@ -42,7 +46,9 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     // The world counts the last input back from launch.
     world_.input.lastInputAt += launchedAt_;
     symbols_ = std::make_unique<SymbolTable>(world_.faults.missingSymbols);
+    classes_ = std::make_unique<ClassRegistry>(world_.faults.missingSymbols);
     windowServer_ = std::make_unique<WindowServer>(*this);
+    screenCapture_ = std::make_unique<ScreenCaptureService>(*this);
     events_ = std::make_unique<EventSource>(*this, *windowServer_);
     accessibility_ = std::make_unique<AccessibilityTree>(*this);
     screens_ = std::make_unique<ScreenSet>(*this);
@@ -50,6 +56,7 @@ SimulatedMac::SimulatedMac(EventLoop& loop, MacSetup setup)
     script_ = std::make_unique<ScriptRunner>(*this);
     missionControl_ = std::make_unique<MissionControl>(*this);
     assistant_ = installSimulatedAssistant(*this);
+    windowMoves_ = std::make_unique<WindowMoveOperation>(*this);
 }
 
 SimulatedMac::~SimulatedMac() = default;
@@ -82,6 +89,16 @@ Workspace& SimulatedMac::workspace()
 WindowList& SimulatedMac::windowList()
 {
     return *windowServer_;
+}
+
+ObjectRuntime& SimulatedMac::objectRuntime()
+{
+    return *classes_;
+}
+
+ScreenCaptureKit& SimulatedMac::screenCapture()
+{
+    return *screenCapture_;
 }
 
 Display* SimulatedMac::display(const std::string& id)
@@ -226,6 +243,34 @@ void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
     log_.windowFrame(number, frame);
 }
 
+void SimulatedMac::closeWindow(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    auto found = std::find_if(world_.windows.begin(), world_.windows.end(),
+                              [number](const Window& window) { return window.number == number; });
+    if (found == world_.windows.end())
+        return;
+    world_.windows.erase(found);
+    log_.windowClosed(number);
+}
+
+void SimulatedMac::changeWindowOwner(std::uint32_t number)
+{
+    std::lock_guard lock(modelMutex_);
+    Window* target = window(number);
+    if (!target)
+        return;
+    int highest = target->pid;
+    for (const Application& application : world_.applications) {
+        highest = std::max(highest, application.pid);
+        if (application.pid != target->pid && !application.terminated) {
+            target->pid = application.pid;
+            return;
+        }
+    }
+    target->pid = highest + 1;
+}
+
 void SimulatedMac::setHotkeyEnabled(std::uint32_t id, bool enabled)
 {
     auto found = world_.hotkeys.find(id);
@@ -278,19 +323,75 @@ void SimulatedMac::connectDisplay(Display display)
         std::lock_guard lock(modelMutex_);
         world_.displays.push_back(std::move(display));
     }
-    defaultCenter_.post(screenParametersChangedNotification);
+    notifyScreensChanged();
+}
+
+std::optional<std::string> SimulatedMac::canConnect(const Display& display) const
+{
+    for (const Display& connected : world_.displays) {
+        if (connected.id == display.id)
+            return "a display with that id is connected";
+        if (connected.number == display.number)
+            return "a display with that number is connected";
+        for (const Space& space : connected.spaces)
+            for (const Space& added : display.spaces)
+                if (space.id == added.id)
+                    return "space " + std::to_string(space.id) + " is in use";
+    }
+    return std::nullopt;
 }
 
 void SimulatedMac::disconnectDisplay(const std::string& id)
 {
+    std::vector<std::pair<std::uint32_t, QRectF>> moved;
+    std::uint64_t target = 0;
     {
         std::lock_guard lock(modelMutex_);
         auto found = std::find_if(world_.displays.begin(), world_.displays.end(),
                                   [&](const Display& display) { return display.id == id; });
         if (found == world_.displays.end())
             return;
+        const Display gone = *found;
         world_.displays.erase(found);
+        if (!world_.displays.empty())
+            moved = windowsLeaving(gone, target);
     }
+    for (const auto& [number, frame] : moved) {
+        setWindowSpaces(number, {target});
+        setWindowFrame(number, frame);
+    }
+    notifyScreensChanged();
+}
+
+std::vector<std::pair<std::uint32_t, QRectF>> SimulatedMac::windowsLeaving(const Display& gone, std::uint64_t& target)
+{
+    // As macOS does, the windows of the display's desktops move to the current desktop of the main display
+    // (the first one becomes main when the main one goes), keeping their place relative to the screen.
+    auto main = std::find_if(world_.displays.begin(), world_.displays.end(),
+                             [](const Display& display) { return display.main; });
+    if (main == world_.displays.end()) {
+        main = world_.displays.begin();
+        main->main = true;
+    }
+    const Display& oldMain = gone.main ? gone : *main;
+    const double mainTop = oldMain.frame.y() + oldMain.frame.height();
+    const QRectF from = topLeftArea(gone.frame, mainTop);
+    const QRectF into = visibleArea(*main, mainTop);
+    target = main->current;
+    std::vector<std::pair<std::uint32_t, QRectF>> moved;
+    for (const Window& window : world_.windows) {
+        bool there = std::any_of(window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) {
+            return std::any_of(
+                gone.spaces.begin(), gone.spaces.end(), [&](const Space& held) { return held.id == space; });
+        });
+        if (there)
+            moved.emplace_back(window.number, clampInto(window.frame.translated(into.topLeft() - from.topLeft()), into));
+    }
+    return moved;
+}
+
+void SimulatedMac::notifyScreensChanged()
+{
     defaultCenter_.post(screenParametersChangedNotification);
 }
 

@@ -12,12 +12,15 @@
 namespace pellamor::sim {
 
 class AccessibilityTree;
+class ClassRegistry;
 class EventSource;
 class MissionControl;
+class ScreenCaptureService;
 class ScreenSet;
 class ScriptRunner;
 class SimulatedAssistant;
 class SymbolTable;
+class WindowMoveOperation;
 class WindowServer;
 class WorkspaceModel;
 
@@ -56,6 +59,8 @@ public:
     Screens& screens() override;
     Workspace& workspace() override;
     WindowList& windowList() override;
+    ObjectRuntime& objectRuntime() override;
+    ScreenCaptureKit& screenCapture() override;
     bool darkAppearance() override { return world_.darkAppearance; }
     OperatingSystemVersion operatingSystemVersion() override { return world_.systemVersion; }
     LoopbackRouting loopbackRouting() override { return world_.loopback; }
@@ -70,8 +75,10 @@ public:
     // The assistant of the world's "assistant" member; null when it has none.
     SimulatedAssistant* assistant() { return assistant_.get(); }
     SymbolTable& symbolTable() { return *symbols_; }
+    ClassRegistry& classRegistry() { return *classes_; }
     AccessibilityTree& accessibilityTree() { return *accessibility_; }
     MissionControl& missionControl() { return *missionControl_; }
+    WindowServer& windowServer() { return *windowServer_; }
     // Uptime when the machine was made, from which script times count.
     double launchedAt() const { return launchedAt_; }
 
@@ -95,6 +102,9 @@ public:
     void removeSpace(std::uint64_t space);
     void setWindowSpaces(std::uint32_t window, std::vector<std::uint64_t> spaces);
     void setWindowFrame(std::uint32_t window, const QRectF& frame);
+    void closeWindow(std::uint32_t window);
+    // The window passes to the first other running application, else to a process that runs no application.
+    void changeWindowOwner(std::uint32_t window);
     void setHotkeyEnabled(std::uint32_t id, bool enabled);
     // False when no running application has that bundle identifier.
     bool activate(const std::string& bundleID);
@@ -104,12 +114,19 @@ public:
     void input(EventType type);
     // A display plugged in (after the others) or unplugged, with the screen-parameters notification.
     void connectDisplay(Display display);
+    // Why the display cannot join the machine now (its id or a space id in use), none when it can.
+    std::optional<std::string> canConnect(const Display& display) const;
+    // Its windows move to the main display's current desktop.
     void disconnectDisplay(const std::string& id);
 
     std::uint64_t freshSpaceID();
     std::string freshUUID();
 
 private:
+    void notifyScreensChanged();
+    // Under the model lock: where the windows of a display that went end up; `target` the desktop they join.
+    std::vector<std::pair<std::uint32_t, QRectF>> windowsLeaving(const Display& gone, std::uint64_t& target);
+
     EventLoop& loop_;
     MainQueue mainQueue_;
     std::unique_ptr<SerialQueue> background_;
@@ -126,7 +143,9 @@ private:
     std::uint64_t uuidCounter_ = 0;
     std::uint64_t lastSpaceID_ = 0;
     std::unique_ptr<SymbolTable> symbols_;
+    std::unique_ptr<ClassRegistry> classes_;
     std::unique_ptr<WindowServer> windowServer_;
+    std::unique_ptr<ScreenCaptureService> screenCapture_;
     std::unique_ptr<EventSource> events_;
     std::unique_ptr<AccessibilityTree> accessibility_;
     std::unique_ptr<ScreenSet> screens_;
@@ -134,6 +153,7 @@ private:
     std::unique_ptr<ScriptRunner> script_;
     std::unique_ptr<MissionControl> missionControl_;
     std::unique_ptr<SimulatedAssistant> assistant_;
+    std::unique_ptr<WindowMoveOperation> windowMoves_;
 };
 
 } // namespace pellamor::sim

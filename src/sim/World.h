@@ -5,6 +5,7 @@
 #include "platform/Workspace.h"
 
 #include <QRectF>
+#include <QSizeF>
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -59,6 +60,8 @@ struct Application {
     // Seconds since 1970.
     double launched = 0;
     bool terminated = false;
+    // "AXEnhancedUserInterface" of its Accessibility element, as assistive software switches it on.
+    bool enhancedUserInterface = false;
 };
 
 struct Window {
@@ -75,8 +78,11 @@ struct Window {
     bool canJoinAllSpaces = false;
     std::optional<std::string> document;
     std::string subrole = "AXStandardWindow";
-    // Whether Accessibility may move it.
+    // Whether Accessibility may move it, and resize it.
     bool movable = true;
+    bool resizable = true;
+    // The largest size the application accepts; larger sizes written are cut down to it.
+    std::optional<QSizeF> maximumSize;
 };
 
 // What a person holds down, and when the last input came (uptime).
@@ -97,6 +103,17 @@ enum class SwitchDelivery { normal, never };
 enum class SpacesShape { wellFormed, null, notArray, badElement, noDisplayIdentifier };
 // How Accessibility writes of a window's position and size go.
 enum class FrameWrites { applied, clamped, late, refused, ignored };
+// Which of a window's position and size the frame-write fault applies to; the other is applied.
+enum class FrameWriteTarget { both, position, size };
+
+// How Accessibility treats the attributes an arrangement reads and writes.
+struct AccessibilityFaults {
+    FrameWriteTarget frameWriteTarget = FrameWriteTarget::both;
+    // Once written, a window's position and size can no longer be read.
+    bool framesUnreadableAfterWrite = false;
+    // Writing true to "AXEnhancedUserInterface" is answered with success and changes nothing.
+    bool enhancedUserInterfaceStaysOff = false;
+};
 
 // How the window server's private move operation goes: performed, refused by its initialiser (nothing
 // returned), raising an exception, performed after `moveDelay`, or accepted without effect.
@@ -114,6 +131,16 @@ struct WindowFaults {
     WindowMoveMeanwhile meanwhile = WindowMoveMeanwhile::none;
 };
 
+// How ScreenCaptureKit answers.
+struct CaptureFaults {
+    bool listingFails = false;
+    bool captureFails = false;
+    // Windows left out of the shareable content although they exist.
+    std::set<std::uint32_t> unlisted;
+    // Seconds each call takes before it answers.
+    double delay = 0.05;
+};
+
 // How the Dock's Mission Control behaves.
 struct MissionControlFaults {
     // Seconds from showing Mission Control until its buttons are usable.
@@ -123,6 +150,8 @@ struct MissionControlFaults {
     bool buttonNeverUsable = false;
     // The thumbnail row shows one thumbnail more than the display has spaces.
     bool extraThumbnail = false;
+    // The thumbnail row lists the display's spaces in reverse order: the same count, other desktops.
+    bool reversedThumbnails = false;
     // Each change comes with a new desktop on another display.
     bool unrelatedChange = false;
     bool pressRefused = false;
@@ -146,7 +175,9 @@ struct Faults {
     FrameWrites frameWrites = FrameWrites::applied;
     double frameWriteDelay = 0.3;
     MissionControlFaults missionControl;
+    AccessibilityFaults accessibility;
     WindowFaults windows;
+    CaptureFaults capture;
 };
 
 struct ScriptStep {

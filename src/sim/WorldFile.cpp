@@ -3,7 +3,11 @@
 #include "sim/AssistantWorld.h"
 #include "sim/JsonReader.h"
 
-#include <fstream>
+#include "platform/FileContents.h"
+#include "platform/UUID.h"
+
+#include <QString>
+#include <set>
 #include <sstream>
 
 namespace pellamor::sim {
@@ -11,6 +15,18 @@ namespace pellamor::sim {
 namespace {
 
 using nlohmann::json;
+
+// Deeper than any world needs; reading deeper nesting would only risk the stack.
+constexpr int maximumDepth = 32;
+// Far beyond any world; a larger file (or a device such as /dev/zero) is refused before it is read.
+constexpr std::uintmax_t maximumWorldBytes = 16u << 20;
+
+// Display and desktop identifiers are UUID texts, as the window server gives them.
+void requireUUID(JsonReader& reader, const std::string& text, const std::string& path)
+{
+    if (!text.empty() && !UUID::parse(text))
+        reader.fail(path, "expected a UUID such as 37D8832A-2D66-02CA-B9F7-8F30A301B230");
+}
 
 Space readSpace(JsonReader& reader, const json& value, const std::string& path)
 {
@@ -24,9 +40,13 @@ Space readSpace(JsonReader& reader, const json& value, const std::string& path)
         if (space.id == 0)
             reader.fail(prefix + "id", "must not be 0");
     }
-    if (const json* uuid = reader.member(value, prefix, "uuid", false))
+    if (const json* uuid = reader.member(value, prefix, "uuid", false)) {
         space.uuid = reader.string(*uuid, prefix + "uuid", false);
+        requireUUID(reader, *space.uuid, prefix + "uuid");
+    }
     reader.optional(value, prefix, "type", space.type, &JsonReader::whole);
+    if (space.type != desktopSpaceType && space.type != fullScreenSpaceType)
+        reader.fail(prefix + "type", "expected 0 (a desktop) or 4 (full screen)");
     return space;
 }
 
@@ -37,8 +57,10 @@ Display readDisplay(JsonReader& reader, const json& value, const std::string& pa
         return display;
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix, {"id", "number", "name", "main", "frame", "visibleFrame", "spaces", "current"});
-    if (const json* id = reader.member(value, prefix, "id", true))
+    if (const json* id = reader.member(value, prefix, "id", true)) {
         display.id = reader.string(*id, prefix + "id");
+        requireUUID(reader, display.id, prefix + "id");
+    }
     if (const json* number = reader.member(value, prefix, "number", true))
         display.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
     if (const json* name = reader.member(value, prefix, "name", true))
@@ -114,7 +136,9 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     if (!reader.object(value, path))
         return application;
     std::string prefix = path + ".";
-    reader.onlyMembers(value, prefix, {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated"});
+    reader.onlyMembers(value, prefix,
+                       {"pid", "bundleID", "name", "policy", "launched", "bundlePath", "terminated",
+                        "enhancedUserInterface"});
     if (const json* pid = reader.member(value, prefix, "pid", true))
         application.pid = static_cast<int>(reader.unsignedNumber(*pid, prefix + "pid", INT32_MAX));
     if (const json* bundle = reader.member(value, prefix, "bundleID", true))
@@ -134,6 +158,7 @@ Application readApplication(JsonReader& reader, const json& value, const std::st
     application.bundlePath = "/Applications/" + application.name + ".app";
     reader.optional(value, prefix, "bundlePath", application.bundlePath, &JsonReader::text);
     reader.optional(value, prefix, "terminated", application.terminated, &JsonReader::flag);
+    reader.optional(value, prefix, "enhancedUserInterface", application.enhancedUserInterface, &JsonReader::flag);
     return application;
 }
 
@@ -145,7 +170,7 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
     std::string prefix = path + ".";
     reader.onlyMembers(value, prefix,
                        {"number", "pid", "title", "frame", "spaces", "layer", "alpha", "minimized", "fullScreen",
-                        "canJoinAllSpaces", "document", "subrole", "movable"});
+                        "canJoinAllSpaces", "document", "subrole", "movable", "resizable", "maximumSize"});
     if (const json* number = reader.member(value, prefix, "number", true))
         window.number = static_cast<std::uint32_t>(reader.unsignedNumber(*number, prefix + "number", UINT32_MAX));
     if (const json* pid = reader.member(value, prefix, "pid", true))
@@ -161,11 +186,16 @@ Window readWindow(JsonReader& reader, const json& value, const std::string& path
                                    });
     reader.optional(value, prefix, "layer", window.layer, &JsonReader::whole);
     reader.optional(value, prefix, "alpha", window.alpha, &JsonReader::real);
+    if (window.alpha < 0 || window.alpha > 1)
+        reader.fail(prefix + "alpha", "expected a number from 0 to 1");
     reader.optional(value, prefix, "minimized", window.minimized, &JsonReader::flag);
     reader.optional(value, prefix, "fullScreen", window.fullScreen, &JsonReader::flag);
     reader.optional(value, prefix, "canJoinAllSpaces", window.canJoinAllSpaces, &JsonReader::flag);
     reader.optional(value, prefix, "subrole", window.subrole, &JsonReader::text);
     reader.optional(value, prefix, "movable", window.movable, &JsonReader::flag);
+    reader.optional(value, prefix, "resizable", window.resizable, &JsonReader::flag);
+    if (const json* maximum = reader.member(value, prefix, "maximumSize", false))
+        window.maximumSize = reader.size(*maximum, prefix + "maximumSize");
     if (const json* document = reader.member(value, prefix, "document", false))
         window.document = reader.string(*document, prefix + "document");
     return window;
@@ -200,15 +230,39 @@ MissionControlFaults readMissionControlFaults(JsonReader& reader, const json& va
     if (const json* button = reader.member(value, prefix, "button", false))
         faults.buttonNeverUsable =
             choose<bool>(reader, *button, prefix + "button", {{"usable", false}, {"never", true}});
-    if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false))
-        faults.extraThumbnail =
-            choose<bool>(reader, *thumbnails, prefix + "thumbnails", {{"matching", false}, {"extra", true}});
+    if (const json* thumbnails = reader.member(value, prefix, "thumbnails", false)) {
+        std::string row = choose<std::string>(reader, *thumbnails, prefix + "thumbnails",
+                                              {{"matching", "matching"}, {"extra", "extra"}, {"reversed", "reversed"}});
+        faults.extraThumbnail = row == "extra";
+        faults.reversedThumbnails = row == "reversed";
+    }
     reader.optional(value, prefix, "unrelatedChange", faults.unrelatedChange, &JsonReader::flag);
     if (const json* press = reader.member(value, prefix, "press", false))
         faults.pressRefused = choose<bool>(reader, *press, prefix + "press", {{"accepted", false}, {"refused", true}});
     if (const json* change = reader.member(value, prefix, "change", false))
         faults.changeNeverShows = choose<bool>(reader, *change, prefix + "change", {{"shows", false}, {"never", true}});
     reader.optional(value, prefix, "openedByUser", faults.openedByUser, &JsonReader::flag);
+    return faults;
+}
+
+AccessibilityFaults readAccessibilityFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    AccessibilityFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"frameWriteTarget", "framesAfterWrite", "enhancedUserInterfaceRestore"});
+    if (const json* target = reader.member(value, prefix, "frameWriteTarget", false))
+        faults.frameWriteTarget = choose<FrameWriteTarget>(reader, *target, prefix + "frameWriteTarget",
+                                                           {{"both", FrameWriteTarget::both},
+                                                            {"position", FrameWriteTarget::position},
+                                                            {"size", FrameWriteTarget::size}});
+    if (const json* frames = reader.member(value, prefix, "framesAfterWrite", false))
+        faults.framesUnreadableAfterWrite = choose<bool>(
+            reader, *frames, prefix + "framesAfterWrite", {{"readable", false}, {"unreadable", true}});
+    if (const json* restore = reader.member(value, prefix, "enhancedUserInterfaceRestore", false))
+        faults.enhancedUserInterfaceStaysOff = choose<bool>(
+            reader, *restore, prefix + "enhancedUserInterfaceRestore", {{"applied", false}, {"ignored", true}});
     return faults;
 }
 
@@ -250,6 +304,29 @@ WindowFaults readWindowFaults(JsonReader& reader, const json& value, const std::
     return faults;
 }
 
+CaptureFaults readCaptureFaults(JsonReader& reader, const json& value, const std::string& path)
+{
+    CaptureFaults faults;
+    if (!reader.object(value, path))
+        return faults;
+    std::string prefix = path + ".";
+    reader.onlyMembers(value, prefix, {"listing", "capture", "unlisted", "delay"});
+    std::initializer_list<std::pair<const char*, bool>> outcomes = {{"works", false}, {"fails", true}};
+    if (const json* listing = reader.member(value, prefix, "listing", false))
+        faults.listingFails = choose(reader, *listing, prefix + "listing", outcomes);
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.captureFails = choose(reader, *capture, prefix + "capture", outcomes);
+    if (const json* unlisted = reader.member(value, prefix, "unlisted", false)) {
+        std::vector<std::uint32_t> list;
+        reader.list<std::uint32_t>(*unlisted, prefix + "unlisted", list, [&](const json& item, const std::string& at) {
+            return static_cast<std::uint32_t>(reader.unsignedNumber(item, at, UINT32_MAX));
+        });
+        faults.unlisted.insert(list.begin(), list.end());
+    }
+    reader.optional(value, prefix, "delay", faults.delay, &JsonReader::seconds);
+    return faults;
+}
+
 Faults readFaults(JsonReader& reader, const json& value, const std::string& path)
 {
     Faults faults;
@@ -259,7 +336,7 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.onlyMembers(value, prefix,
                        {"switchDelay", "switch", "enableHotkey", "disableHotkey", "eventCreation", "missingSymbols",
                         "spaces", "desktopsChangeOnHotkeyEnable", "frameWrites", "frameWriteDelay",
-                        "missionControl", "windows"});
+                        "missionControl", "accessibility", "windows", "capture"});
     reader.optional(value, prefix, "switchDelay", faults.switchDelay, &JsonReader::seconds);
     if (const json* delivery = reader.member(value, prefix, "switch", false))
         faults.switchDelivery = choose<SwitchDelivery>(reader, *delivery, prefix + "switch",
@@ -299,8 +376,12 @@ Faults readFaults(JsonReader& reader, const json& value, const std::string& path
     reader.optional(value, prefix, "frameWriteDelay", faults.frameWriteDelay, &JsonReader::seconds);
     if (const json* missionControl = reader.member(value, prefix, "missionControl", false))
         faults.missionControl = readMissionControlFaults(reader, *missionControl, prefix + "missionControl");
+    if (const json* accessibility = reader.member(value, prefix, "accessibility", false))
+        faults.accessibility = readAccessibilityFaults(reader, *accessibility, prefix + "accessibility");
     if (const json* windows = reader.member(value, prefix, "windows", false))
         faults.windows = readWindowFaults(reader, *windows, prefix + "windows");
+    if (const json* capture = reader.member(value, prefix, "capture", false))
+        faults.capture = readCaptureFaults(reader, *capture, prefix + "capture");
     return faults;
 }
 
@@ -327,6 +408,30 @@ ScriptStep readStep(JsonReader& reader, const json& value, const std::string& pa
     return step;
 }
 
+// Every window belongs to an application of the world and lies on spaces that exist.
+void checkWindows(JsonReader& reader, const World& world)
+{
+    std::set<std::uint64_t> spaces;
+    for (const Display& display : world.displays)
+        for (const Space& space : display.spaces)
+            spaces.insert(space.id);
+    std::set<int> pids;
+    for (const Application& application : world.applications)
+        pids.insert(application.pid);
+    std::set<std::uint32_t> windows;
+    for (std::size_t index = 0; index < world.windows.size(); ++index) {
+        const Window& window = world.windows[index];
+        std::string at = "windows[" + std::to_string(index) + "]";
+        if (!windows.insert(window.number).second)
+            reader.fail(at + ".number", "used by two windows");
+        if (!pids.count(window.pid))
+            reader.fail(at + ".pid", "no application has that pid");
+        for (std::size_t position = 0; position < window.spaces.size(); ++position)
+            if (!spaces.count(window.spaces[position]))
+                reader.fail(at + ".spaces[" + std::to_string(position) + "]", "no display has that space");
+    }
+}
+
 void checkConsistency(JsonReader& reader, const World& world)
 {
     std::set<std::uint64_t> spaces;
@@ -336,7 +441,8 @@ void checkConsistency(JsonReader& reader, const World& world)
     for (std::size_t index = 0; index < world.displays.size(); ++index) {
         const Display& display = world.displays[index];
         std::string at = "displays[" + std::to_string(index) + "]";
-        if (!displays.insert(display.id).second)
+        // The window server's display ids are compared ignoring case.
+        if (!displays.insert(QString::fromStdString(display.id).toUpper().toStdString()).second)
             reader.fail(at + ".id", "used by two displays");
         if (!numbers.insert(display.number).second)
             reader.fail(at + ".number", "used by two displays");
@@ -351,10 +457,7 @@ void checkConsistency(JsonReader& reader, const World& world)
     for (std::size_t index = 0; index < world.applications.size(); ++index)
         if (!pids.insert(world.applications[index].pid).second)
             reader.fail("applications[" + std::to_string(index) + "].pid", "used by two applications");
-    std::set<std::uint32_t> windows;
-    for (std::size_t index = 0; index < world.windows.size(); ++index)
-        if (!windows.insert(world.windows[index].number).second)
-            reader.fail("windows[" + std::to_string(index) + "].number", "used by two windows");
+    checkWindows(reader, world);
     if (world.frontmost.empty())
         return;
     for (const Application& application : world.applications)
@@ -473,9 +576,32 @@ WorldReading readWorld(const json& document)
     return world;
 }
 
+std::variant<Display, std::string> readDisplay(const json& value, const std::string& path)
+{
+    JsonReader reader;
+    Display display = readDisplay(reader, value, path);
+    if (reader.fault)
+        return *reader.fault;
+    return display;
+}
+
 WorldReading readWorldText(const std::string& text)
 {
-    json document = json::parse(text, nullptr, false);
+    // The parser keeps its own stack; nesting too deep for the readers' recursion is refused while parsing,
+    // naming the top-level member that holds it.
+    std::string member = "the world";
+    std::optional<std::string> tooDeep;
+    json::parser_callback_t limitDepth = [&](int depth, json::parse_event_t event, json& parsed) {
+        if (event == json::parse_event_t::key && depth == 1)
+            member = parsed.get<std::string>();
+        if ((event == json::parse_event_t::object_start || event == json::parse_event_t::array_start)
+            && depth >= maximumDepth && !tooDeep)
+            tooDeep = member + ": nested deeper than " + std::to_string(maximumDepth) + " levels";
+        return !tooDeep;
+    };
+    json document = json::parse(text, limitDepth, false);
+    if (tooDeep)
+        return *tooDeep;
     if (document.is_discarded())
         return std::string("not valid JSON");
     return readWorld(document);
@@ -483,12 +609,20 @@ WorldReading readWorldText(const std::string& text)
 
 WorldReading readWorldFile(const std::filesystem::path& path)
 {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        return "cannot read " + path.string();
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return readWorldText(text.str());
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return std::string("no such file");
+    if (std::filesystem::is_directory(status))
+        return std::string("a folder, not a world file");
+    if (!std::filesystem::is_regular_file(status))
+        return std::string("not a regular file");
+    if (std::filesystem::file_size(path, error) > maximumWorldBytes)
+        return "larger than " + std::to_string(maximumWorldBytes >> 20) + " MiB";
+    FileRead file = readFileContents(path, maximumWorldBytes);
+    if (file.status != FileRead::Status::read)
+        return std::string("cannot be read");
+    return readWorldText(file.contents);
 }
 
 } // namespace pellamor::sim

@@ -13,6 +13,8 @@ namespace pellamor::sim {
 using WorldReading = std::variant<World, std::string>;
 
 WorldReading readWorld(const nlohmann::json& document);
+// One display as the world's `displays` list holds it; the message names the member under `path`.
+std::variant<Display, std::string> readDisplay(const nlohmann::json& value, const std::string& path);
 WorldReading readWorldText(const std::string& text);
 WorldReading readWorldFile(const std::filesystem::path& path);
 

@@ -37,6 +37,14 @@ Pair pair(ColorRole role)
         return { QColor(255, 149, 0), QColor(255, 159, 10) };
     case ColorRole::clear:
         return { Qt::transparent, Qt::transparent };
+    case ColorRole::tertiaryLabel:
+        return { QColor(0, 0, 0, 66), QColor(255, 255, 255, 64) };
+    case ColorRole::disabledControlText:
+        return { QColor(0, 0, 0, 64), QColor(255, 255, 255, 64) };
+    case ColorRole::alternateSelectedControlText:
+        return { QColor(255, 255, 255), QColor(255, 255, 255) };
+    case ColorRole::link:
+        return { QColor(0, 104, 218), QColor(65, 156, 255) };
     }
     return { Qt::transparent, Qt::transparent };
 }

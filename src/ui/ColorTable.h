@@ -20,6 +20,11 @@ enum class ColorRole {
     green,
     orange,
     clear,
+    tertiaryLabel,
+    disabledControlText,
+    // Text over the emphasized selection of a focused list.
+    alternateSelectedControlText,
+    link,
 };
 
 // A system colour that resolves for the appearance in use when drawn, optionally at a reduced alpha.

@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <QWidget>
+#include <functional>
 
 namespace pellamor {
 
@@ -11,7 +12,14 @@ namespace pellamor {
 // A close asked by the program itself, as when the application quits, is let through.
 class SheetDialog : public QDialog {
 public:
-    void reject() override { }
+    // The sheet's own Escape key equivalent; without one, Escape does nothing.
+    std::function<void()> onCancel;
+
+    void reject() override
+    {
+        if (onCancel)
+            onCancel();
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;

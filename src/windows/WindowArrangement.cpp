@@ -95,8 +95,7 @@ QRectF WindowArrangement::zone() const
     return layout(value_).zone;
 }
 
-std::optional<WindowArrangement> WindowArrangement::detected(
-    const QRectF& frame, const QRectF& area, double tolerance)
+std::optional<WindowArrangement> WindowArrangement::detected(const QRectF& frame, const QRectF& area, double tolerance)
 {
     if (!(frame.width() > 0 && frame.height() > 0 && area.width() > 0 && area.height() > 0))
         return std::nullopt;

@@ -50,9 +50,8 @@ void WindowInventoryReader::cancel()
 void WindowInventoryReader::updateCaptureTitle(
     std::uint32_t id, std::int32_t pid, const std::optional<std::string>& title)
 {
-    platform().backgroundQueue().async([worker = worker_, id, pid, title] {
-        worker->provider().updateCaptureTitle(id, pid, title);
-    });
+    platform().backgroundQueue().async(
+        [worker = worker_, id, pid, title] { worker->provider().updateCaptureTitle(id, pid, title); });
 }
 
 void WindowInventoryReader::beginNextRead()
@@ -96,11 +95,11 @@ WindowInventoryReader::Provider WindowInventoryReader::nativeProvider()
             return std::nullopt;
         return Snapshot { std::move(*before), std::move(windows) };
     };
-    provider.updateCaptureTitle = [runtime](std::uint32_t id, std::int32_t pid,
-                                      const std::optional<std::string>& title) {
-        if (runtime)
-            runtime->updateCaptureTitle(id, pid, title);
-    };
+    provider.updateCaptureTitle
+        = [runtime](std::uint32_t id, std::int32_t pid, const std::optional<std::string>& title) {
+              if (runtime)
+                  runtime->updateCaptureTitle(id, pid, title);
+          };
     return provider;
 }
 

@@ -14,9 +14,8 @@ std::optional<std::string> WindowOrganizationPolicy::restriction(const DesktopWi
 {
     if (!separateSpaces)
         return L("Active « Les écrans disposent d’espaces distincts » dans les réglages macOS.");
-    auto onReserved = [&](const NativeDesktopState& desktop) {
-        return equalIgnoringCase(desktop.display, *reservedDisplay);
-    };
+    auto onReserved
+        = [&](const NativeDesktopState& desktop) { return equalIgnoringCase(desktop.display, *reservedDisplay); };
     if (!reservedDisplay || std::none_of(desktops.begin(), desktops.end(), onReserved))
         return L("L’écran réservé à l’assistant est déconnecté ou indisponible. Vérifie Ton assistant.");
     if (window.bundleID == assistantBundleID)

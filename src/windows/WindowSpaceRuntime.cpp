@@ -110,8 +110,8 @@ std::optional<std::vector<std::uint32_t>> WindowSpaceRuntime::windowsInSpace(std
         return std::nullopt;
     std::uint64_t setTags = 0;
     std::uint64_t clearTags = 0;
-    auto answer = readWindows_(connection_(), 0, PlistArray { PlistValue(space) }, windowsOfSpaceOptions, &setTags,
-        &clearTags);
+    auto answer
+        = readWindows_(connection_(), 0, PlistArray { PlistValue(space) }, windowsOfSpaceOptions, &setTags, &clearTags);
     const PlistArray* array = answer ? answer->asArray() : nullptr;
     if (!array)
         return std::nullopt;
@@ -165,7 +165,8 @@ std::vector<DesktopWindow> WindowSpaceRuntime::windows(bool includeHidden, bool 
             continue;
         auto known = applications.find(description.ownerPID);
         if (known == applications.end())
-            known = applications.emplace(description.ownerPID, machine.workspace().runningApplication(description.ownerPID))
+            known = applications
+                        .emplace(description.ownerPID, machine.workspace().runningApplication(description.ownerPID))
                         .first;
         const std::optional<RunningApplication>& application = known->second;
         if (!application || application->activationPolicy != ActivationPolicy::regular)
@@ -261,7 +262,8 @@ std::optional<DesktopWindow> WindowSpaceRuntime::window(const DesktopWindow& mat
         windowSpaces);
 }
 
-std::optional<std::vector<AXElementRef>> WindowSpaceRuntime::accessibilityWindows(std::int32_t pid, double timeout) const
+std::optional<std::vector<AXElementRef>> WindowSpaceRuntime::accessibilityWindows(
+    std::int32_t pid, double timeout) const
 {
     AXElementRef application = platform().accessibility().createApplication(pid);
     if (!application)
@@ -316,9 +318,9 @@ std::optional<WindowSpaceRuntime::MetadataByWindow> WindowSpaceRuntime::windowMe
             continue;
         auto minimized = element->copyAttributeValue("AXMinimized");
         const bool* isMinimized = minimized ? minimized->as<bool>() : nullptr;
-        metadata[*number] = Metadata { stringAttribute(element, "AXTitle"),
-            documentName(stringAttribute(element, "AXDocument")),
-            isMinimized ? std::optional<bool>(*isMinimized) : std::nullopt };
+        metadata[*number]
+            = Metadata { stringAttribute(element, "AXTitle"), documentName(stringAttribute(element, "AXDocument")),
+                  isMinimized ? std::optional<bool>(*isMinimized) : std::nullopt };
     }
     return metadata;
 }

@@ -202,6 +202,20 @@ TEST_F(MissionControlFlowTest, FindsNoThumbnailWhenTheRowDoesNotMatchTheDesktops
     EXPECT_EQ(failure(), "macOS n’a pas pu préparer la suppression de ce bureau. Réessaie.");
 }
 
+// The one mismatch the count check cannot see: the press reaches another desktop, and the check that follows
+// reports the change instead of a success.
+TEST_F(MissionControlFlowTest, AThumbnailRowInAnotherOrderIsReportedNotTakenForSuccess)
+{
+    mac.world().displays[0].spaces.insert(
+        mac.world().displays[0].spaces.begin() + 2, { 4, "UUID-4", sim::desktopSpaceType });
+    faults.reversedThumbnails = true;
+    manager->remove(2, record());
+    run(7);
+    EXPECT_EQ(failure(), "La liste des bureaux a changé pendant la suppression. Actualise pour vérifier le résultat.");
+    const auto& lines = mac.mac().log().lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "space-removed display=DISPLAY-A space=4"), lines.end());
+}
+
 TEST_F(MissionControlFlowTest, RefusesASecondOperationWhileOneRuns)
 {
     manager->create("DISPLAY-A", record());

@@ -1,15 +1,10 @@
 #include "ui/ControlClick.h"
 #include "ui/SheetHost.h"
-#include "assistant/Localization.h"
-#include "services/AppSettingsView.h"
 #include "services/FeedbackService.h"
 #include "services/FeedbackWindowController.h"
-#include "services/Onboarding.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
-#include <QComboBox>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -50,54 +45,6 @@ TEST_F(SupportViewsTest, FeedbackFormKeepsOnlyADraftWorthKeeping)
         *closed[1], (FeedbackDraft { FeedbackKind::improvement, "  Une idée  ", "", "Erreur", "project_displays" }));
 }
 
-TEST_F(SupportViewsTest, OnboardingFinishesOnceAndIsRemembered)
-{
-    UserDefaults& defaults = mac.mac().standardDefaults();
-    defaults.set(OnboardingProgress::seenKey, "yes");
-    EXPECT_TRUE(OnboardingProgress(defaults).shouldPresentOnLaunch());
-    defaults.remove(OnboardingProgress::seenKey);
-    EXPECT_TRUE(OnboardingProgress(defaults).shouldPresentOnLaunch());
-
-    std::vector<std::optional<std::string>> finished;
-    OnboardingController onboarding([] {}, [&](std::optional<std::string> tab) { finished.push_back(tab); });
-    onboarding.present(&window);
-    clickControl("onboarding-finish");
-    clickControl("onboarding-skip");
-    ASSERT_EQ(finished.size(), 1u);
-    EXPECT_EQ(finished[0], std::optional<std::string>("screens"));
-    EXPECT_FALSE(OnboardingProgress(defaults).shouldPresentOnLaunch());
-    EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
-}
-
-TEST_F(SupportViewsTest, SettingsAskBeforeChangingLanguageOrShowingTheTutorial)
-{
-    AppSettingsView settings;
-    settings.show();
-    int tutorials = 0;
-    bool allowed = false;
-    settings.canShowOnboarding = [&] { return allowed; };
-    settings.canChangeLanguage = [&] { return allowed; };
-    settings.onShowOnboarding = [&] { ++tutorials; };
-    clickControl("review-onboarding");
-    EXPECT_EQ(tutorials, 0);
-    allowed = true;
-    clickControl("review-onboarding");
-    EXPECT_EQ(tutorials, 1);
-
-    AppLanguage before = AppLocalization::shared().language();
-    auto* picker = settings.findChild<QComboBox*>("app-language");
-    allowed = false;
-    int other = before == AppLanguage::english ? 2 : 1;
-    picker->setCurrentIndex(other);
-    emit picker->activated(other);
-    EXPECT_EQ(AppLocalization::shared().language(), before);
-    EXPECT_NE(picker->currentIndex(), other);
-
-    EXPECT_FALSE(settings.privacyDetailsVisible());
-    settings.showPrivacy();
-    EXPECT_TRUE(settings.privacyDetailsVisible());
-}
-
 TEST_F(SupportViewsTest, ClicksReachOnlyEnabledControls)
 {
     auto* button = new QPushButton("Bouton", &window);
@@ -110,24 +57,6 @@ TEST_F(SupportViewsTest, ClicksReachOnlyEnabledControls)
     EXPECT_TRUE(clickControl("some-button"));
     EXPECT_EQ(clicks, 1);
     EXPECT_FALSE(clickControl("no-such-control"));
-}
-
-} // namespace
-} // namespace pellamor
-
-namespace pellamor {
-namespace {
-
-TEST_F(SupportViewsTest, OnboardingPermissionLineFollowsTheAccessibilityTrust)
-{
-    mac.world().permissions.accessibility = false;
-    OnboardingController onboarding([] {}, [](std::optional<std::string>) {});
-    auto* status = onboarding.window()->findChild<QLabel*>("onboarding-accessibility-status");
-    ASSERT_NE(status, nullptr);
-    EXPECT_EQ(status->text().toStdString(), "À activer");
-    mac.world().permissions.accessibility = true;
-    onboarding.refreshPermissions();
-    EXPECT_EQ(status->text().toStdString(), "Autorisé");
 }
 
 } // namespace

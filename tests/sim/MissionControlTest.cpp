@@ -144,7 +144,7 @@ TEST_F(MissionControlTest, FaultsChangeWhatThePressDoes)
 
 TEST(MissionControlWorldTest, FaultsReadFromTheWorldFile)
 {
-    auto reading = readWorldText(R"({ "displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100],
+    auto reading = readWorldText(R"({ "displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "frame": [0, 0, 100, 100],
         "spaces": [{ "id": 5 }] }], "faults": { "missionControl": { "buttonDelay": 1, "button": "never",
         "thumbnails": "extra", "press": "refused", "change": "never", "unrelatedChange": true,
         "openedByUser": true } } })");

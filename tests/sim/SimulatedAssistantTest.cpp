@@ -108,7 +108,7 @@ TEST(SimulatedAssistantTest, WorldMemberIsCheckedWithThePathOfTheFault)
     EXPECT_EQ(fault(json::array()), ": expected { \"projects\", \"conversations\", \"selected\" }");
 
     json world = { { "displays",
-                       { { { "id", "D1" }, { "number", 1 }, { "name", "Main" }, { "frame", { 0, 0, 100, 100 } },
+                       { { { "id", "11111111-1111-1111-1111-111111111111" }, { "number", 1 }, { "name", "Main" }, { "frame", { 0, 0, 100, 100 } },
                            { "spaces", { { { "id", 1 } } } } } } },
         { "assistant", { { "projects", "none" } } } };
     EXPECT_EQ(std::get<std::string>(sim::readWorld(world)), "assistant.projects: expected an array");

@@ -171,6 +171,45 @@ TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
     EXPECT_EQ(notified, 2);
 }
 
+TEST_F(SimulatedMacTest, ADisconnectedDisplaysWindowsMoveToTheMainDisplaysCurrentDesktop)
+{
+    mac.world().windows.push_back(sim::Window { 8, 501, "Éditeur", QRectF(1900, 700, 400, 300), { 22 } });
+    mac.world().displays[0].current = 12;
+    mac.mac().disconnectDisplay("D2");
+    const sim::Window* moved = mac.mac().window(8);
+    ASSERT_NE(moved, nullptr) << "macOS keeps the windows of a screen that goes";
+    EXPECT_EQ(moved->spaces, (std::vector<std::uint64_t> { 12 }));
+    // Same place on the main screen, kept inside its visible area (1000 × 775 below a 25-point menu bar).
+    EXPECT_EQ(moved->frame, QRectF(600, 500, 400, 300));
+    EXPECT_EQ(mac.mac().window(7)->spaces, (std::vector<std::uint64_t> { 11 }));
+    const auto& lines = mac.mac().log().lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "window-spaces window=8 spaces=12"), lines.end());
+    EXPECT_EQ(mac.mac().canConnect(mac.world().displays[0]), "a display with that id is connected");
+}
+
+TEST_F(SimulatedMacTest, TheScriptConnectsAndDisconnectsDisplays)
+{
+    int notified = 0;
+    auto observer = platform().defaultCenter().addObserver(
+        screenParametersChangedNotification, nullptr, [&](const Notification&) { ++notified; });
+    auto& script = mac.mac().script();
+    EXPECT_EQ(script.start({ { 1, "connect-display", { { "id", "33333333-3333-3333-3333-333333333333" }, { "number", 3 } } } }),
+        "script[0].connect-display: name: missing");
+    EXPECT_EQ(script.start({ { 1, "connect-display", "D3" } }), "script[0].connect-display: expected an object");
+    EXPECT_EQ(script.start({ { 1, "disconnect-display", 3 } }), "script[0].disconnect-display: expected a display id");
+    nlohmann::json third = { { "id", "33333333-3333-3333-3333-333333333333" }, { "number", 3 }, { "name", "Third" }, { "frame", { 2000, 0, 800, 600 } },
+        { "spaces", { { { "id", 31 } } } } };
+    ASSERT_EQ(script.start({ { 1, "disconnect-display", "D2" }, { 2, "connect-display", third } }), std::nullopt);
+    mac.advance(1);
+    ASSERT_EQ(mac.world().displays.size(), 1u);
+    EXPECT_EQ(mac.mac().window(7)->spaces, (std::vector<std::uint64_t> { 11 }));
+    mac.advance(1);
+    ASSERT_EQ(mac.world().displays.size(), 2u);
+    EXPECT_EQ(mac.world().displays[1].name, "Third");
+    EXPECT_EQ(mac.world().displays[1].current, 31u);
+    EXPECT_EQ(notified, 2);
+}
+
 TEST_F(SimulatedMacTest, ADesktopAddedAfterARemovalNeverTakesTheRemovedDesktopsIdentity)
 {
     std::uint64_t added = mac.mac().addSpace("D2", 2);

@@ -8,7 +8,7 @@ namespace {
 
 std::string worldWith(const std::string& member, const char* value)
 {
-    return std::string(R"({"displays": [{"id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100],
+    return std::string(R"({"displays": [{"id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "frame": [0, 0, 100, 100],
         "spaces": [{"id": 1}]}])")
         + (value ? ", \"" + member + "\": " + value : "") + "}";
 }

@@ -5,11 +5,10 @@
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
 
@@ -106,7 +105,9 @@ TEST_F(WindowInventoryReaderTest, CancelDropsTheResultInFlight)
 TEST_F(WindowInventoryReaderTest, ADesktopChangeDuringTheReadMakesTheSnapshotAbsent)
 {
     // The desktops change while the windows are read: on the first question about a window's Spaces.
-    auto original = platform().frameworks().open(skylight::frameworkPath)
+    auto original = platform()
+                        .frameworks()
+                        .open(skylight::frameworkPath)
                         ->function<skylight::CopySpacesForWindows>("SLSCopySpacesForWindows");
     bool changed = false;
     mac.mac().symbolTable().add(skylight::frameworkPath, "SLSCopySpacesForWindows",
@@ -272,7 +273,8 @@ TEST_F(ThreadedInventoryTest, RevisionRulesHoldAcrossTheBackgroundThread)
 
 TEST_F(ThreadedInventoryTest, ADesktopAddedWhileTheThreadReadsDropsTheSnapshot)
 {
-    auto original = mac->frameworks().open(skylight::frameworkPath)
+    auto original = mac->frameworks()
+                        .open(skylight::frameworkPath)
                         ->function<skylight::CopySpacesForWindows>("SLSCopySpacesForWindows");
     std::atomic<bool> added = false;
     mac->symbolTable().add(skylight::frameworkPath, "SLSCopySpacesForWindows",

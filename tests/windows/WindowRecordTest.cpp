@@ -1,14 +1,12 @@
+#include "platform/WindowList.h"
+#include "support/TestMac.h"
 #include "windows/DesktopWindow.h"
 #include "windows/WindowArrangement.h"
 #include "windows/WindowOrganizationPolicy.h"
 #include "windows/WindowOwnerIdentification.h"
 
-#include "platform/WindowList.h"
-#include "support/TestMac.h"
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
 namespace pellamor {
@@ -16,11 +14,12 @@ namespace {
 
 DesktopWindow record(std::uint32_t id = 40, std::int32_t pid = 300, std::optional<std::string> bundleID = "com.example")
 {
-    return DesktopWindow { id, pid, "Example", bundleID, "Notes", QRectF(0, 0, 200, 100), { 5 }, std::nullopt, std::nullopt };
+    return DesktopWindow { id, pid, "Example", bundleID, "Notes", QRectF(0, 0, 200, 100), { 5 }, std::nullopt,
+        std::nullopt };
 }
 
-PlistDictionary description(PlistValue number, PlistValue owner, PlistValue layer = 0,
-    QRectF bounds = QRectF(10, 20, 300, 200))
+PlistDictionary description(
+    PlistValue number, PlistValue owner, PlistValue layer = 0, QRectF bounds = QRectF(10, 20, 300, 200))
 {
     return { { windowKey::number, number }, { windowKey::ownerPID, owner }, { windowKey::layer, layer },
         { windowKey::bounds, dictionaryFromRect(bounds) } };
@@ -58,11 +57,11 @@ TEST(WindowOwnerIdentificationTest, PositiveIntegersAreNonBooleanNumbersAboveZer
 
 TEST(WindowOwnerIdentificationTest, MatchingNeedsOneDescriptionOfTheRunningOwner)
 {
-    auto matches = [](const DesktopWindow& window, WindowDescriptions descriptions,
-                       std::optional<std::int32_t> pid = 300, std::optional<std::string> bundle = "com.example",
-                       bool terminated = false) {
-        return WindowOwnerIdentification::matches(window, descriptions, pid, bundle, terminated);
-    };
+    auto matches
+        = [](const DesktopWindow& window, WindowDescriptions descriptions, std::optional<std::int32_t> pid = 300,
+              std::optional<std::string> bundle = "com.example", bool terminated = false) {
+              return WindowOwnerIdentification::matches(window, descriptions, pid, bundle, terminated);
+          };
     std::vector<PlistDictionary> one { description(40, 300) };
     EXPECT_TRUE(matches(record(), one));
     EXPECT_FALSE(matches(record(0), one));
@@ -83,8 +82,8 @@ TEST(WindowOwnerIdentificationTest, RefreshedRecordTakesTheCurrentBoundsAndSpace
 {
     auto refreshed = [](PlistDictionary described, std::optional<std::vector<std::uint64_t>> spaces = { { 7 } },
                          bool regular = true, std::int32_t ownPID = 1) {
-        return WindowOwnerIdentification::refreshedRecord(record(), std::vector<PlistDictionary> { described }, 300,
-            "com.example", false, regular, ownPID, spaces);
+        return WindowOwnerIdentification::refreshedRecord(
+            record(), std::vector<PlistDictionary> { described }, 300, "com.example", false, regular, ownPID, spaces);
     };
     auto fresh = refreshed(description(40, 300));
     ASSERT_TRUE(fresh);
@@ -125,8 +124,8 @@ TEST(WindowArrangementTest, TitlesAndRawValuesRoundTrip)
 TEST(WindowArrangementTest, RectanglesAreFractionsOfTheArea)
 {
     QRectF area(0, 25, 1440, 875);
-    EXPECT_EQ(WindowArrangement(WindowArrangement::bottomRight).rect(QSizeF(10, 10), area),
-        QRectF(720, 462.5, 720, 437.5));
+    EXPECT_EQ(
+        WindowArrangement(WindowArrangement::bottomRight).rect(QSizeF(10, 10), area), QRectF(720, 462.5, 720, 437.5));
     EXPECT_EQ(WindowArrangement(WindowArrangement::maximize).rect(QSizeF(10, 10), area), area);
     EXPECT_EQ(WindowArrangement(WindowArrangement::top).rect(QSizeF(10, 10), QRectF(-1000, 100, 1000, 800)),
         QRectF(-1000, 100, 1000, 400));
@@ -172,7 +171,8 @@ TEST_F(WindowOrganizationPolicyTest, RulesAnswerInTheirOrder)
     auto disconnected = "L’écran réservé à l’assistant est déconnecté ou indisponible. Vérifie Ton assistant.";
     EXPECT_EQ(restriction(assistant, 6, false, true, std::nullopt), disconnected);
     EXPECT_EQ(restriction(assistant, 6, false, true, "D3"), disconnected);
-    EXPECT_EQ(restriction(assistant, 6), "La fenêtre de l’assistant est protégée. Utilise Ton assistant pour la placer.");
+    EXPECT_EQ(
+        restriction(assistant, 6), "La fenêtre de l’assistant est protégée. Utilise Ton assistant pour la placer.");
     // The assistant's bundle identifier is compared exactly.
     EXPECT_EQ(restriction(record(41, 301, "com.OpenAI.codex"), 6), std::nullopt);
     auto moved = "Cette fenêtre est sur plusieurs bureaux, en plein écran, ou a changé de bureau. Actualise la vue.";

@@ -1,10 +1,9 @@
 #include "windows/WindowSpaceRuntime.h"
 
-#include "windows/WindowDescription.h"
-
 #include "sim/SymbolTable.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
+#include "windows/WindowDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -46,14 +45,14 @@ TEST_F(WindowSpaceRuntimeTest, ListsOrdinaryWindowsOfOtherRegularApplicationsOnS
 {
     auto windows = runtime->windows(false, true);
     ASSERT_EQ(windows.size(), 3u);
-    EXPECT_EQ(windows[0], (DesktopWindow { 40, 301, "Notes", "com.example.notes", "Window 40", frame, { 11 },
-                              std::nullopt, false }));
+    EXPECT_EQ(windows[0],
+        (DesktopWindow { 40, 301, "Notes", "com.example.notes", "Window 40", frame, { 11 }, std::nullopt, false }));
     // A window on a desktop that is not current has no Accessibility element, hence no metadata.
     EXPECT_EQ(windows[2].isMinimized, std::nullopt);
 
     mac.world().applications.push_back({ Platform::processIdentifier(), "fr.local.pellamor", "Pellamor", "" });
-    mac.world().applications.push_back({ 303, "com.example.agent", "Agent", "/Applications/Agent.app",
-        ActivationPolicy::accessory });
+    mac.world().applications.push_back(
+        { 303, "com.example.agent", "Agent", "/Applications/Agent.app", ActivationPolicy::accessory });
     auto add = [&](std::uint32_t number, int pid, QRectF bounds, std::vector<std::uint64_t> spaces, int layer = 0) {
         sim::Window extra = window(40);
         extra.number = number;
@@ -80,11 +79,11 @@ TEST_F(WindowSpaceRuntimeTest, ABoundsDictionaryThatIsNotFiniteLeavesTheWindowOu
     auto list = platform().windowList().copyWindowInfo(windowListOption::excludeDesktopElements, 0);
     ASSERT_TRUE(list);
     PlistDictionary broken = *list->front().asDictionary();
-    broken[windowKey::bounds]
-        = PlistDictionary { { "X", std::numeric_limits<double>::quiet_NaN() }, { "Y", 0 }, { "Width", 400 }, { "Height", 300 } };
+    broken[windowKey::bounds] = PlistDictionary { { "X", std::numeric_limits<double>::quiet_NaN() }, { "Y", 0 },
+        { "Width", 400 }, { "Height", 300 } };
     PlistDictionary huge = *list->front().asDictionary();
-    huge[windowKey::bounds]
-        = PlistDictionary { { "X", 0 }, { "Y", 0 }, { "Width", std::numeric_limits<double>::infinity() }, { "Height", 300 } };
+    huge[windowKey::bounds] = PlistDictionary { { "X", 0 }, { "Y", 0 },
+        { "Width", std::numeric_limits<double>::infinity() }, { "Height", 300 } };
     EXPECT_FALSE(WindowDescription::parse(broken));
     EXPECT_FALSE(WindowDescription::parse(huge));
     EXPECT_TRUE(WindowDescription::parse(*list->front().asDictionary()));

@@ -1,0 +1,96 @@
+#include "app/ScriptSteps.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "sim/ScriptRunner.h"
+#include "ui/ControlClick.h"
+
+#include <QTabWidget>
+#include <iostream>
+
+namespace pellamor {
+namespace {
+
+using Block = sim::ScriptRunner::Block;
+using Prepared = std::variant<Block, std::string>;
+
+void reportFailure(const sim::ScriptRunner& script, const std::string& reason)
+{
+    std::cerr << "app: script-failed step=" << script.runningStep() << " reason=" << reason << std::endl;
+}
+
+std::optional<std::string> text(const nlohmann::json& value, const char* member)
+{
+    if (!value.is_object() || !value.contains(member) || !value[member].is_string())
+        return std::nullopt;
+    return value[member].get<std::string>();
+}
+
+} // namespace
+
+void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
+{
+    sim::ScriptRunner* runner = &script;
+    QPointer<AppDelegate> self(&delegate);
+    script.registerAction("tab", [runner, self](const nlohmann::json& argument) -> Prepared {
+        static const std::set<std::string> tabs { "windows", "screens", "privacy" };
+        if (!argument.is_string() || !tabs.count(argument.get<std::string>()))
+            return std::string("expected \"windows\", \"screens\" or \"privacy\"");
+        std::string identifier = argument.get<std::string>();
+        return Block([runner, self, identifier] {
+            if (!self || !self->tabs)
+                return reportFailure(*runner, "no main window");
+            selectTab(self->tabs, identifier);
+        });
+    });
+    script.registerAction("type", [runner](const nlohmann::json& argument) -> Prepared {
+        auto into = text(argument, "into");
+        auto typed = text(argument, "text");
+        if (!into || !typed || argument.size() != 2)
+            return std::string("expected { \"into\": <identifier>, \"text\": <text> }");
+        return Block([runner, into = *into, typed = *typed] {
+            if (!typeIntoControl(into, typed))
+                reportFailure(*runner, "no control " + into);
+        });
+    });
+    script.registerAction("key", [runner](const nlohmann::json& argument) -> Prepared {
+        static const std::set<std::string> keys { "Return", "Escape", "Up", "Down", "Space" };
+        auto into = text(argument, "into");
+        auto key = text(argument, "key");
+        if (!into || !key || argument.size() != 2 || !keys.count(*key))
+            return std::string("expected { \"into\": <identifier>, \"key\": \"Return\" | \"Escape\" | \"Up\" | \"Down\" | \"Space\" }");
+        return Block([runner, into = *into, key = *key] {
+            if (!pressKeyInControl(into, key))
+                reportFailure(*runner, "no control " + into);
+        });
+    });
+    script.registerAction("choose-project", [runner, self](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a project id");
+        std::string projectID = argument.get<std::string>();
+        return Block([runner, self, projectID] {
+            if (!self)
+                return;
+            auto project = std::find_if(self->projects.begin(), self->projects.end(),
+                [&](const Project& candidate) { return candidate.id == projectID; });
+            if (project == self->projects.end())
+                return reportFailure(*runner, "no project " + projectID);
+            if (!isControlShown("setup-project-search") && !clickControl("setup-new-project"))
+                return reportFailure(*runner, "no control setup-new-project");
+            if (!typeIntoControl("setup-project-search", project->name)
+                || !pressKeyInControl("setup-project-search", "Return"))
+                reportFailure(*runner, "no control setup-project-search");
+        });
+    });
+    script.registerAction("select-window", [runner](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_number_unsigned())
+            return std::string("expected a window number");
+        std::string identifier = "window-card:" + std::to_string(argument.get<std::uint64_t>());
+        return Block([runner, identifier] {
+            if (!clickControl(identifier))
+                reportFailure(*runner, "no control " + identifier);
+        });
+    });
+}
+
+} // namespace pellamor

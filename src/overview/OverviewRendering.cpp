@@ -1,0 +1,147 @@
+// What the panel shows of the controller's model: the redraw when the render signature changed, the default
+// status line, the panel's controls and the four flags of every window card.
+#include "overview/WindowOverview.h"
+
+#include "assistant/Localization.h"
+#include "overview/OverviewInventoryRules.h"
+#include "overview/WindowThumbnail.h"
+#include "platform/Platform.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "windows/WindowOrganizationPolicy.h"
+
+#include <algorithm>
+
+namespace pellamor {
+
+void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& configuration)
+{
+    auto known = [this](std::uint32_t window) {
+        return std::any_of(records_.begin(), records_.end(), [&](const auto& record) { return record.id == window; });
+    };
+    if (selected_) {
+        auto still = std::find_if(records_.begin(), records_.end(), [&](const auto& r) { return r.id == selected_->first; });
+        if (still == records_.end()
+            || std::find(still->spaces.begin(), still->spaces.end(), selected_->second) == still->spaces.end())
+            selected_.reset();
+    }
+    for (auto entry = thumbnails_.begin(); entry != thumbnails_.end();) {
+        if (!known(entry->first))
+            entry = thumbnails_.erase(entry);
+        else
+            ++entry;
+    }
+    std::string signature = OverviewInventoryRules::renderSignature(
+        OverviewInventoryRules::inventoryContext(desktops_, configuration, projectSnapshot_), records_,
+        inventoryHasLoaded_);
+    // Taken even when the redraw waits: the popover's or the chooser's closing refreshes anyway.
+    bool redraw = signature != signature_ && !trackingPopover_ && !choosingProject_ && !draggingWindow_;
+    if (redraw) {
+        signature_ = std::move(signature);
+        ++generation_;
+        cardMonitors_ = ConnectedMonitor::read();
+        cardConfiguration_ = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
+        std::map<std::string, std::string> names;
+        std::vector<std::string> order;
+        for (const auto& monitor : cardMonitors_) {
+            names[monitor.id] = monitor.displayName();
+            order.push_back(monitor.id);
+        }
+        setupView_->update(desktops_, records_, projectSnapshot_, names, cardConfiguration_->monitorID, busy_,
+            inventoryHasLoaded_, selected_ ? std::optional(selected_->first) : std::nullopt, order);
+        updateControls();
+    }
+    updateControls();
+    if (statusMessage_.empty()) {
+        showStatus(platform().windowList().preflightScreenCaptureAccess()
+                ? L("Les fenêtres réduites peuvent ne pas fournir d’image.")
+                : L("Autorise les aperçus pour afficher le contenu des fenêtres."),
+            false);
+    }
+}
+
+void WindowOverviewView::updateControls()
+{
+    setupView_->setBusy(busy_);
+    setupView_->updateResetState(resetActionsEnabled_ && visible_ && !busy_);
+    const OverviewProjectAssignment* assignment = selectedAssignment();
+    setupView_->setActionsAvailable(removeUnavailableProject && assignment
+        && (assignment->unavailable || assignment->usingAssistantFallback));
+    setupView_->updateSelection(selected_ ? std::optional(selected_->first) : std::nullopt,
+        selected_ ? std::optional(selected_->second) : std::nullopt);
+
+    AssistantScreenConfiguration configuration
+        = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
+    std::string assistant = configuration.assistant.bundleID();
+    bool separateSpaces = platform().screens().screensHaveSeparateSpaces();
+    bool hasProject = setupView_->selectedProjectID().has_value();
+    std::set<std::uint64_t> projectSpaces;
+    if (assignment)
+        projectSpaces = OverviewInventoryRules::projectSpaceIDs({ *assignment }, desktops_);
+    auto allowed = [&](const DesktopWindow& window, std::uint64_t source, std::uint64_t destination) {
+        return !WindowOrganizationPolicy::restriction(window, source, destination, desktops_,
+            configuration.monitorID, assistant, separateSpaces, false);
+    };
+    for (auto& [number, cards] : thumbnails_) {
+        cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
+        for (const auto& card : cards) {
+            const DesktopWindow& window = card->record();
+            std::uint64_t source = card->source();
+            card->setInteractive(!busy_);
+            card->setCanDrag(!busy_ && hasProject
+                && std::any_of(desktops_.begin(), desktops_.end(),
+                    [&](const NativeDesktopState& desktop) { return allowed(window, source, desktop.spaceID); }));
+            card->setCanReturnToLibrary(card->isOnDisplay() && !busy_ && assignment && window.spaces.size() == 1
+                && window.spaces.front() == source && projectSpaces.count(source)
+                && window.bundleID.value_or("") != assistant);
+            card->setEditable(!busy_ && window.isMinimized != true && allowed(window, source, source));
+        }
+    }
+}
+
+WindowThumbnail* WindowOverviewView::makeWindowCard(
+    const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay, bool showsApplicationIdentity)
+{
+    auto* card = new WindowThumbnail(window, source, token_, number, isOnDisplay, showsApplicationIdentity);
+    card->setSelected(selected_ && selected_->first == window.id && selected_->second == source);
+    QPointer<WindowOverviewView> self(this);
+    card->onSelect = [self, window, source] {
+        if (self)
+            self->selectCard(window, source);
+    };
+    card->onDraggingChange = [self](bool interacting) {
+        if (self)
+            self->draggingWindow_ = interacting;
+    };
+    auto& cards = thumbnails_[window.id];
+    cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
+    cards.push_back(card);
+    return card;
+}
+
+void WindowOverviewView::selectCard(const DesktopWindow& window, std::uint64_t source)
+{
+    if (busy_)
+        return;
+    selected_ = std::make_pair(window.id, source);
+    for (auto& [number, cards] : thumbnails_) {
+        for (const auto& card : cards) {
+            if (card)
+                card->setSelected(card->record().id == window.id && card->source() == source);
+        }
+    }
+    updateControls();
+}
+
+std::vector<WindowThumbnail*> WindowOverviewView::cards(std::uint32_t window) const
+{
+    std::vector<WindowThumbnail*> shown;
+    if (auto found = thumbnails_.find(window); found != thumbnails_.end()) {
+        for (const auto& card : found->second) {
+            if (card)
+                shown.push_back(card);
+        }
+    }
+    return shown;
+}
+
+} // namespace pellamor

@@ -1,0 +1,30 @@
+// What a drop target learns of a drag: the types it carries, its source view and the string of one type.
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QDropEvent;
+
+namespace pellamor {
+
+struct DraggingInfo {
+    QStringList types;
+    // The view the drag started from; null for a drag from another application.
+    QPointer<QWidget> source;
+    // The item's content by type.
+    std::function<std::optional<std::string>(const QString& type)> stringForType;
+
+    std::optional<std::string> string(const QString& type) const
+    {
+        return stringForType ? stringForType(type) : std::nullopt;
+    }
+};
+
+DraggingInfo draggingInfo(const QDropEvent& event);
+
+} // namespace pellamor

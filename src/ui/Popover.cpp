@@ -1,0 +1,123 @@
+#include "ui/Popover.h"
+
+#include "ui/ColorTable.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QWidget>
+
+namespace pellamor {
+namespace {
+
+constexpr int border = 1;
+
+class PopoverFrame : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 10, 10);
+        painter.fillPath(shape, ColorTable::color(ColorRole::controlBackground));
+        QColor outline = ColorTable::color(ColorRole::label);
+        outline.setAlphaF(0.18f);
+        painter.setPen(QPen(outline, 1));
+        painter.drawPath(shape);
+    }
+};
+
+} // namespace
+
+Popover::Popover(QWidget* content)
+    : content_(content)
+    , contentSize_(content ? content->size() : QSize())
+{
+}
+
+Popover::~Popover()
+{
+    release();
+}
+
+void Popover::setContentSize(QSize size)
+{
+    contentSize_ = size;
+    if (frame_)
+        place();
+}
+
+void Popover::show(QWidget* anchor, QRect rect)
+{
+    if (frame_ || !anchor || !content_)
+        return;
+    anchor_ = anchor;
+    anchorRect_ = rect;
+    frame_ = new PopoverFrame(anchor->window());
+    frame_->setObjectName("popover");
+    content_->setParent(frame_);
+    content_->move(border, border);
+    content_->show();
+    place();
+    frame_->show();
+    frame_->raise();
+    qApp->installEventFilter(this);
+}
+
+void Popover::close()
+{
+    if (!frame_)
+        return;
+    release();
+    if (onDidClose)
+        onDidClose();
+}
+
+void Popover::release()
+{
+    if (!frame_)
+        return;
+    qApp->removeEventFilter(this);
+    if (content_) {
+        content_->hide();
+        content_->setParent(nullptr);
+    }
+    QWidget* frame = frame_;
+    frame_ = nullptr;
+    frame->hide();
+    frame->deleteLater();
+}
+
+void Popover::place()
+{
+    if (!frame_ || !anchor_ || !content_)
+        return;
+    QWidget* window = frame_->parentWidget();
+    QSize outer = contentSize_ + QSize(2 * border, 2 * border);
+    QPoint below = anchor_->mapTo(window, QPoint(anchorRect_.center().x(), anchorRect_.bottom() + 1));
+    int x = std::clamp(below.x() - outer.width() / 2, 8, std::max(8, window->width() - outer.width() - 8));
+    int y = std::clamp(below.y() + 6, 0, std::max(0, window->height() - outer.height()));
+    frame_->setGeometry(QRect(QPoint(x, y), outer));
+    content_->resize(contentSize_);
+}
+
+bool Popover::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::MouseButtonPress || !frame_ || !watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (widget == frame_ || frame_->isAncestorOf(widget))
+        return false;
+    auto* press = static_cast<QMouseEvent*>(event);
+    PopoverEvent current { press->button() == Qt::LeftButton, widget->window(), press->globalPosition().toPoint() };
+    if (!shouldClose || shouldClose(current))
+        close();
+    return false;
+}
+
+} // namespace pellamor

@@ -1,0 +1,78 @@
+#include "ui/SymbolButton.h"
+
+#include "ui/PlainText.h"
+#include "ui/SymbolRegistry.h"
+
+namespace pellamor {
+
+SymbolButton::SymbolButton(const std::string& title, QWidget* parent)
+    : QPushButton(parent)
+{
+    setTitle(title);
+}
+
+void SymbolButton::setTitle(const std::string& title)
+{
+    title_ = title;
+    setText(position_ == ImagePosition::only ? QString() : PlainText::title(title));
+}
+
+void SymbolButton::setSymbol(const std::string& name, double points, ImagePosition position)
+{
+    symbol_ = name;
+    points_ = points;
+    position_ = position;
+    setLayoutDirection(position == ImagePosition::trailing ? Qt::RightToLeft : Qt::LeftToRight);
+    setTitle(title_);
+    applyIcon();
+}
+
+void SymbolButton::setTint(ColorRole role)
+{
+    tint_ = role;
+    applyIcon();
+    update();
+}
+
+void SymbolButton::setBordered(bool bordered)
+{
+    setFlat(!bordered);
+}
+
+void SymbolButton::setToolTipText(const std::string& text)
+{
+    setToolTip(PlainText::toolTip(text));
+}
+
+void SymbolButton::setAccessibilityLabel(const std::string& text)
+{
+    setAccessibleName(PlainText::text(text));
+}
+
+void SymbolButton::applyIcon()
+{
+    drawnFor_ = ColorTable::appearance();
+    enabledWhenDrawn_ = isEnabled();
+    if (symbol_.empty()) {
+        setIcon({});
+        return;
+    }
+    QColor colour = ColorTable::color(isEnabled() ? tint_ : ColorRole::disabledControlText);
+    QPixmap image = SymbolRegistry::image(symbol_, points_, colour);
+    setIcon(image.isNull() ? QIcon() : QIcon(image));
+    int side = static_cast<int>(points_ + 2);
+    setIconSize(QSize(side, side));
+}
+
+void SymbolButton::paintEvent(QPaintEvent* event)
+{
+    if (drawnFor_ != ColorTable::appearance() || enabledWhenDrawn_ != isEnabled())
+        applyIcon();
+    QPalette colours = palette();
+    QColor text = ColorTable::color(isEnabled() ? tint_ : ColorRole::disabledControlText);
+    colours.setColor(QPalette::ButtonText, text);
+    setPalette(colours);
+    QPushButton::paintEvent(event);
+}
+
+} // namespace pellamor

@@ -1,0 +1,124 @@
+// The windows tab on a busy Mac, at the window's smallest size and a large one, light and dark, French and
+// English: nothing clipped or overlapping. With PELLAMOR_SCREENSHOT_DIR set, each state is saved there as PNG.
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "overview/WindowOverview.h"
+#include "platform/FileContents.h"
+#include "services/Onboarding.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "support/CrowdedWorld.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "ui/ColorTable.h"
+#include "ui/Label.h"
+#include "ui/SystemFont.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QPushButton>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <tuple>
+
+namespace pellamor {
+namespace {
+
+using Variant = std::tuple<bool, std::string>;
+
+class WindowsTabScreenshotTest : public ::testing::TestWithParam<Variant> {
+protected:
+    WindowsTabScreenshotTest()
+        : crowd { 120, 25, 30, 3, std::get<0>(GetParam()) }
+        , mac(test::crowdedWorld(crowd), { std::get<1>(GetParam()) == "en" ? "en-US" : "fr-FR" })
+    {
+        mac.mac().standardDefaults().set(OnboardingProgress::seenKey, true);
+        EXPECT_TRUE(writeFileAtomically(mac.home() / ".codex" / ".codex-global-state.json",
+            test::crowdedAssistantState(crowd)));
+        ColorTable::appearanceChanged();
+    }
+    ~WindowsTabScreenshotTest() override
+    {
+        mac.world().darkAppearance = false;
+        ColorTable::appearanceChanged();
+        delegate.applicationWillTerminate();
+        mac.advance(0.01);
+    }
+
+    void settle()
+    {
+        for (int turn = 0; turn < 3; ++turn) {
+            QCoreApplication::sendPostedEvents();
+            mac.advance(0.2);
+        }
+    }
+    void save(QSize size, const char* state)
+    {
+        const char* folder = std::getenv("PELLAMOR_SCREENSHOT_DIR");
+        if (!folder)
+            return;
+        std::string name = std::string(folder) + "/windows-tab-" + (crowd.dark ? "dark" : "light") + "-"
+            + std::get<1>(GetParam()) + "-" + std::to_string(size.width()) + "x" + std::to_string(size.height())
+            + "-" + state + ".png";
+        delegate.window->grab().save(QString::fromStdString(name), "PNG");
+    }
+
+    test::WidgetApplication application;
+    test::Crowd crowd;
+    test::TestMac mac;
+    AppDelegate delegate;
+};
+
+void expectNothingClipped(ProjectDesktopSetupView& panel)
+{
+    for (QAbstractButton* button : panel.findChildren<QAbstractButton*>()) {
+        if (!button->isVisibleTo(&panel) || button->width() == 0 || !qobject_cast<QPushButton*>(button))
+            continue;
+        if (button->text().isEmpty())
+            continue;
+        // The title and the image with the style's smallest padding.
+        double needed = textWidth(button->text().replace(QStringLiteral("&&"), QStringLiteral("&")).toStdString(),
+                            button->font())
+            + (button->icon().isNull() ? 0 : button->iconSize().width() + 4) + 8;
+        EXPECT_GE(button->width(), needed) << button->objectName().toStdString() << " " << button->text().toStdString();
+    }
+    // One-line labels that do not truncate by design show their whole text.
+    for (Label* label : { panel.titleLabel(), panel.trackingState(), panel.shortcutsLabel() }) {
+        if (!label->isVisibleTo(&panel))
+            continue;
+        EXPECT_GE(label->width(), textWidth(label->text(), label->font())) << label->text();
+    }
+    const SetupPanelLayout& layout = panel.currentLayout();
+    EXPECT_FALSE(layout.title.intersects(layout.refresh));
+    EXPECT_FALSE(layout.trackingTitle.intersects(layout.trackingState));
+    EXPECT_LE(layout.canvasScroll.bottom(), layout.status.top());
+    EXPECT_LE(layout.libraryScroll.bottom(), layout.status.top());
+    EXPECT_LE(layout.status.bottom(), layout.permissionDivider.top());
+    EXPECT_FALSE(layout.previewPermission.intersects(layout.privacy));
+    EXPECT_FALSE(layout.accessibilityPermission.intersects(layout.privacy));
+    EXPECT_FALSE(layout.clearAssignments.intersects(layout.deleteDesktops));
+    EXPECT_LE(layout.deleteDesktops.bottom(), panel.height());
+    EXPECT_LE(layout.accessibilityPermission.right(), panel.width());
+}
+
+TEST_P(WindowsTabScreenshotTest, ThePanelFitsAtTheSmallestAndALargeSize)
+{
+    delegate.applicationDidFinishLaunching();
+    settle();
+    ASSERT_TRUE(delegate.windowOverview);
+    ProjectDesktopSetupView& panel = *delegate.windowOverview->setupView();
+    EXPECT_EQ(panel.records().size(), 120u);
+    panel.commitProjectSelection(std::string("p-1"));
+    settle();
+    for (QSize size : { QSize(820, 800), QSize(1600, 1000) }) {
+        delegate.window->resize(size);
+        settle();
+        expectNothingClipped(panel);
+        save(size, "project");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(LightDarkFrenchEnglish, WindowsTabScreenshotTest,
+    ::testing::Combine(::testing::Bool(), ::testing::Values(std::string("fr"), std::string("en"))));
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,139 @@
+#include "overview/WindowHoverPreview.h"
+
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace pellamor {
+namespace {
+
+class WindowHoverPreviewTest : public ::testing::Test {
+protected:
+    test::WidgetApplication application;
+    test::TestMac mac { test::world().display("D1", { 11 }).application(300, "com.example.notes", "Notes") };
+    std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
+    QWidget* anchor = new QWidget(window.get());
+    WindowHoverPreview preview;
+    DesktopWindow record { 40, 300, "Notes", "com.example.notes", "Courses de la semaine", QRectF(0, 0, 1600, 1000),
+        { 11 }, "liste.txt", std::nullopt };
+
+    void SetUp() override
+    {
+        window->resize(800, 600);
+        anchor->setGeometry(100, 100, 200, 76);
+        window->show();
+    }
+    void show(QPointF pointer = QPointF(150, 120), std::optional<QImage> image = std::nullopt)
+    {
+        preview.show(record, image, anchor, "Aperçu en cours…", pointer);
+    }
+    QImage picture() const
+    {
+        QImage image(160, 100, QImage::Format_ARGB32);
+        image.fill(Qt::darkCyan);
+        return image;
+    }
+    bool shown() const { return preview.surface() && preview.surface()->parentWidget() == window.get(); }
+};
+
+TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
+{
+    show();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(preview.representedWindowID(), 40u);
+    // Room after the anchor only; the 16:10 window gives 225 points of image.
+    EXPECT_EQ(preview.surface()->geometry(), QRect(4, 176, 384, 351));
+    EXPECT_EQ(preview.applicationText(), "Notes");
+    EXPECT_EQ(preview.titleText(), "Courses de la semaine");
+    EXPECT_EQ(preview.detailsText(), "1600 × 1000 · liste.txt");
+    EXPECT_FALSE(preview.showsImage());
+
+    // Shown again with unchanged geometry, the card keeps its place wherever the pointer is now.
+    record.title = "Courses";
+    show(QPointF(290, 170), picture());
+    EXPECT_EQ(preview.surface()->geometry(), QRect(4, 176, 384, 351));
+    EXPECT_EQ(preview.titleText(), "Courses");
+    EXPECT_TRUE(preview.showsImage());
+}
+
+TEST_F(WindowHoverPreviewTest, ImagesReachOnlyTheCardOfTheirWindowWhileItsGeometryHolds)
+{
+    show();
+    preview.setImage(picture(), 41);
+    EXPECT_FALSE(preview.showsImage());
+    preview.setImage(picture(), 40);
+    EXPECT_TRUE(preview.showsImage());
+    window->resize(820, 600);
+    preview.setImage(picture(), 40);
+    EXPECT_FALSE(preview.representedWindowID());
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(preview.titleText(), "");
+}
+
+TEST_F(WindowHoverPreviewTest, NoCardWhereItCannotBeSoundlyPlaced)
+{
+    anchor->hide();
+    show();
+    EXPECT_FALSE(preview.representedWindowID());
+    anchor->show();
+    window->resize(247, 600);
+    anchor->setGeometry(0, 100, 200, 76);
+    show();
+    EXPECT_FALSE(shown());
+    window->resize(800, 304);
+    show();
+    EXPECT_FALSE(shown());
+    window->resize(800, 600);
+    anchor->move(900, 100);
+    show();
+    EXPECT_FALSE(shown()) << "an anchor scrolled out of its window shows nothing";
+}
+
+TEST_F(WindowHoverPreviewTest, UnusableWindowSizesAreShownAsZero)
+{
+    record.frame = QRectF(0, 0, std::numeric_limits<double>::quiet_NaN(), 1e300);
+    record.documentName.reset();
+    show();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(preview.detailsText(), "0 × 1000000000000000");
+    EXPECT_EQ(preview.surface()->height(), 126 + 216) << "a shape that is not a number counts as 0.6 high";
+}
+
+TEST(WindowHoverPreviewLifetimeTest, DestroyingThePreviewTakesItsCardOutOfTheHost)
+{
+    test::WidgetApplication application;
+    test::TestMac mac;
+    QWidget window;
+    window.resize(800, 600);
+    auto* anchor = new QWidget(&window);
+    anchor->setGeometry(100, 100, 200, 76);
+    window.show();
+    {
+        WindowHoverPreview preview;
+        preview.show(DesktopWindow { 40, 300, "Notes", std::nullopt, "Notes", QRectF(0, 0, 800, 600), { 11 },
+                         std::nullopt, std::nullopt },
+            std::nullopt, anchor, "", QPointF(150, 120));
+        ASSERT_TRUE(window.findChild<QWidget*>("window-hover-preview"));
+    }
+    EXPECT_FALSE(window.findChild<QWidget*>("window-hover-preview"));
+}
+
+TEST_F(WindowHoverPreviewTest, AHostThatTakesTheCardDownIsSurvived)
+{
+    show();
+    window.reset();
+    auto other = std::make_unique<QWidget>();
+    other->resize(800, 600);
+    anchor = new QWidget(other.get());
+    anchor->setGeometry(100, 100, 200, 76);
+    other->show();
+    show();
+    ASSERT_TRUE(preview.surface());
+    EXPECT_EQ(preview.surface()->parentWidget(), other.get());
+}
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,234 @@
+#include "overview/OverviewInventoryRules.h"
+#include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
+#include "ui/Popover.h"
+#include "ui/SymbolButton.h"
+
+#include <QCoreApplication>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+sim::World overviewWorld()
+{
+    sim::World world = test::world()
+                           .display("D1", { 1, 2 })
+                           .display("D2", { 11, 12 })
+                           .application(501, "com.openai.codex", "Codex")
+                           .application(600, "com.example.zed", "Zed")
+                           .application(700, "com.example.atom", "Atom")
+                           .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
+                           .window(61, 600, QRectF(1100, 40, 700, 500), { 11 })
+                           .window(62, 600, QRectF(1100, 40, 700, 500), { 12 })
+                           .window(71, 700, QRectF(100, 40, 700, 500), { 2 });
+    world.windows[1].title = "Notes 10";
+    world.windows[2].title = "Notes 2";
+    return world;
+}
+
+OverviewProjectAssignment project(const std::string& id, std::vector<int> desktops)
+{
+    OverviewProjectAssignment row;
+    row.id = id;
+    row.name = "Project " + id;
+    row.desktops = std::move(desktops);
+    row.path = "~/" + id;
+    return row;
+}
+
+class WindowOverviewTest : public ::testing::Test {
+protected:
+    WindowOverviewTest()
+    {
+        overview = std::make_unique<WindowOverviewView>();
+        overview->resize(880, 850);
+        overview->show();
+        overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
+            ++assignmentReads;
+            return assignments;
+        };
+    }
+    ~WindowOverviewTest() override { overview->shutdown(); }
+
+    void settle(double seconds = 0.05)
+    {
+        mac.advance(seconds);
+        QCoreApplication::sendPostedEvents();
+    }
+    std::vector<std::uint32_t> listed() const
+    {
+        std::vector<std::uint32_t> ids;
+        for (const auto& record : overview->records())
+            ids.push_back(record.id);
+        return ids;
+    }
+
+    test::WidgetApplication application;
+    test::TestMac mac { overviewWorld() };
+    std::vector<OverviewProjectAssignment> assignments { project("a", { 4 }), project("b", {}) };
+    int assignmentReads = 0;
+    std::unique_ptr<WindowOverviewView> overview;
+};
+
+TEST_F(WindowOverviewTest, NothingIsReadUntilTheTabIsShownThenEveryFiveSecondsUntilHidden)
+{
+    settle(12);
+    EXPECT_EQ(assignmentReads, 0);
+    overview->setOverviewVisible(true);
+    settle();
+    EXPECT_TRUE(overview->inventoryHasLoaded());
+    // The assistant's window is kept here; the panel leaves it out.
+    EXPECT_EQ(listed(), std::vector<std::uint32_t>({ 71, 1, 62, 61 }));
+    int reads = assignmentReads;
+    settle(5);
+    EXPECT_GT(assignmentReads, reads);
+    overview->setOverviewVisible(false);
+    reads = assignmentReads;
+    settle(15);
+    EXPECT_EQ(assignmentReads, reads);
+}
+
+TEST_F(WindowOverviewTest, HidingTheTabDuringAReadDropsItsResult)
+{
+    overview->setOverviewVisible(true);
+    overview->setOverviewVisible(false);
+    settle();
+    EXPECT_FALSE(overview->inventoryHasLoaded());
+    EXPECT_TRUE(overview->records().empty());
+}
+
+TEST_F(WindowOverviewTest, AnUnchangedRefreshNeitherUpdatesThePanelNorRedrawsButAFinishDoes)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    int generation = overview->generation();
+    int rebuilt = overview->setupView()->rebuildCount();
+    settle(5);
+    EXPECT_EQ(overview->generation(), generation);
+    EXPECT_EQ(overview->setupView()->rebuildCount(), rebuilt);
+
+    int ended = 0;
+    overview->endAction = [&] { ++ended; };
+    overview->finish("Fenêtre déplacée.", false);
+    EXPECT_EQ(ended, 1);
+    EXPECT_GT(overview->generation(), generation);
+    EXPECT_EQ(overview->statusMessage(), "Fenêtre déplacée.");
+}
+
+TEST_F(WindowOverviewTest, ADesktopChangeDropsTheLoadedStateUntilTheNextInventory)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    ASSERT_TRUE(overview->inventoryHasLoaded());
+    mac.mac().addSpace("D2", 2);
+    overview->refresh();
+    EXPECT_FALSE(overview->inventoryHasLoaded());
+    settle();
+    EXPECT_TRUE(overview->inventoryHasLoaded());
+}
+
+TEST_F(WindowOverviewTest, MaintenanceHoldsEveryCardAndAFalseWithoutATrueChangesNothing)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    overview->setupView()->commitProjectSelection(std::string("a"));
+    settle();
+    std::vector<WindowThumbnail*> cards = overview->cards(62);
+    ASSERT_FALSE(cards.empty());
+    EXPECT_TRUE(cards.front()->isInteractive());
+    EXPECT_TRUE(cards.front()->canDrag());
+
+    overview->setMaintenanceBusy(true);
+    EXPECT_TRUE(overview->busy());
+    EXPECT_TRUE(overview->isInteracting());
+    for (WindowThumbnail* card : overview->cards(62)) {
+        EXPECT_FALSE(card->isInteractive());
+        EXPECT_FALSE(card->canDrag());
+        EXPECT_FALSE(card->canReturnToLibrary());
+        EXPECT_FALSE(card->isEditable());
+    }
+    overview->setMaintenanceBusy(false);
+    EXPECT_FALSE(overview->busy());
+    overview->setMaintenanceBusy(false);
+    EXPECT_FALSE(overview->busy());
+}
+
+TEST_F(WindowOverviewTest, AScreenCardOfTheProjectsOwnDesktopCanBeReturned)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    overview->setupView()->commitProjectSelection(std::string("a"));
+    settle();
+    std::vector<WindowThumbnail*> cards = overview->cards(62);
+    auto onScreen = std::find_if(cards.begin(), cards.end(), [](auto* card) { return card->isOnDisplay(); });
+    ASSERT_NE(onScreen, cards.end());
+    EXPECT_TRUE((*onScreen)->canReturnToLibrary());
+    auto inLibrary = std::find_if(cards.begin(), cards.end(), [](auto* card) { return !card->isOnDisplay(); });
+    ASSERT_NE(inLibrary, cards.end());
+    EXPECT_FALSE((*inLibrary)->canReturnToLibrary());
+}
+
+TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsIt)
+{
+    overview->removeUnavailableProject = [](const std::string&, std::function<void(std::optional<std::string>)>) {};
+    overview->setOverviewVisible(true);
+    settle();
+    overview->setupView()->commitProjectSelection(std::string("a"));
+    EXPECT_TRUE(overview->setupView()->actionsButton()->isHidden());
+    assignments[0].unavailable = true;
+    overview->configurationChanged();
+    settle();
+    EXPECT_FALSE(overview->setupView()->actionsButton()->isHidden());
+}
+
+TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRefreshesAfter)
+{
+    overview->setTrackingControls(new QWidget, new SwitchControl);
+    overview->setOverviewVisible(true);
+    settle();
+    QWidget* details = overview->setupView()->trackingDetailsButton();
+    overview->setupView()->onTrackingDetails(details);
+    ASSERT_TRUE(overview->trackingPopover());
+    EXPECT_TRUE(overview->isInteracting());
+    int reads = assignmentReads;
+    overview->setupView()->onTrackingDetails(details);
+    EXPECT_FALSE(overview->trackingPopover());
+    settle();
+    EXPECT_GT(assignmentReads, reads);
+}
+
+TEST(OverviewInventoryRulesTest, WindowsSortByApplicationThenTitleNumbersByValueThenNumber)
+{
+    auto window = [](std::uint32_t id, const char* application, const char* title) {
+        return DesktopWindow { id, 1, application, std::nullopt, title, QRectF(), {} };
+    };
+    std::vector<DesktopWindow> windows { window(5, "Zed", "A"), window(4, "atom", "Z"), window(3, "Zed", "Notes 10"),
+        window(2, "Zed", "Notes 2"), window(9, "Zed", "A"), window(1, "Zed", "A") };
+    OverviewInventoryRules::sortWindows(windows);
+    std::vector<std::uint32_t> order;
+    for (const auto& sorted : windows)
+        order.push_back(sorted.id);
+    EXPECT_EQ(order, std::vector<std::uint32_t>({ 4, 1, 5, 9, 2, 3 }));
+}
+
+TEST(OverviewInventoryRulesTest, ProjectSpacesSkipNumbersOutsideTheInventoryAndTheFallback)
+{
+    std::vector<NativeDesktopState> desktops;
+    for (std::uint64_t space = 1; space <= 10; ++space)
+        desktops.push_back({ space * 10, 10, "D", std::nullopt });
+    OverviewProjectAssignment row = project("a", { 0, 2, 10, 11, 3 });
+    row.usingAssistantFallback = true;
+    row.fallbackDesktop = 3;
+    EXPECT_EQ(OverviewInventoryRules::projectSpaceIDs({ row }, desktops), std::set<std::uint64_t>({ 20 }));
+    row.usingAssistantFallback = false;
+    EXPECT_EQ(OverviewInventoryRules::projectSpaceIDs({ row }, desktops), std::set<std::uint64_t>({ 20, 30 }));
+}
+
+} // namespace
+} // namespace pellamor

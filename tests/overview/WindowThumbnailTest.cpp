@@ -1,0 +1,151 @@
+#include "overview/WindowThumbnail.h"
+#include "setup/WindowDragType.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "ui/DragSession.h"
+
+#include <QAction>
+#include <QMimeData>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+DesktopWindow record(std::optional<bool> minimized = std::nullopt, std::optional<std::string> document = std::nullopt)
+{
+    return { 4711, 42, "Éditeur", std::string("com.example.editor"), "Notes & plans", QRectF(10, 20, 1280.9, 720.4),
+        { 93 }, document, minimized };
+}
+
+class WindowThumbnailTest : public ::testing::Test {
+protected:
+    WindowThumbnailTest()
+    {
+        setDragRunner([this](QWidget*, QMimeData* data, const QPixmap&) {
+            dragged.push_back(data->data(QString::fromLatin1(windowDragType)).toStdString());
+            delete data;
+            return Qt::IgnoreAction;
+        });
+    }
+    ~WindowThumbnailTest() override { setDragRunner(nullptr); }
+
+    std::unique_ptr<WindowThumbnail> card(bool onDisplay = true, DesktopWindow shown = record())
+    {
+        auto made = std::make_unique<WindowThumbnail>(shown, 93, "TOKEN", 4, onDisplay, true);
+        made->resize(200, WindowThumbnail::compactHeight);
+        made->onSelect = [this] { events.push_back("select"); };
+        made->onActivate = [this](bool pointer) { events.push_back(pointer ? "activate-pointer" : "activate-key"); };
+        made->onDraggingChange = [this](bool on) { events.push_back(on ? "interaction-on" : "interaction-off"); };
+        return made;
+    }
+
+    test::WidgetApplication application;
+    test::TestMac mac;
+    std::vector<std::string> events;
+    std::vector<std::string> dragged;
+};
+
+TEST_F(WindowThumbnailTest, AClickWithoutTravelActivatesAndTravelBeyondFivePointsPreventsIt)
+{
+    auto shown = card();
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseMove(shown.get(), QPoint(53, 34));
+    QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(53, 34));
+    EXPECT_EQ(events, std::vector<std::string>({ "interaction-on", "select", "interaction-off", "activate-pointer" }));
+
+    events.clear();
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseMove(shown.get(), QPoint(56, 30));
+    QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(56, 30));
+    EXPECT_EQ(events, std::vector<std::string>({ "interaction-on", "select", "interaction-off" }));
+    EXPECT_TRUE(dragged.empty());
+}
+
+TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheInteraction)
+{
+    auto shown = card();
+    shown->setCanDrag(true);
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseMove(shown.get(), QPoint(50, 36));
+    EXPECT_EQ(dragged, std::vector<std::string>({ "TOKEN:4711:93" }));
+    EXPECT_FALSE(shown->isDraggingWindow());
+    EXPECT_FALSE(shown->pointerInteraction());
+    QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 36));
+    EXPECT_EQ(std::count(events.begin(), events.end(), "activate-pointer"), 0);
+    EXPECT_EQ(events.back(), "interaction-off");
+}
+
+TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnoresThePointer)
+{
+    auto shown = card();
+    QTest::keyClick(shown.get(), Qt::Key_Return);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, " ", true);
+    QCoreApplication::sendEvent(shown.get(), &repeat);
+    EXPECT_EQ(events, std::vector<std::string>({ "select", "activate-key" }));
+
+    events.clear();
+    shown->setInteractive(false);
+    QTest::mouseClick(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    EXPECT_FALSE(shown->accessibilityPerformPress());
+    EXPECT_TRUE(events.empty());
+    // The menu is still handed out, its items as they were.
+    EXPECT_EQ(shown->menuForContextRequest(), shown->cardMenu());
+}
+
+TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCardsWithAHandler)
+{
+    auto shown = card();
+    ASSERT_EQ(shown->placementItems().size(), 10u);
+    EXPECT_EQ(shown->placementItems()[4]->text(), QStringLiteral("Demi-écran gauche"));
+    EXPECT_FALSE(shown->placementItems()[0]->isEnabled());
+    EXPECT_FALSE(shown->returnItem()->isVisible());
+
+    std::vector<WindowArrangement> arranged;
+    shown->onArrange = [&](WindowArrangement layout) { arranged.push_back(layout); };
+    shown->choosePlacement(9);
+    EXPECT_TRUE(arranged.empty());
+    shown->setEditable(true);
+    shown->choosePlacement(9);
+    shown->choosePlacement(10);
+    EXPECT_EQ(arranged, std::vector<WindowArrangement>({ WindowArrangement::maximize }));
+
+    shown->setCurrentArrangement(WindowArrangement::left);
+    EXPECT_TRUE(shown->placementItems()[4]->isChecked());
+    EXPECT_EQ(shown->placementSummary(), "Demi-écran gauche");
+
+    int returned = 0;
+    shown->setOnReturnToLibrary([&] { ++returned; });
+    EXPECT_TRUE(shown->returnItem()->isVisible());
+    EXPECT_FALSE(shown->returnItem()->isEnabled());
+    shown->setCanReturnToLibrary(true);
+    EXPECT_TRUE(shown->returnItem()->isEnabled());
+    shown->returnToLibrary();
+    EXPECT_EQ(returned, 1);
+
+    auto library = card(false);
+    library->setOnReturnToLibrary([&] { ++returned; });
+    library->setCanReturnToLibrary(true);
+    EXPECT_FALSE(library->returnItem()->isVisible());
+    library->returnToLibrary();
+    EXPECT_EQ(returned, 1);
+}
+
+TEST_F(WindowThumbnailTest, LabelsSayWhenTheWindowIsMinimizedAndNameItsDocument)
+{
+    auto plain = card(true, record(false));
+    EXPECT_EQ(plain->accessibilityLabel(), "Éditeur — Notes & plans\nBureau 4 · 1280 × 720");
+    EXPECT_EQ(plain->placementSummary(), "Disposition libre");
+
+    auto minimized = card(true, record(true, std::string("")));
+    EXPECT_EQ(minimized->accessibilityLabel(), "Éditeur — Notes & plans\nBureau 4 · 1280 × 720 · Réduite\nDocument : ");
+    EXPECT_EQ(minimized->placementSummary(), "Réduite · Disposition libre");
+
+    auto library = card(false, record(true, std::string("plan.md")));
+    EXPECT_EQ(library->accessibilityLabel(), "Éditeur — Notes & plans · Réduite");
+    EXPECT_EQ(library->placementItems()[0]->text(), QStringLiteral("Quart supérieur gauche"));
+}
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,152 @@
+#include "services/FeedbackWindowController.h"
+
+#include "support/LoopbackHTTPSServer.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "ui/ControlClick.h"
+#include "ui/Label.h"
+#include "ui/SheetHost.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace pellamor {
+namespace {
+
+const std::string host = "o17.ingest.sentry.io";
+
+class FeedbackFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window.show();
+        server.serve(mac, { host });
+    }
+
+    std::unique_ptr<FeedbackWindowController> open(FeedbackDraft draft)
+    {
+        auto form = std::make_unique<FeedbackWindowController>(std::move(draft), service);
+        form->onClose = [this](std::optional<FeedbackDraft> kept) { closed.push_back(std::move(kept)); };
+        form->present(&window);
+        return form;
+    }
+    template <class T> T* control(FeedbackWindowController& form, const char* identifier)
+    {
+        return form.window()->findChild<T*>(identifier);
+    }
+    std::string status(FeedbackWindowController& form) { return control<Label>(form, "feedback-status")->text(); }
+
+    test::WidgetApplication application;
+    test::TestMac mac;
+    test::LoopbackHTTPSServer server;
+    QWidget window;
+    FeedbackService service { SentryConfiguration::make(
+                                  "https://0123456789abcdef0123456789abcdef@" + host + "/17", "production"),
+        FeedbackMetadata { "1.2", "34", "14.5.0" } };
+    std::vector<std::optional<FeedbackDraft>> closed;
+};
+
+TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
+{
+    auto form = open({ FeedbackKind::improvement });
+    control<QPlainTextEdit>(*form, "feedback-message")->setPlainText("Une idée");
+    ASSERT_TRUE(clickControl("send-feedback"));
+    EXPECT_EQ(status(*form), "Envoi en cours…");
+    EXPECT_FALSE(control<QComboBox>(*form, "feedback-kind")->isEnabled());
+    EXPECT_FALSE(control<QLineEdit>(*form, "feedback-email")->isEnabled());
+    EXPECT_TRUE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
+    EXPECT_FALSE(control<QPushButton>(*form, "close-feedback")->isEnabled());
+    form->closeForm();
+    EXPECT_TRUE(closed.empty());
+
+    ASSERT_TRUE(test::pumpUntil(mac, [&] { return status(*form).starts_with("Merci"); }));
+    std::string body = server.requests().at(0).body;
+    std::string id = body.substr(body.find("\"event_id\":\"") + 12, 8);
+    EXPECT_EQ(status(*form), "Merci ! Ton message a été envoyé. Référence : " + id);
+    EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::green);
+    EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isHidden());
+    EXPECT_FALSE(control<QComboBox>(*form, "feedback-kind")->isEnabled());
+    ASSERT_TRUE(clickControl("close-feedback"));
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_FALSE(closed[0]);
+    EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
+}
+
+TEST_F(FeedbackFormTest, AFailureKeepsEveryFieldAndUnlocksTheForm)
+{
+    server.script({ test::ScriptedReply::answering(500) });
+    auto form = open({ FeedbackKind::bug, "Écran noir", "moi@exemple.fr", "Erreur", "automatic_switching" });
+    clickControl("send-feedback");
+    ASSERT_TRUE(test::pumpUntil(mac, [&] { return status(*form).starts_with("Le serveur"); }));
+    EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::red);
+    EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isEnabled());
+    EXPECT_FALSE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
+    EXPECT_EQ(form->draft(), (FeedbackDraft { FeedbackKind::bug, "Écran noir", "moi@exemple.fr", "Erreur",
+                                 "automatic_switching" }));
+    clickControl("close-feedback");
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(closed[0], form->draft());
+}
+
+TEST_F(FeedbackFormTest, AnInvalidDraftIsRefusedInRedWithoutSending)
+{
+    auto form = open({ FeedbackKind::bug, std::string(4001, 'a') });
+    clickControl("send-feedback");
+    EXPECT_EQ(status(*form), "Raccourcis ton message : 4 000 caractères maximum et 2 000 pour l’erreur.");
+    EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::red);
+    EXPECT_TRUE(control<QPushButton>(*form, "close-feedback")->isEnabled());
+    EXPECT_TRUE(control<QComboBox>(*form, "feedback-kind")->isEnabled());
+    test::pumpFor(mac, 0.05);
+    EXPECT_TRUE(server.requests().empty());
+
+    // Only an address is still worth keeping.
+    control<QPlainTextEdit>(*form, "feedback-message")->setPlainText(" \n");
+    control<QLineEdit>(*form, "feedback-email")->setText("moi@exemple.fr");
+    clickControl("close-feedback");
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_TRUE(closed[0]);
+}
+
+TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
+{
+    auto fromMenu = open({ FeedbackKind::bug });
+    QWidget* group = control<QWidget>(*fromMenu, "feedback-error-group");
+    EXPECT_TRUE(group->isHidden());
+    control<QComboBox>(*fromMenu, "feedback-kind")->setCurrentIndex(1);
+    control<QComboBox>(*fromMenu, "feedback-kind")->setCurrentIndex(0);
+    EXPECT_TRUE(group->isHidden());
+    clickControl("close-feedback");
+
+    auto fromError = open({ FeedbackKind::bug, "", "", "Bureau introuvable", "project_displays" });
+    group = control<QWidget>(*fromError, "feedback-error-group");
+    EXPECT_FALSE(group->isHidden());
+    control<QComboBox>(*fromError, "feedback-kind")->setCurrentIndex(2);
+    EXPECT_TRUE(group->isHidden());
+    EXPECT_EQ(control<Label>(*fromError, "feedback-prompt")->text(),
+        "Quelle fonctionnalité te manque et à quoi te servirait-elle ?");
+}
+
+TEST_F(FeedbackFormTest, TheSupportLinkCarriesTheTextsIntact)
+{
+    std::string message = "a&b=c#d%e+f?g\nligne 2 é";
+    auto form = open({ FeedbackKind::bug, message, "", "Erreur & 100%", "automatic_switching" });
+    clickControl("contact-support");
+    ASSERT_FALSE(mac.mac().log().lines().empty());
+    std::string line = mac.mac().log().lines().back();
+    ASSERT_TRUE(line.starts_with("open-url url=mailto:support@pellamor.app?")) << line;
+    QUrl url(QString::fromStdString(line.substr(std::string("open-url url=").size())));
+    QUrlQuery query(url);
+    EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded).toStdString(), "Pellamor — Signaler un bug");
+    EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded).toStdString(), message + "\n\nErreur & 100%");
+    EXPECT_TRUE(SheetHost::hasAttachedSheet(&window));
+
+    EXPECT_EQ(FeedbackWindowController::supportURL(FeedbackKind::feature, "x", "ignorée"),
+        "mailto:support@pellamor.app?subject=Pellamor%20%E2%80%94%20Demander%20une%20fonctionnalit%C3%A9&body=x");
+}
+
+} // namespace
+} // namespace pellamor

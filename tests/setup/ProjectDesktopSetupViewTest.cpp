@@ -1,0 +1,193 @@
+#include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectSetupChooser.h"
+#include "setup/SetupControls.h"
+#include "setup/SetupPrimaryButton.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "ui/Popover.h"
+#include "ui/SymbolButton.h"
+
+#include <QCoreApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+OverviewProjectAssignment project(const std::string& id, const std::string& name, std::vector<int> desktops = {})
+{
+    OverviewProjectAssignment row;
+    row.id = id;
+    row.name = name;
+    row.desktops = std::move(desktops);
+    row.path = "~/src/" + id;
+    return row;
+}
+
+DesktopWindow window(std::uint32_t id, const std::string& bundleID, const std::string& title = "Title")
+{
+    return { id, 10, "App", bundleID, title, QRectF(0, 0, 800, 600), { 1 } };
+}
+
+class ProjectDesktopSetupViewTest : public ::testing::Test {
+protected:
+    ProjectDesktopSetupViewTest()
+    {
+        host.resize(820, 800);
+        panel = new ProjectDesktopSetupView(std::nullopt, &host);
+        panel->setGeometry(0, 0, 820, 800);
+        panel->onProjectChange = [this](const std::optional<std::string>& id) { changes.push_back(id); };
+        panel->onProjectPickerVisibilityChange = [this](bool open) { pickerEvents.push_back(open); };
+        host.show();
+    }
+
+    void feed(std::vector<DesktopWindow> windows = {}, bool busy = false, std::optional<std::uint32_t> selected = {})
+    {
+        panel->update(desktops, windows, assignments, { { "D1", "Écran principal" } }, std::nullopt, busy, true,
+            selected, std::nullopt);
+    }
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        mac.advance(0.01);
+    }
+
+    test::WidgetApplication application;
+    test::TestMac mac;
+    QWidget host;
+    ProjectDesktopSetupView* panel;
+    std::vector<NativeDesktopState> desktops { { 1, 1, "D1", std::nullopt }, { 2, 1, "D1", std::nullopt } };
+    std::vector<OverviewProjectAssignment> assignments { project("a", "Alpha", { 2 }), project("b", "Beta") };
+    std::vector<std::optional<std::string>> changes;
+    std::vector<bool> pickerEvents;
+};
+
+TEST_F(ProjectDesktopSetupViewTest, TheAssistantsWindowsAreNeverListed)
+{
+    feed({ window(1, "COM.OpenAI.Codex"), window(2, "com.openai.chat"), window(3, "com.example.editor") });
+    ASSERT_EQ(panel->records().size(), 1u);
+    EXPECT_EQ(panel->records().front().id, 3u);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AnUnchangedFingerprintRebuildsNothingButBusyStillClosesTheChooser)
+{
+    feed({ window(3, "com.example.editor") });
+    int rebuilt = panel->rebuildCount();
+    feed({ window(3, "com.example.editor") }, false, 3u);
+    EXPECT_EQ(panel->rebuildCount(), rebuilt);
+    EXPECT_EQ(panel->selectedWindowID(), 3u);
+
+    panel->toggleProjectSetup();
+    ASSERT_TRUE(panel->projectPopover());
+    feed({ window(3, "com.example.editor") }, true);
+    EXPECT_EQ(panel->rebuildCount(), rebuilt);
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_FALSE(panel->setupProjectButton()->isEnabled());
+    EXPECT_FALSE(panel->refreshButton()->isEnabled());
+
+    feed({ window(3, "com.example.editor", "Renamed") });
+    EXPECT_EQ(panel->rebuildCount(), rebuilt + 1);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOneIsClearedSilently)
+{
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    panel->commitProjectSelection(std::string("a"));
+    panel->commitProjectSelection(std::string("unknown"));
+    EXPECT_EQ(changes, std::vector<std::optional<std::string>>({ std::string("a") }));
+    EXPECT_EQ(panel->linkedDesktop("d1")->spaceID, 2u);
+    EXPECT_TRUE(panel->isEligibleTarget("d1", "a"));
+    EXPECT_FALSE(panel->isEligibleTarget("D2", "a"));
+
+    assignments = { project("b", "Beta") };
+    feed();
+    EXPECT_FALSE(panel->selectedProjectID());
+    EXPECT_EQ(changes.size(), 1u);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ShowingTheActionsButtonTwiceLaysOutOnce)
+{
+    settle();
+    int before = panel->layoutCount();
+    panel->setActionsAvailable(false);
+    panel->setActionsAvailable(true);
+    panel->setActionsAvailable(true);
+    settle();
+    EXPECT_EQ(panel->layoutCount(), before + 1);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirDesktops)
+{
+    std::vector<std::string> opened;
+    panel->onOpenProjectDesktops = [&](const std::string& id) { opened.push_back(id); };
+    feed();
+    ASSERT_EQ(panel->shortcutButtons().size(), 1u);
+    EXPECT_EQ(panel->shortcutButtons().front()->objectName(), QStringLiteral("project-shortcut:a"));
+    panel->shortcutButtons().front()->click();
+    EXPECT_EQ(opened, std::vector<std::string>({ "a" }));
+    EXPECT_EQ(panel->selectedProjectID(), "a");
+    EXPECT_TRUE(panel->shortcutButtons().front()->isChecked());
+
+    panel->openConfiguredProject("b");
+    EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOneClickEach)
+{
+    feed();
+    SetupPrimaryButton* button = panel->setupProjectButton();
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(panel->projectPopover());
+    EXPECT_TRUE(panel->projectPopover()->isShown());
+    EXPECT_TRUE(button->isOn());
+    // The press on the button does not close the popover; the button's own click does.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_FALSE(button->isOn());
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false }));
+
+    // A press elsewhere closes it.
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTest::mousePress(panel->refreshButton(), Qt::LeftButton);
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false, true, false }));
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
+{
+    feed();
+    panel->toggleProjectSetup();
+    QPointer<ProjectSetupChooserViewController> first = panel->projectChooser();
+    auto choose = first->onChoose;
+    panel->toggleProjectSetup();
+    panel->toggleProjectSetup();
+    choose("a");
+    EXPECT_FALSE(panel->selectedProjectID());
+    ASSERT_TRUE(panel->projectPopover());
+
+    // An id that vanished meanwhile leaves the popover open and the selection as it was.
+    panel->projectChooser()->onChoose("gone");
+    EXPECT_TRUE(panel->projectPopover());
+    panel->projectChooser()->onChoose("b");
+    EXPECT_EQ(panel->selectedProjectID(), "b");
+    EXPECT_FALSE(panel->projectPopover());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AnOwnerThatTurnsBusyWhenThePickerOpensKeepsThePopoverHidden)
+{
+    feed();
+    panel->onProjectPickerVisibilityChange = [this](bool open) {
+        if (open)
+            panel->setBusy(true);
+    };
+    panel->toggleProjectSetup();
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_TRUE(panel->busy());
+}
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,155 @@
+#include "setup/ProjectSetupChooser.h"
+#include "support/TestMac.h"
+#include "ui/Label.h"
+#include "ui/SymbolButton.h"
+#include "ui/SymbolView.h"
+#include "support/WidgetApplication.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+OverviewProjectAssignment row(const std::string& id, const std::string& name, const std::string& path = "~/src")
+{
+    OverviewProjectAssignment project;
+    project.id = id;
+    project.name = name;
+    project.path = path;
+    return project;
+}
+
+class ProjectSetupChooserTest : public ::testing::Test {
+protected:
+    ProjectSetupChooserTest()
+        : chooser(std::make_unique<ProjectSetupChooserViewController>(
+            [this](const std::string& id) { chosen.push_back(id); }, [this] { ++cancelled; }))
+    {
+    }
+
+    std::vector<std::string> ids() const
+    {
+        std::vector<std::string> listed;
+        for (const auto& project : chooser->rows())
+            listed.push_back(project.id);
+        return listed;
+    }
+    void type(const char* text) { QTest::keyClicks(chooser->searchField(), text); }
+    void key(Qt::Key pressed) { QTest::keyClick(chooser->searchField(), pressed); }
+
+    test::WidgetApplication application;
+    test::TestMac mac;
+    std::vector<std::string> chosen;
+    int cancelled = 0;
+    std::unique_ptr<ProjectSetupChooserViewController> chooser;
+};
+
+TEST_F(ProjectSetupChooserTest, ListsEachIdOnceSortedAsTheFinderDoes)
+{
+    chooser->update({ row("b", "Same"), row("10", "Projet 10"), row("", "No id"), row("2", "projet 2"),
+                        row("b", "Later copy"), row("a", "Same") },
+        std::nullopt);
+    EXPECT_EQ(ids(), std::vector<std::string>({ "2", "10", "a", "b" }));
+    EXPECT_EQ(chooser->selectedRow(), 0);
+}
+
+TEST_F(ProjectSetupChooserTest, SearchIgnoresCaseAndAccentsAndMatchesThePath)
+{
+    chooser->update({ row("e", "Équipe"), row("p", "Projet", "~/src/cafe"), row("o", "Other") }, std::nullopt);
+    type("equ");
+    EXPECT_EQ(ids(), std::vector<std::string>({ "e" }));
+    chooser->searchField()->clear();
+    type("CAFÉ");
+    EXPECT_EQ(ids(), std::vector<std::string>({ "p" }));
+    type("zzz");
+    EXPECT_TRUE(ids().empty());
+    EXPECT_TRUE(chooser->emptyLabel()->isVisibleTo(chooser.get()));
+    EXPECT_EQ(chooser->emptyLabel()->text(), "Aucun projet ne correspond à cette recherche.");
+    chooser->searchField()->setText("   ");
+    EXPECT_EQ(ids().size(), 3u);
+}
+
+TEST_F(ProjectSetupChooserTest, ItsHeightFollowsTheRowsUpToEight)
+{
+    chooser->update({}, std::nullopt);
+    EXPECT_EQ(chooser->preferredContentSize(), QSize(360, 130));
+    EXPECT_EQ(chooser->emptyLabel()->text(), "Aucun projet disponible");
+    chooser->update({ row("a", "A") }, std::nullopt);
+    EXPECT_EQ(chooser->preferredContentSize(), QSize(360, 120));
+    std::vector<OverviewProjectAssignment> many;
+    for (int index = 0; index < 20; ++index)
+        many.push_back(row(std::to_string(index), "P" + std::to_string(index)));
+    std::vector<QSize> told;
+    chooser->setOnContentSizeChange([&](QSize size) { told.push_back(size); });
+    chooser->update({ many.begin(), many.begin() + 8 }, std::nullopt);
+    EXPECT_EQ(chooser->preferredContentSize(), QSize(360, 358));
+    chooser->update(many, std::nullopt);
+    EXPECT_EQ(chooser->preferredContentSize(), QSize(360, 358));
+    EXPECT_EQ(told.front(), QSize(360, 120));
+    EXPECT_EQ(told.back(), QSize(360, 358));
+}
+
+TEST_F(ProjectSetupChooserTest, OpensOnTheCurrentProjectAndAnUpdateKeepsOrDropsTheHighlight)
+{
+    chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("b"));
+    EXPECT_EQ(chooser->selectedRow(), 1);
+    EXPECT_FALSE(chooser->cell(1)->currentMark->isHidden());
+    EXPECT_TRUE(chooser->cell(0)->currentMark->isHidden());
+    key(Qt::Key_Down);
+    EXPECT_EQ(chooser->selectedRow(), 2);
+    chooser->update({ row("a", "A"), row("c", "C") }, std::string("b"));
+    EXPECT_EQ(chooser->selectedRow(), 1);
+    chooser->update({ row("a", "A") }, std::string("a"));
+    EXPECT_FALSE(chooser->selectedRow());
+    key(Qt::Key_Down);
+    EXPECT_EQ(chooser->selectedRow(), 0);
+}
+
+TEST_F(ProjectSetupChooserTest, ArrowsStopAtTheEndsAndUpWithoutSelectionTakesTheLast)
+{
+    chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("c"));
+    key(Qt::Key_Down);
+    EXPECT_EQ(chooser->selectedRow(), 2);
+    chooser->update({ row("a", "A"), row("b", "B") }, std::nullopt);
+    EXPECT_FALSE(chooser->selectedRow());
+    key(Qt::Key_Up);
+    EXPECT_EQ(chooser->selectedRow(), 1);
+    key(Qt::Key_Up);
+    key(Qt::Key_Up);
+    EXPECT_EQ(chooser->selectedRow(), 0);
+}
+
+TEST_F(ProjectSetupChooserTest, ReturnChoosesOnceAndNothingAfterwards)
+{
+    chooser->update({ row("a", "A"), row("b", "B") }, std::nullopt);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    chooser->rowClicked(0);
+    chooser->cancelChoice();
+    EXPECT_EQ(chosen, std::vector<std::string>({ "b" }));
+    EXPECT_EQ(cancelled, 0);
+    EXPECT_TRUE(chooser->finished());
+}
+
+TEST_F(ProjectSetupChooserTest, EscapeInTheSearchOrTheListAndTheCloseButtonCancelOnce)
+{
+    chooser->update({ row("a", "A") }, std::nullopt);
+    key(Qt::Key_Escape);
+    QTest::keyClick(chooser->table(), Qt::Key_Escape);
+    chooser->closeButton()->click();
+    EXPECT_EQ(cancelled, 1);
+
+    ProjectSetupChooserViewController list([this](const std::string& id) { chosen.push_back(id); }, [this] { ++cancelled; });
+    list.update({ row("a", "A") }, std::nullopt);
+    QTest::keyClick(list.table(), Qt::Key_Escape);
+    list.closeButton()->click();
+    EXPECT_EQ(cancelled, 2);
+    EXPECT_TRUE(chosen.empty());
+}
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,111 @@
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/SetupPermissionStatusView.h"
+#include "setup/SetupPrimaryButton.h"
+#include "setup/WindowDragType.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+class SetupControlsTest : public ::testing::Test {
+protected:
+    test::WidgetApplication application;
+    test::TestMac mac;
+};
+
+DraggingInfo drag(const char* type)
+{
+    DraggingInfo info;
+    info.types = QStringList { QString::fromLatin1(type) };
+    return info;
+}
+
+TEST_F(SetupControlsTest, APermissionRowStartsMissingAndIgnoresARepeatedState)
+{
+    SetupPermissionStatusView row("Aperçus", "eye", "Autoriser les aperçus…");
+    EXPECT_EQ(row.currentAuthorization(), false);
+    EXPECT_EQ(row.statusSymbol(), "exclamationmark.circle.fill");
+    EXPECT_EQ(row.toolTip().contains(QStringLiteral("Aperçus · À activer · Autoriser les aperçus…")), true);
+    EXPECT_EQ(row.accessibleName(), QStringLiteral("Aperçus · À activer · Autoriser les aperçus…"));
+
+    row.update(true);
+    EXPECT_EQ(row.summary(), "Aperçus · Autorisé · Réglages…");
+    EXPECT_EQ(row.statusSymbol(), "checkmark.circle.fill");
+    row.setAccessibleName("changed elsewhere");
+    row.update(true);
+    EXPECT_EQ(row.accessibleName(), QStringLiteral("changed elsewhere"));
+
+    SetupPermissionStatusView empty("", "eye", "");
+    EXPECT_EQ(empty.preferredWidth(), 54);
+}
+
+TEST_F(SetupControlsTest, ADisabledPermissionRowDoesNothingWhenActivated)
+{
+    SetupPermissionStatusView row("Accessibilité", "accessibility", "Accessibilité…");
+    int calls = 0;
+    row.onAction = [&] { ++calls; };
+    row.click();
+    EXPECT_EQ(calls, 1);
+    row.setEnabled(false);
+    row.activate();
+    EXPECT_EQ(calls, 1);
+}
+
+TEST_F(SetupControlsTest, TheDisabledPrimaryButtonDrawsItsFaintestWhateverItsState)
+{
+    SetupPrimaryButton button("Configurer un projet");
+    EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.045);
+    button.setOn(true);
+    EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.11);
+    EXPECT_DOUBLE_EQ(button.strokeColor().alpha, 0.24);
+    button.setEnabled(false);
+    EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.02);
+    EXPECT_DOUBLE_EQ(button.strokeColor().alpha, 0.06);
+}
+
+TEST_F(SetupControlsTest, ADropViewReportsOneHoverStartAndEndPerDragAndHighlightsWhatItAccepts)
+{
+    ProjectDisplayDropView card("D1");
+    std::vector<bool> hovers;
+    bool accept = false;
+    card.onDragHover = [&](bool hovering) { hovers.push_back(hovering); };
+    card.accepts = [&](const DraggingInfo&) { return accept; };
+    EXPECT_FALSE(card.draggingUpdated(drag(windowDragType)));
+    accept = true;
+    EXPECT_TRUE(card.draggingUpdated(drag(windowDragType)));
+    EXPECT_TRUE(card.draggingUpdated(drag(windowDragType)));
+    EXPECT_TRUE(card.highlighted());
+    card.draggingExited();
+    card.draggingExited();
+    EXPECT_EQ(hovers, std::vector<bool>({ true, false }));
+    EXPECT_FALSE(card.highlighted());
+
+    // A foreign drag is never reported as a hover, yet the highlight follows the answer.
+    hovers.clear();
+    EXPECT_TRUE(card.draggingUpdated(drag("public.file-url")));
+    EXPECT_TRUE(hovers.empty());
+}
+
+TEST_F(SetupControlsTest, ADropViewWithoutItsClosuresRefusesAndARemovedOneEndsItsHover)
+{
+    auto parent = std::make_unique<QWidget>();
+    auto* card = new ProjectDisplayDropView("D1", parent.get());
+    card->accepts = [](const DraggingInfo&) { return true; };
+    EXPECT_TRUE(card->prepareForDragOperation(drag(windowDragType)));
+    EXPECT_FALSE(card->performDragOperation(drag(windowDragType)));
+
+    std::vector<bool> hovers;
+    card->onDragHover = [&](bool hovering) { hovers.push_back(hovering); };
+    card->draggingUpdated(drag(windowDragType));
+    card->setParent(nullptr);
+    EXPECT_EQ(hovers, std::vector<bool>({ true, false }));
+    delete card;
+    EXPECT_EQ(hovers.size(), 2u);
+}
+
+} // namespace
+} // namespace pellamor
