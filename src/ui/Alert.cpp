@@ -11,6 +11,10 @@
 
 namespace pellamor {
 
+namespace {
+constexpr int alertTextWidth = 420;
+} // namespace
+
 AlertSheet* AlertSheet::begin(QWidget* window, Alert alert, std::function<void(int)> completion)
 {
     if (!window || SheetHost::hasAttachedSheet(window))
@@ -56,6 +60,10 @@ AlertSheet::AlertSheet(Alert alert, std::function<void(int)> completion)
         row->addWidget(button);
     }
     layout->addLayout(row);
+    // As on the Mac, alerts have one width and grow downwards to show all of their text.
+    for (Label* text : { title, informative })
+        text->setFixedWidth(alertTextWidth);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void AlertSheet::respond(int response)

@@ -60,6 +60,9 @@ TEST_F(NativeDesktopManagementDriverTest, NormalPolicyProtectsTheAssistantScreen
     EXPECT_EQ(normal->validate("C", 7), "Le dernier bureau d’un écran doit être conservé.");
     EXPECT_EQ(normal->validate("B", 7), "Ce bureau a changé. Actualise la liste avant de le supprimer.");
     EXPECT_EQ(normal->validate("Z", std::nullopt), "L’écran de ce bureau est indisponible. Actualise la liste.");
+    mac.world().displays[2].number = 1; // no screen answers for C any more, though its desktops are listed
+    EXPECT_EQ(normal->validate("C", std::nullopt), "L’écran de ce bureau est indisponible. Actualise la liste.");
+    mac.world().displays[2].number = 3;
     EXPECT_EQ(normal->validate("b", std::nullopt), "L’écran de ce bureau est indisponible. Actualise la liste.")
         << "the inventory names displays exactly";
 
@@ -87,6 +90,14 @@ TEST_F(NativeDesktopManagementDriverTest, UnreadableWindowsNeverCountAsEmpty)
         return std::vector<std::uint32_t> {};
     };
     EXPECT_EQ(normal->validate("B", 6), "Impossible de vérifier les fenêtres de ce bureau.");
+
+    int reads = 0;
+    normal->windowsInSpace = [&](std::uint64_t) -> std::optional<std::vector<std::uint32_t>> {
+        if (++reads == 1)
+            return std::nullopt;
+        return std::vector<std::uint32_t> {};
+    };
+    EXPECT_EQ(normal->validate("B", 6), std::nullopt) << "a reading that fails once is read again";
 }
 
 TEST_F(NativeDesktopManagementDriverTest, WithoutScreensTheAssistantScreenIsDisconnected)
@@ -184,7 +195,8 @@ TEST_F(NativeDesktopManagementDriverTest, TheVerdictOfEachWindowDecidesItsDeskto
     EXPECT_EQ(DesktopSpaceOccupancy::emptySpaces({ 0, 1 }, inSpace, occupying), std::nullopt);
     EXPECT_EQ(DesktopSpaceOccupancy::emptySpaces({ 1, 9 }, inSpace, occupying), std::nullopt);
     windows[1] = { 0 };
-    EXPECT_EQ(DesktopSpaceOccupancy::emptySpaces({ 1 }, inSpace, occupying), std::nullopt);
+    verdicts[0] = false;
+    EXPECT_EQ(DesktopSpaceOccupancy::emptySpaces({ 1 }, inSpace, occupying), std::nullopt) << "window number 0";
 }
 
 TEST_F(NativeDesktopManagementDriverTest, WhoseWindowOccupiesADesktop)
@@ -209,7 +221,8 @@ TEST_F(NativeDesktopManagementDriverTest, WhoseWindowOccupiesADesktop)
     EXPECT_EQ(verdict(described(PlistValue("0"), std::int64_t(602))), std::nullopt);
     EXPECT_EQ(verdict(described(std::int64_t(25), std::int64_t(602))), false) << "menu bar and other layers";
     EXPECT_EQ(verdict(described(std::int64_t(0), std::nullopt)), std::nullopt);
-    EXPECT_EQ(verdict(described(std::int64_t(0), std::int64_t(0))), std::nullopt);
+    mac.world().applications.push_back({ 0, "com.example.zero", "Zero" });
+    EXPECT_EQ(verdict(described(std::int64_t(0), std::int64_t(0))), std::nullopt) << "no process has pid 0";
     EXPECT_EQ(verdict(described(std::int64_t(0), std::int64_t(602))), true);
     EXPECT_EQ(verdict(described(std::int64_t(0), std::int64_t(700))), false) << "accessory";
     mac.world().applications[1].policy = ActivationPolicy::prohibited;
