@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/PlistValue.h"
-#include "windows/DesktopWindow.h"
+#include "platform/Unicode.h"
 
 #include <array>
 #include <optional>

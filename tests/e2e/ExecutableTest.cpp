@@ -34,7 +34,7 @@ Outcome runWorld(const std::string& world)
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(executable().string()), {});
     // A real process on the real clock; the script quits after a fraction of a second.
-    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(process.waitForFinished(10000));
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         process.readAllStandardError().toStdString() };
 }
@@ -102,11 +102,11 @@ TEST(ExecutableTest, TerminationSignalsRunTheShutdownAndRestoreTheShortcut)
         process.setReadChannel(QProcess::StandardError);
         process.start(QString::fromStdString(executable().string()), {});
         std::string errors;
-        while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(20000))
+        while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(5000))
             errors += process.readAllStandardError().toStdString();
         ASSERT_NE(errors.find("mac: hotkey id=119 enabled=true"), std::string::npos) << errors;
         ::kill(static_cast<pid_t>(process.processId()), number);
-        ASSERT_TRUE(process.waitForFinished(20000));
+        ASSERT_TRUE(process.waitForFinished(5000));
         errors += process.readAllStandardError().toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;
         EXPECT_EQ(process.exitCode(), 0) << number;
