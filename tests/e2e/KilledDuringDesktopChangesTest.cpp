@@ -29,9 +29,9 @@ std::filesystem::path executable()
 const char* const world = R"({
     "displays": [
         { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true,
-          "frame": [0, 0, 800, 600], "spaces": [{ "id": 1, "uuid": "U-1" }] },
+          "frame": [0, 0, 800, 600], "spaces": [{ "id": 1, "uuid": "00000000-0000-4000-8000-000000000001" }] },
         { "id": "22222222-2222-2222-2222-222222222222", "number": 2, "name": "B", "frame": [800, 0, 800, 600],
-          "spaces": [{ "id": 2, "uuid": "U-2" }, { "id": 3, "uuid": "U-3" }] }],
+          "spaces": [{ "id": 2, "uuid": "00000000-0000-4000-8000-000000000002" }, { "id": 3, "uuid": "00000000-0000-4000-8000-000000000003" }] }],
     "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" },
                      { "pid": 602, "bundleID": "com.apple.Terminal", "name": "Terminal" }],
     "windows": [{ "number": 10, "pid": 602, "frame": [900, 50, 400, 300], "spaces": [2, 3] }],
