@@ -33,7 +33,7 @@ void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& con
     std::string signature = OverviewInventoryRules::renderSignature(
         OverviewInventoryRules::inventoryContext(desktops_, configuration, projectSnapshot_), records_,
         inventoryHasLoaded_);
-    // Taken even when the redraw waits: the popover's or the chooser's closing refreshes anyway.
+    // While the redraw waits the old signature stays, so that the next render with these data still redraws.
     bool redraw = signature != signature_ && !trackingPopover_ && !choosingProject_ && !draggingWindow_;
     if (redraw) {
         signature_ = std::move(signature);

@@ -28,6 +28,12 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     stack->setSpacing(0);
     installPanelCallbacks();
     refreshPermissionStatus();
+    QPointer<WindowOverviewView> self(this);
+    observers_.push_back(platform().defaultCenter().addObserver(
+        applicationDidBecomeActiveNotification, nullptr, [self](const Notification&) {
+            if (self)
+                self->refreshPermissionStatus();
+        }));
     updateControls();
 }
 

@@ -165,6 +165,10 @@ void ProjectSetupChooserViewController::loadView()
     table_->setUniformItemSizes(true);
     table_->viewport()->setAutoFillBackground(false);
     table_->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"));
+    // Outside the focused list the selected row is drawn unemphasized, in a grey its plain colours stand out on.
+    QPalette colours = table_->palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight, DynamicColor { ColorRole::label, 0.12 }.resolved());
+    table_->setPalette(colours);
     QPointer<ProjectSetupChooserViewController> self(this);
     table_->onChoose = [self] {
         if (self)

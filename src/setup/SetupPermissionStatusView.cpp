@@ -3,6 +3,7 @@
 #include "assistant/Localization.h"
 #include "ui/ColorTable.h"
 #include "ui/PlainText.h"
+#include "ui/FocusRing.h"
 #include "ui/SymbolRegistry.h"
 #include "ui/SystemFont.h"
 
@@ -79,14 +80,8 @@ void SetupPermissionStatusView::paintEvent(QPaintEvent*)
         painter.drawText(QRectF(width() - 21, (height() - 12) / 2.0, 12, 12), Qt::AlignCenter, *glyph);
         painter.setOpacity(1.0);
     }
-    if (hasFocus()) {
-        QColor ring = ColorTable::color(ColorRole::accent);
-        ring.setAlphaF(0.5f);
-        painter.setPen(QPen(ring, 2));
-        QPainterPath focus;
-        focus.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 7, 7);
-        painter.drawPath(focus);
-    }
+    if (hasFocus())
+        drawFocusRing(painter, rect(), 7);
 }
 
 } // namespace pellamor

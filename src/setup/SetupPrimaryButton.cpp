@@ -1,6 +1,7 @@
 #include "setup/SetupPrimaryButton.h"
 
 #include "ui/PlainText.h"
+#include "ui/FocusRing.h"
 #include "ui/SymbolRegistry.h"
 #include "ui/SystemFont.h"
 
@@ -75,14 +76,8 @@ void SetupPrimaryButton::paintEvent(QPaintEvent*)
     QRectF title(36, (height() - line) / 2.0, std::max(width() - 50.0, 0.0), line + 1);
     painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter,
         metrics.elidedText(QString::fromStdString(title_), Qt::ElideRight, title.width()));
-    if (hasFocus()) {
-        QColor ring = ColorTable::color(ColorRole::accent);
-        ring.setAlphaF(0.5f);
-        painter.setPen(QPen(ring, 2));
-        QPainterPath focus;
-        focus.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 8, 8);
-        painter.drawPath(focus);
-    }
+    if (hasFocus())
+        drawFocusRing(painter, rect(), 8);
 }
 
 } // namespace pellamor

@@ -6,6 +6,9 @@
 #include "platform/FileContents.h"
 #include "services/Onboarding.h"
 #include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectSetupChooser.h"
+#include "setup/SetupPrimaryButton.h"
+#include "ui/Popover.h"
 #include "support/CrowdedWorld.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
@@ -16,6 +19,8 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QLineEdit>
+#include <QTest>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -115,6 +120,19 @@ TEST_P(WindowsTabScreenshotTest, ThePanelFitsAtTheSmallestAndALargeSize)
         expectNothingClipped(panel);
         save(size, "project");
     }
+    delegate.window->resize(QSize(820, 800));
+    settle();
+    panel.toggleProjectSetup();
+    ASSERT_TRUE(panel.projectPopover() && panel.projectPopover()->isShown());
+    QTest::keyClicks(panel.projectChooser()->searchField(), "equ");
+    settle();
+    // The popover lies inside the window, below the button that opened it.
+    QRect popover(panel.projectPopover()->frame()->mapTo(delegate.window.get(), QPoint(0, 0)),
+        panel.projectPopover()->frame()->size());
+    EXPECT_TRUE(delegate.window->rect().contains(popover));
+    EXPECT_GE(popover.top(), panel.setupProjectButton()->mapTo(delegate.window.get(), QPoint(0, 0)).y());
+    EXPECT_EQ(panel.projectChooser()->rows().size(), 10u);
+    save(QSize(820, 800), "chooser");
 }
 
 INSTANTIATE_TEST_SUITE_P(LightDarkFrenchEnglish, WindowsTabScreenshotTest,

@@ -2,6 +2,7 @@
 #include "overview/WindowOverview.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDesktopSetupView.h"
+#include "setup/SetupPermissionStatusView.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
@@ -201,6 +202,16 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
     EXPECT_FALSE(overview->trackingPopover());
     settle();
     EXPECT_GT(assignmentReads, reads);
+}
+
+TEST_F(WindowOverviewTest, PermissionsAreReadAgainWhenTheApplicationBecomesActive)
+{
+    SetupPermissionStatusView* previews = overview->setupView()->previewPermission();
+    EXPECT_EQ(previews->currentAuthorization(), false);
+    mac.world().permissions.screenCapture = true;
+    EXPECT_EQ(previews->currentAuthorization(), false);
+    platform().defaultCenter().post(applicationDidBecomeActiveNotification, nullptr);
+    EXPECT_EQ(previews->currentAuthorization(), true);
 }
 
 TEST(OverviewInventoryRulesTest, WindowsSortByApplicationThenTitleNumbersByValueThenNumber)
