@@ -55,10 +55,24 @@ pellamor::sim::ScriptRunner::Action resizeAction(pellamor::AppDelegate& delegate
     };
 }
 
+// The offscreen platform says so for every raise or size hint of a window; what it leaves out changes nothing
+// there, and the lines would read as errors among the simulated Mac's.
+QtMessageHandler standardHandler = nullptr;
+
+void quietPlatformChatter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (standardHandler)
+        return standardHandler(type, context, message);
+    std::cerr << qFormatLogMessage(type, context, message).toStdString() << std::endl;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    standardHandler = qInstallMessageHandler(quietPlatformChatter);
     QApplication application(argc, argv);
     pellamor::QtEventLoop loop;
     pellamor::sim::MacSetup setup;
