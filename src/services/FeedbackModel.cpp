@@ -3,6 +3,7 @@
 #include "assistant/Localization.h"
 #include "platform/Bundle.h"
 #include "platform/Platform.h"
+#include "windows/DesktopWindow.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -75,11 +76,6 @@ std::string feedbackKindPrompt(FeedbackKind kind)
         return L("Quelle fonctionnalité te manque et à quoi te servirait-elle ?");
     }
     return {};
-}
-
-std::string trimmedText(const std::string& text)
-{
-    return QString::fromStdString(text).trimmed().toStdString();
 }
 
 std::size_t perceivedLength(const std::string& text)

@@ -47,8 +47,6 @@ struct FeedbackDraft {
     friend bool operator==(const FeedbackDraft& a, const FeedbackDraft& b);
 };
 
-// Trimmed of Unicode white space and line breaks at both ends.
-std::string trimmedText(const std::string& text);
 // User-perceived characters (grapheme clusters).
 std::size_t perceivedLength(const std::string& text);
 
