@@ -140,8 +140,10 @@ void AppDelegate::prepareProjectDisplay(
     std::set<std::uint64_t> before;
     for (const NativeDesktopState& desktop : inventory)
         before.insert(desktop.spaceID);
+    // The display as the window server names it, whatever the letter case of the request.
+    std::string creationDisplay = std::get<ProjectDisplayPlan::Create>(plan.value).display;
     QPointer<AppDelegate> self(this);
-    manageDesktop(display, std::nullopt,
+    manageDesktop(creationDisplay, std::nullopt,
         [self, token, projectID, display, before, completion](std::optional<std::string> failure) {
             if (!self) {
                 completion(std::nullopt, cancelledText());

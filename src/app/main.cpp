@@ -4,6 +4,7 @@
 #include "ui/ColorTable.h"
 #include "ui/ControlClick.h"
 #include "app/MainWindow.h"
+#include "app/ScriptDrive.h"
 #include "app/ScriptSteps.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSnapshot.h"
@@ -20,6 +21,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <cstdlib>
+#include <malloc.h>
 #include <iostream>
 
 namespace {
@@ -55,10 +57,50 @@ pellamor::sim::ScriptRunner::Action resizeAction(pellamor::AppDelegate& delegate
     };
 }
 
+// The offscreen platform says so for every raise or size hint of a window; what it leaves out changes nothing
+// there, and the lines would read as errors among the simulated Mac's.
+QtMessageHandler standardHandler = nullptr;
+
+void quietPlatformChatter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    if (standardHandler)
+        return standardHandler(type, context, message);
+    std::cerr << qFormatLogMessage(type, context, message).toStdString() << std::endl;
+}
+
+// The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
+void registerShellActions(pellamor::sim::ScriptRunner& script, pellamor::AppDelegate& delegate)
+{
+    using pellamor::sim::ScriptRunner;
+    script.registerAction("prepare-display", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+        bool valid = argument.is_object() && argument.size() == 2 && argument.contains("project")
+            && argument.contains("display") && argument["project"].is_string() && argument["display"].is_string();
+        if (!valid)
+            return std::string("expected { \"project\": <id>, \"display\": <display id> }");
+        std::string project = argument["project"].get<std::string>();
+        std::string display = argument["display"].get<std::string>();
+        return ScriptRunner::Block(
+            [&delegate, project, display] { pellamor::ScriptDrive::prepareDisplay(delegate, project, display, std::cerr); });
+    });
+    script.registerAction("reset", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
+        if (argument != "assignments" && argument != "desktops")
+            return std::string("expected \"assignments\" or \"desktops\"");
+        auto kind = argument == "assignments" ? pellamor::ScriptDrive::ResetKind::assignments
+                                              : pellamor::ScriptDrive::ResetKind::desktops;
+        return ScriptRunner::Block([&delegate, kind] { pellamor::ScriptDrive::confirmReset(delegate, kind); });
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Large blocks (the assistant's state file and what reading it takes) straight from the system, so that
+    // freeing them gives the memory back instead of leaving the heap at its peak.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    standardHandler = qInstallMessageHandler(quietPlatformChatter);
     QApplication application(argc, argv);
     pellamor::QtEventLoop loop;
     pellamor::sim::MacSetup setup;
@@ -101,6 +143,7 @@ int main(int argc, char* argv[])
     mac.script().registerAction("click", clickAction(mac.script()));
     pellamor::registerInterfaceSteps(mac.script(), delegate);
     mac.script().registerAction("resize", resizeAction(delegate));
+    registerShellActions(mac.script(), delegate);
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
         return delegate.window
             && pellamor::windowSnapshot(delegate.window.get()).save(QString::fromStdString(path.string()), "PNG");

@@ -1,5 +1,6 @@
 #include "assistant/Models.h"
 
+#include "assistant/JsonPieces.h"
 #include "assistant/Localization.h"
 #include "assistant/ThreadProjectsDecoding.h"
 
@@ -7,7 +8,6 @@
 #include <QLocale>
 #include <QString>
 #include <algorithm>
-#include <nlohmann/json.hpp>
 #include <simdjson.h>
 
 namespace pellamor {
@@ -16,57 +16,6 @@ namespace {
 
 using simdjson::dom::element;
 using simdjson::dom::object;
-
-constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-
-simdjson::dom::parser& sharedParser()
-{
-    thread_local simdjson::dom::parser parser;
-    return parser;
-}
-
-// Numbers beyond 64 bits are valid JSON that the fast parser refuses: a general parser reads the document
-// and writes it again with such numbers as reals. The string keeps the bytes the returned element refers to.
-// The parser reads a little past the end of its input: bytes with room enough behind them are parsed where they
-// are, others are copied into a buffer kept between decodes, so that its pages stay.
-std::string_view padded(std::string_view bytes, std::size_t room)
-{
-    if (room >= simdjson::SIMDJSON_PADDING)
-        return bytes;
-    thread_local std::vector<char> buffer;
-    if (buffer.size() < bytes.size() + simdjson::SIMDJSON_PADDING)
-        buffer.resize(bytes.size() + simdjson::SIMDJSON_PADDING);
-    std::copy(bytes.begin(), bytes.end(), buffer.begin());
-    return std::string_view(buffer.data(), bytes.size());
-}
-
-constexpr int maximumNestingDepth = int(simdjson::DEFAULT_MAX_DEPTH);
-
-element parseAllowingLargeNumbers(std::string_view bytes, std::size_t room, std::string& rewritten)
-{
-    element root;
-    const std::string_view input = padded(bytes, room);
-    auto error = sharedParser().parse(input.data(), input.size(), false).get(root);
-    if (error == simdjson::NUMBER_ERROR) {
-        // Writing the document out again recurses once per level: refuse what simdjson itself would refuse.
-        const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
-            if (depth > maximumNestingDepth)
-                throw JSONParseError("JSON nesting too deep");
-            return true;
-        };
-        try {
-            rewritten = nlohmann::json::parse(bytes, limitDepth).dump();
-        } catch (const nlohmann::json::exception& failure) {
-            throw JSONParseError(failure.what());
-        }
-        error = sharedParser().parse(rewritten).get(root);
-    }
-    if (error)
-        throw JSONParseError(simdjson::error_message(error));
-    if (!root.is_object() && !root.is_array())
-        throw JSONParseError("JSON text did not start with array or object");
-    return root;
-}
 
 std::optional<std::string_view> stringMember(object entry, std::string_view key)
 {
@@ -91,41 +40,73 @@ std::vector<std::string> stringList(object entry, std::string_view key)
     return strings;
 }
 
+std::optional<Project> decodeProject(std::string_view key, object entry)
+{
+    auto name = stringMember(entry, "name");
+    if (entry.size() == 0 || !name)
+        return std::nullopt;
+    return Project { std::string(stringMember(entry, "id").value_or(key)), std::string(*name),
+        stringList(entry, "rootPaths") };
+}
+
 struct DecodedProjects {
     std::vector<Project> projects;
     ProjectIDs ids;
+    // A member of "local-projects" is not an object.
+    bool unsupported = false;
 };
 
-DecodedProjects decodeProjects(object localProjects)
+DecodedProjects decodeProjects(JsonPieces& document, const JsonPieces::Member& localProjects)
 {
-    // A key written twice counts once, with its last value.
-    std::vector<std::pair<std::string_view, object>> entries;
+    // A key written twice counts once, in its first place, with its last value.
+    std::vector<std::optional<Project>> entries;
     StringIndex keySlots;
-    for (auto member : localProjects) {
-        object entry;
-        if (member.value.get(entry))
-            throw ReaderError(ReaderError::Kind::unsupportedFormat);
-        if (auto slot = keySlots.find(member.key)) {
-            entries[*slot].second = entry;
-            continue;
-        }
-        keySlots.assign(member.key, static_cast<std::uint32_t>(entries.size()));
-        entries.emplace_back(member.key, entry);
-    }
-
     DecodedProjects decoded;
-    for (const auto& [key, entry] : entries) {
-        auto name = stringMember(entry, "name");
-        if (entry.size() == 0 || !name)
-            continue;
-        const std::string_view id = stringMember(entry, "id").value_or(key);
-        if (!decoded.ids.positions.find(id)) {
-            decoded.ids.positions.assign(id, static_cast<std::uint32_t>(decoded.ids.list.size()));
-            decoded.ids.list.emplace_back(id);
+    document.forEachPiece(localProjects, [&](element piece) {
+        for (auto member : object(piece)) {
+            object entry;
+            decoded.unsupported = decoded.unsupported || member.value.get(entry);
+            if (decoded.unsupported)
+                continue;
+            std::optional<Project> project = decodeProject(member.key, entry);
+            if (auto slot = keySlots.find(member.key)) {
+                entries[*slot] = std::move(project);
+                continue;
+            }
+            keySlots.assign(member.key, static_cast<std::uint32_t>(entries.size()));
+            entries.push_back(std::move(project));
         }
-        decoded.projects.push_back(Project { std::string(id), std::string(*name), stringList(entry, "rootPaths") });
+    });
+    for (std::optional<Project>& project : entries) {
+        if (!project)
+            continue;
+        if (!decoded.ids.positions.find(project->id)) {
+            decoded.ids.positions.assign(project->id, static_cast<std::uint32_t>(decoded.ids.list.size()));
+            decoded.ids.list.push_back(project->id);
+        }
+        decoded.projects.push_back(std::move(*project));
     }
     return decoded;
+}
+
+// The first "type" and "projectId" of the sidebar's selection, when both are strings.
+std::optional<std::pair<std::string, std::string>> decodeSelection(
+    JsonPieces& document, const JsonPieces::Member& selected)
+{
+    // Outside: the member was seen; inside: it is a string.
+    std::optional<std::optional<std::string>> type, projectID;
+    document.forEachPiece(selected, [&](element piece) {
+        for (auto member : object(piece)) {
+            auto* field = member.key == "type" ? &type : member.key == "projectId" ? &projectID : nullptr;
+            if (!field || *field)
+                continue;
+            std::string_view text;
+            field->emplace(member.value.get(text) ? std::nullopt : std::optional<std::string>(text));
+        }
+    });
+    if (!type || !*type || !projectID || !*projectID)
+        return std::nullopt;
+    return std::pair { std::move(**type), std::move(**projectID) };
 }
 
 } // namespace
@@ -138,48 +119,61 @@ ReaderError::ReaderError(Kind kind)
 }
 // clang-format on
 
-CodexSnapshot CodexSnapshot::decode(const std::string& data)
+CodexSnapshot CodexSnapshot::decode(std::string bytes)
 {
-    std::string_view bytes = data;
-    if (bytes.starts_with(byteOrderMark))
-        bytes.remove_prefix(byteOrderMark.size());
-    std::string rewritten;
-    object top;
-    if (parseAllowingLargeNumbers(bytes, data.capacity() - data.size(), rewritten).get(top))
+    return decode(std::move(bytes), JsonPieces::defaultPieceBytes);
+}
+
+CodexSnapshot CodexSnapshot::decode(std::string bytes, std::size_t pieceBytes)
+{
+    JsonPieces document(std::move(bytes), pieceBytes);
+    if (!document.root().is_object())
         throw ReaderError(ReaderError::Kind::unsupportedFormat);
 
     // Members written twice count with their last value.
-    std::optional<element> localProjects, selected, membership, assignments;
-    for (auto member : top) {
+    const JsonPieces::Member *localProjects = nullptr, *selected = nullptr, *membership = nullptr,
+                             *assignments = nullptr;
+    for (const JsonPieces::Member& member : document.members()) {
         if (member.key == "local-projects")
-            localProjects = member.value;
+            localProjects = &member;
         else if (member.key == "selected-project")
-            selected = member.value;
+            selected = &member;
         else if (member.key == "thread-project-membership-host-ids")
-            membership = member.value;
+            membership = &member;
         else if (member.key == "thread-project-assignments")
-            assignments = member.value;
+            assignments = &member;
     }
-    object projectsObject;
-    if (!localProjects || localProjects->get(projectsObject))
-        throw ReaderError(ReaderError::Kind::unsupportedFormat);
+    // Everything else is parsed first, and the members read are parsed in full even when their form is wrong:
+    // a document that is not JSON is refused as such before any form is judged.
+    for (const JsonPieces::Member& member : document.members()) {
+        if (&member != localProjects && &member != selected && &member != membership && &member != assignments)
+            document.forEachPiece(member, [](element) { });
+    }
+    const auto unsupported = [&] {
+        for (const JsonPieces::Member* member : { localProjects, selected, membership, assignments }) {
+            if (member)
+                document.forEachPiece(*member, [](element) { });
+        }
+        return ReaderError(ReaderError::Kind::unsupportedFormat);
+    };
+    if (!localProjects || !localProjects->value.is_object())
+        throw unsupported();
+    DecodedProjects decoded = decodeProjects(document, *localProjects);
+    if (decoded.unsupported)
+        throw unsupported();
 
-    DecodedProjects decoded = decodeProjects(projectsObject);
     CodexSnapshot snapshot;
-    snapshot.localThreadProjects = decodeThreadProjects(membership, assignments, decoded.ids);
-    sortProjectsByName(decoded.projects);
-    snapshot.projects = std::move(decoded.projects);
-
-    object selection;
-    if (selected && !selected->get(selection)) {
-        auto type = stringMember(selection, "type");
-        auto projectID = stringMember(selection, "projectId");
-        if (type && projectID) {
-            snapshot.sidebarSelectionToken = "project:" + std::string(*type) + ":" + std::string(*projectID);
-            if (*type == "local")
-                snapshot.selectedID = std::string(*projectID);
+    if (selected && selected->value.is_object()) {
+        if (auto selection = decodeSelection(document, *selected)) {
+            const auto& [type, projectID] = *selection;
+            snapshot.sidebarSelectionToken = "project:" + type + ":" + projectID;
+            if (type == "local")
+                snapshot.selectedID = projectID;
         }
     }
+    snapshot.localThreadProjects = decodeThreadProjects(document, membership, assignments, decoded.ids);
+    sortProjectsByName(decoded.projects);
+    snapshot.projects = std::move(decoded.projects);
     if (snapshot.selectedID)
         snapshot.selectionToken = "project:" + *snapshot.selectedID;
     return snapshot;

@@ -51,8 +51,10 @@ struct CodexSnapshot {
     friend bool operator==(const CodexSnapshot&, const CodexSnapshot&) = default;
 
     // The bytes of the state file; throws JSONParseError or ReaderError. Bytes with some spare capacity are
-    // parsed without a copy.
-    static CodexSnapshot decode(const std::string& bytes);
+    // parsed without a copy, and given back before the conversations' table is finished.
+    static CodexSnapshot decode(std::string bytes);
+    // The same, with large documents parsed in pieces of about `pieceBytes`, sixteen pieces and more.
+    static CodexSnapshot decode(std::string bytes, std::size_t pieceBytes);
 };
 
 // Stable Finder-like order by name: case-insensitive, digit runs by value, locale-aware.

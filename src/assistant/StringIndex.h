@@ -47,6 +47,7 @@ public:
     // Gives the slot that holds the key; slots stay put until the index grows past what was reserved.
     std::size_t assign(std::string_view key, std::uint64_t hash, std::uint32_t value);
     std::uint32_t& valueAt(std::size_t slot) { return slots_[slot].value; }
+    std::string_view keyAt(std::size_t slot) const { return keyOf(slots_[slot]); }
     std::optional<std::uint32_t> find(std::string_view key, std::uint64_t hash) const;
     // The value stored under the key, to change in place; null when the key is absent.
     std::uint32_t* findValue(std::string_view key, std::uint64_t hash);

@@ -1,6 +1,7 @@
 #include "assistant/ThreadProjectsDecoding.h"
 
 #include "assistant/TextCase.h"
+#include "assistant/JsonPieces.h"
 
 #include <array>
 #include <cstring>
@@ -65,64 +66,78 @@ private:
     std::size_t pushed_ = 0;
 };
 
-std::vector<std::pair<std::string_view, std::size_t>>& reusedOrder()
-{
-    thread_local std::vector<std::pair<std::string_view, std::size_t>> order;
-    order.clear();
-    return order;
-}
-
 // The assignments under their exact conversation ids. A value below `projectCount` is a local assignment to
 // that project; the same plus `projectCount` waits for the membership to confirm the conversation is local;
 // `rejected` marks a conversation whose last assignment is not local or names no known project.
 struct AssignmentTable {
     StringIndex threads;
-    // Each assignment in reading order, with 1 + the slot of its conversation (0: none). Kept between decodes,
-    // so that its pages stay.
-    std::vector<std::pair<std::string_view, std::size_t>>& order = reusedOrder();
+    // Each assignment's conversation in reading order: its slot and where the index keeps its id, which the
+    // membership reads in the same order.
+    struct Assigned {
+        std::uint32_t slot = 0, keyOffset = 0, keyLength = 0;
+    };
+    std::vector<Assigned> order;
     std::uint32_t projectCount = 0;
     std::uint32_t rejected() const { return 2 * projectCount; }
 };
 
-std::optional<AssignmentTable> localAssignments(object assignments, const ProjectIDs& projects)
+// Every piece of `member` is parsed, so that the whole document is checked; `read` sees them only while it
+// answers true, and the answer is whether every piece was read.
+template <class Read> bool readPieces(JsonPieces& document, const JsonPieces::Member& member, Read read)
+{
+    bool reading = member.value.is_object();
+    document.forEachPiece(member, [&](element piece) { reading = reading && read(object(piece)); });
+    return reading;
+}
+
+std::optional<AssignmentTable> localAssignments(
+    JsonPieces& document, const JsonPieces::Member& assignments, const ProjectIDs& projects)
 {
     AssignmentTable table;
     table.projectCount = static_cast<std::uint32_t>(projects.list.size());
     StringIndex& threads = table.threads;
-    threads.reserve(assignments.size(), assignments.size() * 40);
-    table.order.reserve(assignments.size());
+    // Reserved for all, so that no slot moves while `order` holds it.
+    const std::size_t count = document.count(assignments);
+    threads.reserve(count, count * 40);
+    table.order.reserve(count);
     FetchingQueue queue(threads, [&](const QueuedKey& item) {
-        if (item.value != table.rejected()) {
-            table.order[item.position].second = 1 + threads.assign(item.key, item.hash, item.value);
-            return;
-        }
-        if (std::uint32_t* value = threads.findValue(item.key, item.hash))
-            *value = table.rejected();
+        const std::size_t slot = threads.assign(item.key, item.hash, item.value);
+        const std::string_view key = threads.keyAt(slot);
+        table.order[item.position] = { static_cast<std::uint32_t>(slot),
+            static_cast<std::uint32_t>(key.data() - threads.keys().data()), static_cast<std::uint32_t>(key.size()) };
     });
-    for (auto member : assignments) {
-        object assignment;
-        if (member.value.get(assignment))
-            return std::nullopt;
-        // One pass over the assignment's members; the last of a repeated member counts.
-        std::optional<std::string_view> kind, projectID;
-        for (auto field : assignment) {
-            if (is(field.key, "projectKind"))
-                kind = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
-            else if (is(field.key, "projectId"))
-                projectID = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
+    const bool read = readPieces(document, assignments, [&](object piece) {
+        for (auto member : piece) {
+            object assignment;
+            if (member.value.get(assignment))
+                return false;
+            // One pass over the assignment's members; the last of a repeated member counts.
+            std::optional<std::string_view> kind, projectID;
+            for (auto field : assignment) {
+                if (is(field.key, "projectKind"))
+                    kind = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
+                else if (is(field.key, "projectId"))
+                    projectID
+                        = field.value.is_string() ? std::optional(std::string_view(field.value)) : std::nullopt;
+            }
+            const auto project
+                = kind && is(*kind, "local") && projectID ? projects.positions.find(*projectID) : std::nullopt;
+            table.order.emplace_back();
+            queue.push(member.key, project ? *project + table.projectCount : table.rejected(), table.order.size() - 1);
         }
-        const auto project
-            = kind && is(*kind, "local") && projectID ? projects.positions.find(*projectID) : std::nullopt;
-        table.order.emplace_back(member.key, 0);
-        queue.push(member.key, project ? *project + table.projectCount : table.rejected(), table.order.size() - 1);
-    }
-    queue.flush();
+        // The piece's texts end with it.
+        queue.flush();
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
     return table;
 }
 
 // Confirms the conversations whose host is "local"; the last host id of a conversation counts. Gives how many
 // are confirmed, or none when a host id is not a string: the membership then counts as empty.
-std::optional<std::size_t> confirmLocalMemberships(AssignmentTable& table, object membership)
+std::optional<std::size_t> confirmLocalMemberships(
+    AssignmentTable& table, JsonPieces& document, const JsonPieces::Member& membership)
 {
     std::size_t confirmed = 0;
     const std::uint32_t projectCount = table.projectCount;
@@ -140,51 +155,68 @@ std::optional<std::size_t> confirmLocalMemberships(AssignmentTable& table, objec
     // While the membership lists the conversations in the order of the assignments, each one's slot is known.
     bool inStep = true;
     std::size_t position = 0;
-    for (auto member : membership) {
-        std::string_view host;
-        if (member.value.get(host))
-            return std::nullopt;
-        const bool local = is(host, "local");
-        inStep = inStep && position < table.order.size() && sameText(table.order[position].first, member.key);
-        if (inStep && table.order[position].second != 0)
-            confirm(table.threads.valueAt(table.order[position].second - 1), local);
-        else if (!inStep)
-            queue.push(member.key, local ? 1 : 0);
-        ++position;
-    }
-    queue.flush();
+    const bool read = readPieces(document, membership, [&](object piece) {
+        for (auto member : piece) {
+            std::string_view host;
+            if (member.value.get(host))
+                return false;
+            const bool local = is(host, "local");
+            if (inStep && position < table.order.size()) {
+                const auto& assigned = table.order[position];
+                inStep = sameText(table.threads.keys().substr(assigned.keyOffset, assigned.keyLength), member.key);
+            } else {
+                inStep = false;
+            }
+            if (inStep)
+                confirm(table.threads.valueAt(table.order[position].slot), local);
+            else
+                queue.push(member.key, local ? 1 : 0);
+            ++position;
+        }
+        queue.flush();
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
     return confirmed;
 }
 
 } // namespace
 
-ThreadProjects decodeThreadProjects(
-    std::optional<element> membershipElement, std::optional<element> assignmentsElement, const ProjectIDs& projects)
+ThreadProjects decodeThreadProjects(JsonPieces& document, const JsonPieces::Member* membership,
+    const JsonPieces::Member* assignments, const ProjectIDs& projects)
 {
-    object assignments, membership;
-    if (!assignmentsElement || assignmentsElement->get(assignments) || !membershipElement
-        || membershipElement->get(membership) || projects.list.empty())
+    const auto skip = [&](const JsonPieces::Member* member) {
+        if (member)
+            document.forEachPiece(*member, [](element) { });
+    };
+    if (!assignments || !membership || projects.list.empty()) {
+        skip(assignments);
+        skip(membership);
         return {};
-    auto table = localAssignments(assignments, projects);
-    const auto confirmed = table ? confirmLocalMemberships(*table, membership) : std::nullopt;
+    }
+    auto table = localAssignments(document, *assignments, projects);
+    const auto confirmed = table ? confirmLocalMemberships(*table, document, *membership) : std::nullopt;
+    if (!table)
+        skip(membership);
+    document.releaseBytes();
     if (!confirmed)
         return {};
     StringIndex& threads = table->threads;
 
     // Conversation ids are usually lower case already; otherwise the table is made again under lower-cased ids,
-    // in reading order, so that of two ids differing only in case the one read last wins.
+    // in reading order, so that of two ids that differ only in case the one read last wins.
     if (isLowercaseASCII(threads.keys()))
         return ThreadProjects(projects.list, std::move(threads), *confirmed);
     std::string lowered;
     StringIndex byLowercase;
-    for (const auto& [key, slot] : table->order) {
-        if (slot == 0)
-            continue;
-        const std::uint32_t project = threads.valueAt(slot - 1);
+    byLowercase.reserve(*confirmed, threads.keys().size());
+    for (const auto& assigned : table->order) {
+        const std::uint32_t project = threads.valueAt(assigned.slot);
         if (project >= table->projectCount)
             continue;
         lowered.clear();
-        appendLowercased(key, lowered);
+        appendLowercased(threads.keys().substr(assigned.keyOffset, assigned.keyLength), lowered);
         byLowercase.assign(lowered, project);
     }
     const std::size_t count = byLowercase.size();

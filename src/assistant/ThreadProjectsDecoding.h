@@ -1,6 +1,7 @@
 // Decodes which local conversation belongs to which project, from the state file's two conversation maps.
 #pragma once
 
+#include "assistant/JsonPieces.h"
 #include "assistant/StringIndex.h"
 #include "assistant/ThreadProjects.h"
 
@@ -15,8 +16,9 @@ struct ProjectIDs {
 };
 
 // "thread-project-membership-host-ids" and "thread-project-assignments": conversations whose host is "local"
-// and whose assignment is local to one of `projects`. Empty when either member is absent or of another form.
-ThreadProjects decodeThreadProjects(std::optional<simdjson::dom::element> membership,
-    std::optional<simdjson::dom::element> assignments, const ProjectIDs& projects);
+// and whose assignment is local to one of `projects`. Empty when either member is absent or of another form;
+// both are parsed in full either way, and the document's bytes are then given back.
+ThreadProjects decodeThreadProjects(JsonPieces& document, const JsonPieces::Member* membership,
+    const JsonPieces::Member* assignments, const ProjectIDs& projects);
 
 } // namespace pellamor

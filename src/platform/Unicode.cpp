@@ -1,5 +1,7 @@
 #include "platform/Unicode.h"
 
+#include <QString>
+
 namespace pellamor {
 
 bool isValidUTF8(std::string_view bytes)
@@ -90,6 +92,11 @@ std::optional<std::string> utf8FromUTF16(std::u16string_view units)
         appendUTF8(out, unit);
     }
     return out;
+}
+
+std::string trimmedText(const std::string& text)
+{
+    return QString::fromStdString(text).trimmed().toStdString();
 }
 
 } // namespace pellamor

@@ -19,4 +19,7 @@ int hexDigitValue(char c);
 // UTF-16 code units to UTF-8; none when a surrogate is unpaired.
 std::optional<std::string> utf8FromUTF16(std::u16string_view units);
 
+// The text without leading and trailing white space and line breaks.
+std::string trimmedText(const std::string& text);
+
 } // namespace pellamor

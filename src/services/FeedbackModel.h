@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/PlistValue.h"
+#include "platform/Unicode.h"
 
 #include <array>
 #include <optional>

@@ -78,7 +78,8 @@ AXResult<AXValue> AccessibilityTree::windowsOf(int pid, bool mainOnly)
         return AXError::cannotComplete;
     AXValue::Array windows;
     for (const Window& window : mac_.world().windows) {
-        if (window.pid != pid || !mac_.isOnCurrentSpace(window) || mac_.world().faults.windows.hidden.count(window.number))
+        bool hidden = mac_.world().faults.windows.hidden.count(window.number);
+        if (window.pid != pid || !mac_.isOnCurrentSpace(window) || hidden)
             continue;
         if (mainOnly && !window.minimized)
             return AXValue(windowElement(window.number));

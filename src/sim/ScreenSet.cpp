@@ -6,10 +6,14 @@ namespace pellamor::sim {
 
 std::vector<Screen> ScreenSet::screens()
 {
+    // No display has the number 0: a screen numbered so in a test stands for one without "NSScreenNumber".
     std::vector<Screen> screens;
-    for (const Display& display : mac_.world().displays)
-        screens.push_back(
-            Screen { { { "NSScreenNumber", display.number } }, display.name, display.frame, display.visibleFrame });
+    for (const Display& display : mac_.world().displays) {
+        PlistDictionary description;
+        if (display.number != 0)
+            description["NSScreenNumber"] = display.number;
+        screens.push_back(Screen { std::move(description), display.name, display.frame, display.visibleFrame });
+    }
     return screens;
 }
 
@@ -21,7 +25,7 @@ bool ScreenSet::screensHaveSeparateSpaces()
 std::optional<std::string> ScreenSet::displayUUID(std::uint32_t displayNumber)
 {
     for (const Display& display : mac_.world().displays)
-        if (display.number == displayNumber)
+        if (displayNumber != 0 && display.number == displayNumber && !display.id.empty())
             return display.id;
     return std::nullopt;
 }

@@ -249,8 +249,8 @@ void SimulatedMac::setWindowFrame(std::uint32_t number, const QRectF& frame)
 void SimulatedMac::closeWindow(std::uint32_t number)
 {
     std::lock_guard lock(modelMutex_);
-    auto found = std::find_if(
-        world_.windows.begin(), world_.windows.end(), [number](const Window& window) { return window.number == number; });
+    auto found = std::find_if(world_.windows.begin(), world_.windows.end(),
+                              [number](const Window& window) { return window.number == number; });
     if (found == world_.windows.end())
         return;
     world_.windows.erase(found);

@@ -188,7 +188,8 @@ PlistDictionary WindowServer::describe(const Window& window, const Application& 
 
 bool WindowServer::isOnScreen(const Window& window)
 {
-    return !window.minimized && !mac_.world().faults.windows.hidden.count(window.number) && mac_.isOnCurrentSpace(window);
+    bool hidden = mac_.world().faults.windows.hidden.count(window.number);
+    return !window.minimized && !hidden && mac_.isOnCurrentSpace(window);
 }
 
 std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)

@@ -7,11 +7,6 @@
 
 namespace pellamor {
 
-std::string trimmedText(const std::string& text)
-{
-    return QString::fromStdString(text).trimmed().toStdString();
-}
-
 bool isFiniteRect(const QRectF& rect)
 {
     return std::isfinite(rect.x()) && std::isfinite(rect.y()) && std::isfinite(rect.width())

@@ -1,6 +1,8 @@
 // One top-level window of another application, as the window list shows it, and the rule for its title.
 #pragma once
 
+#include "platform/Unicode.h"
+
 #include <QRectF>
 #include <cstdint>
 #include <optional>
@@ -35,8 +37,6 @@ struct DesktopWindow {
     friend bool operator==(const DesktopWindow&, const DesktopWindow&) = default;
 };
 
-// The text without leading and trailing white space and line breaks.
-std::string trimmedText(const std::string& text);
 
 // Finite origin and size.
 bool isFiniteRect(const QRectF& rect);

@@ -36,7 +36,7 @@ std::string NativeWindowArrangementAccessEnvironment::inaccessibleMessage()
 
 bool NativeWindowArrangementAccessEnvironment::desktopsChanged() const
 {
-    std::optional<std::vector<NativeDesktopState>> desktops = runtime_->desktops();
+    std::optional<std::vector<NativeDesktopState>> desktops = runtime_ ? runtime_->desktops() : std::nullopt;
     if (!desktops || desktops->size() != inventory_.size())
         return true;
     for (std::size_t index = 0; index < desktops->size(); ++index) {
@@ -56,7 +56,7 @@ std::optional<std::string> NativeWindowArrangementAccessEnvironment::validate()
 {
     if (!platform().accessibility().isProcessTrusted())
         return L("Autorise l’accessibilité pour disposer cette fenêtre.");
-    if (!runtime_->identifiesOwner(record_) || runtime_->spaces(record_.id) != record_.spaces)
+    if (!runtime_ || !runtime_->identifiesOwner(record_) || runtime_->spaces(record_.id) != record_.spaces)
         return L("Cette fenêtre a été fermée ou a changé de bureau. La disposition a été arrêtée.");
     if (desktopsChanged())
         return L("Les bureaux ou les écrans ont changé. La disposition a été arrêtée.");
@@ -67,7 +67,7 @@ std::optional<std::string> NativeWindowArrangementAccessEnvironment::validate()
 
 bool NativeWindowArrangementAccessEnvironment::accessibilityAvailable()
 {
-    resolvedWindow = runtime_->accessibilityWindow(record_);
+    resolvedWindow = runtime_ ? runtime_->accessibilityWindow(record_) : nullptr;
     if (!resolvedWindow)
         return false;
     resolvedWindow->setMessagingTimeout(messagingTimeout);
@@ -76,7 +76,7 @@ bool NativeWindowArrangementAccessEnvironment::accessibilityAvailable()
 
 bool NativeWindowArrangementAccessEnvironment::sourceIsActive()
 {
-    std::optional<std::vector<NativeDesktopState>> desktops = runtime_->desktops();
+    std::optional<std::vector<NativeDesktopState>> desktops = runtime_ ? runtime_->desktops() : std::nullopt;
     if (!desktops)
         return false;
     auto found = std::find_if(desktops->begin(), desktops->end(),

@@ -21,7 +21,8 @@ public:
     // Told the 1-based number of the desktop about to be opened.
     using WillOpen = std::function<void(int desktop)>;
 
-    // `monitor` is the screen of the window's desktop; `switcher` must outlive the environment.
+    // `monitor` is the screen of the window's desktop; `switcher` must outlive the environment. Without a runtime
+    // (the window server's calls are missing) validation refuses.
     NativeWindowArrangementAccessEnvironment(std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record,
         std::uint64_t source, std::vector<NativeDesktopState> inventory, ConnectedMonitor monitor,
         MissionControlSwitcher& switcher, WillOpen willOpen, Validation validation);

@@ -43,12 +43,12 @@ NativeWindowArrangementEnvironment::NativeWindowArrangementEnvironment(std::shar
     , restoredFrame_(restoredFrame)
     , monitor_(std::move(monitor))
     , validation_(std::move(validation))
-    , inventory_(runtime_->desktops())
+    , inventory_(runtime_ ? runtime_->desktops() : std::nullopt)
     , configuration_(ArrangementScreens::currentConfiguration())
     , application_(platform().accessibility().createApplication(record_.pid))
 {
     application_->setMessagingTimeout(messagingTimeout);
-    if (!platform().accessibility().isProcessTrusted())
+    if (!runtime_ || !platform().accessibility().isProcessTrusted())
         return;
     window_ = resolvedWindow ? std::move(resolvedWindow) : runtime_->accessibilityWindow(record_);
     if (window_)

@@ -21,7 +21,7 @@ public:
     using Validation = std::function<std::optional<std::string>()>;
 
     // `resolvedWindow` is the element found while reaching the window, if any; all frames are in top-left
-    // accessibility coordinates.
+    // accessibility coordinates. Without a runtime (the window server's calls are missing) every step refuses.
     NativeWindowArrangementEnvironment(std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record,
         WindowArrangement arrangement, ConnectedMonitor monitor, AXElementRef resolvedWindow,
         std::optional<QRectF> restoredFrame, Validation validation);

@@ -207,6 +207,27 @@ TEST_P(DesktopManagerTest, AsksToRefreshWhenTheDesktopsChangeDuringValidation)
     EXPECT_EQ(onlyFailure(), "La liste des bureaux a changé. Actualise puis réessaie.");
 }
 
+TEST_P(DesktopManagerTest, RefusesWhenTheDesktopsChangeDuringTheDriversLastValidation)
+{
+    // The change comes while the driver checks its rules right before it acts, after the manager's first read.
+    driver->duringAction = [&] {
+        driver->afterValidation = [&] { driver->desktops.push_back(desktop(9, "B")); };
+    };
+    manager->create("A", record());
+    answerIfLater();
+    EXPECT_EQ(onlyFailure(), "La liste des bureaux a changé. Actualise puis réessaie.");
+    EXPECT_EQ(driver->desktops.size(), 4u) << "nothing was added";
+}
+
+TEST_P(DesktopManagerTest, DoesNotConfirmTheRemovalOfAnotherDesktop)
+{
+    driver->instead = [&] { std::erase_if(driver->desktops, [](auto& d) { return d.spaceID == 1; }); };
+    manager->remove(2, record());
+    answerIfLater();
+    EXPECT_EQ(onlyFailure(),
+        "macOS n’a pas confirmé la modification attendue. Actualise la liste des bureaux avant de réessayer.");
+}
+
 TEST_P(DesktopManagerTest, DoesNotConfirmADesktopInTheWrongPlaceOrASecondChange)
 {
     auto addAsked = [&] {

@@ -143,5 +143,25 @@ TEST(DesktopModelTest, TheRuntimeReadsTheLiveWindowServerAndIsAbsentWithoutItsCa
     }
 }
 
+TEST(DesktopModelTest, TheFirstDictionaryOfADisplayAnswersForItsCurrentSpaceEvenWhenUnreadable)
+{
+    test::TestMac mac(test::world().display("D1", { 11, 12 }));
+    auto runtime = DesktopRuntime::make();
+    ASSERT_TRUE(runtime);
+    auto entry = [](PlistValue current) {
+        return PlistValue(PlistDictionary { { "Display Identifier", PlistValue(std::string("D1")) },
+            { "Current Space", std::move(current) } });
+    };
+    const PlistValue readable(PlistDictionary { { "ManagedSpaceID", PlistValue(std::int64_t { 12 }) } });
+    runtime->readSpaces = [&](skylight::ConnectionID) {
+        return std::optional(PlistValue(PlistArray { entry(PlistValue(std::string("?"))), entry(readable) }));
+    };
+    EXPECT_EQ(runtime->currentSpace("D1"), std::nullopt) << "a later dictionary of the same display is not asked";
+    runtime->readSpaces = [&](skylight::ConnectionID) {
+        return std::optional(PlistValue(PlistArray { entry(readable), entry(PlistValue(std::string("?"))) }));
+    };
+    EXPECT_EQ(runtime->currentSpace("D1"), 12u);
+}
+
 } // namespace
 } // namespace pellamor

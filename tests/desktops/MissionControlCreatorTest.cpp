@@ -1,5 +1,6 @@
 #include "desktops/MissionControlCreator.h"
 
+#include "platform/Platform.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
 
@@ -69,6 +70,36 @@ TEST_F(MissionControlCreatorTest, TrustWithdrawnOrARefusalDuringTheOperationEnds
     mac.advance(10);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(mac.world().displays[0].spaces.size(), 2u) << "nothing was added or removed";
+}
+
+TEST_F(MissionControlCreatorTest, EveryPollChecksTheDesktopToRemoveIsNotCurrentAgain)
+{
+    creator->remove(2, "DISPLAY-A", validating(), record());
+    mac.advance(0.25);
+    ASSERT_TRUE(messages.empty());
+    // The user opens the desktop that is about to go; the list of desktops itself does not change.
+    mac.world().displays[0].current = 2;
+    mac.advance(0.1);
+    EXPECT_EQ(messages, (Messages { "Affiche un autre bureau avant de supprimer celui-ci." }));
+    mac.advance(10);
+    EXPECT_EQ(mac.world().displays[0].spaces.size(), 2u);
+}
+
+TEST_F(MissionControlCreatorTest, TheCallerIsAskedAgainOnceTheButtonIsFoundBeforeItIsPressed)
+{
+    mac.world().faults.missionControl.buttonDelay = 0;
+    // The caller refuses as soon as it is asked twice in one poll, which only the button phase does.
+    double lastAsked = -1;
+    auto refusesSecondAsk = [&]() -> std::optional<std::string> {
+        double now = platform().uptime();
+        bool again = now == lastAsked;
+        lastAsked = now;
+        return again ? std::optional<std::string>("Refusé juste avant l’appui.") : std::nullopt;
+    };
+    creator->add("DISPLAY-A", refusesSecondAsk, record());
+    mac.advance(10);
+    EXPECT_EQ(messages, (Messages { "Refusé juste avant l’appui." }));
+    EXPECT_EQ(mac.world().displays[0].spaces.size(), 2u) << "never pressed";
 }
 
 } // namespace

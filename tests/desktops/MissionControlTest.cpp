@@ -224,6 +224,42 @@ TEST_F(MissionControlTest, DesktopsChangedBeforeTheKeyPressCancelTheSwitch)
     EXPECT_FALSE(hotkeyEnabled(119));
 }
 
+TEST_F(MissionControlTest, KeysHeldAreRefusedBeforeADisabledShortcutIsTouched)
+{
+    mac.world().hotkeys.at(119).enabled = false;
+    mac.mac().hold(0, { 19 }, {});
+    select(2);
+    EXPECT_EQ(results, std::vector { failed("Relâche les touches du clavier, puis réessaie.") });
+    EXPECT_TRUE(log().empty()) << "no hot key switched on and off";
+}
+
+TEST_F(MissionControlTest, ADesktopWhoseIdentityChangedDuringThePreparationIsNotSwitchedTo)
+{
+    mac.world().hotkeys.at(119).enabled = false;
+    select(2, 12, "D1", "UUID-12");
+    mac.advance(0.1);
+    // Same space id and display, another desktop: only its UUID tells.
+    mac.world().displays[0].spaces[1].uuid = "UUID-99";
+    mac.advance(0.3);
+    EXPECT_EQ(results,
+        std::vector { failed("Le changement a été annulé car l’autorisation, la commande ou les bureaux "
+                             "ont changé.") });
+    EXPECT_EQ(current(0), 11u);
+    EXPECT_FALSE(hotkeyEnabled(119));
+}
+
+TEST_F(MissionControlTest, APreparationWokenPastTheDeadlineFailsWithoutPressingTheKey)
+{
+    mac.world().hotkeys.at(119).enabled = false;
+    select(2);
+    mac.clock().jump(3);
+    mac.clock().runPending();
+    EXPECT_EQ(results, std::vector { failed("macOS n’a pas pu préparer le changement de bureau.") });
+    for (const std::string& line : log())
+        EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
+    EXPECT_FALSE(hotkeyEnabled(119));
+}
+
 TEST_F(MissionControlTest, KeysPressedDuringThePreparationOrEventsThatCannotBeMadeStopTheSwitch)
 {
     mac.world().hotkeys.at(119).enabled = false;

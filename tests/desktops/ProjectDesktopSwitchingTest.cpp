@@ -223,9 +223,15 @@ TEST(ProjectDesktopSwitchingSessionTest, SynchronousAnswersAreTakenOnceAndInOrde
     EXPECT_EQ(script.selected, (std::vector<int> { 1, 3 }));
     EXPECT_EQ(script.results.back(), MissionControlResult::cancelled());
 
-    // The stored desktop turns up on another display.
-    script.resolutions = { Targets { target(1, 5, "A"), target(2, 7, "B") }, Targets { target(2, 5, "B") } };
+    // The stored desktop turns up on a display outside the list: nothing else would catch it, both of the
+    // list's displays being gone.
+    script.resolutions = { Targets { target(1, 5, "A"), target(2, 7, "B") }, Targets { target(3, 5, "C") } };
     script.selected.clear();
+    session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
+    EXPECT_EQ(script.results.back(), changed);
+    EXPECT_TRUE(script.selected.empty());
+    // The same with the UUID alone telling it is the stored desktop.
+    script.resolutions = { Targets { target(1, 5, "A", "U5") }, Targets { target(3, 8, "C", "u5") } };
     session->activate("p", [&](MissionControlResult result) { script.results.push_back(result); });
     EXPECT_EQ(script.results.back(), changed);
     EXPECT_TRUE(script.selected.empty());

@@ -50,8 +50,12 @@ TEST_F(ScreenPlacementTest, MonitorsComeFromTheScreensWithANumberAndAUUID)
     mac.world().displays[1].name = "Built-in Retina Display";
     EXPECT_EQ(monitors()[1].displayName(), "MacBook");
     mac.world().displays[1].number = 0;
-    mac.world().displays[0].number = 0;
-    EXPECT_EQ(monitors().size(), 2u);
+    ASSERT_EQ(monitors().size(), 1u) << "a screen without a number";
+    EXPECT_EQ(monitors()[0].id, "D1");
+    mac.world().displays[1].number = 2;
+    mac.world().displays[0].id.clear();
+    ASSERT_EQ(monitors().size(), 1u) << "a display the system knows no UUID for";
+    EXPECT_EQ(monitors()[0].id, "D2");
 }
 
 TEST_F(ScreenPlacementTest, TheStoredConfigurationFallsBackInItsOrder)

@@ -1,5 +1,6 @@
 #include "support/TemporaryDirectory.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <csignal>
@@ -34,7 +35,7 @@ Outcome runWorld(const std::string& world)
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(executable().string()), {});
     // A real process on the real clock; the script quits after a fraction of a second.
-    EXPECT_TRUE(process.waitForFinished(60000));
+    EXPECT_TRUE(process.waitForFinished(10000));
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         process.readAllStandardError().toStdString() };
 }
@@ -60,6 +61,33 @@ TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
     EXPECT_EQ(run.errors.find("no control automatic-switching-toggle"), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("app: script-failed step=1 reason=no control no-such-control\n"), std::string::npos)
         << run.errors;
+}
+
+TEST(ExecutableTest, TheScriptResizesTheWindowAndItsScreenshotShowsTheOnboardingSheet)
+{
+    TemporaryDirectory pictures;
+    std::filesystem::path withSheet = pictures.path() / "sheet.png";
+    std::filesystem::path without = pictures.path() / "window.png";
+    Outcome run = runWorld(std::string("{") + displays + R"(,
+        "script": [{ "at": 0.2, "resize": [820, 800] }, { "at": 0.4, "screenshot": ")" + withSheet.string() + R"(" },
+                   { "at": 0.5, "click": "onboarding-skip" }, { "at": 0.6, "screenshot": ")" + without.string() + R"(" },
+                   { "at": 0.8, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    QImage sheet(QString::fromStdString(withSheet.string()));
+    QImage window(QString::fromStdString(without.string()));
+    ASSERT_FALSE(sheet.isNull());
+    ASSERT_FALSE(window.isNull());
+    EXPECT_EQ(sheet.size() / sheet.devicePixelRatio(), QSize(820, 800));
+    EXPECT_EQ(window.size(), sheet.size());
+    // The onboarding covers the middle of the window, not its left edge.
+    QRect middle(300, 200, 200, 200);
+    EXPECT_NE(sheet.copy(middle), window.copy(middle));
+    QRect edge(0, 200, 40, 200);
+    EXPECT_EQ(sheet.copy(edge), window.copy(edge));
+
+    Outcome refused = runWorld(std::string("{") + displays + R"(, "script": [{ "at": 0.2, "resize": [820] }] })");
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.errors.find("script[0].resize: expected [width, height]"), std::string::npos) << refused.errors;
 }
 
 TEST(ExecutableTest, AMalformedWorldStopsTheStartNamingTheMember)
@@ -102,16 +130,37 @@ TEST(ExecutableTest, TerminationSignalsRunTheShutdownAndRestoreTheShortcut)
         process.setReadChannel(QProcess::StandardError);
         process.start(QString::fromStdString(executable().string()), {});
         std::string errors;
-        while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(20000))
+        while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(5000))
             errors += process.readAllStandardError().toStdString();
         ASSERT_NE(errors.find("mac: hotkey id=119 enabled=true"), std::string::npos) << errors;
         ::kill(static_cast<pid_t>(process.processId()), number);
-        ASSERT_TRUE(process.waitForFinished(20000));
+        ASSERT_TRUE(process.waitForFinished(5000));
         errors += process.readAllStandardError().toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;
         EXPECT_EQ(process.exitCode(), 0) << number;
         EXPECT_NE(errors.find("mac: hotkey id=119 enabled=false"), std::string::npos) << number << errors;
     }
+}
+
+TEST(ExecutableTest, TheScriptWorksTheWindowsTabAndNamesTheStepsThatFindNothing)
+{
+    Outcome run = runWorld(std::string("{") + displays + R"(,
+        "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" },
+                         { "pid": 600, "bundleID": "com.example.zed", "name": "Zed" }],
+        "windows": [{ "number": 61, "pid": 600, "title": "Notes", "frame": [10, 10, 400, 300], "spaces": [1] }],
+        "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Béta" }] },
+        "script": [{ "at": 0.5, "choose-project": "p-b" }, { "at": 0.7, "select-window": 61 },
+                   { "at": 0.8, "choose-project": "p-none" }, { "at": 0.9, "type": { "into": "nowhere", "text": "x" } },
+                   { "at": 1.0, "key": { "into": "setup-project-search", "key": "Up" } },
+                   { "at": 1.1, "tab": "privacy" }, { "at": 1.2, "select-window": 61 }, { "at": 1.4, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    for (const char* found : { "step=0 ", "step=1 ", "step=5 " })
+        EXPECT_EQ(run.errors.find(found), std::string::npos) << run.errors;
+    for (const char* failed : { "app: script-failed step=2 reason=no project p-none\n",
+             "app: script-failed step=3 reason=no control nowhere\n",
+             "app: script-failed step=4 reason=no control setup-project-search\n",
+             "app: script-failed step=6 reason=no control window-card:61\n" })
+        EXPECT_NE(run.errors.find(failed), std::string::npos) << run.errors;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "ui/AppConstants.h"
 #include "ui/SheetHost.h"
+#include "desktops/ProjectDesktopAssociations.h"
 #include "e2e/ShellFixture.h"
 #include "services/Onboarding.h"
 #include "services/UsageAnalytics.h"
@@ -19,7 +20,12 @@ TEST_F(LaunchTest, AFirstLaunchStoresAnEmptyStoreAndOpensTheOnboardingOnTheNextT
     EXPECT_FALSE(defaults().objectExists("productAnalyticsEnabled"));
     EXPECT_FALSE(defaults().objectExists("productAnalyticsState"));
     EXPECT_TRUE(UsageAnalytics::shared().isRunning());
-    EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
+    auto stored = defaults().data(desktopIdentitiesKey);
+    ASSERT_TRUE(stored);
+    auto decoded = ProjectDesktopAssociations::decode(
+        std::string_view(reinterpret_cast<const char*>(stored->data()), stored->size()));
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->targets.empty());
     EXPECT_FALSE(delegate->onboarding);
     EXPECT_TRUE(delegate->window->isVisible());
     mac.advance(0.01);
@@ -35,7 +41,13 @@ TEST_F(LaunchTest, LegacyNumbersAreMigratedToIdentitiesAndSwitchingStartsByItsel
     EXPECT_FALSE(delegate->legacyAssociations);
     ASSERT_EQ(delegate->desktopAssociations.targets.count("project-b"), 1u);
     EXPECT_EQ(delegate->desktopAssociations.targets.at("project-b").front().spaceID, 12u);
-    EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
+    auto stored = defaults().data(desktopIdentitiesKey);
+    ASSERT_TRUE(stored);
+    auto decoded = ProjectDesktopAssociations::decode(std::string_view(
+        reinterpret_cast<const char*>(stored->data()), stored->size()));
+    ASSERT_TRUE(decoded) << "the store written is one the next launch can read";
+    EXPECT_EQ(decoded->targets, (std::map<std::string, std::vector<ProjectDesktopAssociation>> {
+        { "project-b", { { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" } } } }));
     EXPECT_TRUE(delegate->isEnabled);
     EXPECT_EQ(delegate->associations.at("project-b"), std::vector<int> { 3 });
 }

@@ -8,7 +8,10 @@
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
 #include "platform/Bundle.h"
+#include "services/AppSettingsView.h"
 #include "services/UsageAnalytics.h"
+#include "setup/ScreenSettingsView.h"
+#include "ui/SwitchControl.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -43,6 +46,40 @@ TEST_F(MainWindowTest, ALanguageChangeRebuildsTheWindowOnTheSameTabUnlessASheetI
     EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
     EXPECT_EQ(status(), "Langue modifiée.");
     EXPECT_EQ(delegate->tabs->tabText(2), "Réglages");
+}
+
+TEST_F(MainWindowTest, WhileAnActionRunsTheViewsAreLockedAndTheLanguageAndTheSwitchWait)
+{
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    auto* screens = delegate->window->findChild<ScreenSettingsView*>();
+    ASSERT_NE(screens, nullptr);
+    EXPECT_FALSE(screens->canChangeConfiguration());
+    EXPECT_EQ(screens->placementBlockingReason(), "Une autre action est en cours. Réessaie dans un instant.");
+    EXPECT_FALSE(delegate->settingsView->canChangeLanguage());
+    EXPECT_FALSE(delegate->settingsView->canShowOnboarding());
+    delegate->windowOverview->onShowPrivacy();
+    EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "windows");
+
+    QTabWidget* before = delegate->tabs;
+    AppLocalization::shared().setLanguage(AppLanguage::english);
+    mac.advance(0.01);
+    EXPECT_EQ(delegate->tabs, before) << "the window is not rebuilt under the running action";
+    EXPECT_FALSE(delegate->toggle->isEnabled());
+    // Pressed all the same (it was pressed just before it was disabled): nothing stops, the switch shows it.
+    delegate->toggle->setOn(false);
+    delegate->toggleTracking();
+    EXPECT_TRUE(delegate->isEnabled) << "the switch waits too";
+    EXPECT_TRUE(delegate->toggle->isOn());
+
+    delegate->windowOverview->endAction();
+    EXPECT_TRUE(screens->canChangeConfiguration());
+    EXPECT_EQ(screens->placementBlockingReason(), std::nullopt);
+    EXPECT_TRUE(delegate->settingsView->canChangeLanguage());
+    delegate->windowOverview->onShowPrivacy();
+    EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
 }
 
 TEST_F(MainWindowTest, AFormClosedUnsentIsReopenedAsTheUserLeftIt)

@@ -137,7 +137,7 @@ TEST_F(FileDefaultsStorageTest, APipeOrAFolderInPlaceOfTheFileIsSetAsideWithoutW
     std::filesystem::create_directories(path.parent_path());
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     auto loading = std::async(std::launch::async, [this] { return open(); });
-    if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+    if (loading.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
         // A writer lets the blocked open return, so that the test ends.
         ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
         FAIL() << "the start waits for a writer on the pipe";

@@ -72,6 +72,19 @@ TEST_F(MainQueueTest, RepeatingTimerFiresAtItsIntervalUntilInvalidated)
     EXPECT_EQ(fired, 5);
 }
 
+TEST_F(MainQueueTest, ARepeatingTimerSkipsTheFiringsMissedDuringAStall)
+{
+    int fired = 0;
+    RepeatingTimer timer(queue, 0.5, 0.025, [&] { ++fired; });
+    mac.clock().jump(10);
+    mac.clock().runPending();
+    EXPECT_EQ(fired, 1) << "one poll after the stall, not twenty";
+    mac.advance(0.49);
+    EXPECT_EQ(fired, 1);
+    mac.advance(0.02);
+    EXPECT_EQ(fired, 2) << "still on the original half-second grid";
+}
+
 TEST_F(MainQueueTest, TimerInvalidatedFromItsOwnBlockStops)
 {
     int fired = 0;

@@ -124,6 +124,18 @@ TEST_F(ScreenSettingsViewTest, UnpluggingTheDedicatedScreenWhileShownKeepsItSave
     EXPECT_EQ(pane->summary()->text(), "Écran dédié déconnecté · 0 écrans de contenu");
 }
 
+TEST_F(ScreenSettingsViewTest, ComingBackToTheApplicationReadsTheScreensAgainUntilThePaneIsGone)
+{
+    auto pane = makePane();
+    mac.world().displays[1].name = "LG UltraFine";
+    EXPECT_EQ(pickerItems(*pane)[1], "Écran 2 — DELL U2723QE");
+    mac.mac().defaultCenter().post(applicationDidBecomeActiveNotification);
+    EXPECT_EQ(pickerItems(*pane)[1], "Écran 2 — LG UltraFine");
+    pane.reset();
+    mac.mac().disconnectDisplay(external);
+    mac.mac().defaultCenter().post(applicationDidBecomeActiveNotification);
+}
+
 TEST_F(ScreenSettingsViewTest, WithNoScreenAtAllTheOnlyEntryHoldsNoScreenAndChangesNothing)
 {
     mac.mac().disconnectDisplay(external);

@@ -9,7 +9,7 @@ namespace pellamor::sim {
 namespace {
 
 const char* const oneDisplay
-    = R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
+    = R"({"displays": [{ "id": "6A1F5C3E-7B2D-4E8F-9A0B-1C2D3E4F5A6B", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
 
 std::variant<World, std::string> withFaults(const std::string& faults)
 {

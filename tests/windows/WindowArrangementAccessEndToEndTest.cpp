@@ -66,6 +66,12 @@ TEST_F(WindowArrangementAccessEndToEndTest, RefusalsBeforeAnythingIsOpened)
     mac.world().windows.pop_back();
     EXPECT_EQ(
         environment->validate(), "Cette fenêtre a été fermée ou a changé de bureau. La disposition a été arrêtée.");
+    NativeWindowArrangementAccessEnvironment withoutRuntime(
+        nullptr, closed, 22, *runtime->desktops(), monitor("D2"), switcher, nullptr, nullptr);
+    EXPECT_EQ(
+        withoutRuntime.validate(), "Cette fenêtre a été fermée ou a changé de bureau. La disposition a été arrêtée.");
+    EXPECT_FALSE(withoutRuntime.accessibilityAvailable());
+    EXPECT_FALSE(withoutRuntime.sourceIsActive());
 
     // A full-screen space is no numbered desktop, so it cannot be opened by its shortcut.
     mac.world().displays[1].spaces.push_back(sim::Space { 29, "UUID-29", sim::fullScreenSpaceType });

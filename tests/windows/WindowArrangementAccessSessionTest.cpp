@@ -91,22 +91,6 @@ protected:
     std::vector<std::optional<std::string>> one(std::optional<std::string> message) { return { message }; }
 };
 
-TEST_F(WindowArrangementAccessSessionTest, AReachableWindowNeedsNoSwitch)
-{
-    environment->available = true;
-    start();
-    EXPECT_EQ(results, one(std::nullopt));
-    EXPECT_EQ(environment->openings, 0);
-}
-
-TEST_F(WindowArrangementAccessSessionTest, AnActiveDesktopWithoutTheElementIsRefusedAtOnce)
-{
-    environment->active = true;
-    start();
-    EXPECT_EQ(results, one(inaccessible));
-    EXPECT_EQ(environment->openings, 0);
-}
-
 TEST_F(WindowArrangementAccessSessionTest, TheDesktopIsOpenedAndTheElementAwaited)
 {
     environment->availableAfterOpening = false;
@@ -122,17 +106,6 @@ TEST_F(WindowArrangementAccessSessionTest, TheDesktopIsOpenedAndTheElementAwaite
     environment->available = true;
     time.runUntil(3.6);
     EXPECT_EQ(results, one(std::nullopt));
-}
-
-TEST_F(WindowArrangementAccessSessionTest, AnElementThatNeverShowsUpEndsAfterTheAccessTime)
-{
-    environment->availableAfterOpening = false;
-    start();
-    environment->answer(std::nullopt);
-    time.runUntil(1.45);
-    EXPECT_TRUE(results.empty());
-    time.runUntil(1.6);
-    EXPECT_EQ(results, one(inaccessible));
 }
 
 TEST_F(WindowArrangementAccessSessionTest, AnUnansweredSwitchTimesOutAndIsCancelledFirst)

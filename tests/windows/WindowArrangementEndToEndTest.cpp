@@ -158,6 +158,12 @@ TEST_F(WindowArrangementEndToEndTest, RefusalsWhenTheWindowOrTheMachineIsNotAsPl
         runtime, moved, WindowArrangement::left, monitor("D2"), nullptr, std::nullopt, nullptr);
     EXPECT_EQ(
         environment->validate(), "Cette fenêtre n’est plus accessible ou a changé de bureau. Actualise puis réessaie.");
+
+    // Without the window server's calls there is no runtime: a refusal, not a crash.
+    NativeWindowArrangementEnvironment withoutRuntime(
+        nullptr, moved, WindowArrangement::left, monitor("D2"), nullptr, std::nullopt, nullptr);
+    EXPECT_EQ(withoutRuntime.validate(), "Notes ne permet pas d’accéder à cette fenêtre pour la disposer.");
+    EXPECT_EQ(withoutRuntime.prepare(), "Notes ne permet pas d’accéder à cette fenêtre pour la disposer.");
 }
 
 } // namespace

@@ -1,0 +1,322 @@
+// Preparing a project's screen, cleaning up the desktops created for it, and the resets, through the delegate
+// on the simulated Mac.
+#include "app/ProjectAssignmentReset.h"
+#include "app/ScriptDrive.h"
+#include "e2e/ShellFixture.h"
+#include "overview/WindowOverview.h"
+#include "platform/Platform.h"
+#include "ui/Alert.h"
+#include "ui/SheetHost.h"
+
+#include <sstream>
+
+namespace pellamor {
+namespace {
+
+using test::contentDisplay;
+
+class DesktopManagementFlowTest : public test::ShellFixture {
+protected:
+    std::ostringstream script;
+
+    void setContentDesktops(std::vector<std::uint64_t> spaces)
+    {
+        mac.world().displays[1] = test::desktopDisplay(
+            contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", std::move(spaces));
+    }
+
+    // A Finder window on each of these desktops.
+    void occupy(std::vector<std::uint64_t> spaces)
+    {
+        for (std::uint64_t space : spaces) {
+            sim::Window window;
+            window.number = std::uint32_t(5000 + space);
+            window.pid = 200;
+            window.frame = QRectF(1500, 100, 600, 400);
+            window.spaces = { space };
+            mac.world().windows.push_back(window);
+        }
+    }
+
+    std::string prepare(const std::string& project, const std::string& display = contentDisplay, double wait = 5)
+    {
+        script.str("");
+        ScriptDrive::prepareDisplay(*delegate, project, display, script);
+        mac.advance(wait);
+        return script.str();
+    }
+
+    std::vector<std::uint64_t> contentSpaces() const
+    {
+        std::vector<std::uint64_t> ids;
+        for (const auto& space : const_cast<test::TestMac&>(mac).world().displays[1].spaces)
+            ids.push_back(space.id);
+        return ids;
+    }
+
+    ProjectManagedDesktops storedManagedDesktops()
+    {
+        Lookup<PlistData> data = defaults().data(managedDesktopsKey);
+        if (!data)
+            return {};
+        return ProjectManagedDesktops::decode(std::string(data->begin(), data->end())).value_or(ProjectManagedDesktops {});
+    }
+
+    AlertSheet* alert() { return qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get())); }
+};
+
+TEST_F(DesktopManagementFlowTest, AScreenIsPreparedWithAnEmptyDesktopElseANewOne)
+{
+    occupy({ 11 });
+    launch();
+    EXPECT_EQ(prepare("project-a"),
+        "app: display-prepared project=project-a display=" + contentDisplay + " space=12 created=false\n");
+    EXPECT_FALSE(delegate->isExecuting) << "the lock is given back";
+
+    // Every desktop of the screen is taken now: a new one is made through Mission Control and recorded.
+    occupy({ 12 });
+    newLogLines();
+    std::string answer = prepare("project-b");
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    std::uint64_t created = contentSpaces().back();
+    EXPECT_EQ(answer, "app: display-prepared project=project-b display=" + contentDisplay + " space="
+            + std::to_string(created) + " created=true\n");
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                  "space-added display=" + contentDisplay + " space=" + std::to_string(created)),
+        lines.end());
+    ProjectManagedDesktops stored = storedManagedDesktops();
+    ASSERT_EQ(stored.entries.size(), 1u);
+    EXPECT_EQ(stored.entries[0].projectID, "project-b");
+    EXPECT_EQ(stored.entries[0].identity.spaceID, created);
+}
+
+TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)
+{
+    setContentDesktops({ 11, 12, 13, 14, 15, 16, 17, 18 });
+    occupy({ 11, 12, 13, 14, 15, 16, 17, 18 });
+    launch();
+    EXPECT_EQ(prepare("project-a"),
+        "app: display-refused project=project-a message=" + messageKey(ProjectDisplayWorkspaceError::desktopLimit)
+            + "\n");
+    EXPECT_EQ(contentSpaces().size(), 8u);
+}
+
+TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesktopIsStillRecorded)
+{
+    occupy({ 11, 12 });
+    launch();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::vector<std::optional<std::string>> answers;
+    auto keep = [&](std::optional<ProjectDisplayPreparation>, std::optional<std::string> message) {
+        answers.push_back(message);
+    };
+    delegate->prepareProjectDisplay("project-a", contentDisplay, keep);
+    mac.advance(0.2);
+    delegate->prepareProjectDisplay("project-b", contentDisplay, keep);
+    mac.advance(5);
+    ASSERT_EQ(answers.size(), 2u);
+    EXPECT_EQ(answers[0], "Une modification des bureaux est déjà en cours.") << "the second asked while the first ran";
+    EXPECT_EQ(answers[1], "Action annulée.");
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    ProjectManagedDesktops stored = storedManagedDesktops();
+    ASSERT_EQ(stored.entries.size(), 1u) << "recorded so that the cleanup can remove it";
+    EXPECT_EQ(stored.entries[0].projectID, "project-a");
+    delegate->windowOverview->endAction();
+}
+
+TEST_F(DesktopManagementFlowTest, ACommitValidatesFirstWhateverItsCaller)
+{
+    launch();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<ProjectDisplayPreparation> prepared;
+    delegate->prepareProjectDisplay("project-a", contentDisplay,
+        [&](std::optional<ProjectDisplayPreparation> preparation, std::optional<std::string>) { prepared = preparation; });
+    ASSERT_TRUE(prepared && prepared->requiresEmpty);
+    occupy({ prepared->desktop.spaceID });
+    std::optional<std::string> committed = "not called";
+    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
+    EXPECT_EQ(committed, messageKey(ProjectDisplayWorkspaceError::occupied));
+    EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
+    delegate->windowOverview->endAction();
+}
+
+// The cleanup: a desktop created for project A on the content screen, empty.
+class ManagedCleanupTest : public DesktopManagementFlowTest {
+protected:
+    void SetUp() override
+    {
+        setContentDesktops({ 11, 12, 13 });
+        occupy({ 11, 12 });
+        ProjectManagedDesktops managed;
+        managed.markCreated("project-a", { 13, 11, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000013" });
+        std::string data = *managed.encodedData();
+        defaults().set(managedDesktopsKey, PlistData(data.begin(), data.end()));
+    }
+
+    bool removed() { return contentSpaces().size() == 2; }
+};
+
+TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsIdle)
+{
+    launch();
+    mac.advance(5); // first pass: eligible from now on
+    EXPECT_FALSE(removed());
+    mac.advance(5); // 5 s later: old enough
+    mac.advance(3);
+    EXPECT_TRUE(removed());
+    std::vector<std::string> lines = newLogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "space-removed display=" + contentDisplay + " space=13"),
+        lines.end());
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+    EXPECT_FALSE(delegate->isExecuting);
+}
+
+TEST_F(ManagedCleanupTest, NeverRemovesOneThatHoldsAWindow)
+{
+    occupy({ 13 });
+    launch();
+    mac.advance(30);
+    EXPECT_FALSE(removed());
+}
+
+TEST_F(ManagedCleanupTest, WaitsWhileInputIsHeldOrRecent)
+{
+    launch();
+    mac.mac().hold(0, {}, { 0 });
+    mac.advance(30);
+    EXPECT_FALSE(removed()) << "a mouse button held";
+    mac.mac().release();
+    for (int i = 0; i < 6; ++i) {
+        mac.mac().input(EventType::scrollWheel);
+        mac.advance(5);
+    }
+    EXPECT_FALSE(removed()) << "a scroll every 5 s";
+    mac.advance(8 + 5 + 5 + 3);
+    EXPECT_TRUE(removed());
+}
+
+TEST_F(ManagedCleanupTest, KeepsTheLastDesktopOfADisplay)
+{
+    setContentDesktops({ 13 });
+    launch();
+    mac.advance(30);
+    EXPECT_EQ(contentSpaces().size(), 1u);
+}
+
+TEST_F(ManagedCleanupTest, RemovesOnePerPass)
+{
+    setContentDesktops({ 11, 12, 13, 14 });
+    occupy({ 11 });
+    ProjectManagedDesktops managed;
+    managed.markCreated("project-a", { 13, 11, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000013" });
+    managed.markCreated("project-b", { 14, 11, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000014" });
+    std::string data = *managed.encodedData();
+    defaults().set(managedDesktopsKey, PlistData(data.begin(), data.end()));
+    launch();
+    mac.advance(13);
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 11, 12, 13 })) << "the last of the inventory first";
+    mac.advance(10);
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 11, 12 }));
+}
+
+TEST_F(ManagedCleanupTest, AfterAFailureWaitsAMinute)
+{
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    mac.advance(13);
+    ASSERT_FALSE(removed());
+    ASSERT_GT(delegate->cleanupRetryAfter, 0);
+    mac.world().faults.missionControl.pressRefused = false;
+    mac.advance(45);
+    EXPECT_FALSE(removed()) << "still within the minute";
+    mac.advance(30);
+    EXPECT_TRUE(removed());
+}
+
+class ResetFlowTest : public DesktopManagementFlowTest {};
+
+TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
+{
+    associateProjectB();
+    defaults().set(pendingDesktopAssignmentsKey, PlistDictionary { { "project-a", std::int64_t(2) } });
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::assignments));
+    Lookup<PlistData> data = defaults().data(desktopIdentitiesKey);
+    ASSERT_TRUE(data);
+    EXPECT_EQ(std::string(data->begin(), data->end()), *ProjectDesktopAssociations().encodedData());
+    EXPECT_FALSE(defaults().objectExists(pendingDesktopAssignmentsKey));
+    EXPECT_TRUE(delegate->desktopAssociations.targets.empty());
+    EXPECT_FALSE(delegate->isExecuting);
+}
+
+TEST_F(ResetFlowTest, AFailedWriteOfTheClearedStoreKeepsWhatWasStored)
+{
+    class RefusingStorage : public DefaultsStorage {
+    public:
+        PlistDictionary load() override { return { { desktopIdentitiesKey, PlistData { 'x' } } }; }
+        bool save(const PlistDictionary&) override { return false; }
+    };
+    UserDefaults refusing(std::make_unique<RefusingStorage>());
+    EXPECT_FALSE(ProjectAssignmentReset::clear(refusing));
+    EXPECT_EQ(*refusing.data(desktopIdentitiesKey), PlistData { 'x' });
+}
+
+TEST_F(ResetFlowTest, CancellingTheConfirmationChangesNothing)
+{
+    associateProjectB();
+    launch();
+    delegate->confirmClearProjectAssignments();
+    ASSERT_TRUE(alert());
+    EXPECT_EQ(alert()->alert().buttons.front(), "Annuler");
+    EXPECT_EQ(alert()->alert().returnButton, 0u);
+    alert()->respond(alertFirstButtonReturn);
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_FALSE(delegate->desktopAssociations.targets.empty());
+}
+
+TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
+{
+    setContentDesktops({ 11, 12, 13, 14 });
+    mac.world().displays[1].current = 13;
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    EXPECT_TRUE(alert()) << "the progress sheet";
+    mac.advance(20);
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 13 }));
+    EXPECT_EQ(status(), "3 bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le "
+                        "changement automatique est désactivé.");
+    EXPECT_TRUE(delegate->desktopAssociations.targets.empty()) << "the removed desktop's association is forgotten";
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_FALSE(delegate->managedCleanupSuspended) << "the cleanup resumes after the back-off";
+    EXPECT_FALSE(alert());
+}
+
+TEST_F(ResetFlowTest, StoppingMidwayGivesTheExactCount)
+{
+    setContentDesktops({ 11, 12, 13, 14, 15 });
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    while (contentSpaces().size() > 3)
+        mac.advance(0.1);
+    ASSERT_TRUE(alert());
+    alert()->respond(alertFirstButtonReturn);
+    mac.advance(10);
+    EXPECT_EQ(contentSpaces().size(), 3u);
+    EXPECT_EQ(status(), "Suppression arrêtée : 2 / 4 bureaux supprimés. Les autres bureaux sont conservés.");
+}
+
+TEST_F(ResetFlowTest, AFailedRemovalIsReported)
+{
+    setContentDesktops({ 11, 12, 13 });
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    mac.advance(20);
+    EXPECT_EQ(contentSpaces().size(), 3u);
+    EXPECT_EQ(status().rfind("Suppression interrompue : 0 / 2 bureaux supprimés. ", 0), 0u) << status();
+}
+
+} // namespace
+} // namespace pellamor
