@@ -3,6 +3,7 @@
 #include "assistant/Localization.h"
 #include "platform/Bundle.h"
 #include "platform/Platform.h"
+#include "windows/DesktopWindow.h"
 
 #include <QRegularExpression>
 #include <QString>

@@ -2,6 +2,7 @@
 
 #include "platform/ISO8601Date.h"
 #include "platform/JSONEncoding.h"
+#include "windows/DesktopWindow.h"
 
 
 namespace pellamor {

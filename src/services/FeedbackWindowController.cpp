@@ -7,6 +7,7 @@
 #include "ui/AppearanceSurface.h"
 #include "ui/PlainText.h"
 #include "ui/SheetHost.h"
+#include "windows/DesktopWindow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
