@@ -77,11 +77,6 @@ std::string feedbackKindPrompt(FeedbackKind kind)
     return {};
 }
 
-std::string trimmedText(const std::string& text)
-{
-    return QString::fromStdString(text).trimmed().toStdString();
-}
-
 std::size_t perceivedLength(const std::string& text)
 {
     QString string = QString::fromStdString(text);

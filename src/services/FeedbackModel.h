@@ -3,6 +3,8 @@
 #pragma once
 
 #include "platform/PlistValue.h"
+// trimmedText, shared with the window titles.
+#include "windows/DesktopWindow.h"
 
 #include <array>
 #include <optional>
@@ -47,8 +49,6 @@ struct FeedbackDraft {
     friend bool operator==(const FeedbackDraft& a, const FeedbackDraft& b);
 };
 
-// Trimmed of Unicode white space and line breaks at both ends.
-std::string trimmedText(const std::string& text);
 // User-perceived characters (grapheme clusters).
 std::size_t perceivedLength(const std::string& text);
 

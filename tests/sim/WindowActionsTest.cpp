@@ -9,7 +9,7 @@ namespace pellamor::sim {
 namespace {
 
 const char* const oneDisplay
-    = R"({"displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
+    = R"({"displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }])";
 
 std::variant<World, std::string> withFaults(const std::string& faults)
 {

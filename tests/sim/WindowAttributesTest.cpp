@@ -75,7 +75,7 @@ TEST_F(WindowAttributesTest, FramesCanBecomeUnreadableOnceWritten)
 TEST(WindowAttributesWorldTest, TheWorldFileSetsThem)
 {
     auto reading = readWorldText(R"({
-        "displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }],
+        "displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }],
         "applications": [{ "pid": 2, "bundleID": "b", "name": "B", "enhancedUserInterface": true }],
         "windows": [{ "number": 1, "pid": 2, "frame": [0, 0, 1, 1], "spaces": [5], "resizable": false,
                       "maximumSize": [640, 480] }],
@@ -91,7 +91,7 @@ TEST(WindowAttributesWorldTest, TheWorldFileSetsThem)
     EXPECT_TRUE(world.faults.accessibility.enhancedUserInterfaceStaysOff);
 
     auto bad = readWorldText(R"({
-        "displays": [{ "id": "D1", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }],
+        "displays": [{ "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "frame": [0, 0, 100, 100], "spaces": [{ "id": 5 }] }],
         "windows": [{ "number": 1, "pid": 2, "frame": [0, 0, 1, 1], "spaces": [5], "maximumSize": [0, 480] }] })");
     ASSERT_TRUE(std::holds_alternative<std::string>(bad));
     EXPECT_EQ(std::get<std::string>(bad), "windows[0].maximumSize: width and height must be greater than 0");
