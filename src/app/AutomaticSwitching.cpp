@@ -393,7 +393,11 @@ void AppDelegate::recheckTracking()
 void AppDelegate::showProblem(const std::string& message)
 {
     bool offerAccessibility = !permissionsGranted();
-    Alert alert{AlertStyle::informational, L("Avant de démarrer"), message, {L("Compris")}, std::nullopt};
+    Alert alert;
+    alert.style = AlertStyle::informational;
+    alert.messageText = L("Avant de démarrer");
+    alert.informativeText = message;
+    alert.buttons = {L("Compris")};
     if (offerAccessibility)
         alert.buttons.push_back(L("Autoriser l’accessibilité…"));
     alert.buttons.push_back(L("Signaler cette erreur…"));

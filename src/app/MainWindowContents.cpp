@@ -302,10 +302,13 @@ void AppDelegate::showSettings()
 void AppDelegate::showAbout()
 {
     UsageAnalytics::shared().recordInteraction();
-    Alert alert{AlertStyle::informational, appName,
-                L("Version %@ · App locale\n\nChoisis l’écran dédié à Codex dans Ton assistant. Claude sera disponible dans une prochaine version. Les autres écrans accueillent le contenu des projets.\n\nDans Configurer les écrans du projet, choisis un projet puis glisse ses fenêtres sur les écrans. L’app utilise un bureau vide disponible ou en crée un, puis conserve ce choix pour le projet. Clique sur une fenêtre dans Toutes les fenêtres pour afficher son contenu jusqu’à la sortie de la souris. Sur un écran du projet, le clic gauche rejoint son bureau et le clic droit permet de modifier son emplacement. La fenêtre de Codex reste protégée.\n\nLes bureaux créés automatiquement sont nettoyés lorsqu’ils sont vides et ne sont plus affichés. Tes bureaux personnels sont conservés. Actualiser reste dans l’en-tête, et le suivi automatique dispose de son propre bandeau. Les autorisations macOS et l’accès à la confidentialité sont regroupés en bas de la vue. Le suivi fonctionne avec Codex et s’arrête à la fermeture.",
-                  bundleShortVersion()),
-                {L("Fermer")}, AppInterface::brandImage()};
+    Alert alert;
+    alert.style = AlertStyle::informational;
+    alert.messageText = appName;
+    alert.informativeText = L("Version %@ · App locale\n\nChoisis l’écran dédié à Codex dans Ton assistant. Claude sera disponible dans une prochaine version. Les autres écrans accueillent le contenu des projets.\n\nDans Configurer les écrans du projet, choisis un projet puis glisse ses fenêtres sur les écrans. L’app utilise un bureau vide disponible ou en crée un, puis conserve ce choix pour le projet. Clique sur une fenêtre dans Toutes les fenêtres pour afficher son contenu jusqu’à la sortie de la souris. Sur un écran du projet, le clic gauche rejoint son bureau et le clic droit permet de modifier son emplacement. La fenêtre de Codex reste protégée.\n\nLes bureaux créés automatiquement sont nettoyés lorsqu’ils sont vides et ne sont plus affichés. Tes bureaux personnels sont conservés. Actualiser reste dans l’en-tête, et le suivi automatique dispose de son propre bandeau. Les autorisations macOS et l’accès à la confidentialité sont regroupés en bas de la vue. Le suivi fonctionne avec Codex et s’arrête à la fermeture.",
+                  bundleShortVersion());
+    alert.buttons = {L("Fermer")};
+    alert.icon = AppInterface::brandImage();
     AlertSheet::begin(window.get(), std::move(alert));
 }
 

@@ -33,7 +33,7 @@ std::string inventoryContext(const std::vector<NativeDesktopState>& desktops,
     for (const auto* assignment : sorted) {
         std::string numbers;
         for (std::size_t index = 0; index < assignment->desktops.size(); ++index)
-            numbers += (index ? "," : "") + std::to_string(assignment->desktops[index]);
+            numbers.append(index ? "," : "").append(std::to_string(assignment->desktops[index]));
         ContentText::field(out, assignment->id);
         ContentText::field(out, assignment->name);
         ContentText::field(out, assignment->path);

@@ -99,7 +99,7 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
         if (record_.isMinimized == true)
             label += L(" · Réduite");
         if (record_.documentName)
-            label += "\n" + L("Document : ") + *record_.documentName;
+            label.append("\n").append(L("Document : ")).append(*record_.documentName);
         setAccessibleDescription(PlainText::text(
             L("Clique sur cette carte pour rejoindre son bureau. Le clic droit permet de modifier son emplacement.")));
     } else {

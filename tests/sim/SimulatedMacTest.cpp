@@ -173,7 +173,12 @@ TEST_F(SimulatedMacTest, ScreensFollowTheDisplaysAndTheirChangesAreNotified)
 
 TEST_F(SimulatedMacTest, ADisconnectedDisplaysWindowsMoveToTheMainDisplaysCurrentDesktop)
 {
-    mac.world().windows.push_back(sim::Window { 8, 501, "Éditeur", QRectF(1900, 700, 400, 300), { 22 } });
+    sim::Window editor;
+    editor.number = 8;
+    editor.pid = 501;
+    editor.frame = QRectF(1900, 700, 400, 300);
+    editor.spaces = { 22 };
+    mac.world().windows.push_back(editor);
     mac.world().displays[0].current = 12;
     mac.mac().disconnectDisplay("D2");
     const sim::Window* moved = mac.mac().window(8);
