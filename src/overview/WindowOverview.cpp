@@ -2,6 +2,7 @@
 
 #include "assistant/Localization.h"
 #include "overview/OverviewInventoryRules.h"
+#include "overview/WindowHoverPreview.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
 #include "platform/UUID.h"
@@ -22,11 +23,13 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     , token_(UUID::random().uuidString())
     , setupView_(new ProjectDesktopSetupView(std::nullopt, this))
     , trackingControls_(new QWidget)
+    , hoverPreview_(std::make_unique<WindowHoverPreview>())
 {
     auto* stack = new QVBoxLayout(trackingControls_);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     installPanelCallbacks();
+    installPreviewHandlers();
     refreshPermissionStatus();
     QPointer<WindowOverviewView> self(this);
     observers_.push_back(platform().defaultCenter().addObserver(
@@ -40,6 +43,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
 WindowOverviewView::~WindowOverviewView()
 {
     timer_.reset();
+    dismissPreview();
     if (trackingPopover_) {
         trackingPopover_->onDidClose = nullptr;
         trackingPopover_->close();
@@ -153,6 +157,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
     }
     visible_ = false;
     timer_.reset();
+    dismissPreview();
     setupView_->updateResetState(false);
     setupView_->dismissProjectChooser(false);
     choosingProject_ = false;
@@ -324,21 +329,13 @@ void WindowOverviewView::refreshClicked()
     if (!visible_ || busy_)
         return;
     onUserInteraction();
+    dismissPreview();
+    images_.clear();
     if (refreshProjects)
         refreshProjects();
     signature_.clear();
     if (refresh())
         showStatus(L("Liste des bureaux et fenêtres actualisée."), false);
-}
-
-void WindowOverviewView::refreshPermissionStatus()
-{
-    std::pair<bool, bool> states { platform().windowList().preflightScreenCaptureAccess(),
-        platform().accessibility().isProcessTrusted() };
-    if (permissionSnapshot_ == states)
-        return;
-    permissionSnapshot_ = states;
-    setupView_->updatePermissions(states.first, states.second);
 }
 
 const OverviewProjectAssignment* WindowOverviewView::selectedAssignment() const

@@ -8,12 +8,14 @@
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ScreenPlacement.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ScreenCaptureKit.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
 #include "windows/WindowInventoryReader.h"
 #include "windows/WindowSpaceRuntime.h"
 #include "ui/Popover.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -28,6 +30,8 @@ namespace pellamor {
 
 class ProjectDesktopSetupView;
 class SwitchControl;
+class WindowHoverPreview;
+class WindowPreviewHoverSession;
 class WindowThumbnail;
 
 class WindowOverviewView : public QWidget {
@@ -90,6 +94,23 @@ public:
     // Cards made and still shown, by window number.
     const std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>>& thumbnails() const { return thumbnails_; }
 
+    // Previews of library cards.
+    static constexpr int captureWidth = 440;
+    static constexpr double imageReuseAge = 10.0;
+    // The capture's height for a window of that size: 440 pixels wide in its proportions, 1…600 high.
+    static int captureHeight(double windowWidth, double windowHeight);
+    // A library card's activation; `followingPointer` for a pointer click.
+    void activateLibraryCard(WindowThumbnail* card, bool followingPointer);
+    void dismissPreview();
+    void capturePreviews();
+    void authorizeCapture();
+    void authorizeAccessibility();
+    void refreshPermissionStatus();
+    WindowHoverPreview& hoverPreview() const { return *hoverPreview_; }
+    WindowThumbnail* hoveredTile() const;
+    bool capturing() const { return captureTask_ != nullptr; }
+    std::optional<QImage> cachedImage(std::uint32_t window) const;
+
     // The cards' four flags and the panel's controls, from the current state.
     void updateControls();
     void renderInventory(const AssistantScreenConfiguration& configuration);
@@ -102,7 +123,23 @@ protected:
 private:
     void installPanelCallbacks();
     void periodicRefresh();
-    void refreshPermissionStatus();
+    struct CaptureTask;
+    struct CachedImage {
+        QImage image;
+        double capturedAt = 0;
+    };
+    void installPreviewHandlers();
+    void installPreviewCallbacks(WindowThumbnail* card);
+    void startPreviewTracking(bool followingPointer);
+    void showPreview(WindowThumbnail* card, const std::optional<std::string>& status);
+    bool previewContains(const QPointF& point) const;
+    void previewEvent(QObject* receiver, QEvent* event);
+    bool captureIsCurrent(const CaptureTask& task);
+    void captureListed(const std::shared_ptr<CaptureTask>& task, std::optional<std::vector<ShareableWindow>> content);
+    void captureArrived(const std::shared_ptr<CaptureTask>& task, std::optional<CapturedImage> image);
+    void showCaptureFailure(const std::string& text);
+    void endCapture(const CaptureTask& task);
+    void dropImages();
     void inventoryArrived(std::optional<WindowInventoryReader::Snapshot> snapshot, const std::string& signature,
         const std::vector<NativeDesktopState>& desktops, const std::string& context);
     std::optional<std::vector<NativeDesktopState>> readDesktops() const;
@@ -128,6 +165,15 @@ private:
     std::unique_ptr<RepeatingTimer> timer_;
     std::vector<ObserverToken> observers_;
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
+    std::unique_ptr<WindowHoverPreview> hoverPreview_;
+    std::shared_ptr<WindowPreviewHoverSession> hoverSession_;
+    QPointer<WindowThumbnail> hoveredTile_;
+    std::unique_ptr<QObject> previewEventMonitor_;
+    QPointer<QWidget> previewMouseWindow_;
+    std::optional<bool> previousMouseMovedEvents_;
+    std::shared_ptr<CaptureTask> captureTask_;
+    std::map<std::uint32_t, CachedImage> images_;
+    int hoverTicket_ = 0;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;
