@@ -115,6 +115,10 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
         if (self)
             self->draggingWindow_ = interacting;
     };
+    card->onArrange = [self, window, source](WindowArrangement arrangement) {
+        if (self)
+            self->arrange(window, source, arrangement);
+    };
     installPreviewCallbacks(card);
     auto& cards = thumbnails_[window.id];
     cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());

@@ -9,6 +9,8 @@
 #include "setup/ProjectDesktopSetupView.h"
 #include "ui/Popover.h"
 #include "ui/SwitchControl.h"
+#include "windows/WindowArrangementAccessSession.h"
+#include "windows/WindowArrangementSession.h"
 
 #include <QMenu>
 #include <QVBoxLayout>
@@ -214,6 +216,13 @@ void WindowOverviewView::shutdown()
         return;
     actionRequest_.reset();
     managementRequest_.reset();
+    arrangementRequest_.reset();
+    if (arrangementAccessSession_)
+        arrangementAccessSession_->cancel();
+    if (arrangementSession_)
+        arrangementSession_->cancel();
+    arrangementAccessSession_.reset();
+    arrangementSession_.reset();
     setOverviewVisible(false);
     switcher_.shutdown();
     shutDown_ = true;
@@ -308,6 +317,9 @@ void WindowOverviewView::finish(const std::string& text, bool error)
 {
     managementRequest_.reset();
     actionRequest_.reset();
+    arrangementRequest_.reset();
+    arrangementAccessSession_.reset();
+    arrangementAccess_.reset();
     busy_ = false;
     if (endAction)
         endAction();

@@ -8,9 +8,11 @@
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ScreenPlacement.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Error.h"
 #include "platform/ScreenCaptureKit.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
+#include "windows/WindowArrangement.h"
 #include "windows/WindowInventoryReader.h"
 #include "windows/WindowSpaceRuntime.h"
 #include "ui/Popover.h"
@@ -24,12 +26,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace pellamor {
 
 class ProjectDesktopSetupView;
 class SwitchControl;
+class NativeWindowArrangementAccessEnvironment;
+class WindowArrangementAccessSession;
+class WindowArrangementSession;
 class WindowHoverPreview;
 class WindowPreviewHoverSession;
 class WindowThumbnail;
@@ -111,6 +117,18 @@ public:
     bool capturing() const { return captureTask_ != nullptr; }
     std::optional<QImage> cachedImage(std::uint32_t window) const;
 
+    // The window and the desktops as the window server shows them now, when the action may still go on.
+    struct LiveRecord {
+        DesktopWindow window;
+        std::vector<NativeDesktopState> desktops;
+    };
+    // Opens a window action; false, with its status line, while another runs.
+    bool start();
+    std::variant<LiveRecord, Error> liveRecord(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, bool requiresAccessibility);
+    // A card's layout: the window is reached on its own desktop, then placed on its own screen.
+    void arrange(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement);
+
     // The cards' four flags and the panel's controls, from the current state.
     void updateControls();
     void renderInventory(const AssistantScreenConfiguration& configuration);
@@ -139,6 +157,11 @@ private:
     void captureArrived(const std::shared_ptr<CaptureTask>& task, std::optional<CapturedImage> image);
     void showCaptureFailure(const std::string& text);
     void endCapture(const CaptureTask& task);
+    void performArrangement(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement);
+    void arrangementReached(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement,
+        const ConnectedMonitor& monitor, const std::string& request, std::optional<std::string> problem);
+    std::optional<std::string> arrangementCheck(
+        const DesktopWindow& window, std::uint64_t source, const std::string& request);
     void dropImages();
     void inventoryArrived(std::optional<WindowInventoryReader::Snapshot> snapshot, const std::string& signature,
         const std::vector<NativeDesktopState>& desktops, const std::string& context);
@@ -173,6 +196,10 @@ private:
     std::optional<bool> previousMouseMovedEvents_;
     std::shared_ptr<CaptureTask> captureTask_;
     std::map<std::uint32_t, CachedImage> images_;
+    std::optional<std::string> arrangementRequest_;
+    std::shared_ptr<WindowArrangementAccessSession> arrangementAccessSession_;
+    std::shared_ptr<NativeWindowArrangementAccessEnvironment> arrangementAccess_;
+    std::shared_ptr<WindowArrangementSession> arrangementSession_;
     int hoverTicket_ = 0;
 
     std::vector<NativeDesktopState> desktops_;
