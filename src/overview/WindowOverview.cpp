@@ -32,6 +32,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     stack->setSpacing(0);
     installPanelCallbacks();
     installPreviewHandlers();
+    installShortcutHandlers();
     refreshPermissionStatus();
     QPointer<WindowOverviewView> self(this);
     observers_.push_back(platform().defaultCenter().addObserver(
@@ -186,7 +187,7 @@ void WindowOverviewView::configurationChanged()
 
 bool WindowOverviewView::isInteracting() const
 {
-    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_;
+    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_ || hoveredTile_;
 }
 
 void WindowOverviewView::setMaintenanceBusy(bool busy)
@@ -376,7 +377,7 @@ void WindowOverviewView::showOverviewActions(QWidget* button)
             if (!self || !self->visible_ || self->busy_ || self->setupView_->selectedProjectID() != projectID)
                 return;
             self->onUserInteraction();
-            self->removeUnavailableProject(projectID, [](std::optional<std::string>) {});
+            self->removeUnavailableSelection(projectID, [](std::optional<std::string>) {});
         });
     }
     if (menu->actions().isEmpty()) {

@@ -52,6 +52,8 @@ public:
         projectAssignments;
     std::function<void(const std::string& projectID, std::function<void(std::optional<std::string>)> completion)>
         removeUnavailableProject;
+    std::function<void(const std::string& projectID, std::function<void(MissionControlResult)> completion)>
+        openProjectDesktops;
     std::function<bool()> beginAction;
     std::function<void()> endAction;
     std::function<void()> refreshProjects;
@@ -126,6 +128,13 @@ public:
     bool start();
     std::variant<LiveRecord, Error> liveRecord(const DesktopWindow& window, std::uint64_t source,
         std::uint64_t destination, bool requiresAccessibility);
+    void openProjectFromShortcut(const std::string& projectID);
+    // A screen card's activation: its desktop is shown on its screen.
+    void openDesktop(const DesktopWindow& window, std::uint64_t source);
+    void removeUnavailableSelection(
+        const std::string& projectID, std::function<void(std::optional<std::string>)> completion);
+    void finishManagement(
+        const std::string& request, const std::string& success, const std::optional<std::string>& problem);
     // A card's layout: the window is reached on its own desktop, then placed on its own screen.
     void arrange(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement);
 
@@ -147,6 +156,8 @@ private:
         double capturedAt = 0;
     };
     void installPreviewHandlers();
+    void installShortcutHandlers();
+    bool actionGoesOn(const std::string& request) const;
     void installPreviewCallbacks(WindowThumbnail* card);
     void startPreviewTracking(bool followingPointer);
     void showPreview(WindowThumbnail* card, const std::optional<std::string>& status);

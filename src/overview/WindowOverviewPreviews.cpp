@@ -129,12 +129,14 @@ void WindowOverviewView::installPreviewCallbacks(WindowThumbnail* card)
 {
     QPointer<WindowOverviewView> self(this);
     QPointer<WindowThumbnail> weakCard(card);
-    if (!card->isOnDisplay()) {
-        card->onActivate = [self, weakCard](bool byPointer) {
-            if (self && weakCard)
-                self->activateLibraryCard(weakCard, byPointer);
-        };
-    }
+    card->onActivate = [self, weakCard](bool byPointer) {
+        if (!self || !weakCard)
+            return;
+        if (weakCard->isOnDisplay())
+            self->openDesktop(weakCard->record(), weakCard->source());
+        else
+            self->activateLibraryCard(weakCard, byPointer);
+    };
     card->onPreviewHover = [self, weakCard](bool hovering) {
         if (self && !hovering && weakCard && self->hoveredTile_ == weakCard)
             self->dismissPreview();
