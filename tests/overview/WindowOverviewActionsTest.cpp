@@ -1,9 +1,11 @@
 #include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -12,9 +14,9 @@
 namespace pellamor {
 namespace {
 
-class WindowOverviewShortcutsTest : public ::testing::Test {
+class WindowOverviewActionsTest : public ::testing::Test {
 protected:
-    WindowOverviewShortcutsTest()
+    WindowOverviewActionsTest()
     {
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
@@ -32,10 +34,12 @@ protected:
         };
         overview->setOverviewVisible(true);
         settle();
+        // Library cards laid out after the last render get their flags from the next one.
+        overview->updateControls();
     }
-    ~WindowOverviewShortcutsTest() override { overview->shutdown(); }
+    ~WindowOverviewActionsTest() override { overview->shutdown(); }
 
-    static sim::World shortcutWorld()
+    static sim::World actionsWorld()
     {
         return test::world()
             .display("D1", { 1 })
@@ -43,6 +47,7 @@ protected:
             .application(501, "com.openai.codex", "Codex")
             .application(600, "com.example.zed", "Zed")
             .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
+            .window(61, 600, QRectF(1100, 80, 700, 500), { 11 })
             .window(62, 600, QRectF(1100, 80, 700, 500), { 12 });
     }
     void settle(double seconds = 0.2)
@@ -50,21 +55,84 @@ protected:
         mac.advance(seconds);
         QCoreApplication::sendPostedEvents();
     }
+    WindowThumbnail* card(std::uint32_t window) const
+    {
+        auto cards = overview->cards(window);
+        auto found = std::find_if(cards.begin(), cards.end(), [](auto* shown) { return shown->isVisible(); });
+        return found == cards.end() ? nullptr : *found;
+    }
+    bool logged(const std::string& part)
+    {
+        const auto& lines = mac.mac().log().lines();
+        return std::any_of(lines.begin(), lines.end(), [&](const auto& line) { return line.find(part) != std::string::npos; });
+    }
     DesktopWindow record(std::uint32_t window) const
     {
         auto found = std::find_if(overview->records().begin(), overview->records().end(),
             [&](const DesktopWindow& shown) { return shown.id == window; });
         return found == overview->records().end() ? DesktopWindow {} : *found;
     }
+    bool said(const std::string& text) const { return std::find(statuses.begin(), statuses.end(), text) != statuses.end(); }
 
     test::WidgetApplication application;
-    test::TestMac mac { shortcutWorld() };
+    test::TestMac mac { actionsWorld() };
     std::unique_ptr<WindowOverviewView> overview;
     std::vector<std::string> statuses;
     bool lastIsError = false;
 };
 
-TEST_F(WindowOverviewShortcutsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextTurn)
+TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsScreen)
+{
+    WindowThumbnail* shown = card(61);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(shown->isEditable());
+    shown->choosePlacement(static_cast<int>(WindowArrangement::left));
+    EXPECT_TRUE(overview->busy());
+    EXPECT_TRUE(said("Préparation de cette fenêtre de Zed…"));
+    settle(3);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_FALSE(lastIsError) << statuses.back();
+    EXPECT_EQ(statuses.back(), "Zed : disposition « Demi-écran gauche » appliquée.");
+    EXPECT_TRUE(logged("window-frame window=61"));
+    EXPECT_FALSE(logged("current-space"));
+}
+
+TEST_F(WindowOverviewActionsTest, AWindowOnAnotherDesktopHasItsDesktopOpenedFirst)
+{
+    WindowThumbnail* hidden = card(62);
+    ASSERT_TRUE(hidden);
+    hidden->choosePlacement(static_cast<int>(WindowArrangement::maximize));
+    settle(5);
+    EXPECT_TRUE(said("Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…"));
+    EXPECT_TRUE(logged("current-space display=D2 space=12"));
+    EXPECT_TRUE(logged("window-frame window=62"));
+    EXPECT_FALSE(lastIsError) << statuses.back();
+}
+
+TEST_F(WindowOverviewActionsTest, WithoutAccessibilityNothingIsOpenedOrWritten)
+{
+    mac.world().permissions.accessibility = false;
+    card(62)->choosePlacement(static_cast<int>(WindowArrangement::maximize));
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Autorise l’accessibilité pour disposer les fenêtres.");
+    settle(3);
+    EXPECT_FALSE(logged("current-space"));
+    EXPECT_FALSE(logged("window-frame"));
+}
+
+TEST_F(WindowOverviewActionsTest, ASecondActionIsRefusedWhileOneRuns)
+{
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    std::size_t before = statuses.size();
+    EXPECT_FALSE(overview->start());
+    EXPECT_EQ(statuses.size(), before + 1);
+    EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
+    settle(3);
+    EXPECT_EQ(statuses.back(), "Zed : disposition « Demi-écran gauche » appliquée.");
+}
+
+TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextTurn)
 {
     int opened = 0;
     std::function<void(MissionControlResult)> pending;
@@ -97,21 +165,19 @@ TEST_F(WindowOverviewShortcutsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNex
     EXPECT_FALSE(lastIsError);
 }
 
-TEST_F(WindowOverviewShortcutsTest, AWindowsDesktopIsOpenedByItsPositionAmongAllDesktops)
+TEST_F(WindowOverviewActionsTest, AWindowsDesktopIsOpenedByItsPositionAmongAllDesktops)
 {
     overview->openDesktop(record(62), 12);
     EXPECT_EQ(statuses.back(), "Ouverture du bureau de cette fenêtre…");
     settle(3);
     EXPECT_EQ(statuses.back(), "Le bureau de cette fenêtre est affiché.");
-    const auto& lines = mac.mac().log().lines();
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
-        [](const std::string& line) { return line.find("current-space display=D2 space=12") != std::string::npos; }));
+    EXPECT_TRUE(logged("current-space display=D2 space=12"));
 }
 
-TEST_F(WindowOverviewShortcutsTest, AWindowThatLeftItsDesktopStartsNoAction)
+TEST_F(WindowOverviewActionsTest, AWindowThatLeftItsDesktopStartsNoAction)
 {
     DesktopWindow stale = record(62);
-    mac.world().windows[1].spaces = { 11 };
+    mac.world().windows[2].spaces = { 11 };
     int begun = 0;
     overview->beginAction = [&] { return ++begun > 0; };
     overview->openDesktop(stale, 12);
@@ -120,7 +186,7 @@ TEST_F(WindowOverviewShortcutsTest, AWindowThatLeftItsDesktopStartsNoAction)
     EXPECT_EQ(statuses.back(), "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.");
 }
 
-TEST_F(WindowOverviewShortcutsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
+TEST_F(WindowOverviewActionsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
 {
     for (int extra = 0; extra < 8; ++extra)
         mac.mac().addSpace("D1", 100 + extra);
@@ -130,12 +196,10 @@ TEST_F(WindowOverviewShortcutsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
     EXPECT_FALSE(overview->busy());
     EXPECT_TRUE(lastIsError);
     settle(3);
-    const auto& lines = mac.mac().log().lines();
-    EXPECT_FALSE(std::any_of(lines.begin(), lines.end(),
-        [](const std::string& line) { return line.find("current-space display=D2") != std::string::npos; }));
+    EXPECT_FALSE(logged("current-space display=D2"));
 }
 
-TEST_F(WindowOverviewShortcutsTest, ARemovalForAnUnknownProjectNamesItByItsID)
+TEST_F(WindowOverviewActionsTest, ARemovalForAnUnknownProjectNamesItByItsID)
 {
     std::function<void(std::optional<std::string>)> pending;
     overview->removeUnavailableProject = [&](const std::string&, std::function<void(std::optional<std::string>)> done) {
