@@ -33,6 +33,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     installPanelCallbacks();
     installPreviewHandlers();
     installShortcutHandlers();
+    installMenuTracking();
     refreshPermissionStatus();
     QPointer<WindowOverviewView> self(this);
     observers_.push_back(platform().defaultCenter().addObserver(
@@ -161,6 +162,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
     visible_ = false;
     timer_.reset();
     dismissPreview();
+    trackedMenus_.clear();
     setupView_->updateResetState(false);
     setupView_->dismissProjectChooser(false);
     choosingProject_ = false;
@@ -172,7 +174,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
 void WindowOverviewView::periodicRefresh()
 {
     refreshPermissionStatus();
-    if (busy_ || draggingWindow_ || choosingProject_)
+    if (busy_ || draggingWindow_ || choosingProject_ || !trackedMenus_.empty())
         return;
     refresh();
 }
@@ -187,7 +189,7 @@ void WindowOverviewView::configurationChanged()
 
 bool WindowOverviewView::isInteracting() const
 {
-    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_ || hoveredTile_;
+    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_ || hoveredTile_ || !trackedMenus_.empty();
 }
 
 void WindowOverviewView::setMaintenanceBusy(bool busy)

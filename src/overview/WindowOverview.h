@@ -25,6 +25,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -131,6 +132,10 @@ public:
     void openProjectFromShortcut(const std::string& projectID);
     // A screen card's activation: its desktop is shown on its screen.
     void openDesktop(const DesktopWindow& window, std::uint64_t source);
+    // A menu shown or hidden anywhere in the application.
+    void menuTrackingBegan(QObject* menu);
+    void menuTrackingEnded(QObject* menu);
+    bool menuTracks() const { return !trackedMenus_.empty(); }
     void removeUnavailableSelection(
         const std::string& projectID, std::function<void(std::optional<std::string>)> completion);
     void finishManagement(
@@ -157,6 +162,7 @@ private:
     };
     void installPreviewHandlers();
     void installShortcutHandlers();
+    void installMenuTracking();
     bool actionGoesOn(const std::string& request) const;
     void installPreviewCallbacks(WindowThumbnail* card);
     void startPreviewTracking(bool followingPointer);
@@ -207,6 +213,8 @@ private:
     std::optional<bool> previousMouseMovedEvents_;
     std::shared_ptr<CaptureTask> captureTask_;
     std::map<std::uint32_t, CachedImage> images_;
+    std::unique_ptr<QObject> menuTracking_;
+    std::set<QObject*> trackedMenus_;
     std::optional<std::string> arrangementRequest_;
     std::shared_ptr<WindowArrangementAccessSession> arrangementAccessSession_;
     std::shared_ptr<NativeWindowArrangementAccessEnvironment> arrangementAccess_;

@@ -151,7 +151,7 @@ void WindowOverviewView::installPreviewCallbacks(WindowThumbnail* card)
 
 void WindowOverviewView::activateLibraryCard(WindowThumbnail* card, bool followingPointer)
 {
-    if (!visible_ || busy_ || draggingWindow_ || QApplication::activePopupWidget() || trackingPopover_
+    if (!visible_ || busy_ || draggingWindow_ || !trackedMenus_.empty() || trackingPopover_
         || !sameWindow(card, this))
         return;
     onUserInteraction();

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMenu>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -236,6 +237,27 @@ TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIs
     mac.world().permissions.screenCapture = false;
     settle(5);
     EXPECT_EQ(overview->statusMessage(), "Fenêtre déplacée.");
+}
+
+TEST_F(WindowOverviewPreviewsTest, AMenuShownAnywhereClosesThePreviewAndHoldsMaintenanceUntilItGoes)
+{
+    activate(61);
+    ASSERT_TRUE(overview->hoveredTile());
+    auto* menu = new QMenu;
+    menu->addAction("Item");
+    menu->popup(QPoint(10, 10));
+    EXPECT_FALSE(overview->hoveredTile());
+    EXPECT_TRUE(overview->isInteracting());
+    overview->setMaintenanceBusy(true);
+    EXPECT_FALSE(overview->busy());
+    activate(61);
+    EXPECT_FALSE(overview->hoveredTile());
+    // Deleted while shown: no menu is left tracking.
+    delete menu;
+    EXPECT_FALSE(overview->isInteracting());
+    overview->setMaintenanceBusy(true);
+    EXPECT_TRUE(overview->busy());
+    overview->setMaintenanceBusy(false);
 }
 
 } // namespace
