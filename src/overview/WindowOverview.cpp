@@ -8,12 +8,28 @@
 #include "setup/ProjectDesktopSetupView.h"
 #include "ui/Popover.h"
 #include "ui/SwitchControl.h"
+#include "windows/WindowMoveSession.h"
+#include "windows/WindowPlacementCompletion.h"
 
 #include <QMenu>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace pellamor {
+namespace {
+
+// Empty when nothing is stored; none when what is stored does not decode.
+std::optional<WindowReturnOrigins> storedReturnOrigins()
+{
+    Lookup<PlistData> stored = platform().standardDefaults().data(WindowReturnOrigins::defaultsKey);
+    if (stored.isAbsent())
+        return WindowReturnOrigins();
+    if (!stored)
+        return std::nullopt;
+    return WindowReturnOrigins::decode(std::string_view(reinterpret_cast<const char*>(stored->data()), stored->size()));
+}
+
+} // namespace
 
 WindowOverviewView::WindowOverviewView(QWidget* parent)
     : QWidget(parent)
@@ -22,6 +38,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     , token_(UUID::random().uuidString())
     , setupView_(new ProjectDesktopSetupView(std::nullopt, this))
     , trackingControls_(new QWidget)
+    , returnOrigins_(storedReturnOrigins())
 {
     auto* stack = new QVBoxLayout(trackingControls_);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -104,6 +121,7 @@ void WindowOverviewView::installPanelCallbacks()
             return new QWidget;
         return self->makeWindowCard(window, source, number, isOnDisplay, showsApplicationIdentity);
     };
+    installDropCallbacks();
 }
 
 void WindowOverviewView::setTrackingControls(QWidget* controls, SwitchControl* toggle)
@@ -209,6 +227,10 @@ void WindowOverviewView::shutdown()
         return;
     actionRequest_.reset();
     managementRequest_.reset();
+    if (auto session = std::exchange(moveSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     setOverviewVisible(false);
     switcher_.shutdown();
     shutDown_ = true;
@@ -302,7 +324,10 @@ void WindowOverviewView::inventoryArrived(std::optional<WindowInventoryReader::S
 void WindowOverviewView::finish(const std::string& text, bool error)
 {
     managementRequest_.reset();
+    displayPreparation_.reset();
     actionRequest_.reset();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     busy_ = false;
     if (endAction)
         endAction();

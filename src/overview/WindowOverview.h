@@ -6,11 +6,14 @@
 #include "desktops/DesktopModel.h"
 #include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
+#include "desktops/ProjectDesktopSwitchTarget.h"
+#include "desktops/ProjectDisplayWorkspace.h"
 #include "desktops/ScreenPlacement.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
 #include "windows/WindowInventoryReader.h"
+#include "windows/WindowReturnDestination.h"
 #include "windows/WindowSpaceRuntime.h"
 #include "ui/Popover.h"
 
@@ -22,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace pellamor {
@@ -29,6 +33,10 @@ namespace pellamor {
 class ProjectDesktopSetupView;
 class SwitchControl;
 class WindowThumbnail;
+class WindowMoveSession;
+class WindowPlacementCompletionResult;
+class WindowPlacementCompletionSession;
+struct DraggingInfo;
 
 class WindowOverviewView : public QWidget {
     Q_OBJECT
@@ -40,6 +48,13 @@ public:
 
     std::function<std::vector<OverviewProjectAssignment>(const std::vector<NativeDesktopState>& inventory)>
         projectAssignments;
+    std::function<void(const std::string& projectID, const std::string& display,
+        std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)> completion)>
+        prepareProjectDisplay;
+    std::function<std::optional<std::string>(const ProjectDisplayPreparation& preparation)> validateProjectDisplay;
+    std::function<void(const ProjectDisplayPreparation& preparation,
+        std::function<void(std::optional<std::string>)> completion)>
+        commitProjectDisplay;
     std::function<void(const std::string& projectID, std::function<void(std::optional<std::string>)> completion)>
         removeUnavailableProject;
     std::function<bool()> beginAction;
@@ -96,6 +111,14 @@ public:
     WindowThumbnail* makeWindowCard(const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
         bool showsApplicationIdentity);
 
+    // Dropping a window on a screen of the selected project.
+    std::optional<std::pair<DesktopWindow, std::uint64_t>> dragRecord(const DraggingInfo& info) const;
+    bool canOrganize(const DesktopWindow& window, std::uint64_t source, const std::string& display) const;
+    void moveToDisplay(const DesktopWindow& window, std::uint64_t source, const std::string& display);
+    // Opens a window action; false (with its status line) while another one runs.
+    bool start();
+    const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -118,6 +141,40 @@ private:
     void selectCard(const DesktopWindow& window, std::uint64_t source);
     void cancelInventory();
 
+    struct LiveRecord {
+        DesktopWindow window;
+        std::vector<NativeDesktopState> desktops;
+    };
+    // The window and desktops re-read now, or why the action must not touch the window.
+    std::variant<LiveRecord, std::string> liveRecord(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, bool requiresAccessibility) const;
+    std::optional<std::string> restriction(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, const std::vector<NativeDesktopState>& desktops, bool returningToLibrary) const;
+    bool isCurrent(const std::string& request) const;
+    void installDropCallbacks();
+    void preparationArrived(const std::string& request, const std::string& projectID, const DesktopWindow& window,
+        std::uint64_t source, std::optional<ProjectDisplayPreparation> preparation,
+        std::optional<std::string> error);
+    void move(const DesktopWindow& window, std::uint64_t source, std::uint64_t target, const std::string& request);
+    std::optional<std::string> moveValidation(const DesktopWindow& record, std::uint64_t source,
+        std::uint64_t target, const std::string& request) const;
+    void moveCompleted(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request,
+        const std::optional<std::string>& error);
+    void verifyMove(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request, double deadline);
+    void publishConfirmedMove(const DesktopWindow& record, std::uint64_t target);
+    std::optional<WindowReturnIdentity> returnIdentity(const DesktopWindow& record) const;
+    void recordOrigin(
+        const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory);
+    void completePlacement(const DesktopWindow& record, const std::string& request);
+    void openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, std::function<void(const MissionControlResult&)> completion);
+    std::optional<ProjectDesktopSwitchTarget> movedWindowTarget(
+        const DesktopWindow& record, const ProjectDisplayPreparation& preparation) const;
+    void placementFinished(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, const WindowPlacementCompletionResult& result);
+
     std::shared_ptr<WindowSpaceRuntime> runtime_;
     std::shared_ptr<WindowInventoryReader> inventoryReader_;
     MissionControlSwitcher switcher_;
@@ -128,6 +185,11 @@ private:
     std::unique_ptr<RepeatingTimer> timer_;
     std::vector<ObserverToken> observers_;
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
+    std::shared_ptr<WindowMoveSession> moveSession_;
+    std::shared_ptr<WindowPlacementCompletionSession> placementCompletionSession_;
+    std::optional<ProjectDisplayPreparation> displayPreparation_;
+    // None when the stored origins were unreadable: then nothing is recorded or written.
+    std::optional<WindowReturnOrigins> returnOrigins_;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;
