@@ -112,6 +112,12 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
         if (self)
             self->draggingWindow_ = interacting;
     };
+    if (isOnDisplay) {
+        card->setOnReturnToLibrary([self, window, source] {
+            if (self)
+                self->returnToLibrary(window, source);
+        });
+    }
     auto& cards = thumbnails_[window.id];
     cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
     cards.push_back(card);

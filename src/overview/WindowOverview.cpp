@@ -8,6 +8,7 @@
 #include "setup/ProjectDesktopSetupView.h"
 #include "ui/Popover.h"
 #include "ui/SwitchControl.h"
+#include "windows/WindowArrangementSession.h"
 #include "windows/WindowMoveSession.h"
 #include "windows/WindowPlacementCompletion.h"
 
@@ -227,6 +228,8 @@ void WindowOverviewView::shutdown()
         return;
     actionRequest_.reset();
     managementRequest_.reset();
+    if (auto session = std::exchange(arrangementSession_, nullptr))
+        session->cancel();
     if (auto session = std::exchange(moveSession_, nullptr))
         session->cancel();
     if (auto session = std::exchange(placementCompletionSession_, nullptr))
@@ -325,6 +328,7 @@ void WindowOverviewView::finish(const std::string& text, bool error)
 {
     managementRequest_.reset();
     displayPreparation_.reset();
+    returnAction_.reset();
     actionRequest_.reset();
     if (auto session = std::exchange(placementCompletionSession_, nullptr))
         session->cancel();

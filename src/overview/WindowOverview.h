@@ -34,6 +34,7 @@ class ProjectDesktopSetupView;
 class SwitchControl;
 class WindowThumbnail;
 class WindowMoveSession;
+class WindowArrangementSession;
 class WindowPlacementCompletionResult;
 class WindowPlacementCompletionSession;
 struct DraggingInfo;
@@ -115,6 +116,8 @@ public:
     std::optional<std::pair<DesktopWindow, std::uint64_t>> dragRecord(const DraggingInfo& info) const;
     bool canOrganize(const DesktopWindow& window, std::uint64_t source, const std::string& display) const;
     void moveToDisplay(const DesktopWindow& window, std::uint64_t source, const std::string& display);
+    // Sends a window of the selected project back where it came from.
+    void returnToLibrary(const DesktopWindow& window, std::uint64_t source);
     // Opens a window action; false (with its status line) while another one runs.
     bool start();
     const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
@@ -141,6 +144,13 @@ private:
     void selectCard(const DesktopWindow& window, std::uint64_t source);
     void cancelInventory();
 
+    struct ReturnAction {
+        WindowReturnIdentity identity;
+        std::string projectID;
+        ProjectDesktopAssociation source;
+        WindowReturnDestination destination;
+        AXElementRef resolvedWindow;
+    };
     struct LiveRecord {
         DesktopWindow window;
         std::vector<NativeDesktopState> desktops;
@@ -163,10 +173,17 @@ private:
         const std::optional<std::string>& error);
     void verifyMove(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
         const std::vector<NativeDesktopState>& inventory, const std::string& request, double deadline);
+    std::optional<WindowReturnDestinationResult> returnDestination(
+        const WindowReturnIdentity& identity, const std::vector<NativeDesktopState>& inventory) const;
+    std::optional<std::string> returnValidation(const DesktopWindow& record) const;
+    void restoreReturnedWindow(const DesktopWindow& record, const ReturnAction& action, const std::string& request);
+    void returnEnded(const DesktopWindow& record, const ReturnAction& action, const std::string& request,
+        const std::optional<std::string>& problem);
     void publishConfirmedMove(const DesktopWindow& record, std::uint64_t target);
     std::optional<WindowReturnIdentity> returnIdentity(const DesktopWindow& record) const;
     void recordOrigin(
         const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory);
+    void storeReturnOrigins();
     void completePlacement(const DesktopWindow& record, const std::string& request);
     void openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
         const std::string& request, std::function<void(const MissionControlResult&)> completion);
@@ -187,7 +204,9 @@ private:
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
     std::shared_ptr<WindowMoveSession> moveSession_;
     std::shared_ptr<WindowPlacementCompletionSession> placementCompletionSession_;
+    std::shared_ptr<WindowArrangementSession> arrangementSession_;
     std::optional<ProjectDisplayPreparation> displayPreparation_;
+    std::optional<ReturnAction> returnAction_;
     // None when the stored origins were unreadable: then nothing is recorded or written.
     std::optional<WindowReturnOrigins> returnOrigins_;
 

@@ -75,6 +75,24 @@ void WindowOverviewView::installDropCallbacks()
         }
         return std::nullopt;
     };
+    panel.canReturnToLibrary = [self](const DraggingInfo& info) {
+        if (!self || !self->visible_ || self->busy_)
+            return false;
+        auto dragged = self->dragRecord(info);
+        const OverviewProjectAssignment* assignment = self->selectedAssignment();
+        if (!dragged || !assignment)
+            return false;
+        const auto& [window, source] = *dragged;
+        return window.spaces == std::vector<std::uint64_t> { source }
+            && OverviewInventoryRules::projectSpaceIDs({ *assignment }, self->desktops_).count(source)
+            && window.bundleID.value_or("") != self->readConfiguration().assistant.bundleID();
+    };
+    panel.onReturnToLibrary = [self](const DraggingInfo& info) {
+        if (!self)
+            return;
+        if (auto dragged = self->dragRecord(info))
+            self->returnToLibrary(dragged->first, dragged->second);
+    };
     panel.canMoveSelectionToDisplay = [self, selectedRecord](const std::string& display) {
         auto chosen = selectedRecord();
         return chosen && self->canOrganize(chosen->first, chosen->second, display);
@@ -192,7 +210,7 @@ std::variant<WindowOverviewView::LiveRecord, std::string> WindowOverviewView::li
         if (!present || !prepared)
             return L("Les écrans ont changé. Réessaie le déplacement.");
     }
-    if (auto refusal = restriction(*now, source, destination, *fresh, false))
+    if (auto refusal = restriction(*now, source, destination, *fresh, returnAction_.has_value()))
         return *refusal;
     return LiveRecord { std::move(*now), std::move(*fresh) };
 }

@@ -29,10 +29,17 @@ std::string cancelledMoveText()
 std::optional<std::string> WindowOverviewView::moveValidation(
     const DesktopWindow& record, std::uint64_t source, std::uint64_t target, const std::string& request) const
 {
-    if (!isCurrent(request) || !displayPreparation_ || !validateProjectDisplay)
+    if (!isCurrent(request))
         return cancelledMoveText();
-    if (auto refusal = validateProjectDisplay(*displayPreparation_))
-        return refusal;
+    if (returnAction_) {
+        if (auto refusal = returnValidation(record))
+            return refusal;
+    } else {
+        if (!displayPreparation_ || !validateProjectDisplay)
+            return cancelledMoveText();
+        if (auto refusal = validateProjectDisplay(*displayPreparation_))
+            return refusal;
+    }
     auto live = liveRecord(record, source, target, false);
     if (auto* failure = std::get_if<std::string>(&live))
         return *failure;
@@ -74,6 +81,12 @@ void WindowOverviewView::verifyMove(const DesktopWindow& record, std::uint64_t s
     }
     selected_ = std::make_pair(record.id, target);
     publishConfirmedMove(record, target);
+    if (returnAction_) {
+        setupView_->revealReturnedWindow(record);
+        renderInventory(readConfiguration());
+        restoreReturnedWindow(record, *returnAction_, request);
+        return;
+    }
     recordOrigin(record, source, inventory);
     completePlacement(record, request);
 }
@@ -125,7 +138,12 @@ void WindowOverviewView::recordOrigin(
     if (!identity || desktop == inventory.end() || !returnOrigins_)
         return;
     returnOrigins_->recordOriginal(*identity, *desktop, record.frame);
-    if (std::optional<std::string> data = returnOrigins_->encodedData())
+    storeReturnOrigins();
+}
+
+void WindowOverviewView::storeReturnOrigins()
+{
+    if (std::optional<std::string> data = returnOrigins_ ? returnOrigins_->encodedData() : std::nullopt)
         platform().standardDefaults().set(WindowReturnOrigins::defaultsKey, PlistData(data->begin(), data->end()));
 }
 

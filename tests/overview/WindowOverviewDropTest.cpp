@@ -302,6 +302,60 @@ TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirTex
         == statuses.end());
 }
 
+TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndItsOriginIsForgotten)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
+    overview->refreshClicked();
+    settle();
+    ASSERT_TRUE(overview->setupView()->canReturnToLibrary(drag(61)));
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500));
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, AReturnThatCannotRestoreTheFrameKeepsTheOriginAndSaysWhy)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
+    mac.world().permissions.accessibility = false;
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres. Son bureau est rétabli. Autorise "
+                                "l’accessibilité pour restaurer aussi sa taille et sa position.",
+                          true }));
+    EXPECT_EQ(overview->returnOrigins()->entries().size(), 1u);
+}
+
+TEST_F(WindowOverviewDropTest, AWindowWithoutOriginGoesToTheAssistantsScreenUnlessThatDesktopIsAProjects)
+{
+    project.desktops = { 3, 4 };
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(63));
+    settle(3);
+    EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
+
+    mac.mac().window(63)->spaces = { 21 };
+    project.desktops = { 1, 3, 4 };
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(63));
+    settle(3);
+    EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 21 });
+    EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
+}
+
 TEST_F(WindowOverviewDropTest, UnreadableStoredOriginsAreNeitherRecordedNorOverwritten)
 {
     overview->shutdown();
