@@ -1,5 +1,5 @@
 // The world script's steps that work the main window as a person would: select a tab, type, press a key,
-// choose a project in the chooser, click a window's card. Used by the program entry only.
+// choose a project in the chooser, click a window's card or drag it onto a screen. Used by the program entry only.
 #pragma once
 
 namespace pellamor {

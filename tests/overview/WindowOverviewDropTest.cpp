@@ -165,6 +165,14 @@ TEST_F(WindowOverviewDropTest, OnlyTheExactItemOfALiveCardOfThisOverviewIsAccept
     EXPECT_FALSE(panel.canDropOnDisplay(drag(61), "D9"));
     panel.onDropOnDisplay(drag(61, exact + "0"), "D2");
     EXPECT_TRUE(preparedDisplays.empty());
+    // The same window number now owned by another process is no longer the card's window.
+    mac.mac().window(61)->pid = 501;
+    overview->refreshClicked();
+    settle();
+    DraggingInfo stale = drag(61);
+    stale.source = overview->cards(61).front();
+    EXPECT_EQ(overview->cards(61).front()->record().pid, 600);
+    EXPECT_FALSE(panel.canDropOnDisplay(stale, "D2"));
 }
 
 TEST_F(WindowOverviewDropTest, AWindowAlreadyOnTheProjectsDesktopOfThatScreenIsRefusedUnlessItIsTheFallback)
@@ -379,6 +387,11 @@ TEST_F(WindowOverviewDropTest, UnreadableStoredOriginsAreNeitherRecordedNorOverw
     ASSERT_TRUE(drop(61));
     settle(1);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    // Returned as a window without origin would be, and the stored value is still not written over.
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
     EXPECT_EQ(*mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey), PlistData { '{' });
 }
 
