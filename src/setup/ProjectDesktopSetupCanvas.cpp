@@ -55,6 +55,8 @@ SetupDocument* ProjectDesktopSetupView::replaceDocument(QScrollArea* scroll)
     }
     auto* document = new SetupDocument;
     scroll->setWidget(document);
+    // The scroll view would fill it with the window colour, a grey block on the panel.
+    document->setAutoFillBackground(false);
     return document;
 }
 
