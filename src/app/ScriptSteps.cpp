@@ -2,10 +2,11 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "sim/ScriptRunner.h"
+#include "app/ScriptDrive.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDisplayDropView.h"
 #include "setup/WindowDragType.h"
+#include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
 #include "ui/DraggingInfo.h"
 
@@ -55,12 +56,67 @@ bool dragOnto(ProjectDisplayDropView& target, const DraggingInfo& info)
     return false;
 }
 
+// The script's "click": the control with that identifier, clicked as a person would.
+sim::ScriptRunner::Action clickAction(const sim::ScriptRunner& script)
+{
+    return [&script](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a control identifier");
+        std::string identifier = argument.get<std::string>();
+        return Block([&script, identifier] {
+            if (!clickControl(identifier))
+                reportFailure(script, "no control " + identifier);
+        });
+    };
+}
+
+// The script's "resize": the main window brought to that size, [width, height], never below its minimum.
+sim::ScriptRunner::Action resizeAction(AppDelegate& delegate)
+{
+    return [&delegate](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_array() || argument.size() != 2 || !argument[0].is_number_unsigned()
+            || !argument[1].is_number_unsigned() || argument[0].get<std::uint64_t>() > 10000
+            || argument[1].get<std::uint64_t>() > 10000)
+            return std::string("expected [width, height] in points, each at most 10000");
+        QSize size(argument[0].get<int>(), argument[1].get<int>());
+        return Block([&delegate, size] {
+            if (delegate.window)
+                delegate.window->resize(size.expandedTo(delegate.window->minimumSize()));
+        });
+    };
+}
+
+// The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
+void registerShellActions(sim::ScriptRunner& script, AppDelegate& delegate)
+{
+    script.registerAction("prepare-display", [&delegate](const nlohmann::json& argument) -> Prepared {
+        bool valid = argument.is_object() && argument.size() == 2 && argument.contains("project")
+            && argument.contains("display") && argument["project"].is_string() && argument["display"].is_string();
+        if (!valid)
+            return std::string("expected { \"project\": <id>, \"display\": <display id> }");
+        std::string project = argument["project"].get<std::string>();
+        std::string display = argument["display"].get<std::string>();
+        return Block(
+            [&delegate, project, display] { ScriptDrive::prepareDisplay(delegate, project, display, std::cerr); });
+    });
+    script.registerAction("reset", [&delegate](const nlohmann::json& argument) -> Prepared {
+        if (argument != "assignments" && argument != "desktops")
+            return std::string("expected \"assignments\" or \"desktops\"");
+        auto kind = argument == "assignments" ? ScriptDrive::ResetKind::assignments
+                                              : ScriptDrive::ResetKind::desktops;
+        return Block([&delegate, kind] { ScriptDrive::confirmReset(delegate, kind); });
+    });
+}
+
 } // namespace
 
 void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
 {
     sim::ScriptRunner* runner = &script;
     QPointer<AppDelegate> self(&delegate);
+    script.registerAction("click", clickAction(script));
+    script.registerAction("resize", resizeAction(delegate));
+    registerShellActions(script, delegate);
     script.registerAction("tab", [runner, self](const nlohmann::json& argument) -> Prepared {
         static const std::set<std::string> tabs { "windows", "screens", "privacy" };
         if (!argument.is_string() || !tabs.count(argument.get<std::string>()))
