@@ -2,8 +2,13 @@
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/ScriptDrive.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/WindowDragType.h"
 #include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
+#include "ui/DraggingInfo.h"
 
 #include <QTabWidget>
 #include <iostream>
@@ -26,12 +31,92 @@ std::optional<std::string> text(const nlohmann::json& value, const char* member)
     return value[member].get<std::string>();
 }
 
+// What a drag of the card carries, as the screen card receives it.
+DraggingInfo cardDrag(WindowThumbnail& card)
+{
+    DraggingInfo info;
+    info.types = { QString::fromLatin1(windowDragType) };
+    info.source = &card;
+    std::string content = card.dragString();
+    info.stringForType = [content](const QString& type) -> std::optional<std::string> {
+        if (type != QString::fromLatin1(windowDragType))
+            return std::nullopt;
+        return content;
+    };
+    return info;
+}
+
+// Entered, moved over, then dropped, as a mouse drag reaches the screen card; false when it refuses.
+bool dragOnto(ProjectDisplayDropView& target, const DraggingInfo& info)
+{
+    if (target.draggingUpdated(info) && target.draggingUpdated(info) && target.prepareForDragOperation(info)
+        && target.performDragOperation(info))
+        return true;
+    target.draggingExited();
+    return false;
+}
+
+// The script's "click": the control with that identifier, clicked as a person would.
+sim::ScriptRunner::Action clickAction(const sim::ScriptRunner& script)
+{
+    return [&script](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a control identifier");
+        std::string identifier = argument.get<std::string>();
+        return Block([&script, identifier] {
+            if (!clickControl(identifier))
+                reportFailure(script, "no control " + identifier);
+        });
+    };
+}
+
+// The script's "resize": the main window brought to that size, [width, height], never below its minimum.
+sim::ScriptRunner::Action resizeAction(AppDelegate& delegate)
+{
+    return [&delegate](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_array() || argument.size() != 2 || !argument[0].is_number_unsigned()
+            || !argument[1].is_number_unsigned() || argument[0].get<std::uint64_t>() > 10000
+            || argument[1].get<std::uint64_t>() > 10000)
+            return std::string("expected [width, height] in points, each at most 10000");
+        QSize size(argument[0].get<int>(), argument[1].get<int>());
+        return Block([&delegate, size] {
+            if (delegate.window)
+                delegate.window->resize(size.expandedTo(delegate.window->minimumSize()));
+        });
+    };
+}
+
+// The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
+void registerShellActions(sim::ScriptRunner& script, AppDelegate& delegate)
+{
+    script.registerAction("prepare-display", [&delegate](const nlohmann::json& argument) -> Prepared {
+        bool valid = argument.is_object() && argument.size() == 2 && argument.contains("project")
+            && argument.contains("display") && argument["project"].is_string() && argument["display"].is_string();
+        if (!valid)
+            return std::string("expected { \"project\": <id>, \"display\": <display id> }");
+        std::string project = argument["project"].get<std::string>();
+        std::string display = argument["display"].get<std::string>();
+        return Block(
+            [&delegate, project, display] { ScriptDrive::prepareDisplay(delegate, project, display, std::cerr); });
+    });
+    script.registerAction("reset", [&delegate](const nlohmann::json& argument) -> Prepared {
+        if (argument != "assignments" && argument != "desktops")
+            return std::string("expected \"assignments\" or \"desktops\"");
+        auto kind = argument == "assignments" ? ScriptDrive::ResetKind::assignments
+                                              : ScriptDrive::ResetKind::desktops;
+        return Block([&delegate, kind] { ScriptDrive::confirmReset(delegate, kind); });
+    });
+}
+
 } // namespace
 
 void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
 {
     sim::ScriptRunner* runner = &script;
     QPointer<AppDelegate> self(&delegate);
+    script.registerAction("click", clickAction(script));
+    script.registerAction("resize", resizeAction(delegate));
+    registerShellActions(script, delegate);
     script.registerAction("tab", [runner, self](const nlohmann::json& argument) -> Prepared {
         static const std::set<std::string> tabs { "windows", "screens", "privacy" };
         if (!argument.is_string() || !tabs.count(argument.get<std::string>()))
@@ -80,6 +165,22 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
             if (!typeIntoControl("setup-project-search", project->name)
                 || !pressKeyInControl("setup-project-search", "Return"))
                 reportFailure(*runner, "no control setup-project-search");
+        });
+    });
+    script.registerAction("drag-window", [runner](const nlohmann::json& argument) -> Prepared {
+        auto display = text(argument, "to-display");
+        if (!display || argument.size() != 2 || !argument.contains("window") || !argument["window"].is_number_unsigned())
+            return std::string("expected { \"window\": <number>, \"to-display\": <display id> }");
+        std::string window = std::to_string(argument["window"].get<std::uint64_t>());
+        return Block([runner, window, display = *display] {
+            auto* card = qobject_cast<WindowThumbnail*>(shownControl("window-card:" + window));
+            if (!card)
+                return reportFailure(*runner, "no control window-card:" + window);
+            auto* target = qobject_cast<ProjectDisplayDropView*>(shownControl("project-display:" + display));
+            if (!target)
+                return reportFailure(*runner, "no control project-display:" + display);
+            if (!dragOnto(*target, cardDrag(*card)))
+                std::cerr << "app: drop-refused window=" << window << " display=" << display << std::endl;
         });
     });
     script.registerAction("select-window", [runner](const nlohmann::json& argument) -> Prepared {

@@ -2,9 +2,7 @@
 #include "app/AppDelegate.h"
 #include "ui/AppearanceSurface.h"
 #include "ui/ColorTable.h"
-#include "ui/ControlClick.h"
 #include "app/MainWindow.h"
-#include "app/ScriptDrive.h"
 #include "app/ScriptSteps.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSnapshot.h"
@@ -26,37 +24,6 @@
 
 namespace {
 
-// The script's "click": the control with that identifier, clicked as a person would.
-pellamor::sim::ScriptRunner::Action clickAction(const pellamor::sim::ScriptRunner& script)
-{
-    return [&script](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
-        if (!argument.is_string() || argument.get<std::string>().empty())
-            return std::string("expected a control identifier");
-        std::string identifier = argument.get<std::string>();
-        return pellamor::sim::ScriptRunner::Block([&script, identifier] {
-            if (!pellamor::clickControl(identifier))
-                std::cerr << "app: script-failed step=" << script.runningStep() << " reason=no control " << identifier
-                          << std::endl;
-        });
-    };
-}
-
-// The script's "resize": the main window brought to that size, [width, height], never below its minimum.
-pellamor::sim::ScriptRunner::Action resizeAction(pellamor::AppDelegate& delegate)
-{
-    return [&delegate](const nlohmann::json& argument) -> std::variant<pellamor::sim::ScriptRunner::Block, std::string> {
-        if (!argument.is_array() || argument.size() != 2 || !argument[0].is_number_unsigned()
-            || !argument[1].is_number_unsigned() || argument[0].get<std::uint64_t>() > 10000
-            || argument[1].get<std::uint64_t>() > 10000)
-            return std::string("expected [width, height] in points, each at most 10000");
-        QSize size(argument[0].get<int>(), argument[1].get<int>());
-        return pellamor::sim::ScriptRunner::Block([&delegate, size] {
-            if (delegate.window)
-                delegate.window->resize(size.expandedTo(delegate.window->minimumSize()));
-        });
-    };
-}
-
 // The offscreen platform says so for every raise or size hint of a window; what it leaves out changes nothing
 // there, and the lines would read as errors among the simulated Mac's.
 QtMessageHandler standardHandler = nullptr;
@@ -68,29 +35,6 @@ void quietPlatformChatter(QtMsgType type, const QMessageLogContext& context, con
     if (standardHandler)
         return standardHandler(type, context, message);
     std::cerr << qFormatLogMessage(type, context, message).toStdString() << std::endl;
-}
-
-// The script's "prepare-display" and "reset": the shell's preparation of a project's screen, a reset confirmed.
-void registerShellActions(pellamor::sim::ScriptRunner& script, pellamor::AppDelegate& delegate)
-{
-    using pellamor::sim::ScriptRunner;
-    script.registerAction("prepare-display", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
-        bool valid = argument.is_object() && argument.size() == 2 && argument.contains("project")
-            && argument.contains("display") && argument["project"].is_string() && argument["display"].is_string();
-        if (!valid)
-            return std::string("expected { \"project\": <id>, \"display\": <display id> }");
-        std::string project = argument["project"].get<std::string>();
-        std::string display = argument["display"].get<std::string>();
-        return ScriptRunner::Block(
-            [&delegate, project, display] { pellamor::ScriptDrive::prepareDisplay(delegate, project, display, std::cerr); });
-    });
-    script.registerAction("reset", [&delegate](const nlohmann::json& argument) -> std::variant<ScriptRunner::Block, std::string> {
-        if (argument != "assignments" && argument != "desktops")
-            return std::string("expected \"assignments\" or \"desktops\"");
-        auto kind = argument == "assignments" ? pellamor::ScriptDrive::ResetKind::assignments
-                                              : pellamor::ScriptDrive::ResetKind::desktops;
-        return ScriptRunner::Block([&delegate, kind] { pellamor::ScriptDrive::confirmReset(delegate, kind); });
-    });
 }
 
 } // namespace
@@ -140,10 +84,7 @@ int main(int argc, char* argv[])
     pellamor::ObserverToken appearance = mac.defaultCenter().addObserver(pellamor::interfaceThemeChangedNotification,
         nullptr, [](const pellamor::Notification&) { pellamor::ColorTable::appearanceChanged(); });
 
-    mac.script().registerAction("click", clickAction(mac.script()));
     pellamor::registerInterfaceSteps(mac.script(), delegate);
-    mac.script().registerAction("resize", resizeAction(delegate));
-    registerShellActions(mac.script(), delegate);
     mac.script().onScreenshot = [&delegate](const std::filesystem::path& path) {
         return delegate.window
             && pellamor::windowSnapshot(delegate.window.get()).save(QString::fromStdString(path.string()), "PNG");

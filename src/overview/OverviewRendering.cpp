@@ -115,6 +115,12 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
         if (self)
             self->draggingWindow_ = interacting;
     };
+    if (isOnDisplay) {
+        card->setOnReturnToLibrary([self, window, source] {
+            if (self)
+                self->returnToLibrary(window, source);
+        });
+    }
     card->onArrange = [self, window, source](WindowArrangement arrangement) {
         if (self)
             self->arrange(window, source, arrangement);

@@ -11,12 +11,28 @@
 #include "ui/SwitchControl.h"
 #include "windows/WindowArrangementAccessSession.h"
 #include "windows/WindowArrangementSession.h"
+#include "windows/WindowMoveSession.h"
+#include "windows/WindowPlacementCompletion.h"
 
 #include <QMenu>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace pellamor {
+namespace {
+
+// Empty when nothing is stored; none when what is stored does not decode.
+std::optional<WindowReturnOrigins> storedReturnOrigins()
+{
+    Lookup<PlistData> stored = platform().standardDefaults().data(WindowReturnOrigins::defaultsKey);
+    if (stored.isAbsent())
+        return WindowReturnOrigins();
+    if (!stored)
+        return std::nullopt;
+    return WindowReturnOrigins::decode(std::string_view(reinterpret_cast<const char*>(stored->data()), stored->size()));
+}
+
+} // namespace
 
 WindowOverviewView::WindowOverviewView(QWidget* parent)
     : QWidget(parent)
@@ -26,6 +42,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     , setupView_(new ProjectDesktopSetupView(std::nullopt, this))
     , trackingControls_(new QWidget)
     , hoverPreview_(std::make_unique<WindowHoverPreview>())
+    , returnOrigins_(storedReturnOrigins())
 {
     auto* stack = new QVBoxLayout(trackingControls_);
     stack->setContentsMargins(0, 0, 0, 0);
@@ -112,6 +129,7 @@ void WindowOverviewView::installPanelCallbacks()
             return new QWidget;
         return self->makeWindowCard(window, source, number, isOnDisplay, showsApplicationIdentity);
     };
+    installDropCallbacks();
 }
 
 void WindowOverviewView::setTrackingControls(QWidget* controls, SwitchControl* toggle)
@@ -220,12 +238,14 @@ void WindowOverviewView::shutdown()
     actionRequest_.reset();
     managementRequest_.reset();
     arrangementRequest_.reset();
-    if (arrangementAccessSession_)
-        arrangementAccessSession_->cancel();
-    if (arrangementSession_)
-        arrangementSession_->cancel();
-    arrangementAccessSession_.reset();
-    arrangementSession_.reset();
+    if (auto session = std::exchange(arrangementAccessSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(arrangementSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(moveSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     setOverviewVisible(false);
     switcher_.shutdown();
     shutDown_ = true;
@@ -319,10 +339,14 @@ void WindowOverviewView::inventoryArrived(std::optional<WindowInventoryReader::S
 void WindowOverviewView::finish(const std::string& text, bool error)
 {
     managementRequest_.reset();
+    displayPreparation_.reset();
+    returnAction_.reset();
     actionRequest_.reset();
     arrangementRequest_.reset();
     arrangementAccessSession_.reset();
     arrangementAccess_.reset();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     busy_ = false;
     if (endAction)
         endAction();

@@ -6,14 +6,16 @@
 #include "desktops/DesktopModel.h"
 #include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
+#include "desktops/ProjectDesktopSwitchTarget.h"
+#include "desktops/ProjectDisplayWorkspace.h"
 #include "desktops/ScreenPlacement.h"
 #include "platform/NotificationCenter.h"
-#include "platform/Error.h"
 #include "platform/ScreenCaptureKit.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
 #include "windows/WindowArrangement.h"
 #include "windows/WindowInventoryReader.h"
+#include "windows/WindowReturnDestination.h"
 #include "windows/WindowSpaceRuntime.h"
 #include "ui/Popover.h"
 
@@ -36,10 +38,14 @@ class ProjectDesktopSetupView;
 class SwitchControl;
 class NativeWindowArrangementAccessEnvironment;
 class WindowArrangementAccessSession;
-class WindowArrangementSession;
 class WindowHoverPreview;
 class WindowPreviewHoverSession;
 class WindowThumbnail;
+class WindowMoveSession;
+class WindowArrangementSession;
+class WindowPlacementCompletionResult;
+class WindowPlacementCompletionSession;
+struct DraggingInfo;
 
 class WindowOverviewView : public QWidget {
     Q_OBJECT
@@ -51,6 +57,13 @@ public:
 
     std::function<std::vector<OverviewProjectAssignment>(const std::vector<NativeDesktopState>& inventory)>
         projectAssignments;
+    std::function<void(const std::string& projectID, const std::string& display,
+        std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)> completion)>
+        prepareProjectDisplay;
+    std::function<std::optional<std::string>(const ProjectDisplayPreparation& preparation)> validateProjectDisplay;
+    std::function<void(const ProjectDisplayPreparation& preparation,
+        std::function<void(std::optional<std::string>)> completion)>
+        commitProjectDisplay;
     std::function<void(const std::string& projectID, std::function<void(std::optional<std::string>)> completion)>
         removeUnavailableProject;
     std::function<void(const std::string& projectID, std::function<void(MissionControlResult)> completion)>
@@ -120,15 +133,6 @@ public:
     bool capturing() const { return captureTask_ != nullptr; }
     std::optional<QImage> cachedImage(std::uint32_t window) const;
 
-    // The window and the desktops as the window server shows them now, when the action may still go on.
-    struct LiveRecord {
-        DesktopWindow window;
-        std::vector<NativeDesktopState> desktops;
-    };
-    // Opens a window action; false, with its status line, while another runs.
-    bool start();
-    std::variant<LiveRecord, Error> liveRecord(const DesktopWindow& window, std::uint64_t source,
-        std::uint64_t destination, bool requiresAccessibility);
     void openProjectFromShortcut(const std::string& projectID);
     // A screen card's activation: its desktop is shown on its screen.
     void openDesktop(const DesktopWindow& window, std::uint64_t source);
@@ -149,6 +153,16 @@ public:
     WindowThumbnail* makeWindowCard(const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
         bool showsApplicationIdentity);
 
+    // Dropping a window on a screen of the selected project.
+    std::optional<std::pair<DesktopWindow, std::uint64_t>> dragRecord(const DraggingInfo& info) const;
+    bool canOrganize(const DesktopWindow& window, std::uint64_t source, const std::string& display) const;
+    void moveToDisplay(const DesktopWindow& window, std::uint64_t source, const std::string& display);
+    // Sends a window of the selected project back where it came from.
+    void returnToLibrary(const DesktopWindow& window, std::uint64_t source);
+    // Opens a window action; false (with its status line) while another one runs.
+    bool start();
+    const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -163,7 +177,6 @@ private:
     void installPreviewHandlers();
     void installShortcutHandlers();
     void installMenuTracking();
-    bool actionGoesOn(const std::string& request) const;
     void installPreviewCallbacks(WindowThumbnail* card);
     void startPreviewTracking(bool followingPointer);
     void showPreview(WindowThumbnail* card, const std::optional<std::string>& status);
@@ -195,6 +208,54 @@ private:
     void selectCard(const DesktopWindow& window, std::uint64_t source);
     void cancelInventory();
 
+    struct ReturnAction {
+        WindowReturnIdentity identity;
+        std::string projectID;
+        ProjectDesktopAssociation source;
+        WindowReturnDestination destination;
+        AXElementRef resolvedWindow;
+    };
+    struct LiveRecord {
+        DesktopWindow window;
+        std::vector<NativeDesktopState> desktops;
+    };
+    // The window and desktops re-read now, or why the action must not touch the window.
+    std::variant<LiveRecord, std::string> liveRecord(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, bool requiresAccessibility) const;
+    std::optional<std::string> restriction(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, const std::vector<NativeDesktopState>& desktops, bool returningToLibrary) const;
+    bool isCurrent(const std::string& request) const;
+    void installDropCallbacks();
+    void preparationArrived(const std::string& request, const std::string& projectID, const DesktopWindow& window,
+        std::uint64_t source, std::optional<ProjectDisplayPreparation> preparation,
+        std::optional<std::string> error);
+    void move(const DesktopWindow& window, std::uint64_t source, std::uint64_t target, const std::string& request);
+    std::optional<std::string> moveValidation(const DesktopWindow& record, std::uint64_t source,
+        std::uint64_t target, const std::string& request) const;
+    void moveCompleted(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request,
+        const std::optional<std::string>& error);
+    void verifyMove(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request, double deadline);
+    std::optional<WindowReturnDestinationResult> returnDestination(
+        const WindowReturnIdentity& identity, const std::vector<NativeDesktopState>& inventory) const;
+    std::optional<std::string> returnValidation(const DesktopWindow& record) const;
+    void restoreReturnedWindow(const DesktopWindow& record, const ReturnAction& action, const std::string& request);
+    void returnEnded(const DesktopWindow& record, const ReturnAction& action, const std::string& request,
+        const std::optional<std::string>& problem);
+    void publishConfirmedMove(const DesktopWindow& record, std::uint64_t target);
+    std::optional<WindowReturnIdentity> returnIdentity(const DesktopWindow& record) const;
+    void recordOrigin(
+        const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory);
+    void storeReturnOrigins();
+    void completePlacement(const DesktopWindow& record, const std::string& request);
+    void openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, std::function<void(const MissionControlResult&)> completion);
+    std::optional<ProjectDesktopSwitchTarget> movedWindowTarget(
+        const DesktopWindow& record, const ProjectDisplayPreparation& preparation) const;
+    void placementFinished(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, const WindowPlacementCompletionResult& result);
+
     std::shared_ptr<WindowSpaceRuntime> runtime_;
     std::shared_ptr<WindowInventoryReader> inventoryReader_;
     MissionControlSwitcher switcher_;
@@ -218,8 +279,14 @@ private:
     std::optional<std::string> arrangementRequest_;
     std::shared_ptr<WindowArrangementAccessSession> arrangementAccessSession_;
     std::shared_ptr<NativeWindowArrangementAccessEnvironment> arrangementAccess_;
-    std::shared_ptr<WindowArrangementSession> arrangementSession_;
     int hoverTicket_ = 0;
+    std::shared_ptr<WindowMoveSession> moveSession_;
+    std::shared_ptr<WindowPlacementCompletionSession> placementCompletionSession_;
+    std::shared_ptr<WindowArrangementSession> arrangementSession_;
+    std::optional<ProjectDisplayPreparation> displayPreparation_;
+    std::optional<ReturnAction> returnAction_;
+    // None when the stored origins were unreadable: then nothing is recorded or written.
+    std::optional<WindowReturnOrigins> returnOrigins_;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;

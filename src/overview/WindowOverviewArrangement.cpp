@@ -36,8 +36,8 @@ std::optional<std::string> WindowOverviewView::arrangementCheck(
     if (arrangementRequest_ != request || !busy_)
         return L("Disposition annulée.");
     auto live = liveRecord(window, source, source, false);
-    if (auto* error = std::get_if<Error>(&live))
-        return error->localizedDescription;
+    if (auto* error = std::get_if<std::string>(&live))
+        return *error;
     return std::nullopt;
 }
 
@@ -45,8 +45,8 @@ void WindowOverviewView::performArrangement(
     const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement)
 {
     auto live = liveRecord(window, source, source, true);
-    if (auto* error = std::get_if<Error>(&live))
-        return finish(error->localizedDescription, true);
+    if (auto* error = std::get_if<std::string>(&live))
+        return finish(*error, true);
     auto& [fresh, desktops] = std::get<LiveRecord>(live);
     auto desktop = std::find_if(
         desktops.begin(), desktops.end(), [&](const NativeDesktopState& state) { return state.spaceID == source; });
@@ -105,8 +105,8 @@ void WindowOverviewView::arrangementReached(const DesktopWindow& window, std::ui
     if (!access->resolvedWindow)
         return finish(access->inaccessibleMessage(), true);
     auto live = liveRecord(window, source, source, false);
-    if (auto* error = std::get_if<Error>(&live))
-        return finish(error->localizedDescription, true);
+    if (auto* error = std::get_if<std::string>(&live))
+        return finish(*error, true);
     DesktopWindow placed = std::get<LiveRecord>(live).window;
     images_.erase(placed.id);
     QPointer<WindowOverviewView> self(this);

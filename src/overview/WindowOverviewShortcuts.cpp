@@ -39,11 +39,6 @@ void WindowOverviewView::installShortcutHandlers()
     };
 }
 
-bool WindowOverviewView::actionGoesOn(const std::string& request) const
-{
-    return busy_ && actionRequest_ == request;
-}
-
 void WindowOverviewView::openProjectFromShortcut(const std::string& projectID)
 {
     if (!visible_ || busy_ || setupView_->selectedProjectID() != projectID)
@@ -59,10 +54,10 @@ void WindowOverviewView::openProjectFromShortcut(const std::string& projectID)
     QPointer<WindowOverviewView> self(this);
     auto open = openProjectDesktops;
     platform().mainQueue().async([self, request, open, projectID, name] {
-        if (!self || !self->actionGoesOn(request))
+        if (!self || !self->isCurrent(request))
             return;
         open(projectID, [self, request, name](MissionControlResult result) {
-            if (self && self->actionGoesOn(request)) {
+            if (self && self->isCurrent(request)) {
                 finishSwitch(*self, result, L("Bureaux disponibles de %@ affichés.", name),
                     L("Changement annulé. Tes associations sont conservées."));
             }
@@ -100,7 +95,7 @@ void WindowOverviewView::openDesktop(const DesktopWindow& window, std::uint64_t 
         QPointer<WindowOverviewView> self(this);
         switcher_.select(number, desktop.spaceID, desktop.display, desktop.spaceUUID,
             [self, request](MissionControlResult result) {
-                if (self && self->actionGoesOn(request)) {
+                if (self && self->isCurrent(request)) {
                     finishSwitch(*self, result, L("Le bureau de cette fenêtre est affiché."),
                         L("Ouverture du bureau annulée."));
                 }

@@ -9,14 +9,8 @@ namespace pellamor {
 Bundle::Bundle(std::filesystem::path resources)
     : resources_(std::move(resources))
 {
-    if (resources_.empty())
-        return;
-    auto file = readFileContents(resources_ / "Info.plist", 1024 * 1024);
-    if (file.status != FileRead::Status::read)
-        return;
-    auto value = parsePropertyList(file.contents);
-    if (value && value->asDictionary())
-        info_ = *value->asDictionary();
+    if (auto info = dictionaryResource("Info", 1024 * 1024))
+        info_ = std::move(*info);
 }
 
 Bundle Bundle::main()
@@ -60,6 +54,20 @@ std::optional<std::filesystem::path> Bundle::url(const std::string& name, const 
     if (!std::filesystem::exists(path, error))
         return std::nullopt;
     return path;
+}
+
+std::optional<PlistDictionary> Bundle::dictionaryResource(const std::string& name, std::size_t maxBytes) const
+{
+    std::optional<std::filesystem::path> path = url(name, "plist");
+    if (!path)
+        return std::nullopt;
+    FileRead file = readFileContents(*path, maxBytes);
+    if (file.status != FileRead::Status::read)
+        return std::nullopt;
+    std::optional<PlistValue> value = parsePropertyList(file.contents);
+    if (!value || !value->asDictionary())
+        return std::nullopt;
+    return *value->asDictionary();
 }
 
 } // namespace pellamor

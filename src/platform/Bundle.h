@@ -28,6 +28,8 @@ public:
     std::optional<std::string> buildVersion() const;
     // The resource "name.type" (or "name" when `type` is empty), when it exists.
     std::optional<std::filesystem::path> url(const std::string& name, const std::string& type) const;
+    // The property-list resource "name.plist" when it is a dictionary of at most `maxBytes`; none otherwise.
+    std::optional<PlistDictionary> dictionaryResource(const std::string& name, std::size_t maxBytes) const;
 
 private:
     std::filesystem::path resources_;

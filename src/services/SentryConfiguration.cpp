@@ -1,7 +1,5 @@
 #include "services/SentryConfiguration.h"
 
-#include "platform/FileContents.h"
-#include "platform/PropertyList.h"
 #include "platform/URLComponents.h"
 
 #include <algorithm>
@@ -66,14 +64,7 @@ std::optional<SentryConfiguration> SentryConfiguration::make(const std::string& 
 
 std::optional<SentryConfiguration> SentryConfiguration::load(const Bundle& bundle)
 {
-    std::optional<std::filesystem::path> url = bundle.url("SentryConfiguration", "plist");
-    if (!url)
-        return std::nullopt;
-    FileRead file = readFileContents(*url, maximumConfigurationBytes);
-    if (file.status != FileRead::Status::read)
-        return std::nullopt;
-    std::optional<PlistValue> value = parsePropertyList(file.contents);
-    const PlistDictionary* fields = value ? value->asDictionary() : nullptr;
+    std::optional<PlistDictionary> fields = bundle.dictionaryResource("SentryConfiguration", maximumConfigurationBytes);
     if (!fields)
         return std::nullopt;
     Lookup<std::string> dsn = lookupString(*fields, "DSN");

@@ -1,7 +1,5 @@
 #include "services/UsageAnalyticsConfiguration.h"
 
-#include "platform/FileContents.h"
-#include "platform/PropertyList.h"
 
 #include <algorithm>
 
@@ -27,14 +25,7 @@ std::optional<UsageAnalyticsConfiguration> UsageAnalyticsConfiguration::make(
 
 std::optional<UsageAnalyticsConfiguration> UsageAnalyticsConfiguration::load(const Bundle& bundle)
 {
-    std::optional<std::filesystem::path> url = bundle.url("UsageAnalyticsConfiguration", "plist");
-    if (!url)
-        return std::nullopt;
-    FileRead file = readFileContents(*url, maximumConfigurationBytes);
-    if (file.status != FileRead::Status::read)
-        return std::nullopt;
-    std::optional<PlistValue> value = parsePropertyList(file.contents);
-    const PlistDictionary* fields = value ? value->asDictionary() : nullptr;
+    std::optional<PlistDictionary> fields = bundle.dictionaryResource("UsageAnalyticsConfiguration", maximumConfigurationBytes);
     if (!fields)
         return std::nullopt;
     Lookup<std::string> key = lookupString(*fields, "APIKey");

@@ -167,21 +167,21 @@ void ProjectDesktopSetupView::buildViews()
     unassignedFilterButton_->setCheckable(true);
     unassignedFilterButton_->setAccessibleDescription(
         PlainText::text(L("Inclure les fenêtres déjà affectées à un projet.")));
-    connect(unassignedFilterButton_, &QPushButton::clicked, this, [this] {
-        showsOnlyUnassignedWindows_ = !showsOnlyUnassignedWindows_;
-        rebuildLibrary();
-        setNeedsLayout();
-    });
+    unassignedFilterButton_->setSymbol("rectangle.stack", 11);
+    connect(unassignedFilterButton_, &QPushButton::clicked, this, [this] { toggleUnassignedFilter(); });
+    updateUnassignedFilterControl();
     toggleSectionsButton_ = panelButton({}, "toggle-application-sections", this);
+    toggleSectionsButton_->setBordered(false);
     toggleSectionsButton_->hide();
+    connect(toggleSectionsButton_, &QPushButton::clicked, this, [this] { toggleAllSections(); });
 
     search_ = new QLineEdit(this);
     search_->setObjectName("library-search");
     search_->setPlaceholderText(PlainText::text(L("Rechercher une fenêtre")));
     search_->setClearButtonEnabled(true);
-    connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        libraryQuery_ = text.toStdString();
-        rebuildLibrary();
+    connect(search_, &QLineEdit::textChanged, this, [this] {
+        if (!busy_)
+            rebuildLibrary();
     });
     library_ = new SetupDocument;
     libraryScroll_ = documentScroll(library_, this);
@@ -357,7 +357,7 @@ void ProjectDesktopSetupView::setBusy(bool busy)
     if (busy) {
         for (auto* card : canvas_->findChildren<ProjectDisplayDropView*>())
             card->endDragHover();
-        QWidget::update();
+        setReturnHighlighted(false);
         dismissProjectChooser(false);
     }
     bool idle = !busy;
@@ -378,6 +378,7 @@ void ProjectDesktopSetupView::setBusy(bool busy)
     previewPermission_->setEnabled(idle);
     accessibilityPermission_->setEnabled(idle);
     updateSectionControls();
+    updateMoveButtons();
 }
 
 void ProjectDesktopSetupView::updateResetState(bool enabled)
@@ -450,8 +451,7 @@ void ProjectDesktopSetupView::revealReturnedWindow(const DesktopWindow& window)
     }
     libraryQuery_.clear();
     searchCollapsedApplications_.clear();
-    std::string bundle = window.bundleID.value_or("");
-    collapsedApplications_.erase(bundle.empty() ? "name:" + lowercased(window.application) : "bundle:" + lowercased(bundle));
+    collapsedApplications_.erase(sectionKey(window));
     contentRevision_.clear();
 }
 
@@ -459,6 +459,7 @@ void ProjectDesktopSetupView::updateSelection(std::optional<std::uint32_t> windo
 {
     selectedWindowID_ = windowID;
     selectedSource_ = source;
+    updateMoveButtons();
 }
 
 } // namespace pellamor

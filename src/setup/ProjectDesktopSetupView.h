@@ -29,6 +29,7 @@ class QScrollArea;
 namespace pellamor {
 
 class Label;
+class SetupActionButton;
 class SetupApplicationSectionButton;
 class SetupDocument;
 class SetupPermissionStatusView;
@@ -126,7 +127,28 @@ public:
     const std::string& libraryQuery() const { return libraryQuery_; }
     std::optional<std::uint32_t> returnedWindowToReveal() const { return returnedWindowToReveal_; }
     const std::set<std::string>& collapsedApplications() const { return collapsedApplications_; }
+    const std::set<std::string>& searchCollapsedApplications() const { return searchCollapsedApplications_; }
+    const std::set<std::string>& visibleApplicationSections() const { return visibleApplicationSections_; }
+    const std::vector<SetupApplicationSectionButton*>& applicationSectionButtons() const
+    {
+        return applicationSectionButtons_;
+    }
+    bool showsOnlyUnassignedWindows() const { return showsOnlyUnassignedWindows_; }
+    const std::vector<SetupActionButton*>& moveButtons() const { return moveButtons_; }
+    bool returnHighlighted() const { return returnHighlighted_; }
+    // Whether a drop at that point of the panel would return the window: the all-windows column and the canvas
+    // around its screen cards.
+    bool isReturnDropLocation(const QPointF& point) const;
+    static std::string sectionKey(const DesktopWindow& window);
+    // The height of a screen card holding that many windows.
+    static int screenCardHeight(int windowCount);
+    void moveSelection(SetupActionButton* button);
+    void toggleSection(SetupApplicationSectionButton* button);
+    void toggleAllSections();
+    void toggleUnassignedFilter();
 
+    Label* canvasTitle() const { return canvasTitle_; }
+    Label* libraryTitle() const { return libraryTitle_; }
     Label* titleLabel() const { return titleLabel_; }
     SymbolButton* actionsButton() const { return actionsButton_; }
     SymbolButton* refreshButton() const { return refreshButton_; }
@@ -153,6 +175,11 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildViews();
@@ -164,6 +191,27 @@ private:
     void rebuildCanvas();
     void rebuildLibrary();
     void updateSectionControls();
+    void updateMoveButtons();
+    void updateUnassignedFilterControl();
+
+    struct LibrarySection {
+        std::string key;
+        std::vector<const DesktopWindow*> windows;
+    };
+    // Windows grouped by application: larger groups first, then by application name, then by key.
+    static std::vector<LibrarySection> librarySections(const std::vector<const DesktopWindow*>& windows);
+    std::vector<const DesktopWindow*> listedWindows() const;
+    std::set<std::string>& activeCollapsedApplications();
+    void addSectionHeader(const LibrarySection& section, bool collapsed, int width, int y);
+    int layoutScreenCards(const OverviewProjectAssignment& selected, int width);
+    int addScreenCard(const std::string& screen, const std::string& projectID, int width, int y);
+    QWidget* windowCard(const DesktopWindow& window, std::uint64_t source, int number, bool onDisplay,
+        bool showsIdentity);
+    bool isAlreadyOn(const std::string& display) const;
+    bool prepareReturn(const DraggingInfo& info, const QPointF& location) const;
+    void setReturnHighlighted(bool highlighted);
+    static SetupDocument* replaceDocument(QScrollArea* scroll);
+    static void scrollTo(QScrollArea* scroll, int offset);
     void overflowMenuOpened();
     void overflowMenuClosed();
     const OverviewProjectAssignment* selectedAssignment() const;
@@ -197,6 +245,10 @@ private:
     std::string libraryQuery_;
     bool showsOnlyUnassignedWindows_ = true;
     std::optional<std::uint32_t> returnedWindowToReveal_;
+    std::set<std::string> visibleApplicationSections_;
+    std::vector<SetupApplicationSectionButton*> applicationSectionButtons_;
+    std::vector<SetupActionButton*> moveButtons_;
+    bool returnHighlighted_ = false;
     std::vector<std::pair<std::string, std::string>> overflowItems_;
     SetupPanelLayout layout_;
     bool layoutPending_ = false;

@@ -1,0 +1,313 @@
+#include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/SetupControls.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "ui/Label.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace pellamor {
+namespace {
+
+OverviewProjectAssignment project(const std::string& id, std::vector<int> desktops)
+{
+    OverviewProjectAssignment row;
+    row.id = id;
+    row.name = "Projet " + id;
+    row.desktops = std::move(desktops);
+    return row;
+}
+
+DesktopWindow window(std::uint32_t id, const std::string& application, std::uint64_t space,
+    const std::string& title = "Document")
+{
+    DesktopWindow w;
+    w.id = id;
+    w.pid = 100;
+    w.application = application;
+    w.bundleID = "com.example." + application;
+    w.title = title;
+    w.frame = QRectF(0, 0, 800, 600);
+    w.spaces = { space };
+    return w;
+}
+
+struct Card {
+    std::uint32_t id;
+    bool onDisplay;
+    bool showsIdentity;
+    int number;
+};
+
+// Screens D1 (desktops 1, 2) and D2 (desktop 3); project "a" owns desktop 2, project "b" desktop 3.
+class ProjectDesktopSetupColumnsTest : public ::testing::Test {
+protected:
+    ProjectDesktopSetupColumnsTest()
+    {
+        host.resize(820, 800);
+        panel = new ProjectDesktopSetupView(std::nullopt, &host);
+        panel->setGeometry(0, 0, 820, 800);
+        panel->makeWindowCard = [this](const DesktopWindow& w, std::uint64_t, int number, bool onDisplay,
+                                    bool identity) -> QWidget* {
+            auto* view = new QWidget;
+            made[view] = { w.id, onDisplay, identity, number };
+            return view;
+        };
+        panel->canMoveSelectionToDisplay = [](const std::string&) { return true; };
+        panel->onMoveSelectionToDisplay = [this](const std::string& display) { moved.push_back(display); };
+        host.show();
+    }
+
+    void feed(std::optional<std::uint32_t> selected = {})
+    {
+        panel->update(desktops, windows, assignments, { { "D1", "Gauche" }, { "D2", "Droite" } }, std::nullopt,
+            false, loaded, selected, std::vector<std::string> { "D1", "D2" });
+        QCoreApplication::sendPostedEvents();
+    }
+    // The cards of the last build, top to bottom.
+    std::vector<Card> shownCards(QWidget* document) const
+    {
+        std::vector<std::pair<int, Card>> found;
+        for (auto* child : document->findChildren<QWidget*>()) {
+            auto at = made.find(child);
+            if (at != made.end())
+                found.emplace_back(child->mapTo(document, QPoint(0, 0)).y(), at->second);
+        }
+        std::stable_sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.first < b.first; });
+        std::vector<Card> result;
+        for (auto& [y, card] : found)
+            result.push_back(card);
+        return result;
+    }
+    std::vector<std::uint32_t> libraryIDs() const
+    {
+        std::vector<std::uint32_t> ids;
+        for (const Card& card : shownCards(panel->library()))
+            ids.push_back(card.id);
+        return ids;
+    }
+    QList<ProjectDisplayDropView*> screenCards() const
+    {
+        return panel->canvas()->findChildren<ProjectDisplayDropView*>(Qt::FindDirectChildrenOnly);
+    }
+    std::vector<std::string> libraryTexts() const
+    {
+        std::vector<std::string> texts;
+        for (auto* label : panel->library()->findChildren<Label*>())
+            texts.push_back(label->text());
+        return texts;
+    }
+
+    test::WidgetApplication application;
+    test::TestMac mac;
+    QWidget host;
+    ProjectDesktopSetupView* panel;
+    bool loaded = true;
+    std::vector<NativeDesktopState> desktops { { 1, 1, "D1", std::nullopt }, { 2, 1, "D1", std::nullopt },
+        { 3, 3, "D2", std::nullopt } };
+    std::vector<OverviewProjectAssignment> assignments { project("a", { 2 }), project("b", { 3 }) };
+    std::vector<DesktopWindow> windows;
+    std::map<QWidget*, Card> made;
+    std::vector<std::string> moved;
+};
+
+TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSinglesShowTheirApplication)
+{
+    windows = { window(1, "Solo", 1), window(2, "Bravo", 1), window(3, "alpha", 1), window(4, "Zulu", 1),
+        window(5, "Bravo", 1), window(6, "alpha", 1), window(7, "Zulu", 1), window(8, "Bravo", 1),
+        window(9, "alpha", 1), window(10, "Zulu", 1), window(11, "Zulu", 1), window(12, "Autre", 1) };
+    feed();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 4, 7, 10, 11, 3, 6, 9, 2, 5, 8, 12, 1 }));
+    for (const Card& card : shownCards(panel->library()))
+        EXPECT_EQ(card.showsIdentity, card.id == 1 || card.id == 12) << card.id;
+    ASSERT_EQ(panel->applicationSectionButtons().size(), 3u);
+    EXPECT_EQ(panel->applicationSectionButtons()[0]->title(), "Zulu · 4");
+    EXPECT_EQ(panel->visibleApplicationSections().size(), 3u);
+    // Two groups of one window are not separated; the last big group and the first single are.
+    EXPECT_EQ(panel->library()->findChildren<QFrame*>().size(), 3u);
+    EXPECT_FALSE(panel->toggleSectionsButton()->isHidden());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjectsOwnAreNeverListed)
+{
+    windows = { window(1, "Free", 1), window(2, "Mine", 2), window(3, "Theirs", 3) };
+    feed();
+    EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 1");
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
+    panel->toggleUnassignedFilter();
+    EXPECT_EQ(panel->libraryTitle()->text(), "Toutes les fenêtres · 3");
+    EXPECT_TRUE(panel->unassignedFilterButton()->isChecked());
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1, 2, 3 }));
+
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1, 3 }));
+    panel->toggleUnassignedFilter();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
+    EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
+{
+    loaded = false;
+    feed();
+    EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 0");
+    EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Chargement des fenêtres…" }));
+    loaded = true;
+    windows = { window(1, "Theirs", 3) };
+    feed();
+    EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Toutes les fenêtres sont déjà affectées à un projet." }));
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, SearchIgnoresAccentsAndCaseAndKeepsItsOwnCollapsedSections)
+{
+    windows = { window(1, "Éditeur", 1, "Café noir"), window(2, "Éditeur", 1, "Thé"), window(3, "Terminal", 1),
+        window(4, "Terminal", 1, "cafe") };
+    feed();
+    panel->searchField()->setText("  CAFE ");
+    EXPECT_EQ(panel->libraryQuery(), "CAFE");
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1, 4 }));
+    EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 4");
+    EXPECT_TRUE(panel->visibleApplicationSections().empty());
+
+    panel->searchField()->setText("edit");
+    ASSERT_EQ(panel->applicationSectionButtons().size(), 1u);
+    panel->toggleSection(panel->applicationSectionButtons()[0]);
+    EXPECT_EQ(panel->searchCollapsedApplications().size(), 1u);
+    EXPECT_TRUE(panel->collapsedApplications().empty());
+    EXPECT_EQ(panel->toggleSectionsButton()->symbolName(), "chevron.down.2");
+
+    panel->searchField()->setText("");
+    EXPECT_TRUE(panel->searchCollapsedApplications().empty());
+    EXPECT_EQ(libraryIDs().size(), 4u);
+
+    panel->searchField()->setText("zzz");
+    EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Aucune fenêtre ne correspond à la recherche." }));
+    EXPECT_TRUE(panel->toggleSectionsButton()->isHidden() || !panel->toggleSectionsButton()->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEverySection)
+{
+    windows = { window(1, "Alpha", 1), window(2, "Alpha", 1), window(3, "Beta", 1), window(4, "Beta", 1),
+        window(5, "Solo", 1) };
+    feed();
+    SetupApplicationSectionButton* alpha = panel->applicationSectionButtons()[0];
+    panel->toggleSection(alpha);
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 3, 4, 5 }));
+    EXPECT_EQ(panel->applicationSectionButtons()[0]->symbolName(), "chevron.right");
+    // The old header is gone: pressing it again changes nothing.
+    panel->toggleSection(alpha);
+    EXPECT_EQ(panel->collapsedApplications().size(), 1u);
+
+    panel->toggleAllSections();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 5 }));
+    EXPECT_EQ(panel->collapsedApplications().size(), 2u);
+    panel->toggleAllSections();
+    EXPECT_EQ(libraryIDs().size(), 5u);
+
+    panel->setBusy(true);
+    panel->toggleAllSections();
+    EXPECT_TRUE(panel->collapsedApplications().empty());
+    EXPECT_FALSE(panel->applicationSectionButtons()[0]->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, AReturnedWindowIsShownExpandedAndScrolledTo)
+{
+    for (std::uint32_t id = 1; id <= 20; ++id)
+        windows.push_back(window(id, id <= 18 ? "Many" : "Other" + std::to_string(id), 1));
+    windows.push_back(window(30, "Target", 1));
+    windows.push_back(window(31, "Target", 1));
+    feed();
+    std::string key = ProjectDesktopSetupView::sectionKey(windows.back());
+    for (auto* header : panel->applicationSectionButtons()) {
+        if (header->applicationKey == key)
+            panel->toggleSection(header);
+    }
+    ASSERT_EQ(panel->collapsedApplications().count(key), 1u);
+    panel->revealReturnedWindow(windows.back());
+    feed();
+    EXPECT_FALSE(panel->returnedWindowToReveal());
+    EXPECT_TRUE(panel->collapsedApplications().empty());
+    auto ids = libraryIDs();
+    EXPECT_NE(std::find(ids.begin(), ids.end(), 31u), ids.end());
+    // Many (18 cards) then Target's header and first card: the second card starts 56 points lower.
+    int cardY = 2 + 30 + 18 * 56 + 12 + 30 + 56;
+    QScrollBar* bar = qobject_cast<QScrollArea*>(panel->library()->parentWidget()->parentWidget())->verticalScrollBar();
+    EXPECT_EQ(bar->value(), std::min(cardY - 32, bar->maximum()));
+    EXPECT_GT(bar->value(), 0);
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, ScreenCardsGrowWithTheirWindowsAndNoProjectMeansNoCards)
+{
+    windows = { window(1, "A", 2), window(2, "B", 2), window(3, "C", 2), window(4, "D", 1) };
+    feed();
+    EXPECT_EQ(panel->canvas()->height(), 100);
+    EXPECT_TRUE(screenCards().empty());
+    EXPECT_TRUE(panel->moveButtons().empty());
+
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_EQ(panel->canvasTitle()->text(), "Écrans de Projet a");
+    auto screens = screenCards();
+    ASSERT_EQ(screens.size(), 2u);
+    EXPECT_TRUE(screens[0]->active());
+    EXPECT_EQ(screens[0]->height(), 354);
+    EXPECT_FALSE(screens[1]->active());
+    EXPECT_EQ(screens[1]->height(), 160);
+    EXPECT_EQ(screens[1]->y(), screens[0]->y() + 354 + 18);
+    int onScreen = 0;
+    for (const Card& card : shownCards(panel->canvas()))
+        onScreen += card.onDisplay && card.number == 2 ? 1 : 0;
+    EXPECT_EQ(onScreen, 3);
+    EXPECT_EQ(panel->canvas()->height(), 2 + 354 + 18 + 160 + 18);
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, MoveButtonsNeedASelectionElsewhereAndAnIdlePanel)
+{
+    windows = { window(1, "A", 2), window(2, "B", 1) };
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    ASSERT_EQ(panel->moveButtons().size(), 2u);
+    EXPECT_TRUE(panel->moveButtons()[0]->isHidden());
+
+    panel->updateSelection(1, 2);
+    SetupActionButton* here = panel->moveButtons()[0];
+    SetupActionButton* there = panel->moveButtons()[1];
+    EXPECT_FALSE(here->isHidden());
+    EXPECT_FALSE(here->isEnabled());
+    EXPECT_TRUE(there->isEnabled());
+    panel->moveSelection(here);
+    panel->moveSelection(there);
+    EXPECT_EQ(moved, (std::vector<std::string> { "D2" }));
+
+    panel->setBusy(true);
+    EXPECT_FALSE(there->isEnabled());
+    panel->moveSelection(there);
+    EXPECT_EQ(moved.size(), 1u);
+    panel->setBusy(false);
+    panel->canMoveSelectionToDisplay = nullptr;
+    panel->updateSelection(2, 1);
+    EXPECT_FALSE(there->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, ACardCountsForItsScreenAndTheGapsForTheReturnArea)
+{
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    auto screens = screenCards();
+    ASSERT_EQ(screens.size(), 2u);
+    QPoint header = screens[0]->mapTo(panel, QPoint(20, 10));
+    EXPECT_FALSE(panel->isReturnDropLocation(header));
+    QPoint gap = screens[1]->mapTo(panel, QPoint(20, -9));
+    EXPECT_TRUE(panel->isReturnDropLocation(gap));
+    QPoint library = panel->library()->mapTo(panel, QPoint(10, 10));
+    EXPECT_TRUE(panel->isReturnDropLocation(library));
+    EXPECT_FALSE(panel->isReturnDropLocation(panel->status()->geometry().center()));
+}
+
+} // namespace
+} // namespace pellamor
