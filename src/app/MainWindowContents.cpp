@@ -245,6 +245,13 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
         }
         self->removeUnavailableProject(projectID, std::move(completion));
     };
+    overview.openProjectDesktops = [self](const std::string& projectID, auto completion) {
+        if (!self) {
+            completion(MissionControlResult::cancelled());
+            return;
+        }
+        self->openProjectFromOverview(projectID, std::move(completion));
+    };
     overview.prepareProjectDisplay = [self](const std::string& projectID, const std::string& display,
                                          auto completion) {
         if (!self) {

@@ -199,6 +199,28 @@ TEST_F(MainWindowTest, ClosingTheWindowShutsDownOnceAndRestoresNothingItDidNotCh
         [](const std::string& line) { return line.rfind("key-posted", 0) == 0; }));
 }
 
+TEST_F(MainWindowTest, TheOverviewOpensAProjectsDesktopsThroughTheShell)
+{
+    associateProjectB();
+    launch();
+    newLogLines();
+    std::optional<MissionControlResult> result;
+    auto record = [&](MissionControlResult answer) { result = answer; };
+    delegate->windowOverview->openProjectDesktops("project-b", record);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->kind(), MissionControlResult::Kind::cancelled) << "only under the overview's action lock";
+
+    result.reset();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    delegate->windowOverview->openProjectDesktops("project-b", record);
+    mac.advance(3);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->kind(), MissionControlResult::Kind::sent);
+    auto lines = newLogLines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "current-space display=" + contentDisplay + " space=12"), lines.end());
+    delegate->windowOverview->endAction();
+}
+
 TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLine)
 {
     mac.world().faults.spaces = sim::SpacesShape::null;
