@@ -71,7 +71,13 @@ void WindowOverviewView::updateControls()
         && (assignment->unavailable || assignment->usingAssistantFallback));
     setupView_->updateSelection(selected_ ? std::optional(selected_->first) : std::nullopt,
         selected_ ? std::optional(selected_->second) : std::nullopt);
+    updateCardFlags();
+}
 
+void WindowOverviewView::updateCardFlags()
+{
+    cardFlagsPending_ = false;
+    const OverviewProjectAssignment* assignment = selectedAssignment();
     AssistantScreenConfiguration configuration
         = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
     std::string assistant = configuration.assistant.bundleID();
@@ -129,6 +135,15 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
     auto& cards = thumbnails_[window.id];
     cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
     cards.push_back(card);
+    // The panel also rebuilds between renders (a project chosen, a search typed): its new cards must not wait
+    // for the next refresh to become draggable.
+    if (!cardFlagsPending_) {
+        cardFlagsPending_ = true;
+        platform().mainQueue().async([self] {
+            if (self && self->cardFlagsPending_)
+                self->updateCardFlags();
+        });
+    }
     return card;
 }
 

@@ -149,6 +149,7 @@ public:
 
     // The cards' four flags and the panel's controls, from the current state.
     void updateControls();
+    void updateCardFlags();
     void renderInventory(const AssistantScreenConfiguration& configuration);
     WindowThumbnail* makeWindowCard(const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
         bool showsApplicationIdentity);
@@ -307,6 +308,8 @@ private:
     bool visible_ = false;
     bool busy_ = false;
     bool shutDown_ = false;
+    // Cards the panel made since the last pass get their flags on the next main-queue turn.
+    bool cardFlagsPending_ = false;
     int generation_ = 0;
 };
 

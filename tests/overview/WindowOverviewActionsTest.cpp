@@ -6,6 +6,7 @@
 #include "support/WorldBuilder.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QCoreApplication>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -33,9 +34,9 @@ protected:
             lastIsError = error;
         };
         overview->setOverviewVisible(true);
+        // Library cards laid out after the last render get their flags on the next turn, not at the next render.
         settle();
-        // Library cards laid out after the last render get their flags from the next one.
-        overview->updateControls();
+        settle();
     }
     ~WindowOverviewActionsTest() override { overview->shutdown(); }
 
@@ -80,6 +81,19 @@ protected:
     std::vector<std::string> statuses;
     bool lastIsError = false;
 };
+
+TEST_F(WindowOverviewActionsTest, CardsMadeBetweenRendersGetTheirFlagsOnTheNextTurn)
+{
+    WindowThumbnail* before = card(61);
+    ASSERT_NE(before, nullptr);
+    ASSERT_TRUE(before->isEditable());
+    overview->setupView()->searchField()->setText("Zed");
+    WindowThumbnail* rebuilt = card(61);
+    ASSERT_NE(rebuilt, nullptr);
+    ASSERT_NE(rebuilt, before) << "the search rebuilds the library";
+    settle(0);
+    EXPECT_TRUE(rebuilt->isEditable()) << "its layouts menu works without waiting for the next refresh";
+}
 
 TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsScreen)
 {
