@@ -109,8 +109,11 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
             self->selectCard(window, source);
     };
     card->onDraggingChange = [self](bool interacting) {
-        if (self)
-            self->draggingWindow_ = interacting;
+        if (!self)
+            return;
+        self->draggingWindow_ = interacting;
+        if (!interacting)
+            self->displayDragHighlight_.hide();
     };
     auto& cards = thumbnails_[window.id];
     cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());

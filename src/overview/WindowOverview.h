@@ -7,6 +7,7 @@
 #include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
 #include "desktops/ScreenPlacement.h"
+#include "overview/DisplayDragHighlight.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
@@ -84,6 +85,7 @@ public:
     bool choosingProject() const { return choosingProject_; }
     bool draggingWindow() const { return draggingWindow_; }
     Popover* trackingPopover() const { return trackingPopover_.data(); }
+    const DisplayDragHighlight& displayDragHighlight() const { return displayDragHighlight_; }
     QWidget* trackingControls() const { return trackingControls_; }
     // Every card made for a window number.
     std::vector<WindowThumbnail*> cards(std::uint32_t window) const;
@@ -128,6 +130,7 @@ private:
     std::unique_ptr<RepeatingTimer> timer_;
     std::vector<ObserverToken> observers_;
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
+    DisplayDragHighlight displayDragHighlight_;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;
