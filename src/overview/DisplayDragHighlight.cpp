@@ -20,9 +20,7 @@ public:
         setAttribute(Qt::WA_TranslucentBackground);
         setAttribute(Qt::WA_ShowWithoutActivating);
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        setAttribute(Qt::WA_AlwaysStackOnTop);
         setFocusPolicy(Qt::NoFocus);
-        setAccessibleName({});
         platform().windowList().setOwnWindowAttributes(*this,
             { screenSaverWindowLevel,
                 windowCollectionBehavior::canJoinAllSpaces | windowCollectionBehavior::stationary

@@ -33,6 +33,7 @@ public:
 private:
     std::unique_ptr<QWidget> panel_;
     std::optional<std::string> displayID_;
+    // A notification already being delivered may still reach a destroyed highlight.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     ObserverToken screenObserver_;
 };
