@@ -245,6 +245,24 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
         }
         self->removeUnavailableProject(projectID, std::move(completion));
     };
+    overview.prepareProjectDisplay = [self](const std::string& projectID, const std::string& display,
+                                         auto completion) {
+        if (!self) {
+            completion(std::nullopt, L("Action annulée."));
+            return;
+        }
+        self->prepareProjectDisplay(projectID, display, std::move(completion));
+    };
+    overview.validateProjectDisplay = [self](const ProjectDisplayPreparation& preparation) {
+        return self ? self->validateProjectDisplay(preparation) : std::optional<std::string>(L("Action annulée."));
+    };
+    overview.commitProjectDisplay = [self](const ProjectDisplayPreparation& preparation, auto completion) {
+        if (!self) {
+            completion(L("Action annulée."));
+            return;
+        }
+        self->commitProjectDisplay(preparation, std::move(completion));
+    };
     overview.endAction = [self] {
         if (!self || self->isResetting)
             return;

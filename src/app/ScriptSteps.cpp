@@ -3,8 +3,12 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/ScriptDrive.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/WindowDragType.h"
 #include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
+#include "ui/DraggingInfo.h"
 
 #include <QTabWidget>
 #include <iostream>
@@ -25,6 +29,31 @@ std::optional<std::string> text(const nlohmann::json& value, const char* member)
     if (!value.is_object() || !value.contains(member) || !value[member].is_string())
         return std::nullopt;
     return value[member].get<std::string>();
+}
+
+// What a drag of the card carries, as the screen card receives it.
+DraggingInfo cardDrag(WindowThumbnail& card)
+{
+    DraggingInfo info;
+    info.types = { QString::fromLatin1(windowDragType) };
+    info.source = &card;
+    std::string content = card.dragString();
+    info.stringForType = [content](const QString& type) -> std::optional<std::string> {
+        if (type != QString::fromLatin1(windowDragType))
+            return std::nullopt;
+        return content;
+    };
+    return info;
+}
+
+// Entered, moved over, then dropped, as a mouse drag reaches the screen card; false when it refuses.
+bool dragOnto(ProjectDisplayDropView& target, const DraggingInfo& info)
+{
+    if (target.draggingUpdated(info) && target.draggingUpdated(info) && target.prepareForDragOperation(info)
+        && target.performDragOperation(info))
+        return true;
+    target.draggingExited();
+    return false;
 }
 
 // The script's "click": the control with that identifier, clicked as a person would.
@@ -136,6 +165,22 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
             if (!typeIntoControl("setup-project-search", project->name)
                 || !pressKeyInControl("setup-project-search", "Return"))
                 reportFailure(*runner, "no control setup-project-search");
+        });
+    });
+    script.registerAction("drag-window", [runner](const nlohmann::json& argument) -> Prepared {
+        auto display = text(argument, "to-display");
+        if (!display || argument.size() != 2 || !argument.contains("window") || !argument["window"].is_number_unsigned())
+            return std::string("expected { \"window\": <number>, \"to-display\": <display id> }");
+        std::string window = std::to_string(argument["window"].get<std::uint64_t>());
+        return Block([runner, window, display = *display] {
+            auto* card = qobject_cast<WindowThumbnail*>(shownControl("window-card:" + window));
+            if (!card)
+                return reportFailure(*runner, "no control window-card:" + window);
+            auto* target = qobject_cast<ProjectDisplayDropView*>(shownControl("project-display:" + display));
+            if (!target)
+                return reportFailure(*runner, "no control project-display:" + display);
+            if (!dragOnto(*target, cardDrag(*card)))
+                std::cerr << "app: drop-refused window=" << window << " display=" << display << std::endl;
         });
     });
     script.registerAction("select-window", [runner](const nlohmann::json& argument) -> Prepared {

@@ -1,6 +1,6 @@
 // The world script's steps that work the main window as a person would (click, resize, select a tab, type,
-// press a key, choose a project, click a window's card) and drive the shell (prepare a project's screen,
-// confirm a reset). Built into the executable only: it is where the shell meets the simulated Mac.
+// press a key, choose a project, click a window's card or drag it onto a screen) and drive the shell (prepare a
+// project's screen, confirm a reset). Built into the executable only: it is where the shell meets the simulated Mac.
 #pragma once
 
 namespace pellamor {

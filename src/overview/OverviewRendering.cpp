@@ -30,6 +30,7 @@ void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& con
         else
             ++entry;
     }
+    std::erase_if(images_, [&](const auto& entry) { return !known(entry.first); });
     std::string signature = OverviewInventoryRules::renderSignature(
         OverviewInventoryRules::inventoryContext(desktops_, configuration, projectSnapshot_), records_,
         inventoryHasLoaded_);
@@ -37,6 +38,7 @@ void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& con
     bool redraw = signature != signature_ && !trackingPopover_ && !choosingProject_ && !draggingWindow_;
     if (redraw) {
         signature_ = std::move(signature);
+        dismissPreview();
         ++generation_;
         cardMonitors_ = ConnectedMonitor::read();
         cardConfiguration_ = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
@@ -57,6 +59,7 @@ void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& con
                 : L("Autorise les aperçus pour afficher le contenu des fenêtres."),
             false);
     }
+    capturePreviews();
 }
 
 void WindowOverviewView::updateControls()
@@ -115,6 +118,17 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
         if (!interacting)
             self->displayDragHighlight_.hide();
     };
+    if (isOnDisplay) {
+        card->setOnReturnToLibrary([self, window, source] {
+            if (self)
+                self->returnToLibrary(window, source);
+        });
+    }
+    card->onArrange = [self, window, source](WindowArrangement arrangement) {
+        if (self)
+            self->arrange(window, source, arrangement);
+    };
+    installPreviewCallbacks(card);
     auto& cards = thumbnails_[window.id];
     cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
     cards.push_back(card);

@@ -2,18 +2,37 @@
 
 #include "assistant/Localization.h"
 #include "overview/OverviewInventoryRules.h"
+#include "overview/WindowHoverPreview.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
 #include "platform/UUID.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "ui/Popover.h"
 #include "ui/SwitchControl.h"
+#include "windows/WindowArrangementAccessSession.h"
+#include "windows/WindowArrangementSession.h"
+#include "windows/WindowMoveSession.h"
+#include "windows/WindowPlacementCompletion.h"
 
 #include <QMenu>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace pellamor {
+namespace {
+
+// Empty when nothing is stored; none when what is stored does not decode.
+std::optional<WindowReturnOrigins> storedReturnOrigins()
+{
+    Lookup<PlistData> stored = platform().standardDefaults().data(WindowReturnOrigins::defaultsKey);
+    if (stored.isAbsent())
+        return WindowReturnOrigins();
+    if (!stored)
+        return std::nullopt;
+    return WindowReturnOrigins::decode(std::string_view(reinterpret_cast<const char*>(stored->data()), stored->size()));
+}
+
+} // namespace
 
 WindowOverviewView::WindowOverviewView(QWidget* parent)
     : QWidget(parent)
@@ -22,11 +41,16 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
     , token_(UUID::random().uuidString())
     , setupView_(new ProjectDesktopSetupView(std::nullopt, this))
     , trackingControls_(new QWidget)
+    , hoverPreview_(std::make_unique<WindowHoverPreview>())
+    , returnOrigins_(storedReturnOrigins())
 {
     auto* stack = new QVBoxLayout(trackingControls_);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
     installPanelCallbacks();
+    installPreviewHandlers();
+    installShortcutHandlers();
+    installMenuTracking();
     refreshPermissionStatus();
     QPointer<WindowOverviewView> self(this);
     observers_.push_back(platform().defaultCenter().addObserver(
@@ -40,6 +64,7 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
 WindowOverviewView::~WindowOverviewView()
 {
     timer_.reset();
+    dismissPreview();
     if (trackingPopover_) {
         trackingPopover_->onDidClose = nullptr;
         trackingPopover_->close();
@@ -115,6 +140,7 @@ void WindowOverviewView::installPanelCallbacks()
             return new QWidget;
         return self->makeWindowCard(window, source, number, isOnDisplay, showsApplicationIdentity);
     };
+    installDropCallbacks();
 }
 
 void WindowOverviewView::setTrackingControls(QWidget* controls, SwitchControl* toggle)
@@ -165,6 +191,8 @@ void WindowOverviewView::setOverviewVisible(bool visible)
     visible_ = false;
     timer_.reset();
     displayDragHighlight_.hide();
+    dismissPreview();
+    trackedMenus_.clear();
     setupView_->updateResetState(false);
     setupView_->dismissProjectChooser(false);
     choosingProject_ = false;
@@ -176,7 +204,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
 void WindowOverviewView::periodicRefresh()
 {
     refreshPermissionStatus();
-    if (busy_ || draggingWindow_ || choosingProject_)
+    if (busy_ || draggingWindow_ || choosingProject_ || !trackedMenus_.empty())
         return;
     refresh();
 }
@@ -191,7 +219,7 @@ void WindowOverviewView::configurationChanged()
 
 bool WindowOverviewView::isInteracting() const
 {
-    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_;
+    return busy_ || draggingWindow_ || choosingProject_ || trackingPopover_ || hoveredTile_ || !trackedMenus_.empty();
 }
 
 void WindowOverviewView::setMaintenanceBusy(bool busy)
@@ -222,6 +250,15 @@ void WindowOverviewView::shutdown()
         return;
     actionRequest_.reset();
     managementRequest_.reset();
+    arrangementRequest_.reset();
+    if (auto session = std::exchange(arrangementAccessSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(arrangementSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(moveSession_, nullptr))
+        session->cancel();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     setOverviewVisible(false);
     switcher_.shutdown();
     shutDown_ = true;
@@ -315,7 +352,14 @@ void WindowOverviewView::inventoryArrived(std::optional<WindowInventoryReader::S
 void WindowOverviewView::finish(const std::string& text, bool error)
 {
     managementRequest_.reset();
+    displayPreparation_.reset();
+    returnAction_.reset();
     actionRequest_.reset();
+    arrangementRequest_.reset();
+    arrangementAccessSession_.reset();
+    arrangementAccess_.reset();
+    if (auto session = std::exchange(placementCompletionSession_, nullptr))
+        session->cancel();
     busy_ = false;
     if (endAction)
         endAction();
@@ -337,21 +381,13 @@ void WindowOverviewView::refreshClicked()
     if (!visible_ || busy_)
         return;
     onUserInteraction();
+    dismissPreview();
+    images_.clear();
     if (refreshProjects)
         refreshProjects();
     signature_.clear();
     if (refresh())
         showStatus(L("Liste des bureaux et fenêtres actualisée."), false);
-}
-
-void WindowOverviewView::refreshPermissionStatus()
-{
-    std::pair<bool, bool> states { platform().windowList().preflightScreenCaptureAccess(),
-        platform().accessibility().isProcessTrusted() };
-    if (permissionSnapshot_ == states)
-        return;
-    permissionSnapshot_ = states;
-    setupView_->updatePermissions(states.first, states.second);
 }
 
 const OverviewProjectAssignment* WindowOverviewView::selectedAssignment() const
@@ -380,7 +416,7 @@ void WindowOverviewView::showOverviewActions(QWidget* button)
             if (!self || !self->visible_ || self->busy_ || self->setupView_->selectedProjectID() != projectID)
                 return;
             self->onUserInteraction();
-            self->removeUnavailableProject(projectID, [](std::optional<std::string>) {});
+            self->removeUnavailableSelection(projectID, [](std::optional<std::string>) {});
         });
     }
     if (menu->actions().isEmpty()) {

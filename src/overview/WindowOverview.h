@@ -6,15 +6,21 @@
 #include "desktops/DesktopModel.h"
 #include "desktops/MissionControl.h"
 #include "desktops/OverviewProjectAssignment.h"
+#include "desktops/ProjectDesktopSwitchTarget.h"
+#include "desktops/ProjectDisplayWorkspace.h"
 #include "desktops/ScreenPlacement.h"
 #include "overview/DisplayDragHighlight.h"
 #include "platform/NotificationCenter.h"
+#include "platform/ScreenCaptureKit.h"
 #include "platform/Timer.h"
 #include "windows/DesktopWindow.h"
+#include "windows/WindowArrangement.h"
 #include "windows/WindowInventoryReader.h"
+#include "windows/WindowReturnDestination.h"
 #include "windows/WindowSpaceRuntime.h"
 #include "ui/Popover.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
@@ -22,14 +28,25 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace pellamor {
 
 class ProjectDesktopSetupView;
 class SwitchControl;
+class NativeWindowArrangementAccessEnvironment;
+class WindowArrangementAccessSession;
+class WindowHoverPreview;
+class WindowPreviewHoverSession;
 class WindowThumbnail;
+class WindowMoveSession;
+class WindowArrangementSession;
+class WindowPlacementCompletionResult;
+class WindowPlacementCompletionSession;
+struct DraggingInfo;
 
 class WindowOverviewView : public QWidget {
     Q_OBJECT
@@ -41,8 +58,17 @@ public:
 
     std::function<std::vector<OverviewProjectAssignment>(const std::vector<NativeDesktopState>& inventory)>
         projectAssignments;
+    std::function<void(const std::string& projectID, const std::string& display,
+        std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)> completion)>
+        prepareProjectDisplay;
+    std::function<std::optional<std::string>(const ProjectDisplayPreparation& preparation)> validateProjectDisplay;
+    std::function<void(const ProjectDisplayPreparation& preparation,
+        std::function<void(std::optional<std::string>)> completion)>
+        commitProjectDisplay;
     std::function<void(const std::string& projectID, std::function<void(std::optional<std::string>)> completion)>
         removeUnavailableProject;
+    std::function<void(const std::string& projectID, std::function<void(MissionControlResult)> completion)>
+        openProjectDesktops;
     std::function<bool()> beginAction;
     std::function<void()> endAction;
     std::function<void()> refreshProjects;
@@ -92,11 +118,52 @@ public:
     // Cards made and still shown, by window number.
     const std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>>& thumbnails() const { return thumbnails_; }
 
+    // Previews of library cards.
+    static constexpr int captureWidth = 440;
+    static constexpr double imageReuseAge = 10.0;
+    // The capture's height for a window of that size: 440 pixels wide in its proportions, 1…600 high.
+    static int captureHeight(double windowWidth, double windowHeight);
+    // A library card's activation; `followingPointer` for a pointer click.
+    void activateLibraryCard(WindowThumbnail* card, bool followingPointer);
+    void dismissPreview();
+    void capturePreviews();
+    void authorizeCapture();
+    void authorizeAccessibility();
+    void refreshPermissionStatus();
+    WindowHoverPreview& hoverPreview() const { return *hoverPreview_; }
+    WindowThumbnail* hoveredTile() const;
+    bool capturing() const { return captureTask_ != nullptr; }
+    std::optional<QImage> cachedImage(std::uint32_t window) const;
+
+    void openProjectFromShortcut(const std::string& projectID);
+    // A screen card's activation: its desktop is shown on its screen.
+    void openDesktop(const DesktopWindow& window, std::uint64_t source);
+    // A menu shown or hidden anywhere in the application.
+    void menuTrackingBegan(QObject* menu);
+    void menuTrackingEnded(QObject* menu);
+    bool menuTracks() const { return !trackedMenus_.empty(); }
+    void removeUnavailableSelection(
+        const std::string& projectID, std::function<void(std::optional<std::string>)> completion);
+    void finishManagement(
+        const std::string& request, const std::string& success, const std::optional<std::string>& problem);
+    // A card's layout: the window is reached on its own desktop, then placed on its own screen.
+    void arrange(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement);
+
     // The cards' four flags and the panel's controls, from the current state.
     void updateControls();
     void renderInventory(const AssistantScreenConfiguration& configuration);
     WindowThumbnail* makeWindowCard(const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
         bool showsApplicationIdentity);
+
+    // Dropping a window on a screen of the selected project.
+    std::optional<std::pair<DesktopWindow, std::uint64_t>> dragRecord(const DraggingInfo& info) const;
+    bool canOrganize(const DesktopWindow& window, std::uint64_t source, const std::string& display) const;
+    void moveToDisplay(const DesktopWindow& window, std::uint64_t source, const std::string& display);
+    // Sends a window of the selected project back where it came from.
+    void returnToLibrary(const DesktopWindow& window, std::uint64_t source);
+    // Opens a window action; false (with its status line) while another one runs.
+    bool start();
+    const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -104,7 +171,30 @@ protected:
 private:
     void installPanelCallbacks();
     void periodicRefresh();
-    void refreshPermissionStatus();
+    struct CaptureTask;
+    struct CachedImage {
+        QImage image;
+        double capturedAt = 0;
+    };
+    void installPreviewHandlers();
+    void installShortcutHandlers();
+    void installMenuTracking();
+    void installPreviewCallbacks(WindowThumbnail* card);
+    void startPreviewTracking(bool followingPointer);
+    void showPreview(WindowThumbnail* card, const std::optional<std::string>& status);
+    bool previewContains(const QPointF& point) const;
+    void previewEvent(QObject* receiver, QEvent* event);
+    bool captureIsCurrent(const CaptureTask& task);
+    void captureListed(const std::shared_ptr<CaptureTask>& task, std::optional<std::vector<ShareableWindow>> content);
+    void captureArrived(const std::shared_ptr<CaptureTask>& task, std::optional<CapturedImage> image);
+    void showCaptureFailure(const std::string& text);
+    void endCapture(const CaptureTask& task);
+    void performArrangement(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement);
+    void arrangementReached(const DesktopWindow& window, std::uint64_t source, WindowArrangement arrangement,
+        const ConnectedMonitor& monitor, const std::string& request, std::optional<std::string> problem);
+    std::optional<std::string> arrangementCheck(
+        const DesktopWindow& window, std::uint64_t source, const std::string& request);
+    void dropImages();
     void inventoryArrived(std::optional<WindowInventoryReader::Snapshot> snapshot, const std::string& signature,
         const std::vector<NativeDesktopState>& desktops, const std::string& context);
     std::optional<std::vector<NativeDesktopState>> readDesktops() const;
@@ -120,6 +210,54 @@ private:
     void selectCard(const DesktopWindow& window, std::uint64_t source);
     void cancelInventory();
 
+    struct ReturnAction {
+        WindowReturnIdentity identity;
+        std::string projectID;
+        ProjectDesktopAssociation source;
+        WindowReturnDestination destination;
+        AXElementRef resolvedWindow;
+    };
+    struct LiveRecord {
+        DesktopWindow window;
+        std::vector<NativeDesktopState> desktops;
+    };
+    // The window and desktops re-read now, or why the action must not touch the window.
+    std::variant<LiveRecord, std::string> liveRecord(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, bool requiresAccessibility) const;
+    std::optional<std::string> restriction(const DesktopWindow& window, std::uint64_t source,
+        std::uint64_t destination, const std::vector<NativeDesktopState>& desktops, bool returningToLibrary) const;
+    bool isCurrent(const std::string& request) const;
+    void installDropCallbacks();
+    void preparationArrived(const std::string& request, const std::string& projectID, const DesktopWindow& window,
+        std::uint64_t source, std::optional<ProjectDisplayPreparation> preparation,
+        std::optional<std::string> error);
+    void move(const DesktopWindow& window, std::uint64_t source, std::uint64_t target, const std::string& request);
+    std::optional<std::string> moveValidation(const DesktopWindow& record, std::uint64_t source,
+        std::uint64_t target, const std::string& request) const;
+    void moveCompleted(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request,
+        const std::optional<std::string>& error);
+    void verifyMove(const DesktopWindow& record, std::uint64_t source, std::uint64_t target,
+        const std::vector<NativeDesktopState>& inventory, const std::string& request, double deadline);
+    std::optional<WindowReturnDestinationResult> returnDestination(
+        const WindowReturnIdentity& identity, const std::vector<NativeDesktopState>& inventory) const;
+    std::optional<std::string> returnValidation(const DesktopWindow& record) const;
+    void restoreReturnedWindow(const DesktopWindow& record, const ReturnAction& action, const std::string& request);
+    void returnEnded(const DesktopWindow& record, const ReturnAction& action, const std::string& request,
+        const std::optional<std::string>& problem);
+    void publishConfirmedMove(const DesktopWindow& record, std::uint64_t target);
+    std::optional<WindowReturnIdentity> returnIdentity(const DesktopWindow& record) const;
+    void recordOrigin(
+        const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory);
+    void storeReturnOrigins();
+    void completePlacement(const DesktopWindow& record, const std::string& request);
+    void openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, std::function<void(const MissionControlResult&)> completion);
+    std::optional<ProjectDesktopSwitchTarget> movedWindowTarget(
+        const DesktopWindow& record, const ProjectDisplayPreparation& preparation) const;
+    void placementFinished(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
+        const std::string& request, const WindowPlacementCompletionResult& result);
+
     std::shared_ptr<WindowSpaceRuntime> runtime_;
     std::shared_ptr<WindowInventoryReader> inventoryReader_;
     MissionControlSwitcher switcher_;
@@ -131,6 +269,27 @@ private:
     std::vector<ObserverToken> observers_;
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
     DisplayDragHighlight displayDragHighlight_;
+    std::unique_ptr<WindowHoverPreview> hoverPreview_;
+    std::shared_ptr<WindowPreviewHoverSession> hoverSession_;
+    QPointer<WindowThumbnail> hoveredTile_;
+    std::unique_ptr<QObject> previewEventMonitor_;
+    QPointer<QWidget> previewMouseWindow_;
+    std::optional<bool> previousMouseMovedEvents_;
+    std::shared_ptr<CaptureTask> captureTask_;
+    std::map<std::uint32_t, CachedImage> images_;
+    std::unique_ptr<QObject> menuTracking_;
+    std::set<QObject*> trackedMenus_;
+    std::optional<std::string> arrangementRequest_;
+    std::shared_ptr<WindowArrangementAccessSession> arrangementAccessSession_;
+    std::shared_ptr<NativeWindowArrangementAccessEnvironment> arrangementAccess_;
+    int hoverTicket_ = 0;
+    std::shared_ptr<WindowMoveSession> moveSession_;
+    std::shared_ptr<WindowPlacementCompletionSession> placementCompletionSession_;
+    std::shared_ptr<WindowArrangementSession> arrangementSession_;
+    std::optional<ProjectDisplayPreparation> displayPreparation_;
+    std::optional<ReturnAction> returnAction_;
+    // None when the stored origins were unreadable: then nothing is recorded or written.
+    std::optional<WindowReturnOrigins> returnOrigins_;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;

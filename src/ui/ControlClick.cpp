@@ -20,15 +20,6 @@ void sendClick(QWidget* widget)
     QCoreApplication::sendEvent(widget, &release);
 }
 
-QWidget* shownControl(const std::string& identifier)
-{
-    QString name = QString::fromStdString(identifier);
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->objectName() == name && widget->isVisible())
-            return widget;
-    }
-    return nullptr;
-}
 
 void sendKey(QWidget* widget, int key, const QString& text)
 {
@@ -39,6 +30,16 @@ void sendKey(QWidget* widget, int key, const QString& text)
 }
 
 } // namespace
+
+QWidget* shownControl(const std::string& identifier)
+{
+    QString name = QString::fromStdString(identifier);
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->objectName() == name && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
 
 bool isControlShown(const std::string& identifier)
 {

@@ -3,7 +3,12 @@
 
 #include <string>
 
+class QWidget;
+
 namespace pellamor {
+
+// The first shown widget with that identifier, or null.
+QWidget* shownControl(const std::string& identifier);
 
 // False when no shown control has that identifier. A disabled control takes the click and does nothing.
 bool clickControl(const std::string& identifier);

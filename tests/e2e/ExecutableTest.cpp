@@ -163,5 +163,37 @@ TEST(ExecutableTest, TheScriptWorksTheWindowsTabAndNamesTheStepsThatFindNothing)
         EXPECT_NE(run.errors.find(failed), std::string::npos) << run.errors;
 }
 
+// A card dragged onto a content screen lands on the desktop prepared there, which is opened when not shown.
+TEST(ExecutableTest, ADraggedWindowLandsOnTheProjectsDesktopOfThatScreen)
+{
+    Outcome run = runWorld(R"({ "displays": [
+    { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] },
+    { "id": "22222222-2222-2222-2222-222222222222", "number": 2, "name": "B", "frame": [800, 0, 800, 600], "spaces": [{ "id": 2 }] },
+    { "id": "33333333-3333-3333-3333-333333333333", "number": 3, "name": "C", "frame": [1600, 0, 800, 600], "spaces": [{ "id": 3 }, { "id": 4 }], "current": 3 }],
+  "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" },
+                   { "pid": 600, "bundleID": "com.example.zed", "name": "Zed", "launched": 1700000000 }],
+  "frontmost": "com.openai.codex",
+  "windows": [{ "number": 1, "pid": 501, "title": "Codex", "frame": [0, 0, 800, 600], "spaces": [1] },
+              { "number": 61, "pid": 600, "title": "Notes", "frame": [10, 10, 400, 300], "spaces": [1] },
+              { "number": 62, "pid": 600, "title": "Draft", "frame": [1610, 10, 400, 300], "spaces": [3] }],
+  "defaults": { "assistantScreenID": "11111111-1111-1111-1111-111111111111", "projectDesktops": { "p-b": 4 } },
+  "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
+  "script": [{ "at": 0.5, "choose-project": "p-b" },
+             { "at": 1.0, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 4.0, "drag-window": { "window": 62, "to-display": "33333333-3333-3333-3333-333333333333" } },
+             { "at": 6.0, "drag-window": { "window": 62, "to-display": "11111111-1111-1111-1111-111111111111" } },
+             { "at": 6.5, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    std::size_t first = run.errors.find("mac: window-spaces window=61 spaces=2\n");
+    std::size_t second = run.errors.find("mac: window-spaces window=62 spaces=4\n");
+    EXPECT_NE(first, std::string::npos) << run.errors;
+    EXPECT_NE(second, std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("mac: current-space display=33333333-3333-3333-3333-333333333333 space=4\n", second),
+        std::string::npos)
+        << run.errors;
+    // The assistant's screen offers no place to drop on.
+    EXPECT_NE(run.errors.find("step=3 reason=no control project-display:11111111"), std::string::npos) << run.errors;
+}
+
 } // namespace
 } // namespace pellamor::test

@@ -208,5 +208,16 @@ TEST_F(OverviewDragHighlightTest, HiddenWhenTheProjectChangesOrTheOverviewGoesAw
     EXPECT_FALSE(shown().displayID());
 }
 
+TEST_F(OverviewDragHighlightTest, AnActionStartHidesItAndKeepsItHiddenWhileBusy)
+{
+    startDrag();
+    hover("D2", true);
+    ASSERT_TRUE(shown().displayID());
+    ASSERT_TRUE(overview->start());
+    EXPECT_FALSE(shown().displayID());
+    hover("D3", true);
+    EXPECT_FALSE(shown().displayID());
+}
+
 } // namespace
 } // namespace pellamor

@@ -1,0 +1,220 @@
+#include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+class WindowOverviewActionsTest : public ::testing::Test {
+protected:
+    WindowOverviewActionsTest()
+    {
+        overview = std::make_unique<WindowOverviewView>();
+        overview->resize(880, 850);
+        overview->show();
+        overview->projectAssignments = [](const std::vector<NativeDesktopState>&) {
+            OverviewProjectAssignment row;
+            row.id = "a";
+            row.name = "Alpha";
+            row.path = "~/a";
+            return std::vector<OverviewProjectAssignment> { row };
+        };
+        overview->onStatusMessage = [this](const std::string& text, bool error) {
+            statuses.push_back(text);
+            lastIsError = error;
+        };
+        overview->setOverviewVisible(true);
+        settle();
+        // Library cards laid out after the last render get their flags from the next one.
+        overview->updateControls();
+    }
+    ~WindowOverviewActionsTest() override { overview->shutdown(); }
+
+    static sim::World actionsWorld()
+    {
+        return test::world()
+            .display("D1", { 1 })
+            .display("D2", { 11, 12 })
+            .application(501, "com.openai.codex", "Codex")
+            .application(600, "com.example.zed", "Zed")
+            .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
+            .window(61, 600, QRectF(1100, 80, 700, 500), { 11 })
+            .window(62, 600, QRectF(1100, 80, 700, 500), { 12 });
+    }
+    void settle(double seconds = 0.2)
+    {
+        mac.advance(seconds);
+        QCoreApplication::sendPostedEvents();
+    }
+    WindowThumbnail* card(std::uint32_t window) const
+    {
+        auto cards = overview->cards(window);
+        auto found = std::find_if(cards.begin(), cards.end(), [](auto* shown) { return shown->isVisible(); });
+        return found == cards.end() ? nullptr : *found;
+    }
+    bool logged(const std::string& part)
+    {
+        const auto& lines = mac.mac().log().lines();
+        return std::any_of(lines.begin(), lines.end(), [&](const auto& line) { return line.find(part) != std::string::npos; });
+    }
+    DesktopWindow record(std::uint32_t window) const
+    {
+        auto found = std::find_if(overview->records().begin(), overview->records().end(),
+            [&](const DesktopWindow& shown) { return shown.id == window; });
+        return found == overview->records().end() ? DesktopWindow {} : *found;
+    }
+    bool said(const std::string& text) const { return std::find(statuses.begin(), statuses.end(), text) != statuses.end(); }
+
+    test::WidgetApplication application;
+    test::TestMac mac { actionsWorld() };
+    std::unique_ptr<WindowOverviewView> overview;
+    std::vector<std::string> statuses;
+    bool lastIsError = false;
+};
+
+TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsScreen)
+{
+    WindowThumbnail* shown = card(61);
+    ASSERT_TRUE(shown);
+    ASSERT_TRUE(shown->isEditable());
+    shown->choosePlacement(static_cast<int>(WindowArrangement::left));
+    EXPECT_TRUE(overview->busy());
+    EXPECT_TRUE(said("Préparation de cette fenêtre de Zed…"));
+    settle(3);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_FALSE(lastIsError) << statuses.back();
+    EXPECT_EQ(statuses.back(), "Zed : disposition « Demi-écran gauche » appliquée.");
+    EXPECT_TRUE(logged("window-frame window=61"));
+    EXPECT_FALSE(logged("current-space"));
+}
+
+TEST_F(WindowOverviewActionsTest, AWindowOnAnotherDesktopHasItsDesktopOpenedFirst)
+{
+    WindowThumbnail* hidden = card(62);
+    ASSERT_TRUE(hidden);
+    hidden->choosePlacement(static_cast<int>(WindowArrangement::maximize));
+    settle(5);
+    EXPECT_TRUE(said("Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…"));
+    EXPECT_TRUE(logged("current-space display=D2 space=12"));
+    EXPECT_TRUE(logged("window-frame window=62"));
+    EXPECT_FALSE(lastIsError) << statuses.back();
+}
+
+TEST_F(WindowOverviewActionsTest, WithoutAccessibilityNothingIsOpenedOrWritten)
+{
+    mac.world().permissions.accessibility = false;
+    card(62)->choosePlacement(static_cast<int>(WindowArrangement::maximize));
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Autorise l’accessibilité pour disposer les fenêtres.");
+    settle(3);
+    EXPECT_FALSE(logged("current-space"));
+    EXPECT_FALSE(logged("window-frame"));
+}
+
+TEST_F(WindowOverviewActionsTest, ASecondActionIsRefusedWhileOneRuns)
+{
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    std::size_t before = statuses.size();
+    EXPECT_FALSE(overview->start());
+    EXPECT_EQ(statuses.size(), before + 1);
+    EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
+    settle(3);
+    EXPECT_EQ(statuses.back(), "Zed : disposition « Demi-écran gauche » appliquée.");
+}
+
+TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextTurn)
+{
+    int opened = 0;
+    std::function<void(MissionControlResult)> pending;
+    overview->openProjectDesktops = [&](const std::string& id, std::function<void(MissionControlResult)> done) {
+        EXPECT_EQ(id, "a");
+        ++opened;
+        pending = std::move(done);
+    };
+    overview->openProjectFromShortcut("a");
+    EXPECT_FALSE(overview->busy());
+    overview->setupView()->commitProjectSelection(std::string("a"));
+    overview->openProjectFromShortcut("a");
+    EXPECT_TRUE(overview->busy());
+    EXPECT_EQ(statuses.back(), "Ouverture des bureaux de Alpha…");
+    EXPECT_EQ(opened, 0);
+    settle();
+    ASSERT_EQ(opened, 1);
+    pending(MissionControlResult::sent());
+    EXPECT_FALSE(overview->busy());
+    EXPECT_EQ(statuses.back(), "Bureaux disponibles de Alpha affichés.");
+    // A late second answer belongs to no running action.
+    pending(MissionControlResult::failed("Trop tard."));
+    EXPECT_EQ(statuses.back(), "Bureaux disponibles de Alpha affichés.");
+
+    overview->beginAction = [] { return false; };
+    overview->openProjectFromShortcut("a");
+    settle();
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
+    EXPECT_FALSE(lastIsError);
+}
+
+TEST_F(WindowOverviewActionsTest, AWindowsDesktopIsOpenedByItsPositionAmongAllDesktops)
+{
+    overview->openDesktop(record(62), 12);
+    EXPECT_EQ(statuses.back(), "Ouverture du bureau de cette fenêtre…");
+    settle(3);
+    EXPECT_EQ(statuses.back(), "Le bureau de cette fenêtre est affiché.");
+    EXPECT_TRUE(logged("current-space display=D2 space=12"));
+}
+
+TEST_F(WindowOverviewActionsTest, AWindowThatLeftItsDesktopStartsNoAction)
+{
+    DesktopWindow stale = record(62);
+    mac.world().windows[2].spaces = { 11 };
+    int begun = 0;
+    overview->beginAction = [&] { return ++begun > 0; };
+    overview->openDesktop(stale, 12);
+    EXPECT_EQ(begun, 0);
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.");
+}
+
+TEST_F(WindowOverviewActionsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
+{
+    for (int extra = 0; extra < 8; ++extra)
+        mac.mac().addSpace("D1", 100 + extra);
+    overview->refresh();
+    settle();
+    overview->openDesktop(record(62), 12);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(lastIsError);
+    settle(3);
+    EXPECT_FALSE(logged("current-space display=D2"));
+}
+
+TEST_F(WindowOverviewActionsTest, ARemovalForAnUnknownProjectNamesItByItsID)
+{
+    std::function<void(std::optional<std::string>)> pending;
+    overview->removeUnavailableProject = [&](const std::string&, std::function<void(std::optional<std::string>)> done) {
+        pending = std::move(done);
+    };
+    std::optional<std::optional<std::string>> told;
+    overview->removeUnavailableSelection("zz", [&](std::optional<std::string> problem) { told = problem; });
+    EXPECT_EQ(statuses.back(), "Retrait des associations indisponibles de zz…");
+    ASSERT_TRUE(pending);
+    pending(std::nullopt);
+    EXPECT_EQ(statuses.back(), "Les associations indisponibles de zz ont été retirées. Ses autres bureaux sont conservés.");
+    EXPECT_FALSE(overview->busy());
+    ASSERT_TRUE(told);
+    EXPECT_FALSE(*told);
+}
+
+} // namespace
+} // namespace pellamor

@@ -1,0 +1,399 @@
+#include "desktops/ScreenPlacement.h"
+#include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
+#include "platform/Platform.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "setup/WindowDragType.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
+#include "ui/DraggingInfo.h"
+#include "windows/WindowReturnDestination.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+// D1 is the assistant's screen (desktop 1); D2 holds desktops 2 and 3, D3 desktop 4; the project owns desktop 3.
+sim::World dropWorld()
+{
+    sim::World world = test::world()
+                           .display("D1", { 1 })
+                           .display("D2", { 11, 12 })
+                           .display("D3", { 21 })
+                           .application(501, "com.openai.codex", "Codex")
+                           .application(600, "com.example.zed", "Zed")
+                           .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
+                           .window(61, 600, QRectF(100, 40, 700, 500), { 1 })
+                           .window(62, 600, QRectF(1100, 40, 700, 500), { 11 })
+                           .window(63, 600, QRectF(2100, 40, 700, 500), { 21 });
+    for (auto& application : world.applications)
+        application.launched = 1.7e9;
+    return world;
+}
+
+struct Status {
+    std::string text;
+    bool error = false;
+    friend bool operator==(const Status&, const Status&) = default;
+    friend void PrintTo(const Status& status, std::ostream* out)
+    {
+        *out << (status.error ? "error: " : "plain: ") << status.text;
+    }
+};
+
+class WindowOverviewDropTest : public ::testing::Test {
+protected:
+    WindowOverviewDropTest()
+    {
+        AssistantScreenConfiguration { AssistantApp::codex, "D1" }.save(platform().standardDefaults());
+        mac.mac().release();
+        project.id = "a";
+        project.name = "Project a";
+        project.desktops = { 3 };
+        project.path = "~/a";
+        overview = std::make_unique<WindowOverviewView>();
+        overview->resize(880, 850);
+        overview->show();
+        overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
+            return std::vector<OverviewProjectAssignment> { project };
+        };
+        overview->onStatusMessage = [this](const std::string& text, bool error) { statuses.push_back({ text, error }); };
+        overview->prepareProjectDisplay = [this](const std::string&, const std::string& display, auto completion) {
+            preparedDisplays.push_back(display);
+            pendingPreparation = std::move(completion);
+            if (prepareAtOnce)
+                answerPreparation();
+        };
+        overview->validateProjectDisplay = [this](const ProjectDisplayPreparation&) { return validation; };
+        overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {
+            commits.push_back(preparation);
+            completion(commitFailure);
+        };
+        overview->setOverviewVisible(true);
+        settle();
+        overview->setupView()->commitProjectSelection("a");
+        settle();
+    }
+    ~WindowOverviewDropTest() override { overview->shutdown(); }
+
+    void settle(double seconds = 0.05)
+    {
+        mac.advance(seconds);
+        QCoreApplication::sendPostedEvents();
+    }
+    void answerPreparation()
+    {
+        NativeDesktopState desktop { 12, mac.world().displays[1].current, "D2", std::nullopt };
+        for (const NativeDesktopState& known : overview->desktops()) {
+            if (known.spaceID == 12)
+                desktop = known;
+        }
+        ProjectDisplayPreparation preparation { UUID::random(), "a", "D2", desktop, false, false };
+        auto completion = std::move(pendingPreparation);
+        pendingPreparation = nullptr;
+        completion(preparation, std::nullopt);
+    }
+    DraggingInfo drag(std::uint32_t window, std::string content = {})
+    {
+        WindowThumbnail* card = overview->cards(window).back();
+        if (content.empty())
+            content = overview->token() + ":" + std::to_string(window) + ":" + std::to_string(card->source());
+        DraggingInfo info;
+        info.types = { QString::fromLatin1(windowDragType) };
+        info.source = card;
+        info.stringForType = [content](const QString&) -> std::optional<std::string> { return content; };
+        return info;
+    }
+    bool drop(std::uint32_t window, const std::string& display = "D2")
+    {
+        ProjectDesktopSetupView& panel = *overview->setupView();
+        DraggingInfo info = drag(window);
+        if (!panel.canDropOnDisplay(info, display))
+            return false;
+        panel.onDropOnDisplay(info, display);
+        return true;
+    }
+    std::vector<std::uint64_t> spacesOf(std::uint32_t window) { return mac.mac().window(window)->spaces; }
+    Status last() const { return statuses.empty() ? Status {} : statuses.back(); }
+
+    test::WidgetApplication application;
+    test::TestMac mac { dropWorld() };
+    OverviewProjectAssignment project;
+    std::unique_ptr<WindowOverviewView> overview;
+    std::vector<Status> statuses;
+    std::vector<std::string> preparedDisplays;
+    std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)> pendingPreparation;
+    bool prepareAtOnce = true;
+    std::optional<std::string> validation;
+    std::optional<std::string> commitFailure;
+    std::vector<ProjectDisplayPreparation> commits;
+};
+
+TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemembersWhereItCameFrom)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    ASSERT_EQ(commits.size(), 1u);
+    EXPECT_EQ(mac.world().displays[1].current, 12u);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+    EXPECT_FALSE(last().error);
+    EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), Status { "Fenêtre placée. Ouverture de son bureau…", false })
+        != statuses.end());
+    ASSERT_TRUE(overview->returnOrigins());
+    ASSERT_EQ(overview->returnOrigins()->entries().size(), 1u);
+    EXPECT_EQ(overview->returnOrigins()->entries().front().desktop.spaceID, 1u);
+    EXPECT_EQ(overview->returnOrigins()->entries().front().frame, QRectF(100, 40, 700, 500));
+    EXPECT_TRUE(mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey));
+}
+
+TEST_F(WindowOverviewDropTest, OnlyTheExactItemOfALiveCardOfThisOverviewIsAccepted)
+{
+    ProjectDesktopSetupView& panel = *overview->setupView();
+    std::string exact = overview->token() + ":61:1";
+    EXPECT_TRUE(panel.canDropOnDisplay(drag(61, exact), "D2"));
+    EXPECT_FALSE(panel.canDropOnDisplay(drag(61, exact + "0"), "D2"));
+    EXPECT_FALSE(panel.canDropOnDisplay(drag(61, "x" + exact.substr(1)), "D2"));
+    // The assistant's screen and an unknown screen take no window.
+    EXPECT_FALSE(panel.canDropOnDisplay(drag(61), "D1"));
+    EXPECT_FALSE(panel.canDropOnDisplay(drag(61), "D9"));
+    panel.onDropOnDisplay(drag(61, exact + "0"), "D2");
+    EXPECT_TRUE(preparedDisplays.empty());
+    // The same window number now owned by another process is no longer the card's window.
+    mac.mac().window(61)->pid = 501;
+    overview->refreshClicked();
+    settle();
+    DraggingInfo stale = drag(61);
+    stale.source = overview->cards(61).front();
+    EXPECT_EQ(overview->cards(61).front()->record().pid, 600);
+    EXPECT_FALSE(panel.canDropOnDisplay(stale, "D2"));
+}
+
+TEST_F(WindowOverviewDropTest, AWindowAlreadyOnTheProjectsDesktopOfThatScreenIsRefusedUnlessItIsTheFallback)
+{
+    mac.mac().window(62)->spaces = { 12 };
+    overview->refreshClicked();
+    settle();
+    EXPECT_FALSE(drop(62));
+    project.usingAssistantFallback = true;
+    project.fallbackDesktop = 3;
+    overview->refreshClicked();
+    settle();
+    const DesktopWindow& record = overview->cards(62).back()->record();
+    EXPECT_EQ(record.spaces, std::vector<std::uint64_t> { 12 });
+    EXPECT_TRUE(overview->canOrganize(record, 12, "D2"));
+    EXPECT_TRUE(overview->setupView()->canDropOnDisplay(drag(62), "D2"));
+}
+
+TEST_F(WindowOverviewDropTest, AWindowMovedBetweenTheProjectsOwnDesktopsGetsNoOrigin)
+{
+    project.desktops = { 3, 4 };
+    overview->refreshClicked();
+    settle();
+    ASSERT_TRUE(drop(63));
+    settle(1);
+    EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 12 });
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, WhileTheOwnerRefusesTheDropIsAPlainRefusalAndNothingIsPrepared)
+{
+    overview->beginAction = [] { return false; };
+    ASSERT_TRUE(drop(61));
+    EXPECT_EQ(last(), (Status { "Une autre action est en cours. Réessaie dans un instant.", false }));
+    EXPECT_TRUE(preparedDisplays.empty());
+    EXPECT_FALSE(overview->busy());
+}
+
+TEST_F(WindowOverviewDropTest, WhileAnActionRunsNoScreenAcceptsADrop)
+{
+    prepareAtOnce = false;
+    ASSERT_TRUE(drop(61));
+    EXPECT_EQ(last(), (Status { "Préparation de cet écran pour le projet…", false }));
+    EXPECT_FALSE(overview->setupView()->canDropOnDisplay(drag(61), "D2"));
+}
+
+TEST_F(WindowOverviewDropTest, APreparationFailureEndsTheActionWithTheOwnersTextOrTheScreenText)
+{
+    prepareAtOnce = false;
+    ASSERT_TRUE(drop(61));
+    pendingPreparation(std::nullopt, std::string("Impossible de lire les bureaux de ce Mac."));
+    EXPECT_EQ(last(), (Status { "Impossible de lire les bureaux de ce Mac.", true }));
+    ASSERT_TRUE(drop(61));
+    pendingPreparation(std::nullopt, std::nullopt);
+    EXPECT_EQ(last(), (Status { "Cet écran n’est plus disponible. Choisis un écran connecté.", true }));
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+}
+
+TEST_F(WindowOverviewDropTest, APreparationThatArrivesAfterTheActionEndedChangesNothing)
+{
+    prepareAtOnce = false;
+    ASSERT_TRUE(drop(61));
+    overview->finish("", false);
+    // The completion of an ended action is inert.
+    answerPreparation();
+    EXPECT_EQ(last(), (Status { "", false }));
+    EXPECT_FALSE(overview->busy());
+
+}
+
+TEST_F(WindowOverviewDropTest, DesktopsChangedJustBeforeTheMoveStopIt)
+{
+    overview->validateProjectDisplay = [this](const ProjectDisplayPreparation&) {
+        mac.mac().addSpace("D2", 2);
+        return std::optional<std::string>();
+    };
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(last(), (Status { "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.", true }));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_TRUE(commits.empty());
+}
+
+TEST_F(WindowOverviewDropTest, APreparationMadeStaleBeforeTheMoveStopsItWithTheOwnersText)
+{
+    validation = "Action annulée.";
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(last(), (Status { "Action annulée.", true }));
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, AMoveThatArrivesLateStillCompletesOneThatNeverArrivesFailsWithNothingCommitted)
+{
+    mac.world().faults.windows.moves = sim::WindowMoves::late;
+    mac.world().faults.windows.moveDelay = 1.9;
+    ASSERT_TRUE(drop(61));
+    settle(1.8);
+    EXPECT_TRUE(overview->busy());
+    settle(1);
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+
+    mac.world().faults.windows.moves = sim::WindowMoves::never;
+    ASSERT_TRUE(drop(62));
+    settle(2.4);
+    EXPECT_TRUE(overview->busy());
+    settle(0.2);
+    EXPECT_EQ(last(), (Status { "macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.",
+                          true }));
+    EXPECT_EQ(commits.size(), 1u);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+}
+
+TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirText)
+{
+    mac.mac().setCurrentSpace("D2", 12);
+    overview->refreshClicked();
+    settle();
+    commitFailure = "Le projet ou le bureau a changé. Actualise la liste puis réessaie.";
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(last(), (Status { "La fenêtre a été déplacée, mais l’affectation au projet a échoué. Le projet ou le "
+                                "bureau a changé. Actualise la liste puis réessaie.",
+                          true }));
+    // The origin recorded before the commit stays.
+    EXPECT_EQ(overview->returnOrigins()->entries().size(), 1u);
+
+    commitFailure.reset();
+    ASSERT_TRUE(drop(62));
+    settle(1);
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+    EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), Status { "Fenêtre placée. Ouverture de son bureau…", false })
+        == statuses.end());
+}
+
+TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndItsOriginIsForgotten)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
+    overview->refreshClicked();
+    settle();
+    ASSERT_TRUE(overview->setupView()->canReturnToLibrary(drag(61)));
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500));
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, AReturnThatCannotRestoreTheFrameKeepsTheOriginAndSaysWhy)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
+    mac.world().permissions.accessibility = false;
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres. Son bureau est rétabli. Autorise "
+                                "l’accessibilité pour restaurer aussi sa taille et sa position.",
+                          true }));
+    EXPECT_EQ(overview->returnOrigins()->entries().size(), 1u);
+}
+
+TEST_F(WindowOverviewDropTest, AWindowWithoutOriginGoesToTheAssistantsScreenUnlessThatDesktopIsAProjects)
+{
+    project.desktops = { 3, 4 };
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(63));
+    settle(3);
+    EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
+
+    mac.mac().window(63)->spaces = { 21 };
+    project.desktops = { 1, 3, 4 };
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(63));
+    settle(3);
+    EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 21 });
+    EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
+}
+
+TEST_F(WindowOverviewDropTest, UnreadableStoredOriginsAreNeitherRecordedNorOverwritten)
+{
+    overview->shutdown();
+    mac.mac().standardDefaults().set(WindowReturnOrigins::defaultsKey, PlistData { '{' });
+    overview = std::make_unique<WindowOverviewView>();
+    overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
+        return std::vector<OverviewProjectAssignment> { project };
+    };
+    overview->onStatusMessage = [this](const std::string& text, bool error) { statuses.push_back({ text, error }); };
+    overview->prepareProjectDisplay = [this](const std::string&, const std::string&, auto completion) {
+        pendingPreparation = std::move(completion);
+        answerPreparation();
+    };
+    overview->validateProjectDisplay = [](const ProjectDisplayPreparation&) { return std::optional<std::string>(); };
+    overview->commitProjectDisplay = [](const ProjectDisplayPreparation&, auto completion) { completion(std::nullopt); };
+    overview->setOverviewVisible(true);
+    settle();
+    overview->setupView()->commitProjectSelection("a");
+    settle();
+    EXPECT_FALSE(overview->returnOrigins());
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    // Returned as a window without origin would be, and the stored value is still not written over.
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
+    EXPECT_EQ(*mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey), PlistData { '{' });
+}
+
+} // namespace
+} // namespace pellamor

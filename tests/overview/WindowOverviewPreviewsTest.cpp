@@ -1,0 +1,264 @@
+#include "overview/WindowHoverPreview.h"
+#include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "support/TestMac.h"
+#include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <memory>
+
+namespace pellamor {
+namespace {
+
+sim::World previewWorld()
+{
+    sim::World world = test::world()
+                           .display("D1", { 1, 2 })
+                           .application(501, "com.openai.codex", "Codex")
+                           .application(600, "com.example.zed", "Zed")
+                           .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
+                           .window(61, 600, QRectF(100, 40, 700, 500), { 1 })
+                           .window(62, 600, QRectF(100, 40, 400, 300), { 1 })
+                           .window(63, 600, QRectF(100, 40, 2000, 120), { 2 });
+    world.permissions.screenCapture = true;
+    return world;
+}
+
+class WindowOverviewPreviewsTest : public ::testing::Test {
+protected:
+    WindowOverviewPreviewsTest()
+    {
+        overview = std::make_unique<WindowOverviewView>();
+        overview->resize(880, 850);
+        overview->show();
+        overview->projectAssignments = [](const std::vector<NativeDesktopState>&) {
+            OverviewProjectAssignment project;
+            project.id = "a";
+            project.name = "Project a";
+            project.path = "~/a";
+            return std::vector<OverviewProjectAssignment> { project };
+        };
+        overview->setOverviewVisible(true);
+        settle();
+        overview->setupView()->commitProjectSelection(std::string("a"));
+        settle();
+    }
+    ~WindowOverviewPreviewsTest() override { overview->shutdown(); }
+
+    void settle(double seconds = 0.2)
+    {
+        mac.advance(seconds);
+        QCoreApplication::sendPostedEvents();
+    }
+    WindowThumbnail* libraryCard(std::uint32_t window) const
+    {
+        auto cards = overview->cards(window);
+        auto found = std::find_if(
+            cards.begin(), cards.end(), [](auto* card) { return !card->isOnDisplay() && card->isVisible(); });
+        return found == cards.end() ? nullptr : *found;
+    }
+    // A keyboard press: the preview does not follow the pointer.
+    void activate(std::uint32_t window)
+    {
+        WindowThumbnail* card = libraryCard(window);
+        ASSERT_TRUE(card);
+        card->accessibilityPerformPress();
+    }
+    std::string previewStatus() const { return overview->hoverPreview().statusText(); }
+
+    test::WidgetApplication application;
+    test::TestMac mac { previewWorld() };
+    std::unique_ptr<WindowOverviewView> overview;
+};
+
+TEST(WindowCaptureSizeTest, HeightKeepsTheProportionsWithinOneToSixHundredPixels)
+{
+    EXPECT_EQ(WindowOverviewView::captureHeight(700, 500), 314);
+    EXPECT_EQ(WindowOverviewView::captureHeight(10, 2000), 600);
+    EXPECT_EQ(WindowOverviewView::captureHeight(2000, 1), 1);
+    EXPECT_EQ(WindowOverviewView::captureHeight(0, 1), 440);
+    EXPECT_EQ(WindowOverviewView::captureHeight(1, std::numeric_limits<double>::infinity()), 600);
+    EXPECT_EQ(WindowOverviewView::captureHeight(1, std::nan("")), 1);
+    EXPECT_EQ(WindowOverviewView::captureHeight(1, -5), 1);
+}
+
+TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSeconds)
+{
+    activate(61);
+    EXPECT_EQ(overview->hoverPreview().representedWindowID(), 61u);
+    EXPECT_EQ(previewStatus(), "Chargement de l’aperçu…");
+    EXPECT_TRUE(overview->capturing());
+    settle();
+    EXPECT_FALSE(overview->capturing());
+    ASSERT_TRUE(overview->cachedImage(61));
+    EXPECT_EQ(overview->cachedImage(61)->size(), QSize(440, 314));
+    EXPECT_TRUE(overview->hoverPreview().showsImage());
+    EXPECT_TRUE(libraryCard(61)->cachedImage());
+
+    overview->dismissPreview();
+    settle(5);
+    activate(61);
+    EXPECT_FALSE(overview->capturing());
+    EXPECT_TRUE(overview->hoverPreview().showsImage());
+
+    overview->dismissPreview();
+    settle(6);
+    activate(61);
+    EXPECT_TRUE(overview->capturing());
+}
+
+TEST_F(WindowOverviewPreviewsTest, EachWindowIsCapturedInItsOwnProportions)
+{
+    activate(62);
+    settle();
+    ASSERT_TRUE(overview->cachedImage(62));
+    EXPECT_EQ(overview->cachedImage(62)->size(), QSize(440, 330));
+    overview->dismissPreview();
+    activate(63);
+    settle();
+    ASSERT_TRUE(overview->cachedImage(63));
+    EXPECT_EQ(overview->cachedImage(63)->size(), QSize(440, 26));
+}
+
+TEST_F(WindowOverviewPreviewsTest, ACaptureThatArrivesAfterTheCardChangedIsDropped)
+{
+    activate(61);
+    ASSERT_TRUE(overview->capturing());
+    activate(62);
+    settle();
+    EXPECT_FALSE(overview->cachedImage(61));
+    EXPECT_TRUE(overview->cachedImage(62));
+    EXPECT_EQ(overview->hoverPreview().representedWindowID(), 62u);
+
+    overview->dismissPreview();
+    settle(11);
+    activate(62);
+    overview->setOverviewVisible(false);
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+    settle();
+    EXPECT_FALSE(overview->capturing());
+}
+
+TEST_F(WindowOverviewPreviewsTest, FailuresShowTheirTextAndCacheNothing)
+{
+    mac.world().faults.capture.unlisted = { 61 };
+    activate(61);
+    settle();
+    EXPECT_EQ(previewStatus(), "Cette fenêtre ne fournit pas d’aperçu.");
+    EXPECT_FALSE(overview->cachedImage(61));
+
+    overview->dismissPreview();
+    mac.world().faults.capture.unlisted.clear();
+    mac.world().faults.capture.captureFails = true;
+    activate(61);
+    settle();
+    EXPECT_EQ(previewStatus(), "Aperçu indisponible pour cette fenêtre.");
+    EXPECT_FALSE(overview->cachedImage(61));
+
+    overview->dismissPreview();
+    mac.world().faults.capture.listingFails = true;
+    activate(61);
+    settle();
+    EXPECT_EQ(previewStatus(), "Aperçu indisponible pour cette fenêtre.");
+    EXPECT_FALSE(overview->capturing());
+}
+
+TEST_F(WindowOverviewPreviewsTest, WithoutPermissionOrOnAnOlderSystemNothingIsCaptured)
+{
+    mac.world().systemVersion = { 13, 6, 0 };
+    activate(61);
+    EXPECT_EQ(previewStatus(), "Les aperçus nécessitent macOS 14 ou plus récent.");
+    EXPECT_FALSE(overview->capturing());
+
+    overview->dismissPreview();
+    mac.world().systemVersion = { 14, 5, 0 };
+    mac.world().permissions.screenCapture = false;
+    activate(61);
+    EXPECT_EQ(previewStatus(), "Autorise les aperçus pour voir cette fenêtre.");
+    EXPECT_FALSE(overview->capturing());
+}
+
+TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)
+{
+    activate(61);
+    ASSERT_TRUE(overview->hoveredTile());
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+    QCoreApplication::sendEvent(overview->setupView(), &key);
+    EXPECT_FALSE(overview->hoveredTile());
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+}
+
+TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)
+{
+    activate(61);
+    settle();
+    ASSERT_TRUE(libraryCard(61)->cachedImage());
+    overview->showStatus("Les fenêtres réduites peuvent ne pas fournir d’image.", false);
+    activate(61);
+    mac.world().permissions.screenCapture = false;
+    settle(5);
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+    EXPECT_FALSE(overview->cachedImage(61));
+    for (WindowThumbnail* card : overview->cards(61))
+        EXPECT_FALSE(card->cachedImage());
+    EXPECT_EQ(overview->statusMessage(), "Autorise les aperçus pour afficher le contenu des fenêtres.");
+}
+
+TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIsGranted)
+{
+    mac.world().permissions.screenCapture = false;
+    overview->refreshPermissionStatus();
+    overview->setupView()->onAuthorizePreviews();
+    const auto& lines = mac.mac().log().lines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("open-url url=x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture")
+            != std::string::npos;
+    }));
+    EXPECT_EQ(overview->statusMessage(),
+        "Active Pellamor dans Capture d’écran, puis reviens ici. Si macOS le demande, quitte et relance l’app.");
+    mac.world().permissions.screenCapture = true;
+    settle(5);
+    EXPECT_EQ(overview->statusMessage(), "Les fenêtres réduites peuvent ne pas fournir d’image.");
+
+    overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("Privacy_Accessibility") != std::string::npos;
+    }));
+    // Another status line is left as it is.
+    overview->showStatus("Fenêtre déplacée.", false);
+    mac.world().permissions.screenCapture = false;
+    settle(5);
+    EXPECT_EQ(overview->statusMessage(), "Fenêtre déplacée.");
+}
+
+TEST_F(WindowOverviewPreviewsTest, AMenuShownAnywhereClosesThePreviewAndHoldsMaintenanceUntilItGoes)
+{
+    activate(61);
+    ASSERT_TRUE(overview->hoveredTile());
+    auto* menu = new QMenu;
+    menu->addAction("Item");
+    menu->popup(QPoint(10, 10));
+    EXPECT_FALSE(overview->hoveredTile());
+    EXPECT_TRUE(overview->isInteracting());
+    overview->setMaintenanceBusy(true);
+    EXPECT_FALSE(overview->busy());
+    activate(61);
+    EXPECT_FALSE(overview->hoveredTile());
+    // Deleted while shown: no menu is left tracking.
+    delete menu;
+    EXPECT_FALSE(overview->isInteracting());
+    overview->setMaintenanceBusy(true);
+    EXPECT_TRUE(overview->busy());
+    overview->setMaintenanceBusy(false);
+}
+
+} // namespace
+} // namespace pellamor
