@@ -118,8 +118,11 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
             self->selectCard(window, source);
     };
     card->onDraggingChange = [self](bool interacting) {
-        if (self)
-            self->draggingWindow_ = interacting;
+        if (!self)
+            return;
+        self->draggingWindow_ = interacting;
+        if (!interacting)
+            self->displayDragHighlight_.hide();
     };
     if (isOnDisplay) {
         card->setOnReturnToLibrary([self, window, source] {

@@ -75,6 +75,7 @@ WindowOverviewView::~WindowOverviewView()
 
 void WindowOverviewView::resizeEvent(QResizeEvent*)
 {
+    displayDragHighlight_.hide();
     setupView_->setGeometry(24, 22, std::max(width() - 48, 0), std::max(height() - 40, 0));
 }
 
@@ -120,8 +121,18 @@ void WindowOverviewView::installPanelCallbacks()
             self->projectPickerVisibilityChanged(isOpen);
     };
     panel.onProjectChange = [self](const std::optional<std::string>&) {
-        if (self)
-            self->projectChanged();
+        if (!self)
+            return;
+        self->displayDragHighlight_.hide();
+        self->projectChanged();
+    };
+    panel.onDisplayDragHover = [self](const std::string& display, bool hovering) {
+        if (!self)
+            return;
+        if (hovering && self->visible_ && !self->busy_ && self->draggingWindow_)
+            self->displayDragHighlight_.show(display);
+        else
+            self->displayDragHighlight_.hide(display);
     };
     panel.makeWindowCard = [self](const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay,
                                bool showsApplicationIdentity) -> QWidget* {
@@ -179,6 +190,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
     }
     visible_ = false;
     timer_.reset();
+    displayDragHighlight_.hide();
     dismissPreview();
     trackedMenus_.clear();
     setupView_->updateResetState(false);
@@ -217,6 +229,7 @@ void WindowOverviewView::setMaintenanceBusy(bool busy)
             return;
         maintenanceBusy_ = true;
         busy_ = true;
+        displayDragHighlight_.hide();
         cancelInventory();
         updateControls();
         return;

@@ -9,6 +9,7 @@
 #include "desktops/ProjectDesktopSwitchTarget.h"
 #include "desktops/ProjectDisplayWorkspace.h"
 #include "desktops/ScreenPlacement.h"
+#include "overview/DisplayDragHighlight.h"
 #include "platform/NotificationCenter.h"
 #include "platform/ScreenCaptureKit.h"
 #include "platform/Timer.h"
@@ -110,6 +111,7 @@ public:
     bool choosingProject() const { return choosingProject_; }
     bool draggingWindow() const { return draggingWindow_; }
     Popover* trackingPopover() const { return trackingPopover_.data(); }
+    const DisplayDragHighlight& displayDragHighlight() const { return displayDragHighlight_; }
     QWidget* trackingControls() const { return trackingControls_; }
     // Every card made for a window number.
     std::vector<WindowThumbnail*> cards(std::uint32_t window) const;
@@ -267,6 +269,7 @@ private:
     std::unique_ptr<RepeatingTimer> timer_;
     std::vector<ObserverToken> observers_;
     std::map<std::uint32_t, std::vector<QPointer<WindowThumbnail>>> thumbnails_;
+    DisplayDragHighlight displayDragHighlight_;
     std::unique_ptr<WindowHoverPreview> hoverPreview_;
     std::shared_ptr<WindowPreviewHoverSession> hoverSession_;
     QPointer<WindowThumbnail> hoveredTile_;

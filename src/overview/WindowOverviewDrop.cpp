@@ -163,6 +163,7 @@ bool WindowOverviewView::start()
         return false;
     }
     dismissPreview();
+    displayDragHighlight_.hide();
     busy_ = true;
     actionRequest_ = UUID::random().uuidString();
     ++generation_;

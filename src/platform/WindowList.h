@@ -3,6 +3,7 @@
 
 #include "platform/PlistValue.h"
 
+#include <QObject>
 #include <QRectF>
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,25 @@ inline constexpr const char* name = "kCGWindowName";
 inline constexpr const char* isOnscreen = "kCGWindowIsOnscreen";
 } // namespace windowKey
 
+inline constexpr int screenSaverWindowLevel = 1000;
+
+namespace windowCollectionBehavior {
+inline constexpr std::uint32_t canJoinAllSpaces = 1 << 0;
+inline constexpr std::uint32_t stationary = 1 << 4;
+inline constexpr std::uint32_t ignoresCycle = 1 << 6;
+inline constexpr std::uint32_t fullScreenAuxiliary = 1 << 8;
+} // namespace windowCollectionBehavior
+
+// What the window server knows of one of our own windows beyond what Qt can express.
+struct OwnWindowAttributes {
+    int level = 0;
+    std::uint32_t collectionBehavior = 0;
+    bool ignoresMouseEvents = false;
+    // False: left out of screenshots and screen sharing.
+    bool shared = true;
+    bool operator==(const OwnWindowAttributes&) const = default;
+};
+
 class WindowList {
 public:
     virtual ~WindowList() = default;
@@ -43,6 +63,8 @@ public:
     virtual std::optional<PlistArray> createDescriptions(const std::vector<std::uint32_t>& windows) = 0;
     virtual bool preflightScreenCaptureAccess() = 0;
     virtual bool requestScreenCaptureAccess() = 0;
+    // Applies to the top-level window until it is destroyed.
+    virtual void setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes) = 0;
 };
 
 // Any number (integer or real) as a real; none for other values.

@@ -271,4 +271,18 @@ bool WindowServer::requestScreenCaptureAccess()
     return mac_.world().permissions.screenCapture;
 }
 
+void WindowServer::setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes)
+{
+    if (ownWindows_.insert_or_assign(&window, attributes).second)
+        QObject::connect(&window, &QObject::destroyed, &forgetting_, [this, key = &window] { ownWindows_.erase(key); });
+}
+
+std::optional<OwnWindowAttributes> WindowServer::ownWindowAttributes(const QObject* window) const
+{
+    auto found = ownWindows_.find(window);
+    if (found == ownWindows_.end())
+        return std::nullopt;
+    return found->second;
+}
+
 } // namespace pellamor::sim

@@ -5,6 +5,8 @@
 #include "platform/WindowList.h"
 #include "sim/World.h"
 
+#include <map>
+
 namespace pellamor::sim {
 
 class SimulatedMac;
@@ -18,6 +20,9 @@ public:
     std::optional<PlistArray> createDescriptions(const std::vector<std::uint32_t>& windows) override;
     bool preflightScreenCaptureAccess() override;
     bool requestScreenCaptureAccess() override;
+    void setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes) override;
+    // What the application set on its window; none for a window it set nothing on or that is gone.
+    std::optional<OwnWindowAttributes> ownWindowAttributes(const QObject* window) const;
 
     // The managed display spaces as the private call hands them over, faults included.
     std::optional<PlistValue> managedDisplaySpaces();
@@ -35,6 +40,9 @@ private:
     std::optional<PlistValue> windowsOfSpaces(const PlistArray& spaces);
 
     SimulatedMac& mac_;
+    std::map<const QObject*, OwnWindowAttributes> ownWindows_;
+    // Owns the connections that forget a destroyed window; they go with the server.
+    QObject forgetting_;
 };
 
 } // namespace pellamor::sim
