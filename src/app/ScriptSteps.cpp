@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/ScriptDrive.h"
+#include "assistant/Localization.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDisplayDropView.h"
 #include "setup/WindowDragType.h"
@@ -10,7 +11,10 @@
 #include "ui/ControlClick.h"
 #include "ui/DraggingInfo.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTabWidget>
+#include <algorithm>
 #include <iostream>
 
 namespace pellamor {
@@ -181,6 +185,38 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
                 return reportFailure(*runner, "no control project-display:" + display);
             if (!dragOnto(*target, cardDrag(*card)))
                 std::cerr << "app: drop-refused window=" << window << " display=" << display << std::endl;
+        });
+    });
+    script.registerAction("window-menu", [runner](const nlohmann::json& argument) -> Prepared {
+        auto item = text(argument, "item");
+        if (!item || argument.size() != 2 || !argument.contains("window") || !argument["window"].is_number_unsigned())
+            return std::string("expected { \"window\": <number>, \"item\": <menu item title> }");
+        std::string window = std::to_string(argument["window"].get<std::uint64_t>());
+        return Block([runner, window, item = *item] {
+            auto* card = qobject_cast<WindowThumbnail*>(shownControl("window-card:" + window));
+            if (!card)
+                return reportFailure(*runner, "no control window-card:" + window);
+            QMenu* menu = card->menuForContextRequest();
+            const QList<QAction*> actions = menu ? menu->actions() : QList<QAction*>();
+            // Items are named by their French titles whatever the interface language.
+            std::string shown = L(item);
+            auto chosen = std::find_if(actions.begin(), actions.end(), [&](QAction* action) {
+                return action->text().replace("&&", "&").toStdString() == shown;
+            });
+            if (chosen == actions.end())
+                return reportFailure(*runner, "no menu item " + item);
+            if (!(*chosen)->isEnabled())
+                return reportFailure(*runner, "menu item disabled " + item);
+            (*chosen)->trigger();
+        });
+    });
+    script.registerAction("shortcut", [runner](const nlohmann::json& argument) -> Prepared {
+        if (!argument.is_string() || argument.get<std::string>().empty())
+            return std::string("expected a project id");
+        std::string identifier = "project-shortcut:" + argument.get<std::string>();
+        return Block([runner, identifier] {
+            if (!clickControl(identifier))
+                reportFailure(*runner, "no control " + identifier);
         });
     });
     script.registerAction("select-window", [runner](const nlohmann::json& argument) -> Prepared {

@@ -195,5 +195,31 @@ TEST(ExecutableTest, ADraggedWindowLandsOnTheProjectsDesktopOfThatScreen)
     EXPECT_NE(run.errors.find("step=3 reason=no control project-display:11111111"), std::string::npos) << run.errors;
 }
 
+TEST(ExecutableTest, TheScriptAppliesALayoutFromACardsMenuAndClicksAProjectShortcut)
+{
+    Outcome run = runWorld(R"({ "displays": [
+    { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] },
+    { "id": "33333333-3333-3333-3333-333333333333", "number": 3, "name": "C", "frame": [800, 0, 800, 600], "spaces": [{ "id": 3 }, { "id": 4 }], "current": 3 }],
+  "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" },
+                   { "pid": 600, "bundleID": "com.example.zed", "name": "Zed", "launched": 1700000000 }],
+  "frontmost": "com.openai.codex",
+  "windows": [{ "number": 1, "pid": 501, "title": "Codex", "frame": [0, 0, 800, 600], "spaces": [1] },
+              { "number": 62, "pid": 600, "title": "Draft", "frame": [810, 10, 400, 300], "spaces": [3] }],
+  "defaults": { "assistantScreenID": "11111111-1111-1111-1111-111111111111", "projectDesktops": { "p-b": 3 },
+                "onboardingIntroductionSeen": true },
+  "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
+  "script": [{ "at": 0.5, "choose-project": "p-b" },
+             { "at": 1.0, "window-menu": { "window": 62, "item": "Demi-écran gauche" } },
+             { "at": 2.0, "window-menu": { "window": 62, "item": "Nulle part" } },
+             { "at": 2.5, "shortcut": "p-b" },
+             { "at": 3.5, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.errors.find("mac: window-frame window=62 frame=800,0,400,600\n"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("step=2 reason=no menu item Nulle part"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("mac: current-space display=33333333-3333-3333-3333-333333333333 space=4\n"),
+        std::string::npos)
+        << "the shortcut opens the project's desktop\n" << run.errors;
+}
+
 } // namespace
 } // namespace pellamor::test
