@@ -1,17 +1,15 @@
 #include "windows/WindowMoveSession.h"
 
 #include "assistant/Localization.h"
-#include "platform/Platform.h"
+#include "windows/SessionTiming.h"
 
 namespace pellamor {
 
 WindowMoveSession::WindowMoveSession(
     std::shared_ptr<WindowMoveEnvironment> environment, std::function<double()> now, Schedule schedule)
     : environment_(std::move(environment))
-    , now_(now ? std::move(now) : [] { return platform().uptime(); })
-    , schedule_(schedule ? std::move(schedule) : [](double delay, std::function<void()> block) {
-        platform().mainQueue().asyncAfter(delay, std::move(block));
-    })
+    , now_(now ? std::move(now) : SessionTiming::uptime())
+    , schedule_(schedule ? std::move(schedule) : SessionTiming::mainQueue())
 {
 }
 
