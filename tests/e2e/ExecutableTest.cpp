@@ -1,21 +1,14 @@
+#include "e2e/ExecutableProcess.h"
 #include "support/TemporaryDirectory.h"
 
 #include <QImage>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace pellamor::test {
 namespace {
-
-// The executable beside the test programs' folder, as the build lays them out.
-std::filesystem::path executable()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "pellamor";
-}
 
 struct Outcome {
     int status;
@@ -25,15 +18,8 @@ struct Outcome {
 Outcome runWorld(const std::string& world)
 {
     TemporaryDirectory home;
-    std::filesystem::path file = home.path() / "world.json";
-    std::ofstream(file) << world;
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PELLAMOR_WORLD", QString::fromStdString(file.string()));
-    environment.insert("HOME", QString::fromStdString(home.path().string()));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(QString::fromStdString(executable().string()), {});
+    startOnWorld(process, home.path(), world);
     // A real process on the real clock; the script quits after a fraction of a second.
     EXPECT_TRUE(process.waitForFinished(10000));
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
@@ -119,16 +105,9 @@ TEST(ExecutableTest, TerminationSignalsRunTheShutdownAndRestoreTheShortcut)
 {
     for (int number : { SIGTERM, SIGINT }) {
         TemporaryDirectory home;
-        std::filesystem::path file = home.path() / "world.json";
-        std::ofstream(file) << switchingWorld;
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PELLAMOR_WORLD", QString::fromStdString(file.string()));
-        environment.insert("HOME", QString::fromStdString(home.path().string()));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
         process.setReadChannel(QProcess::StandardError);
-        process.start(QString::fromStdString(executable().string()), {});
+        startOnWorld(process, home.path(), switchingWorld);
         std::string errors;
         while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(5000))
             errors += process.readAllStandardError().toStdString();

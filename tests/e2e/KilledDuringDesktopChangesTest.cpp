@@ -1,5 +1,6 @@
 // The executable killed outright while it removes or creates desktops: what the settings file holds afterwards
 // still decodes and names only desktops that exist.
+#include "e2e/ExecutableProcess.h"
 #include "desktops/ProjectDesktopAssociations.h"
 #include "desktops/ProjectManagedDesktops.h"
 #include "platform/FileContents.h"
@@ -8,21 +9,14 @@
 
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 
 namespace pellamor::test {
 namespace {
-
-std::filesystem::path executable()
-{
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "bin" / "pellamor";
-}
 
 // Two projects get a new desktop each on the content screen, then every extra desktop is removed: the second
 // removal takes the first project's.
@@ -53,15 +47,8 @@ protected:
     // Runs until `line` has appeared `count` times, waits `after` seconds, then kills the process.
     void runAndKill(const std::string& line, int count, int afterMilliseconds)
     {
-        std::filesystem::path file = home.path() / "world.json";
-        std::ofstream(file) << world;
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PELLAMOR_WORLD", QString::fromStdString(file.string()));
-        environment.insert("HOME", QString::fromStdString(home.path().string()));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(QString::fromStdString(executable().string()), {});
+        startOnWorld(process, home.path(), world);
         QElapsedTimer clock;
         clock.start();
         std::optional<qint64> seenAt;
