@@ -235,9 +235,9 @@ std::optional<std::string> AppDelegate::validateProjectDisplay(const ProjectDisp
 
 void AppDelegate::commitProjectDisplay(const ProjectDisplayPreparation& preparation, MessageCompletion completion)
 {
-    // Whatever the caller did before, the commit stands only on a preparation that still holds.
-    if (std::optional<std::string> refusal = validateProjectDisplay(preparation)) {
-        completion(refusal);
+    // Not validated again: the moved window now occupies a desktop that was chosen for being empty.
+    if (!preparationIsCurrent(preparation)) {
+        completion(cancelledText());
         return;
     }
     std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();
