@@ -14,6 +14,7 @@
 #include "windows/WindowMoveSession.h"
 #include "windows/WindowPlacementCompletion.h"
 
+#include <QEvent>
 #include <QMenu>
 #include <QVBoxLayout>
 #include <cmath>
@@ -73,9 +74,24 @@ WindowOverviewView::~WindowOverviewView()
     delete trackingControls_;
 }
 
+bool WindowOverviewView::event(QEvent* event)
+{
+    // The window resigning key or moving to another screen leaves the preview and the border pointing at
+    // places that no longer hold.
+    if (event->type() == QEvent::WindowDeactivate || event->type() == QEvent::ScreenChangeInternal)
+        windowGeometryChanged();
+    return QWidget::event(event);
+}
+
+void WindowOverviewView::windowGeometryChanged()
+{
+    dismissPreview();
+    displayDragHighlight_.hide();
+}
+
 void WindowOverviewView::resizeEvent(QResizeEvent*)
 {
-    displayDragHighlight_.hide();
+    windowGeometryChanged();
     setupView_->setGeometry(24, 22, std::max(width() - 48, 0), std::max(height() - 40, 0));
 }
 

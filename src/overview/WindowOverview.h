@@ -167,10 +167,12 @@ public:
     const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void installPanelCallbacks();
+    void windowGeometryChanged();
     void periodicRefresh();
     struct CaptureTask;
     struct CachedImage {

@@ -219,5 +219,20 @@ TEST_F(OverviewDragHighlightTest, AnActionStartHidesItAndKeepsItHiddenWhileBusy)
     EXPECT_FALSE(shown().displayID());
 }
 
+TEST_F(OverviewDragHighlightTest, TheWindowLosingKeyStatusResizedOrMovedToAnotherScreenHidesIt)
+{
+    startDrag();
+    for (QEvent::Type change : { QEvent::WindowDeactivate, QEvent::ScreenChangeInternal }) {
+        hover("D2", true);
+        ASSERT_TRUE(shown().displayID());
+        QEvent event(change);
+        QCoreApplication::sendEvent(overview.get(), &event);
+        EXPECT_FALSE(shown().displayID()) << change;
+    }
+    hover("D2", true);
+    overview->resize(900, 850);
+    EXPECT_FALSE(shown().displayID());
+}
+
 } // namespace
 } // namespace pellamor

@@ -196,6 +196,19 @@ TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
 }
 
+TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScreenClosesThePreview)
+{
+    for (QEvent::Type change : { QEvent::WindowDeactivate, QEvent::ScreenChangeInternal }) {
+        activate(62);
+        ASSERT_TRUE(overview->hoveredTile());
+        QEvent event(change);
+        QCoreApplication::sendEvent(overview->window(), &event);
+        EXPECT_FALSE(overview->hoveredTile()) << change;
+        EXPECT_FALSE(overview->hoverPreview().representedWindowID()) << change;
+        EXPECT_FALSE(overview->capturing()) << change;
+    }
+}
+
 TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)
 {
     activate(61);
