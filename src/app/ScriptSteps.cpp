@@ -5,7 +5,9 @@
 #include "app/ScriptDrive.h"
 #include "assistant/Localization.h"
 #include "overview/WindowThumbnail.h"
+#include "setup/ProjectDesktopSetupView.h"
 #include "setup/ProjectDisplayDropView.h"
+#include "setup/SetupControls.h"
 #include "setup/WindowDragType.h"
 #include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
@@ -57,6 +59,25 @@ bool dragOnto(ProjectDisplayDropView& target, const DraggingInfo& info)
         && target.performDragOperation(info))
         return true;
     target.draggingExited();
+    return false;
+}
+
+// Dropped in the middle of the all-windows column of the card's panel, through the panel's return path.
+bool dragOntoLibrary(WindowThumbnail& card)
+{
+    QWidget* ancestor = card.parentWidget();
+    while (ancestor && !qobject_cast<ProjectDesktopSetupView*>(ancestor))
+        ancestor = ancestor->parentWidget();
+    auto* panel = qobject_cast<ProjectDesktopSetupView*>(ancestor);
+    if (!panel)
+        return false;
+    QWidget* column = panel->library()->parentWidget();
+    QPointF location = column->mapTo(panel, column->rect().center());
+    DraggingInfo info = cardDrag(card);
+    if (panel->returnDragUpdated(info, location) && panel->returnDragUpdated(info, location)
+        && panel->performReturnDrop(info, location))
+        return true;
+    panel->returnDragExited();
     return false;
 }
 
@@ -173,18 +194,27 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
     });
     script.registerAction("drag-window", [runner](const nlohmann::json& argument) -> Prepared {
         auto display = text(argument, "to-display");
-        if (!display || argument.size() != 2 || !argument.contains("window") || !argument["window"].is_number_unsigned())
-            return std::string("expected { \"window\": <number>, \"to-display\": <display id> }");
+        bool toLibrary = argument.is_object() && argument.contains("to-library") && argument["to-library"] == true;
+        if ((!display && !toLibrary) || argument.size() != 2 || !argument.contains("window")
+            || !argument["window"].is_number_unsigned())
+            return std::string(
+                "expected { \"window\": <number>, \"to-display\": <display id> } or { \"window\": <number>, "
+                "\"to-library\": true }");
         std::string window = std::to_string(argument["window"].get<std::uint64_t>());
-        return Block([runner, window, display = *display] {
+        return Block([runner, window, display] {
             auto* card = qobject_cast<WindowThumbnail*>(shownControl("window-card:" + window));
             if (!card)
                 return reportFailure(*runner, "no control window-card:" + window);
-            auto* target = qobject_cast<ProjectDisplayDropView*>(shownControl("project-display:" + display));
+            if (!display) {
+                if (!dragOntoLibrary(*card))
+                    std::cerr << "app: drop-refused window=" << window << " target=library" << std::endl;
+                return;
+            }
+            auto* target = qobject_cast<ProjectDisplayDropView*>(shownControl("project-display:" + *display));
             if (!target)
-                return reportFailure(*runner, "no control project-display:" + display);
+                return reportFailure(*runner, "no control project-display:" + *display);
             if (!dragOnto(*target, cardDrag(*card)))
-                std::cerr << "app: drop-refused window=" << window << " display=" << display << std::endl;
+                std::cerr << "app: drop-refused window=" << window << " display=" << *display << std::endl;
         });
     });
     script.registerAction("window-menu", [runner](const nlohmann::json& argument) -> Prepared {

@@ -263,6 +263,26 @@ void ProjectDesktopSetupView::setReturnHighlighted(bool highlighted)
     QWidget::update();
 }
 
+bool ProjectDesktopSetupView::returnDragUpdated(const DraggingInfo& info, const QPointF& location)
+{
+    setReturnHighlighted(prepareReturn(info, location));
+    return returnHighlighted_;
+}
+
+void ProjectDesktopSetupView::returnDragExited()
+{
+    setReturnHighlighted(false);
+}
+
+bool ProjectDesktopSetupView::performReturnDrop(const DraggingInfo& info, const QPointF& location)
+{
+    setReturnHighlighted(false);
+    if (!prepareReturn(info, location) || !onReturnToLibrary)
+        return false;
+    onReturnToLibrary(info);
+    return true;
+}
+
 void ProjectDesktopSetupView::dragEnterEvent(QDragEnterEvent* event)
 {
     dragMoveEvent(event);
@@ -270,8 +290,7 @@ void ProjectDesktopSetupView::dragEnterEvent(QDragEnterEvent* event)
 
 void ProjectDesktopSetupView::dragMoveEvent(QDragMoveEvent* event)
 {
-    setReturnHighlighted(prepareReturn(draggingInfo(*event), event->position()));
-    if (returnHighlighted_)
+    if (returnDragUpdated(draggingInfo(*event), event->position()))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -279,19 +298,15 @@ void ProjectDesktopSetupView::dragMoveEvent(QDragMoveEvent* event)
 
 void ProjectDesktopSetupView::dragLeaveEvent(QDragLeaveEvent*)
 {
-    setReturnHighlighted(false);
+    returnDragExited();
 }
 
 void ProjectDesktopSetupView::dropEvent(QDropEvent* event)
 {
-    setReturnHighlighted(false);
-    DraggingInfo info = draggingInfo(*event);
-    if (prepareReturn(info, event->position()) && onReturnToLibrary) {
-        onReturnToLibrary(info);
+    if (performReturnDrop(draggingInfo(*event), event->position()))
         event->acceptProposedAction();
-    } else {
+    else
         event->ignore();
-    }
 }
 
 void ProjectDesktopSetupView::paintEvent(QPaintEvent*)

@@ -139,6 +139,11 @@ public:
     // Whether a drop at that point of the panel would return the window: the all-windows column and the canvas
     // around its screen cards.
     bool isReturnDropLocation(const QPointF& point) const;
+    // The return area's dragging-destination operations at a point of the panel; true stands for the move
+    // operation, false for none.
+    bool returnDragUpdated(const DraggingInfo& info, const QPointF& location);
+    void returnDragExited();
+    bool performReturnDrop(const DraggingInfo& info, const QPointF& location);
     static std::string sectionKey(const DesktopWindow& window);
     // The height of a screen card holding that many windows.
     static int screenCardHeight(int windowCount);

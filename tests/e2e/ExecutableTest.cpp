@@ -1,4 +1,7 @@
+#include "desktops/ProjectDesktopAssociations.h"
 #include "e2e/ExecutableProcess.h"
+#include "platform/FileDefaultsStorage.h"
+#include "windows/WindowReturnDestination.h"
 #include "support/TemporaryDirectory.h"
 
 #include <QImage>
@@ -6,6 +9,7 @@
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace pellamor::test {
 namespace {
@@ -13,6 +17,14 @@ namespace {
 struct Outcome {
     int status;
     std::string errors;
+    // The user defaults the run left behind.
+    PlistDictionary defaults;
+
+    std::string stored(const std::string& key) const
+    {
+        Lookup<PlistData> data = lookupData(defaults, key);
+        return data ? std::string(data->begin(), data->end()) : std::string();
+    }
 };
 
 Outcome runWorld(const std::string& world)
@@ -20,10 +32,11 @@ Outcome runWorld(const std::string& world)
     TemporaryDirectory home;
     QProcess process;
     startOnWorld(process, home.path(), world);
-    // A real process on the real clock; the script quits after a fraction of a second.
-    EXPECT_TRUE(process.waitForFinished(10000));
+    // A real process on the real clock; the script quits after a few seconds at most.
+    EXPECT_TRUE(process.waitForFinished(20000));
     return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardError().toStdString() };
+        process.readAllStandardError().toStdString(),
+        FileDefaultsStorage(FileDefaultsStorage::standardPath(home.path())).load() };
 }
 
 const char* const displays
@@ -172,6 +185,56 @@ TEST(ExecutableTest, ADraggedWindowLandsOnTheProjectsDesktopOfThatScreen)
         << run.errors;
     // The assistant's screen offers no place to drop on.
     EXPECT_NE(run.errors.find("step=3 reason=no control project-display:11111111"), std::string::npos) << run.errors;
+    auto stored = ProjectDesktopAssociations::decode(run.stored(ProjectDesktopAssociations::defaultsKey));
+    ASSERT_TRUE(stored) << run.errors;
+    std::set<std::uint64_t> spaces;
+    for (const ProjectDesktopAssociation& association : stored->targets["p-b"])
+        spaces.insert(association.spaceID);
+    EXPECT_EQ(spaces, (std::set<std::uint64_t> { 2, 4 })) << "the empty desktop reused on B is the project's";
+}
+
+// A window dropped where the project has no desktop and none is empty gets a new one; dropped back on the
+// library, it returns to its own desktop and frame and its origin is forgotten. (Its desktop has a UUID: a
+// desktop without one cannot be recorded as an origin.)
+TEST(ExecutableTest, AWindowDraggedOntoANewDesktopAndBackReturnsWhereItWas)
+{
+    Outcome run = runWorld(R"({ "displays": [
+    { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1, "uuid": "AAAAAAAA-0000-0000-0000-000000000001" }] },
+    { "id": "22222222-2222-2222-2222-222222222222", "number": 2, "name": "B", "frame": [800, 0, 800, 600], "spaces": [{ "id": 2 }] },
+    { "id": "33333333-3333-3333-3333-333333333333", "number": 3, "name": "C", "frame": [1600, 0, 800, 600], "spaces": [{ "id": 3 }, { "id": 4 }] }],
+  "applications": [{ "pid": 501, "bundleID": "com.openai.codex", "name": "Codex" },
+                   { "pid": 600, "bundleID": "com.example.zed", "name": "Zed", "launched": 1700000000 }],
+  "frontmost": "com.openai.codex",
+  "windows": [{ "number": 1, "pid": 501, "title": "Codex", "frame": [0, 0, 800, 600], "spaces": [1] },
+              { "number": 61, "pid": 600, "title": "Notes", "frame": [10, 10, 400, 300], "spaces": [1] },
+              { "number": 63, "pid": 600, "title": "Busy", "frame": [810, 10, 300, 200], "spaces": [2] }],
+  "defaults": { "assistantScreenID": "11111111-1111-1111-1111-111111111111", "projectDesktops": { "p-b": 4 },
+                "onboardingIntroductionSeen": true },
+  "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
+  "script": [{ "at": 0.5, "choose-project": "p-b" },
+             { "at": 1.0, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 5.0, "window-menu": { "window": 61, "item": "Demi-écran gauche" } },
+             { "at": 6.0, "drag-window": { "window": 61, "to-library": true } },
+             { "at": 8.0, "drag-window": { "window": 63, "to-library": true } },
+             { "at": 8.5, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    std::size_t created = run.errors.find("mac: space-added display=22222222-2222-2222-2222-222222222222 space=5\n");
+    ASSERT_NE(created, std::string::npos) << run.errors;
+    std::size_t moved = run.errors.find("mac: window-spaces window=61 spaces=5\n", created);
+    ASSERT_NE(moved, std::string::npos) << run.errors;
+    std::size_t opened = run.errors.find("mac: current-space display=22222222-2222-2222-2222-222222222222 space=5\n", moved);
+    ASSERT_NE(opened, std::string::npos) << run.errors;
+    std::size_t arranged = run.errors.find("mac: window-frame window=61 frame=800,0,400,600\n", opened);
+    ASSERT_NE(arranged, std::string::npos) << run.errors;
+    std::size_t returned = run.errors.find("mac: window-spaces window=61 spaces=1\n", arranged);
+    ASSERT_NE(returned, std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("mac: window-frame window=61 frame=10,10,400,300\n", returned), std::string::npos)
+        << run.errors;
+    // A window that is on none of the project's desktops has nowhere to return from.
+    EXPECT_NE(run.errors.find("app: drop-refused window=63 target=library\n"), std::string::npos) << run.errors;
+    auto origins = WindowReturnOrigins::decode(run.stored(WindowReturnOrigins::defaultsKey));
+    ASSERT_TRUE(origins) << run.errors;
+    EXPECT_TRUE(origins->entries().empty());
 }
 
 TEST(ExecutableTest, TheScriptAppliesALayoutFromACardsMenuAndClicksAProjectShortcut)
