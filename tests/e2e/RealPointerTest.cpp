@@ -1,10 +1,14 @@
 // A person's pointer on a real X server: run under Xvfb with the xcb platform (skipped elsewhere), driven by
 // xdotool, so that Qt's own drag and popup machinery is exercised, not a stand-in.
+#include "app/MainWindow.h"
+#include "e2e/ShellFixture.h"
+#include "overview/WindowOverview.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "setup/ProjectDisplayDropView.h"
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
+#include "sim/SimulatedMac.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/Popover.h"
@@ -13,39 +17,68 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pellamor {
 namespace {
 
+bool onAnXServer()
+{
+    return QGuiApplication::platformName() == QStringLiteral("xcb");
+}
+const char* const needsAnXServer = "needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb";
+
+QStringList at(QPoint global) { return { "mousemove", QString::number(global.x()), QString::number(global.y()) }; }
+
+// Turns the event loop, and a drag's own, until the condition holds or 10 s pass.
+template <class Condition> bool waitFor(Condition condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 10000)
+        QTest::qWait(20);
+    return condition();
+}
+
+// xdotool's pointer, its commands run while the event loop turns.
+class RealPointer {
+public:
+    ~RealPointer() { finish(); }
+
+    void run(const QStringList& commands)
+    {
+        process_.start(QStringLiteral("xdotool"), commands);
+        ASSERT_TRUE(process_.waitForStarted(5000)) << "xdotool is missing";
+    }
+    // Pressed at `from`, moved in steps as a hand does, and released over `to`.
+    void drag(QPoint from, QPoint to)
+    {
+        QStringList commands = at(from);
+        commands << "sleep" << "0.3" << "mousedown" << "1" << "sleep" << "0.2";
+        for (int step = 1; step <= 8; ++step)
+            commands << at(from + (to - from) * step / 8) << "sleep" << "0.1";
+        commands << at(to + QPoint(3, 3)) << "sleep" << "0.3" << "mouseup" << "1";
+        run(commands);
+    }
+    void finish() { process_.waitForFinished(5000); }
+    bool finished() const { return process_.state() == QProcess::NotRunning; }
+
+private:
+    QProcess process_;
+};
+
 class RealPointerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (QGuiApplication::platformName() != QStringLiteral("xcb"))
-            GTEST_SKIP() << "needs an X server: run under xvfb-run with QT_QPA_PLATFORM=xcb";
-    }
-
-    // xdotool's commands, run while the event loop turns.
-    void point(const QStringList& commands)
-    {
-        pointer.start(QStringLiteral("xdotool"), commands);
-        ASSERT_TRUE(pointer.waitForStarted(5000)) << "xdotool is missing";
-    }
-    static QStringList at(QPoint global) { return { "mousemove", QString::number(global.x()), QString::number(global.y()) }; }
-    // Turns the event loop, and a drag's own, until the condition holds or 10 s pass.
-    template <class Condition> bool waitFor(Condition condition)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!condition() && clock.elapsed() < 10000)
-            QTest::qWait(20);
-        return condition();
+        if (!onAnXServer())
+            GTEST_SKIP() << needsAnXServer;
     }
 
     test::WidgetApplication application;
     test::TestMac mac;
-    QProcess pointer;
+    RealPointer pointer;
 };
 
 TEST_F(RealPointerTest, ACardDraggedWithTheMouseReachesAScreenCardThatTakesIt)
@@ -72,19 +105,14 @@ TEST_F(RealPointerTest, ACardDraggedWithTheMouseReachesAScreenCardThatTakesIt)
 
     QPoint from = card->mapToGlobal(QPoint(60, 24));
     QPoint to = target->mapToGlobal(QPoint(150, 100));
-    QStringList commands = at(from);
-    commands << "sleep" << "0.3" << "mousedown" << "1" << "sleep" << "0.2";
-    for (int step = 1; step <= 8; ++step)
-        commands << at(from + (to - from) * step / 8) << "sleep" << "0.1";
-    commands << at(to + QPoint(3, 3)) << "sleep" << "0.3" << "mouseup" << "1";
-    point(commands);
+    pointer.drag(from, to);
 
     ASSERT_TRUE(waitFor([&] { return dropped.has_value(); })) << "no drop reached the screen card";
     EXPECT_EQ(*dropped, "TOKEN:4711:93");
     EXPECT_EQ(hovers.front(), true);
     EXPECT_EQ(hovers.back(), false);
     EXPECT_TRUE(waitFor([&] { return !card->pointerInteraction(); }));
-    pointer.waitForFinished(5000);
+    pointer.finish();
 }
 
 TEST_F(RealPointerTest, OneClickOpensTheChooserAndOneClickOnTheSameButtonClosesIt)
@@ -101,14 +129,71 @@ TEST_F(RealPointerTest, OneClickOpensTheChooserAndOneClickOnTheSameButtonClosesI
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
     QPoint button = panel->setupProjectButton()->mapToGlobal(panel->setupProjectButton()->rect().center());
-    point(at(button) << "sleep" << "0.2" << "click" << "1");
+    pointer.run(at(button) << "sleep" << "0.2" << "click" << "1");
     ASSERT_TRUE(waitFor([&] { return panel->projectPopover() && panel->projectPopover()->isShown(); }));
-    pointer.waitForFinished(5000);
-    point(at(button) << "sleep" << "0.2" << "click" << "1");
-    pointer.waitForFinished(5000);
+    pointer.finish();
+    pointer.run(at(button) << "sleep" << "0.2" << "click" << "1");
+    pointer.finish();
     QTest::qWait(300);
     EXPECT_FALSE(panel->projectPopover());
     EXPECT_FALSE(panel->setupProjectButton()->isOn());
+}
+
+// The whole application on the simulated Mac, its main window on the X server.
+class RealPointerShellTest : public test::ShellFixture {
+protected:
+    void SetUp() override
+    {
+        if (!onAnXServer())
+            GTEST_SKIP() << needsAnXServer;
+    }
+    void settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        mac.advance(0.1);
+    }
+
+    RealPointer pointer;
+};
+
+TEST_F(RealPointerShellTest, AWindowDraggedWithTheMouseOntoTheProjectsScreenMovesToItsDesktopThere)
+{
+    mac.world().applications.push_back(
+        { 600, "com.example.zed", "Zed", "/Applications/Zed.app", ActivationPolicy::regular, 1.7e9 });
+    sim::Window notes;
+    notes.number = 61;
+    notes.pid = 600;
+    notes.title = "Notes";
+    notes.frame = QRectF(100, 40, 700, 500);
+    notes.spaces = { 1 };
+    mac.world().windows.push_back(notes);
+    associateProjectB();
+    launch();
+    selectTab(delegate->tabs, "windows");
+    WindowOverviewView& overview = *delegate->windowOverview;
+    overview.setupView()->commitProjectSelection("project-b");
+    settle();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(delegate->window.get()));
+    ASSERT_EQ(overview.cards(61).size(), 1u) << "the window is in the library";
+    QPointer<WindowThumbnail> card = overview.cards(61).front();
+    auto* target = delegate->window->findChild<ProjectDisplayDropView*>(
+        QString::fromStdString("project-display:" + test::contentDisplay));
+    ASSERT_NE(target, nullptr);
+    newLogLines();
+
+    pointer.drag(card->mapToGlobal(card->rect().center()), target->mapToGlobal(target->rect().center()));
+    ASSERT_TRUE(waitFor([&] { return pointer.finished() && !(card && card->pointerInteraction()); }));
+    ASSERT_TRUE(overview.busy()) << "the drop started no move: " << overview.statusMessage();
+    const std::string moved = "window-spaces window=61 spaces=12";
+    std::vector<std::string> lines;
+    for (int step = 0; step < 40 && std::find(lines.begin(), lines.end(), moved) == lines.end(); ++step) {
+        settle();
+        for (std::string& line : newLogLines())
+            lines.push_back(std::move(line));
+    }
+    EXPECT_NE(std::find(lines.begin(), lines.end(), moved), lines.end()) << overview.statusMessage();
+    EXPECT_EQ(mac.mac().window(61)->spaces, std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(overview.statusMessage().rfind("Zed ajouté au projet sur", 0), 0u) << overview.statusMessage();
 }
 
 } // namespace
