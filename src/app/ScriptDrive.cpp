@@ -4,9 +4,18 @@
 #include "app/MainWindow.h"
 #include "assistant/Localization.h"
 #include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/SetupControls.h"
 #include "ui/Alert.h"
+#include "ui/DragSession.h"
+#include "ui/DraggingInfo.h"
 #include "ui/SheetHost.h"
 
+#include <QCoreApplication>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPointer>
 
 namespace pellamor::ScriptDrive {
@@ -83,6 +92,72 @@ bool confirmReset(AppDelegate& delegate, ResetKind kind)
         return false;
     alert->respond(alertFirstButtonReturn + 1);
     return true;
+}
+
+namespace {
+
+void sendMouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, widget.mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &event);
+}
+
+} // namespace
+
+bool dragCard(WindowThumbnail& card, const std::function<bool(const DraggingInfo&)>& target)
+{
+    bool dropped = false;
+    setDragRunner([&](QWidget* source, QMimeData* data, const QPixmap&) {
+        DraggingInfo info = draggingInfo(data, source);
+        delete data;
+        dropped = target(info);
+        return dropped ? Qt::MoveAction : Qt::IgnoreAction;
+    });
+    QPointer<WindowThumbnail> alive(&card);
+    QPointF start = QRectF(card.rect()).center();
+    QPointF past = start + QPointF(WindowThumbnail::dragThreshold + 1, 0);
+    sendMouse(card, QEvent::MouseButtonPress, start, Qt::LeftButton);
+    if (alive)
+        sendMouse(card, QEvent::MouseMove, past, Qt::LeftButton);
+    if (alive)
+        sendMouse(card, QEvent::MouseButtonRelease, past, Qt::NoButton);
+    setDragRunner(nullptr);
+    return dropped;
+}
+
+bool dragToDisplay(WindowThumbnail& card, ProjectDisplayDropView& display)
+{
+    QPointer<ProjectDisplayDropView> target(&display);
+    return dragCard(card, [target](const DraggingInfo& info) {
+        if (!target)
+            return false;
+        if (target->draggingUpdated(info) && target->draggingUpdated(info) && target->prepareForDragOperation(info)
+            && target->performDragOperation(info))
+            return true;
+        target->draggingExited();
+        return false;
+    });
+}
+
+bool dragToLibrary(WindowThumbnail& card)
+{
+    QWidget* ancestor = card.parentWidget();
+    while (ancestor && !qobject_cast<ProjectDesktopSetupView*>(ancestor))
+        ancestor = ancestor->parentWidget();
+    QPointer<ProjectDesktopSetupView> panel(qobject_cast<ProjectDesktopSetupView*>(ancestor));
+    if (!panel)
+        return false;
+    QWidget* column = panel->library()->parentWidget();
+    QPointF location = column->mapTo(panel, column->rect().center());
+    return dragCard(card, [panel, location](const DraggingInfo& info) {
+        if (!panel)
+            return false;
+        if (panel->returnDragUpdated(info, location) && panel->returnDragUpdated(info, location)
+            && panel->performReturnDrop(info, location))
+            return true;
+        panel->returnDragExited();
+        return false;
+    });
 }
 
 } // namespace pellamor::ScriptDrive

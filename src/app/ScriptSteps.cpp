@@ -5,13 +5,9 @@
 #include "app/ScriptDrive.h"
 #include "assistant/Localization.h"
 #include "overview/WindowThumbnail.h"
-#include "setup/ProjectDesktopSetupView.h"
 #include "setup/ProjectDisplayDropView.h"
-#include "setup/SetupControls.h"
-#include "setup/WindowDragType.h"
 #include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
-#include "ui/DraggingInfo.h"
 
 #include <QAction>
 #include <QMenu>
@@ -35,50 +31,6 @@ std::optional<std::string> text(const nlohmann::json& value, const char* member)
     if (!value.is_object() || !value.contains(member) || !value[member].is_string())
         return std::nullopt;
     return value[member].get<std::string>();
-}
-
-// What a drag of the card carries, as the screen card receives it.
-DraggingInfo cardDrag(WindowThumbnail& card)
-{
-    DraggingInfo info;
-    info.types = { QString::fromLatin1(windowDragType) };
-    info.source = &card;
-    std::string content = card.dragString();
-    info.stringForType = [content](const QString& type) -> std::optional<std::string> {
-        if (type != QString::fromLatin1(windowDragType))
-            return std::nullopt;
-        return content;
-    };
-    return info;
-}
-
-// Entered, moved over, then dropped, as a mouse drag reaches the screen card; false when it refuses.
-bool dragOnto(ProjectDisplayDropView& target, const DraggingInfo& info)
-{
-    if (target.draggingUpdated(info) && target.draggingUpdated(info) && target.prepareForDragOperation(info)
-        && target.performDragOperation(info))
-        return true;
-    target.draggingExited();
-    return false;
-}
-
-// Dropped in the middle of the all-windows column of the card's panel, through the panel's return path.
-bool dragOntoLibrary(WindowThumbnail& card)
-{
-    QWidget* ancestor = card.parentWidget();
-    while (ancestor && !qobject_cast<ProjectDesktopSetupView*>(ancestor))
-        ancestor = ancestor->parentWidget();
-    auto* panel = qobject_cast<ProjectDesktopSetupView*>(ancestor);
-    if (!panel)
-        return false;
-    QWidget* column = panel->library()->parentWidget();
-    QPointF location = column->mapTo(panel, column->rect().center());
-    DraggingInfo info = cardDrag(card);
-    if (panel->returnDragUpdated(info, location) && panel->returnDragUpdated(info, location)
-        && panel->performReturnDrop(info, location))
-        return true;
-    panel->returnDragExited();
-    return false;
 }
 
 // The script's "click": the control with that identifier, clicked as a person would.
@@ -206,14 +158,14 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
             if (!card)
                 return reportFailure(*runner, "no control window-card:" + window);
             if (!display) {
-                if (!dragOntoLibrary(*card))
+                if (!ScriptDrive::dragToLibrary(*card))
                     std::cerr << "app: drop-refused window=" << window << " target=library" << std::endl;
                 return;
             }
             auto* target = qobject_cast<ProjectDisplayDropView*>(shownControl("project-display:" + *display));
             if (!target)
                 return reportFailure(*runner, "no control project-display:" + *display);
-            if (!dragOnto(*target, cardDrag(*card)))
+            if (!ScriptDrive::dragToDisplay(*card, *target))
                 std::cerr << "app: drop-refused window=" << window << " display=" << *display << std::endl;
         });
     });

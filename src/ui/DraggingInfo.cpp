@@ -6,14 +6,12 @@
 
 namespace pellamor {
 
-DraggingInfo draggingInfo(const QDropEvent& event)
+DraggingInfo draggingInfo(const QMimeData* data, QWidget* source)
 {
     DraggingInfo info;
-    const QMimeData* data = event.mimeData();
     if (data)
         info.types = data->formats();
-    info.source = qobject_cast<QWidget*>(event.source());
-    // The event's data die with it: the copy serves later questions.
+    info.source = source;
     std::map<QString, QByteArray> contents;
     if (data) {
         for (const QString& format : info.types)
@@ -26,6 +24,11 @@ DraggingInfo draggingInfo(const QDropEvent& event)
         return found->second.toStdString();
     };
     return info;
+}
+
+DraggingInfo draggingInfo(const QDropEvent& event)
+{
+    return draggingInfo(event.mimeData(), qobject_cast<QWidget*>(event.source()));
 }
 
 } // namespace pellamor

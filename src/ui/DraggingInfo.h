@@ -9,6 +9,7 @@
 #include <string>
 
 class QDropEvent;
+class QMimeData;
 
 namespace pellamor {
 
@@ -25,6 +26,8 @@ struct DraggingInfo {
     }
 };
 
+// What the item carries, copied: the data may go before the questions come.
+DraggingInfo draggingInfo(const QMimeData* data, QWidget* source);
 DraggingInfo draggingInfo(const QDropEvent& event);
 
 } // namespace pellamor

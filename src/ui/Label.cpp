@@ -3,6 +3,7 @@
 #include "ui/PlainText.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 
 namespace pellamor {
 
@@ -74,10 +75,22 @@ void Label::applyLineCap()
 void Label::paintEvent(QPaintEvent* event)
 {
     // The colour is resolved at each drawing so that an appearance change needs no bookkeeping.
+    QColor colour = ColorTable::color(role_);
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, ColorTable::color(role_));
+    colours.setColor(QPalette::WindowText, colour);
     setPalette(colours);
-    QLabel::paintEvent(event);
+    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+    QFontMetrics metrics(font());
+    if (wordWrap() || metrics.horizontalAdvance(QLabel::text()) <= area.width()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // A one-line text that does not fit ends in an ellipsis instead of being cut mid-letter.
+    QPainter painter(this);
+    painter.setPen(colour);
+    painter.setFont(font());
+    painter.drawText(area, int(alignment()) | Qt::TextSingleLine,
+        metrics.elidedText(QLabel::text(), Qt::ElideRight, area.width()));
 }
 
 } // namespace pellamor

@@ -125,7 +125,9 @@ TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesk
     delegate->windowOverview->endAction();
 }
 
-TEST_F(DesktopManagementFlowTest, ACommitValidatesFirstWhateverItsCaller)
+// The window moved there occupies the desktop chosen for being empty: the commit still stands, but only for
+// the preparation in force.
+TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccupies)
 {
     launch();
     ASSERT_TRUE(delegate->windowOverview->beginAction());
@@ -134,10 +136,17 @@ TEST_F(DesktopManagementFlowTest, ACommitValidatesFirstWhateverItsCaller)
         [&](std::optional<ProjectDisplayPreparation> preparation, std::optional<std::string>) { prepared = preparation; });
     ASSERT_TRUE(prepared && prepared->requiresEmpty);
     occupy({ prepared->desktop.spaceID });
+    ProjectDisplayPreparation stale = *prepared;
+    stale.token = UUID::random();
     std::optional<std::string> committed = "not called";
-    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
-    EXPECT_EQ(committed, messageKey(ProjectDisplayWorkspaceError::occupied));
+    delegate->commitProjectDisplay(stale, [&](std::optional<std::string> message) { committed = message; });
+    EXPECT_EQ(committed, "Action annulée.");
     EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
+
+    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
+    EXPECT_FALSE(committed) << *committed;
+    ASSERT_TRUE(delegate->desktopAssociations.targets.count("project-a"));
+    EXPECT_EQ(delegate->desktopAssociations.targets["project-a"].front().spaceID, prepared->desktop.spaceID);
     delegate->windowOverview->endAction();
 }
 

@@ -17,8 +17,10 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace pellamor {
 namespace {
@@ -181,8 +183,18 @@ TEST_F(RealPointerShellTest, AWindowDraggedWithTheMouseOntoTheProjectsScreenMove
     ASSERT_NE(target, nullptr);
     newLogLines();
 
+    // The drag runs its own loop: a timer sees the border while the pointer is over the screen card.
+    std::set<std::string> bordered;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (const std::optional<std::string>& shown = overview.displayDragHighlight().displayID())
+            bordered.insert(*shown);
+    });
+    watch.start(10);
     pointer.drag(card->mapToGlobal(card->rect().center()), target->mapToGlobal(target->rect().center()));
     ASSERT_TRUE(waitFor([&] { return pointer.finished() && !(card && card->pointerInteraction()); }));
+    EXPECT_EQ(bordered, std::set<std::string> { test::contentDisplay }) << "the border shows the hovered screen";
+    EXPECT_FALSE(overview.displayDragHighlight().displayID()) << "and goes when the drag ends";
     ASSERT_TRUE(overview.busy()) << "the drop started no move: " << overview.statusMessage();
     const std::string moved = "window-spaces window=61 spaces=12";
     std::vector<std::string> lines;

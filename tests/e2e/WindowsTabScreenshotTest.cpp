@@ -2,10 +2,14 @@
 // English: nothing clipped or overlapping. With PELLAMOR_SCREENSHOT_DIR set, each state is saved there as PNG.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "app/ScriptDrive.h"
 #include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
 #include "platform/FileContents.h"
 #include "services/Onboarding.h"
 #include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectDisplayDropView.h"
+#include "setup/SetupControls.h"
 #include "setup/ProjectSetupChooser.h"
 #include "setup/SetupPrimaryButton.h"
 #include "ui/Popover.h"
@@ -13,6 +17,7 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/ColorTable.h"
+#include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 #include "ui/SystemFont.h"
 
@@ -21,6 +26,7 @@
 #include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <tuple>
@@ -133,6 +139,64 @@ TEST_P(WindowsTabScreenshotTest, ThePanelFitsAtTheSmallestAndALargeSize)
     EXPECT_GE(popover.top(), panel.setupProjectButton()->mapTo(delegate.window.get(), QPoint(0, 0)).y());
     EXPECT_EQ(panel.projectChooser()->rows().size(), 10u);
     save(QSize(820, 800), "chooser");
+}
+
+// Cards of a panel's column that a person can see.
+std::vector<WindowThumbnail*> shownCards(QWidget* column)
+{
+    std::vector<WindowThumbnail*> shown;
+    for (auto* card : column->findChildren<WindowThumbnail*>())
+        if (card->isVisibleTo(column))
+            shown.push_back(card);
+    return shown;
+}
+
+TEST_P(WindowsTabScreenshotTest, ASelectedWindowAndCardsInMidDragShowWhereTheyWouldGo)
+{
+    delegate.applicationDidFinishLaunching();
+    settle();
+    WindowOverviewView& overview = *delegate.windowOverview;
+    ProjectDesktopSetupView& panel = *overview.setupView();
+    panel.commitProjectSelection(std::string("p-1"));
+    // Every window of the crowd is on some project's desktop: the library lists them all.
+    panel.toggleUnassignedFilter();
+    for (QSize size : { QSize(820, 800), QSize(1600, 1000) }) {
+        delegate.window->resize(size);
+        settle();
+        std::vector<WindowThumbnail*> library = shownCards(panel.library());
+        std::vector<WindowThumbnail*> placed = shownCards(panel.canvas());
+        auto screens = panel.canvas()->findChildren<ProjectDisplayDropView*>();
+        ASSERT_FALSE(library.empty());
+        ASSERT_FALSE(placed.empty());
+        ASSERT_FALSE(screens.empty());
+
+        QTest::mouseClick(library.front(), Qt::LeftButton);
+        settle();
+        EXPECT_TRUE(std::any_of(panel.moveButtons().begin(), panel.moveButtons().end(),
+            [](SetupActionButton* button) { return button->isEnabled(); }));
+        expectNothingClipped(panel);
+        save(size, "selected");
+
+        ProjectDisplayDropView* screen = screens.front();
+        ScriptDrive::dragCard(*shownCards(panel.library()).front(), [&](const DraggingInfo& info) {
+            EXPECT_TRUE(screen->draggingUpdated(info));
+            EXPECT_EQ(overview.displayDragHighlight().displayID(), screen->display);
+            save(size, "dragging");
+            screen->draggingExited();
+            return false;
+        });
+        EXPECT_FALSE(overview.displayDragHighlight().displayID());
+
+        QWidget* column = panel.library()->parentWidget();
+        QPointF location = column->mapTo(&panel, column->rect().center());
+        ScriptDrive::dragCard(*placed.front(), [&](const DraggingInfo& info) {
+            EXPECT_TRUE(panel.returnDragUpdated(info, location));
+            save(size, "returning");
+            panel.returnDragExited();
+            return false;
+        });
+        EXPECT_FALSE(panel.returnHighlighted());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(LightDarkFrenchEnglish, WindowsTabScreenshotTest,

@@ -1,5 +1,6 @@
 #include "ui/AppearanceSurface.h"
 #include "ui/AssistantAppIcon.h"
+#include "ui/Label.h"
 #include "ui/PlainText.h"
 #include "ui/SymbolRegistry.h"
 #include "ui/SymbolView.h"
@@ -7,6 +8,7 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
+#include <QFontMetrics>
 #include <QImage>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,22 @@ TEST_F(InterfaceKitTest, OutsideTextStaysPlain)
     EXPECT_EQ(PlainText::title("R&D"), QStringLiteral("R&&D"));
     EXPECT_EQ(PlainText::toolTip("<i>a</i>\nb"), QStringLiteral("<qt>&lt;i&gt;a&lt;/i&gt;<br>b</qt>"));
     EXPECT_TRUE(PlainText::toolTip("").isEmpty());
+}
+
+TEST_F(InterfaceKitTest, AOneLineTextThatDoesNotFitEndsInAnEllipsis)
+{
+    auto drawn = [](const std::string& text, bool wraps) {
+        Label label(text);
+        label.setWrapping(wraps);
+        label.setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        label.resize(90, 20);
+        return label.grab().toImage();
+    };
+    const std::string whole = "Toutes les fenêtres · 100";
+    QString elided = QFontMetrics(Label().font()).elidedText(QString::fromStdString(whole), Qt::ElideRight, 90);
+    ASSERT_TRUE(elided.endsWith(QChar(0x2026)));
+    EXPECT_EQ(drawn(whole, false), drawn(elided.toStdString(), false));
+    EXPECT_EQ(drawn("Court", false), drawn("Court", true)) << "a text that fits is drawn as it stands";
 }
 
 TEST_F(InterfaceKitTest, StacksLayOutInTheirDirectionAndHiddenViewsTakeNoSpace)
