@@ -102,6 +102,15 @@ TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)
     EXPECT_EQ(contentSpaces().size(), 8u);
 }
 
+TEST_F(DesktopManagementFlowTest, TheAssistantsScreenIsRefusedWithItsText)
+{
+    launch();
+    EXPECT_EQ(prepare("project-a", test::mainDisplay),
+        "app: display-refused project=project-a message=Cet écran est réservé à Codex. Dépose la fenêtre sur un "
+        "autre écran.\n");
+    EXPECT_EQ(mac.world().displays[0].spaces.size(), 1u);
+}
+
 TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesktopIsStillRecorded)
 {
     occupy({ 11, 12 });
