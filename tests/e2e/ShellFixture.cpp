@@ -5,6 +5,7 @@
 #include "platform/FileContents.h"
 #include "services/Onboarding.h"
 
+#include <QCoreApplication>
 #include <nlohmann/json.hpp>
 
 namespace pellamor::test {
@@ -52,8 +53,10 @@ ShellFixture::~ShellFixture()
     if (delegate)
         delegate->applicationWillTerminate();
     delegate.reset();
-    // Controllers released on the next turn go before the machine does.
+    // Controllers released on the next turn go before the machine does, and so do the widgets given up
+    // with deleteLater (an old menu bar), which no event loop would otherwise collect between tests.
     mac.advance(0.01);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void ShellFixture::writeRawState(const std::string& contents)
