@@ -310,6 +310,25 @@ TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirTex
         == statuses.end());
 }
 
+TEST_F(WindowOverviewDropTest, AccessibilityWithdrawnAfterTheCommitLeavesTheWindowPlacedAndSaysWhyNothingOpened)
+{
+    overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {
+        commits.push_back(preparation);
+        mac.world().permissions.accessibility = false;
+        completion(std::nullopt);
+    };
+    ASSERT_TRUE(drop(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(commits.size(), 1u);
+    EXPECT_EQ(mac.world().displays[1].current, 11u) << "no shortcut reaches the desktop without Accessibility";
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(last().error);
+    EXPECT_EQ(last().text.rfind("La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché.", 0),
+        0u)
+        << last().text;
+}
+
 TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndItsOriginIsForgotten)
 {
     ASSERT_TRUE(drop(61));
