@@ -226,6 +226,8 @@ private:
         const std::set<std::uint64_t>& before, std::optional<std::string> failure,
         const std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)>& completion);
     bool preparationIsCurrent(const ProjectDisplayPreparation& preparation) const;
+    // Why the preparation no longer holds; `checksEmptiness` false once the window was moved there.
+    std::optional<std::string> preparationRefusal(const ProjectDisplayPreparation& preparation, bool checksEmptiness);
     void desktopChangeFinished(const std::optional<std::uint64_t>& removing,
         const std::vector<NativeDesktopState>& inventory, DesktopManagementResult result,
         const MessageCompletion& completion);

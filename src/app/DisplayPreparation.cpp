@@ -221,12 +221,20 @@ bool AppDelegate::preparationIsCurrent(const ProjectDisplayPreparation& preparat
 
 std::optional<std::string> AppDelegate::validateProjectDisplay(const ProjectDisplayPreparation& preparation)
 {
+    return preparationRefusal(preparation, true);
+}
+
+std::optional<std::string> AppDelegate::preparationRefusal(
+    const ProjectDisplayPreparation& preparation, bool checksEmptiness)
+{
     if (!preparationIsCurrent(preparation) || !isKnownProject(projects, preparation.projectID)
         || !refreshDesktopAssociations() || !associationInventory)
         return cancelledText();
     std::optional<SpaceIDSet> empty;
-    if (preparation.requiresEmpty)
+    if (preparation.requiresEmpty && checksEmptiness)
         empty = desktopManagementDriver().emptyDesktopSpaces(*associationInventory);
+    else if (preparation.requiresEmpty)
+        empty = SpaceIDSet { preparation.desktop.spaceID };
     if (auto error = ProjectDisplayWorkspace::validatePreparation(
             preparation, *associationInventory, desktopAssociations, runtimeAssistantScreen(), empty))
         return messageKey(*error);
@@ -235,9 +243,10 @@ std::optional<std::string> AppDelegate::validateProjectDisplay(const ProjectDisp
 
 void AppDelegate::commitProjectDisplay(const ProjectDisplayPreparation& preparation, MessageCompletion completion)
 {
-    // Not validated again: the moved window now occupies a desktop that was chosen for being empty.
-    if (!preparationIsCurrent(preparation)) {
-        completion(cancelledText());
+    // Whatever the caller did before, the commit stands only on a preparation that still holds; but the
+    // window moved there now occupies a desktop chosen for being empty, so its emptiness is not asked again.
+    if (std::optional<std::string> refusal = preparationRefusal(preparation, false)) {
+        completion(refusal);
         return;
     }
     std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();

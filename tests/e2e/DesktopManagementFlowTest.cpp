@@ -135,7 +135,7 @@ TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesk
 }
 
 // The window moved there occupies the desktop chosen for being empty: the commit still stands, but only for
-// the preparation in force.
+// the preparation in force and a desktop no other project took meanwhile.
 TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccupies)
 {
     launch();
@@ -151,6 +151,12 @@ TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccu
     delegate->commitProjectDisplay(stale, [&](std::optional<std::string> message) { committed = message; });
     EXPECT_EQ(committed, "Action annulée.");
     EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
+
+    delegate->desktopAssociations.targets["project-b"] = { ProjectDesktopAssociation(prepared->desktop) };
+    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
+    EXPECT_EQ(committed, messageKey(ProjectDisplayWorkspaceError::preparationChanged)) << "given to B meanwhile";
+    EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
+    delegate->desktopAssociations.targets.erase("project-b");
 
     delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
     EXPECT_FALSE(committed) << *committed;
