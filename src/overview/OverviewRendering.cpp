@@ -6,6 +6,7 @@
 #include "overview/OverviewInventoryRules.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
+#include "desktops/CleanText.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "windows/WindowOrganizationPolicy.h"
 
@@ -74,43 +75,78 @@ void WindowOverviewView::updateControls()
     updateCardFlags();
 }
 
+WindowOverviewView::CardRules WindowOverviewView::cardRules(const AssistantScreenConfiguration& configuration) const
+{
+    CardRules rules { selectedAssignment(), {}, configuration.monitorID, configuration.assistant.bundleID(),
+        platform().screens().screensHaveSeparateSpaces(), setupView_->selectedProjectID().has_value() };
+    if (rules.assignment)
+        rules.projectSpaces = OverviewInventoryRules::projectSpaceIDs({ *rules.assignment }, desktops_);
+    return rules;
+}
+
+void WindowOverviewView::applyCardFlags(WindowThumbnail& card, const CardRules& rules) const
+{
+    const DesktopWindow& window = card.record();
+    std::uint64_t source = card.source();
+    auto allowed = [&](std::uint64_t destination) {
+        return !WindowOrganizationPolicy::restriction(window, source, destination, desktops_, rules.reservedDisplay,
+            rules.assistant, rules.separateSpaces, false);
+    };
+    card.setInteractive(!busy_);
+    card.setCanDrag(!busy_ && rules.hasProject
+        && std::any_of(desktops_.begin(), desktops_.end(),
+            [&](const NativeDesktopState& desktop) { return allowed(desktop.spaceID); }));
+    card.setCanReturnToLibrary(card.isOnDisplay() && !busy_ && rules.assignment && window.spaces.size() == 1
+        && window.spaces.front() == source && rules.projectSpaces.count(source)
+        && window.bundleID.value_or("") != rules.assistant);
+    card.setEditable(!busy_ && window.isMinimized != true && allowed(source));
+}
+
 void WindowOverviewView::updateCardFlags()
 {
-    cardFlagsPending_ = false;
-    const OverviewProjectAssignment* assignment = selectedAssignment();
-    AssistantScreenConfiguration configuration
-        = AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults());
-    std::string assistant = configuration.assistant.bundleID();
-    bool separateSpaces = platform().screens().screensHaveSeparateSpaces();
-    bool hasProject = setupView_->selectedProjectID().has_value();
-    std::set<std::uint64_t> projectSpaces;
-    if (assignment)
-        projectSpaces = OverviewInventoryRules::projectSpaceIDs({ *assignment }, desktops_);
-    auto allowed = [&](const DesktopWindow& window, std::uint64_t source, std::uint64_t destination) {
-        return !WindowOrganizationPolicy::restriction(window, source, destination, desktops_,
-            configuration.monitorID, assistant, separateSpaces, false);
-    };
+    CardRules rules = cardRules(
+        AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()));
     for (auto& [number, cards] : thumbnails_) {
-        cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
         for (const auto& card : cards) {
-            const DesktopWindow& window = card->record();
-            std::uint64_t source = card->source();
-            card->setInteractive(!busy_);
-            card->setCanDrag(!busy_ && hasProject
-                && std::any_of(desktops_.begin(), desktops_.end(),
-                    [&](const NativeDesktopState& desktop) { return allowed(window, source, desktop.spaceID); }));
-            card->setCanReturnToLibrary(card->isOnDisplay() && !busy_ && assignment && window.spaces.size() == 1
-                && window.spaces.front() == source && projectSpaces.count(source)
-                && window.bundleID.value_or("") != assistant);
-            card->setEditable(!busy_ && window.isMinimized != true && allowed(window, source, source));
+            if (card)
+                applyCardFlags(*card, rules);
         }
     }
+}
+
+std::optional<WindowArrangement> WindowOverviewView::shownArrangement(
+    const DesktopWindow& window, std::uint64_t source) const
+{
+    auto desktop = std::find_if(desktops_.begin(), desktops_.end(),
+        [&](const NativeDesktopState& candidate) { return candidate.spaceID == source; });
+    if (desktop == desktops_.end())
+        return std::nullopt;
+    auto screen = std::find_if(cardMonitors_.begin(), cardMonitors_.end(),
+        [&](const ConnectedMonitor& monitor) { return equalIgnoringCase(monitor.id, desktop->display); });
+    auto main = std::find_if(
+        cardMonitors_.begin(), cardMonitors_.end(), [](const ConnectedMonitor& monitor) { return monitor.isMain; });
+    if (screen == cardMonitors_.end() || main == cardMonitors_.end())
+        return std::nullopt;
+    return WindowArrangement::detected(window.frame,
+        WindowPlacementGeometry::accessibilityRect(screen->visibleFrame, main->frame.y() + main->frame.height()),
+        arrangementTolerance);
 }
 
 WindowThumbnail* WindowOverviewView::makeWindowCard(
     const DesktopWindow& window, std::uint64_t source, int number, bool isOnDisplay, bool showsApplicationIdentity)
 {
+    // Cards the panel took down are forgotten before a new one joins them.
+    for (auto entry = thumbnails_.begin(); entry != thumbnails_.end();) {
+        std::erase_if(entry->second, [](const auto& kept) { return !kept || !kept->parentWidget(); });
+        entry = entry->second.empty() ? thumbnails_.erase(entry) : std::next(entry);
+    }
     auto* card = new WindowThumbnail(window, source, token_, number, isOnDisplay, showsApplicationIdentity);
+    // Made between renders too (a project chosen, a search typed): the card is right from the start.
+    applyCardFlags(*card,
+        cardRules(cardConfiguration_.value_or(
+            AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()))));
+    if (std::optional<WindowArrangement> arrangement = shownArrangement(window, source))
+        card->setCurrentArrangement(arrangement);
     card->setSelected(selected_ && selected_->first == window.id && selected_->second == source);
     QPointer<WindowOverviewView> self(this);
     card->onSelect = [self, window, source] {
@@ -135,18 +171,7 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
             self->arrange(window, source, arrangement);
     };
     installPreviewCallbacks(card);
-    auto& cards = thumbnails_[window.id];
-    cards.erase(std::remove_if(cards.begin(), cards.end(), [](const auto& kept) { return !kept; }), cards.end());
-    cards.push_back(card);
-    // The panel also rebuilds between renders (a project chosen, a search typed): its new cards must not wait
-    // for the next refresh to become draggable.
-    if (!cardFlagsPending_) {
-        cardFlagsPending_ = true;
-        platform().mainQueue().async([self] {
-            if (self && self->cardFlagsPending_)
-                self->updateCardFlags();
-        });
-    }
+    thumbnails_[window.id].push_back(card);
     return card;
 }
 

@@ -115,6 +115,7 @@ void WindowOverviewView::installPanelCallbacks()
         if (!self || self->busy_)
             return;
         self->onUserInteraction();
+        self->dismissPreview();
         self->closeTrackingPopover();
         if (self && self->onShowPrivacy)
             self->onShowPrivacy();
@@ -123,6 +124,7 @@ void WindowOverviewView::installPanelCallbacks()
         return [self, action] {
             if (!self || !self->visible_ || self->busy_ || self->draggingWindow_ || !self->resetActionsEnabled_)
                 return;
+            self->dismissPreview();
             self->setupView_->dismissProjectChooser(false);
             self->closeTrackingPopover();
             self->onUserInteraction();
@@ -137,10 +139,8 @@ void WindowOverviewView::installPanelCallbacks()
             self->projectPickerVisibilityChanged(isOpen);
     };
     panel.onProjectChange = [self](const std::optional<std::string>&) {
-        if (!self)
-            return;
-        self->displayDragHighlight_.hide();
-        self->projectChanged();
+        if (self)
+            self->projectChanged();
     };
     panel.onDisplayDragHover = [self](const std::string& display, bool hovering) {
         if (!self)
@@ -220,7 +220,7 @@ void WindowOverviewView::setOverviewVisible(bool visible)
 void WindowOverviewView::periodicRefresh()
 {
     refreshPermissionStatus();
-    if (busy_ || draggingWindow_ || choosingProject_ || !trackedMenus_.empty())
+    if (busy_ || hoveredTile_ || draggingWindow_ || choosingProject_ || !trackedMenus_.empty())
         return;
     refresh();
 }
@@ -228,6 +228,7 @@ void WindowOverviewView::periodicRefresh()
 void WindowOverviewView::configurationChanged()
 {
     cancelInventory();
+    dismissPreview();
     signature_.clear();
     if (visible_)
         refresh();
@@ -345,7 +346,8 @@ bool WindowOverviewView::refresh()
 void WindowOverviewView::inventoryArrived(std::optional<WindowInventoryReader::Snapshot> snapshot,
     const std::string& signature, const std::vector<NativeDesktopState>& desktops, const std::string& context)
 {
-    if (!visible_ || busy_ || choosingProject_ || trackingPopover_ || draggingWindow_)
+    if (!visible_ || busy_ || choosingProject_ || trackingPopover_ || hoveredTile_ || draggingWindow_
+        || !trackedMenus_.empty())
         return;
     if (signature_ != signature || !snapshot || !runtime_)
         return;
@@ -447,6 +449,7 @@ void WindowOverviewView::toggleTrackingPopover(QWidget* button)
     if (!visible_ || busy_ || !button->window())
         return;
     onUserInteraction();
+    dismissPreview();
     cancelInventory();
     if (trackingPopover_) {
         trackingPopover_->close();
@@ -493,6 +496,7 @@ void WindowOverviewView::projectPickerVisibilityChanged(bool isOpen)
         return;
     choosingProject_ = isOpen;
     if (isOpen) {
+        dismissPreview();
         inventoryReader_->cancel();
         return;
     }
@@ -506,6 +510,8 @@ void WindowOverviewView::projectPickerVisibilityChanged(bool isOpen)
 void WindowOverviewView::projectChanged()
 {
     onUserInteraction();
+    displayDragHighlight_.hide();
+    dismissPreview();
     selected_.reset();
     updateControls();
     showStatus(L("Glisse une fenêtre sur un écran pour l’ajouter au projet."), false);

@@ -172,6 +172,20 @@ protected:
 
 private:
     void installPanelCallbacks();
+    // What a card's four flags are decided from, read once for a pass over the cards.
+    struct CardRules {
+        const OverviewProjectAssignment* assignment;
+        std::set<std::uint64_t> projectSpaces;
+        std::optional<std::string> reservedDisplay;
+        std::string assistant;
+        bool separateSpaces;
+        bool hasProject;
+    };
+    CardRules cardRules(const AssistantScreenConfiguration& configuration) const;
+    void applyCardFlags(WindowThumbnail& card, const CardRules& rules) const;
+    // The layout the window's frame shows on its desktop's screen, 6 points either way.
+    std::optional<WindowArrangement> shownArrangement(const DesktopWindow& window, std::uint64_t source) const;
+    static constexpr double arrangementTolerance = 6.0;
     void windowGeometryChanged();
     void periodicRefresh();
     struct CaptureTask;
@@ -313,8 +327,6 @@ private:
     bool visible_ = false;
     bool busy_ = false;
     bool shutDown_ = false;
-    // Cards the panel made since the last pass get their flags on the next main-queue turn.
-    bool cardFlagsPending_ = false;
     int generation_ = 0;
 };
 

@@ -158,12 +158,12 @@ bool WindowOverviewView::canOrganize(const DesktopWindow& window, std::uint64_t 
 
 bool WindowOverviewView::start()
 {
+    displayDragHighlight_.hide();
     if (busy_ || (beginAction && !beginAction())) {
         showStatus(L("Une autre action est en cours. Réessaie dans un instant."), false);
         return false;
     }
     dismissPreview();
-    displayDragHighlight_.hide();
     busy_ = true;
     actionRequest_ = UUID::random().uuidString();
     ++generation_;
@@ -205,11 +205,12 @@ std::variant<WindowOverviewView::LiveRecord, std::string> WindowOverviewView::li
     if (!now)
         return changedText();
     if (displayPreparation_) {
-        const NativeDesktopState* prepared = matching(*fresh, ProjectDesktopAssociation(displayPreparation_->desktop));
+        ProjectDesktopAssociation prepared(displayPreparation_->desktop);
+        // One and the same desktop: the space id alone can be reused, the UUID alone can move.
         bool present = std::any_of(fresh->begin(), fresh->end(), [&](const NativeDesktopState& desktop) {
-            return desktop.spaceID == displayPreparation_->desktop.spaceID;
+            return desktop.spaceID == prepared.spaceID && ProjectDisplayWorkspace::matches(prepared, desktop);
         });
-        if (!present || !prepared)
+        if (!present)
             return L("Les écrans ont changé. Réessaie le déplacement.");
     }
     if (auto refusal = restriction(*now, source, destination, *fresh, returnAction_.has_value()))

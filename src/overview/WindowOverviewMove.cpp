@@ -80,6 +80,7 @@ void WindowOverviewView::verifyMove(const DesktopWindow& record, std::uint64_t s
         return;
     }
     selected_ = std::make_pair(record.id, target);
+    images_.erase(record.id);
     publishConfirmedMove(record, target);
     if (returnAction_) {
         setupView_->revealReturnedWindow(record);
@@ -181,7 +182,7 @@ void WindowOverviewView::completePlacement(const DesktopWindow& record, const st
 void WindowOverviewView::openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
     const std::string& request, std::function<void(const MissionControlResult&)> completion)
 {
-    if (!isCurrent(request)) {
+    if (!isCurrent(request) || returnAction_) {
         completion(MissionControlResult::cancelled());
         return;
     }

@@ -161,8 +161,10 @@ void WindowOverviewView::returnEnded(const DesktopWindow& record, const ReturnAc
         ? L("%@ est revenu dans Toutes les fenêtres.", record.application)
         : L("%@ est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", record.application);
     // The origin is forgotten only once the window is fully back; a frame left unrestored keeps it.
-    if (!problem && returnOrigins_ && returnOrigins_->remove(action.identity))
+    if (!problem && returnOrigins_) {
+        returnOrigins_->remove(action.identity);
         storeReturnOrigins();
+    }
     publishConfirmedMove(record, action.destination.desktop.spaceID);
     setupView_->revealReturnedWindow(record);
     if (problem)

@@ -315,7 +315,7 @@ void ProjectDesktopSetupView::paintEvent(QPaintEvent*)
         return;
     QRectF scroll = libraryScroll_->geometry();
     double top = libraryTitle_->geometry().top() - 4;
-    QRectF area(scroll.left() - 3, top, scroll.width() + 6, scroll.bottom() + 1 - libraryTitle_->geometry().top() + 7);
+    QRectF area(scroll.left() - 3, top, scroll.width() + 6, scroll.bottom() - libraryTitle_->geometry().top() + 7);
     QColor accent = ColorTable::color(ColorRole::accent);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -14,7 +14,6 @@
 #include "ui/SystemFont.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -141,10 +140,8 @@ void ProjectDesktopSetupView::rebuildLibrary()
         const LibrarySection& section = sections[i];
         bool grouped = section.windows.size() >= 2;
         if (i > 0 && (grouped || sections[i - 1].windows.size() >= 2)) {
-            auto* line = new QFrame(library_);
-            line->setFrameShape(QFrame::HLine);
-            line->setFrameShadow(QFrame::Plain);
-            line->setStyleSheet("color: palette(mid);");
+            QWidget* line = setupSeparator(library_);
+            line->setObjectName("library-separator");
             line->setGeometry(8, y, width - 16, 1);
             line->show();
             y += 12;
@@ -214,6 +211,7 @@ void ProjectDesktopSetupView::addSectionHeader(const LibrarySection& section, bo
     button->setAccessibilityLabel(title + " · " + (collapsed ? L("Replié") : L("Déplié")));
     button->setAccessibleDescription(QString::fromStdString(help));
     button->setStyleSheet("text-align: left;");
+    button->setTruncatesTail(true);
     button->setGeometry(30, y, width - 38, 23);
     connect(button, &QPushButton::clicked, this, [this, button] { toggleSection(button); });
     button->show();

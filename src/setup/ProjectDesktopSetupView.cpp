@@ -57,14 +57,6 @@ QScrollArea* documentScroll(SetupDocument* document, QWidget* parent)
     return scroll;
 }
 
-// A one-point line in the separator colour of the appearance in use.
-QWidget* separator(QWidget* parent)
-{
-    auto* line = new AppearanceSurface({ ColorRole::separator }, 0);
-    line->setParent(parent);
-    return line;
-}
-
 } // namespace
 
 const std::set<std::string>& ProjectDesktopSetupView::assistantWindowBundleIDs()
@@ -171,7 +163,6 @@ void ProjectDesktopSetupView::buildViews()
     connect(unassignedFilterButton_, &QPushButton::clicked, this, [this] { toggleUnassignedFilter(); });
     updateUnassignedFilterControl();
     toggleSectionsButton_ = panelButton({}, "toggle-application-sections", this);
-    toggleSectionsButton_->setBordered(false);
     toggleSectionsButton_->hide();
     connect(toggleSectionsButton_, &QPushButton::clicked, this, [this] { toggleAllSections(); });
 
@@ -185,11 +176,11 @@ void ProjectDesktopSetupView::buildViews()
     });
     library_ = new SetupDocument;
     libraryScroll_ = documentScroll(library_, this);
-    divider_ = separator(this);
+    divider_ = setupSeparator(this);
 
     status_ = panelLabel({}, 11, FontWeight::regular, true, true, this);
     status_->setObjectName("overview-status");
-    permissionDivider_ = separator(this);
+    permissionDivider_ = setupSeparator(this);
     permissionTitle_ = panelLabel(L("Autorisations macOS"), 11, FontWeight::medium, true, true, this);
     permissionTitle_->setObjectName("macos-permissions-title");
     previewPermission_ = new SetupPermissionStatusView(L("Aperçus"), "eye", L("Autoriser les aperçus…"), this);
@@ -215,7 +206,7 @@ void ProjectDesktopSetupView::buildViews()
             onPrivacy();
     });
 
-    resetDivider_ = separator(this);
+    resetDivider_ = setupSeparator(this);
     resetTitle_ = panelLabel(L("Réinitialisation"), 11, FontWeight::medium, true, true, this);
     resetTitle_->setObjectName("reset-section-title");
     resetHint_ = panelLabel(L("Une confirmation précède chaque suppression."), 11, FontWeight::regular, true, true, this);

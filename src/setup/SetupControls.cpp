@@ -1,9 +1,18 @@
 #include "setup/SetupControls.h"
 
+#include "ui/AppearanceSurface.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 namespace pellamor {
+
+QWidget* setupSeparator(QWidget* parent)
+{
+    auto* line = new AppearanceSurface({ ColorRole::separator }, 0);
+    line->setParent(parent);
+    return line;
+}
 
 void SetupTrackingBand::paintEvent(QPaintEvent*)
 {

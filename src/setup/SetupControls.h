@@ -9,6 +9,9 @@
 
 namespace pellamor {
 
+// A one-point line in the separator colour of the appearance in use.
+QWidget* setupSeparator(QWidget* parent);
+
 // The document view of the panel's scroll views and the shortcut row.
 class SetupDocument : public QWidget {
     Q_OBJECT

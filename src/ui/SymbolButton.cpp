@@ -3,6 +3,11 @@
 #include "ui/PlainText.h"
 #include "ui/SymbolRegistry.h"
 
+#include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <algorithm>
+
 namespace pellamor {
 
 SymbolButton::SymbolButton(const std::string& title, QWidget* parent)
@@ -14,7 +19,39 @@ SymbolButton::SymbolButton(const std::string& title, QWidget* parent)
 void SymbolButton::setTitle(const std::string& title)
 {
     title_ = title;
-    setText(position_ == ImagePosition::only ? QString() : PlainText::title(title));
+    showTitle();
+}
+
+void SymbolButton::setTruncatesTail(bool truncates)
+{
+    truncatesTail_ = truncates;
+    showTitle();
+}
+
+void SymbolButton::showTitle()
+{
+    if (position_ == ImagePosition::only) {
+        setText({});
+        return;
+    }
+    QString whole = PlainText::title(title_);
+    if (!truncatesTail_ || width() <= 0) {
+        setText(whole);
+        return;
+    }
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    int room = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width()
+        - (icon().isNull() ? 0 : iconSize().width() + 4);
+    QFontMetrics metrics(font());
+    setText(metrics.horizontalAdvance(whole) <= room ? whole : metrics.elidedText(whole, Qt::ElideRight, std::max(room, 0)));
+}
+
+void SymbolButton::resizeEvent(QResizeEvent* event)
+{
+    QPushButton::resizeEvent(event);
+    if (truncatesTail_)
+        showTitle();
 }
 
 void SymbolButton::setSymbol(const std::string& name, double points, ImagePosition position)
@@ -23,8 +60,8 @@ void SymbolButton::setSymbol(const std::string& name, double points, ImagePositi
     points_ = points;
     position_ = position;
     setLayoutDirection(position == ImagePosition::trailing ? Qt::RightToLeft : Qt::LeftToRight);
-    setTitle(title_);
     applyIcon();
+    showTitle();
 }
 
 void SymbolButton::setTint(ColorRole role)

@@ -24,14 +24,18 @@ public:
     void setTint(ColorRole role);
     ColorRole tint() const { return tint_; }
     void setBordered(bool bordered);
+    // A title that does not fit ends in an ellipsis instead of being cut; off by default.
+    void setTruncatesTail(bool truncates);
     void setToolTipText(const std::string& text);
     void setAccessibilityLabel(const std::string& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void applyIcon();
+    void showTitle();
 
     std::string title_;
     std::string symbol_;
@@ -40,6 +44,7 @@ private:
     ColorRole tint_ = ColorRole::label;
     std::optional<Appearance> drawnFor_;
     bool enabledWhenDrawn_ = true;
+    bool truncatesTail_ = false;
 };
 
 } // namespace pellamor

@@ -210,6 +210,14 @@ TEST_F(OverviewDragHighlightTest, HiddenWhenTheProjectChangesOrTheOverviewGoesAw
 
 TEST_F(OverviewDragHighlightTest, AnActionStartHidesItAndKeepsItHiddenWhileBusy)
 {
+    overview->beginAction = [] { return false; };
+    startDrag();
+    hover("D2", true);
+    ASSERT_TRUE(shown().displayID());
+    EXPECT_FALSE(overview->start());
+    EXPECT_FALSE(shown().displayID()) << "even a refused start";
+    overview->beginAction = nullptr;
+
     startDrag();
     hover("D2", true);
     ASSERT_TRUE(shown().displayID());

@@ -34,8 +34,6 @@ protected:
             lastIsError = error;
         };
         overview->setOverviewVisible(true);
-        // Library cards laid out after the last render get their flags on the next turn, not at the next render.
-        settle();
         settle();
     }
     ~WindowOverviewActionsTest() override { overview->shutdown(); }
@@ -49,7 +47,9 @@ protected:
             .application(600, "com.example.zed", "Zed")
             .window(1, 501, QRectF(0, 0, 800, 600), { 1 })
             .window(61, 600, QRectF(1100, 80, 700, 500), { 11 })
-            .window(62, 600, QRectF(1100, 80, 700, 500), { 12 });
+            .window(62, 600, QRectF(1100, 80, 700, 500), { 12 })
+            // The left half of D2's visible area, 4 points off.
+            .window(63, 600, QRectF(1004, 25, 500, 771), { 11 });
     }
     void settle(double seconds = 0.2)
     {
@@ -82,7 +82,7 @@ protected:
     bool lastIsError = false;
 };
 
-TEST_F(WindowOverviewActionsTest, CardsMadeBetweenRendersGetTheirFlagsOnTheNextTurn)
+TEST_F(WindowOverviewActionsTest, CardsMadeBetweenRendersHaveTheirFlagsAndLayoutFromTheStart)
 {
     WindowThumbnail* before = card(61);
     ASSERT_NE(before, nullptr);
@@ -91,8 +91,11 @@ TEST_F(WindowOverviewActionsTest, CardsMadeBetweenRendersGetTheirFlagsOnTheNextT
     WindowThumbnail* rebuilt = card(61);
     ASSERT_NE(rebuilt, nullptr);
     ASSERT_NE(rebuilt, before) << "the search rebuilds the library";
-    settle(0);
     EXPECT_TRUE(rebuilt->isEditable()) << "its layouts menu works without waiting for the next refresh";
+    EXPECT_FALSE(rebuilt->currentArrangement()) << "a free frame shows no layout";
+    ASSERT_NE(card(63), nullptr);
+    EXPECT_EQ(card(63)->currentArrangement(), WindowArrangement(WindowArrangement::left))
+        << "within 6 points of the left half of its own screen";
 }
 
 TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsScreen)

@@ -153,6 +153,20 @@ TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemem
     EXPECT_TRUE(mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey));
 }
 
+TEST_F(WindowOverviewDropTest, AConfirmedMoveForgetsTheWindowsPreviewTakenBeforeIt)
+{
+    mac.world().permissions.screenCapture = true;
+    overview->refreshPermissionStatus();
+    overview->cards(61).back()->accessibilityPerformPress();
+    settle(0.2);
+    ASSERT_TRUE(overview->cachedImage(61));
+    overview->dismissPreview();
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_FALSE(overview->cachedImage(61));
+}
+
 TEST_F(WindowOverviewDropTest, OnlyTheExactItemOfALiveCardOfThisOverviewIsAccepted)
 {
     ProjectDesktopSetupView& panel = *overview->setupView();
@@ -372,6 +386,7 @@ TEST_F(WindowOverviewDropTest, AWindowWithoutOriginGoesToTheAssistantsScreenUnle
     settle(3);
     EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 1 });
     EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
+    EXPECT_TRUE(mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey)) << "the origins are written back";
 
     mac.mac().window(63)->spaces = { 21 };
     project.desktops = { 1, 3, 4 };

@@ -115,6 +115,19 @@ TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSecon
     EXPECT_TRUE(overview->capturing());
 }
 
+TEST_F(WindowOverviewPreviewsTest, AnOpenPreviewHoldsThePeriodicRefreshSoItIsNeitherRedrawnNorCapturedAgain)
+{
+    activate(61);
+    settle();
+    ASSERT_TRUE(overview->cachedImage(61));
+    // The inventory changes while the preview stays open, beyond the image's ten seconds.
+    mac.mac().window(62)->title = "Renamed";
+    settle(11);
+    EXPECT_TRUE(overview->hoveredTile()) << "no redraw closed it";
+    EXPECT_FALSE(overview->capturing());
+    EXPECT_TRUE(overview->hoverPreview().showsImage());
+}
+
 TEST_F(WindowOverviewPreviewsTest, EachWindowIsCapturedInItsOwnProportions)
 {
     activate(62);

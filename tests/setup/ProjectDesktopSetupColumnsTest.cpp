@@ -130,7 +130,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     EXPECT_EQ(panel->applicationSectionButtons()[0]->title(), "Zulu · 4");
     EXPECT_EQ(panel->visibleApplicationSections().size(), 3u);
     // Two groups of one window are not separated; the last big group and the first single are.
-    EXPECT_EQ(panel->library()->findChildren<QFrame*>().size(), 3u);
+    EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
     EXPECT_FALSE(panel->toggleSectionsButton()->isHidden());
 }
 

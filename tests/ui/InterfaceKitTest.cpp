@@ -2,6 +2,7 @@
 #include "ui/AssistantAppIcon.h"
 #include "ui/Label.h"
 #include "ui/PlainText.h"
+#include "ui/SymbolButton.h"
 #include "ui/SymbolRegistry.h"
 #include "ui/SymbolView.h"
 #include "support/TemporaryDirectory.h"
@@ -122,6 +123,27 @@ TEST_F(InterfaceKitTest, AOneLineTextThatDoesNotFitEndsInAnEllipsis)
     ASSERT_TRUE(elided.endsWith(QChar(0x2026)));
     EXPECT_EQ(drawn(whole, false), drawn(elided.toStdString(), false));
     EXPECT_EQ(drawn("Court", false), drawn("Court", true)) << "a text that fits is drawn as it stands";
+}
+
+TEST_F(InterfaceKitTest, AButtonAskedToTruncateShortensItsTitleToItsWidthAndOnlyThen)
+{
+    const std::string whole = "Visual Studio Code · 12";
+    SymbolButton button(whole);
+    button.setSymbol("chevron.down", 10);
+    button.resize(300, 23);
+    button.setTruncatesTail(true);
+    button.show();
+    EXPECT_EQ(button.text().toStdString(), whole);
+    button.resize(90, 23);
+    EXPECT_TRUE(button.text().endsWith(QChar(0x2026))) << button.text().toStdString();
+    EXPECT_EQ(button.title(), whole);
+    button.resize(300, 23);
+    EXPECT_EQ(button.text().toStdString(), whole);
+
+    SymbolButton plain(whole);
+    plain.resize(90, 23);
+    plain.show();
+    EXPECT_EQ(plain.text().toStdString(), whole) << "other buttons keep their title as it stands";
 }
 
 TEST_F(InterfaceKitTest, StacksLayOutInTheirDirectionAndHiddenViewsTakeNoSpace)
