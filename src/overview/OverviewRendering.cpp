@@ -25,12 +25,6 @@ void WindowOverviewView::renderInventory(const AssistantScreenConfiguration& con
             || std::find(still->spaces.begin(), still->spaces.end(), selected_->second) == still->spaces.end())
             selected_.reset();
     }
-    for (auto entry = thumbnails_.begin(); entry != thumbnails_.end();) {
-        if (!known(entry->first))
-            entry = thumbnails_.erase(entry);
-        else
-            ++entry;
-    }
     std::erase_if(images_, [&](const auto& entry) { return !known(entry.first); });
     std::string signature = OverviewInventoryRules::renderSignature(
         OverviewInventoryRules::inventoryContext(desktops_, configuration, projectSnapshot_), records_,

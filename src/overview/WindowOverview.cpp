@@ -65,6 +65,9 @@ WindowOverviewView::WindowOverviewView(QWidget* parent)
 WindowOverviewView::~WindowOverviewView()
 {
     timer_.reset();
+    // The panel's cards tell this controller when they go; they must go while it is whole.
+    delete setupView_;
+    setupView_ = nullptr;
     dismissPreview();
     if (trackingPopover_) {
         trackingPopover_->onDidClose = nullptr;

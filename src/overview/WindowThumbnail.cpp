@@ -2,6 +2,7 @@
 
 #include "assistant/Localization.h"
 #include "setup/WindowDragType.h"
+#include "ui/ApplicationIcon.h"
 #include "ui/ColorTable.h"
 #include "ui/DragSession.h"
 #include "ui/Label.h"
@@ -77,9 +78,11 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
         windowTitle_->setMaximumLines(2);
     }
     if (identity) {
-        // The workspace gives no application icons here: a library card shows the generic one.
+        // Without the application's own icon, a library card shows the generic one and a screen card none.
         applicationIcon_ = new SymbolView(isOnDisplay_ ? "" : "app", isOnDisplay_ ? 13 : 11, this);
         applicationIcon_->setTint(ColorRole::secondaryLabel);
+        if (std::optional<QPixmap> icon = ApplicationIcon::forProcess(record_.pid, isOnDisplay_ ? 16 : 14))
+            applicationIcon_->setImage(*icon);
         applicationIcon_->setAttribute(Qt::WA_TransparentForMouseEvents);
         applicationName_ = cardLabel(record_.application, isOnDisplay_ ? 12 : 10, FontWeight::semibold, this);
         if (!isOnDisplay_)
@@ -88,8 +91,9 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
     if (isOnDisplay_) {
         placementIcon_ = new SymbolView("", 12, this);
         placementIcon_->setAttribute(Qt::WA_TransparentForMouseEvents);
-        placementLabel_ = cardLabel(L("Disposition libre"), 10, FontWeight::medium, this);
+        placementLabel_ = cardLabel({}, 10, FontWeight::medium, this);
         placementLabel_->setColorRole(ColorRole::secondaryLabel);
+        setCurrentArrangement(std::nullopt);
     }
 
     std::string label;
@@ -222,6 +226,8 @@ QPixmap WindowThumbnail::dragImage() const
 {
     if (cachedImage_ && !cachedImage_->isNull())
         return *cachedImage_;
+    if (std::optional<QPixmap> icon = ApplicationIcon::forProcess(record_.pid, 28))
+        return *icon;
     return SymbolRegistry::image("macwindow", 28, ColorTable::color(ColorRole::secondaryLabel));
 }
 
@@ -413,7 +419,9 @@ void WindowThumbnail::leaveEvent(QEvent* event)
 
 bool WindowThumbnail::event(QEvent* event)
 {
-    if (event->type() == QEvent::ParentChange && !parentWidget()) {
+    // Taken out of its view, or hidden with the view that holds it (a rebuilt column): whatever the pointer
+    // was doing with it is over.
+    if ((event->type() == QEvent::ParentChange && !parentWidget()) || event->type() == QEvent::Hide) {
         endPointerInteraction();
         if (onPreviewDismiss)
             onPreviewDismiss();

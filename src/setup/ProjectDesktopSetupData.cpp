@@ -166,6 +166,7 @@ void ProjectDesktopSetupView::rebuildProjectShortcuts()
             button->setFont(systemFont(12));
             button->setCheckable(true);
             button->setSymbol("display", 11);
+            button->setTruncatesTail(true);
             button->setToolTipText(project.path);
             button->setAccessibilityLabel(L("Ouvrir les écrans de %@", project.name));
             button->setEnabled(!busy_);

@@ -134,6 +134,8 @@ void ProjectDesktopSetupView::buildViews()
     moreProjects_->setFont(systemFont(12));
     moreProjects_->setAccessibilityLabel(L("Autres projets configurés"));
     moreMenu_ = new QMenu(moreProjects_);
+    // Each overflow project shows its path as the item's tooltip.
+    moreMenu_->setToolTipsVisible(true);
     moreProjects_->setMenu(moreMenu_);
     moreProjects_->hide();
     connect(moreMenu_, &QMenu::aboutToShow, this, [this] { overflowMenuOpened(); });

@@ -134,6 +134,17 @@ TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirD
 
     panel->openConfiguredProject("b");
     EXPECT_EQ(opened.size(), 1u);
+
+    // A name longer than a shortcut's widest ends in an ellipsis; the overflow menu shows paths as tooltips.
+    std::string name = "Un projet au nom vraiment beaucoup trop long pour tenir sur un seul bouton";
+    assignments.front().name = name;
+    feed();
+    settle();
+    ASSERT_EQ(panel->shortcutButtons().size(), 1u);
+    EXPECT_TRUE(panel->shortcutButtons().front()->text().endsWith(QChar(0x2026)))
+        << panel->shortcutButtons().front()->text().toStdString();
+    EXPECT_EQ(panel->shortcutButtons().front()->title(), name);
+    EXPECT_TRUE(panel->moreProjectsMenu()->toolTipsVisible());
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOneClickEach)
