@@ -1,6 +1,7 @@
 #include "overview/WindowThumbnail.h"
 
 #include "assistant/Localization.h"
+#include "overview/WindowThumbnailAccessibility.h"
 #include "setup/WindowDragType.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/ColorTable.h"
@@ -68,6 +69,7 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
     , isOnDisplay_(isOnDisplay)
     , showsApplicationIdentity_(showsApplicationIdentity)
 {
+    installWindowThumbnailAccessibility();
     setFocusPolicy(Qt::StrongFocus);
     setObjectName(QString::fromStdString("window-card:" + std::to_string(record_.id)));
     windowTitle_ = cardLabel(record_.title, 12, FontWeight::medium, this);

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QMimeData>
 #include <QTest>
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -92,6 +94,23 @@ TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnor
     EXPECT_TRUE(events.empty());
     // The menu is still handed out, its items as they were.
     EXPECT_EQ(shown->menuForContextRequest(), shown->cardMenu());
+}
+
+TEST_F(WindowThumbnailTest, AssistiveTechnologiesSeeAButtonThatPressesLikeAKeyAndIsUnavailableWhenHeld)
+{
+    auto shown = card();
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(shown.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Button);
+    EXPECT_FALSE(accessible->state().disabled);
+    ASSERT_NE(accessible->actionInterface(), nullptr);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(events, (std::vector<std::string> { "select", "activate-key" }));
+
+    shown->setInteractive(false);
+    EXPECT_TRUE(accessible->state().disabled);
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(events.size(), 2u);
 }
 
 TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCardsWithAHandler)
