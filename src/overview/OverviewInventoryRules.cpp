@@ -4,16 +4,25 @@
 #include "ui/StandardText.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace pellamor::OverviewInventoryRules {
 
 void sortWindows(std::vector<DesktopWindow>& windows)
 {
-    std::stable_sort(windows.begin(), windows.end(), [](const DesktopWindow& a, const DesktopWindow& b) {
-        if (a.application != b.application)
-            return localizedStandardCompare(a.application, b.application) < 0;
-        if (a.title != b.title)
-            return localizedStandardCompare(a.title, b.title) < 0;
+    // Texts that differ yet compare equal ("Zed", "zed") are told apart by their bytes: without that the order
+    // would not be one, and the sort's result would be undefined.
+    auto before = [](const std::string& a, const std::string& b) -> std::optional<bool> {
+        if (a == b)
+            return std::nullopt;
+        int order = localizedStandardCompare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    };
+    std::stable_sort(windows.begin(), windows.end(), [&](const DesktopWindow& a, const DesktopWindow& b) {
+        if (std::optional<bool> application = before(a.application, b.application))
+            return *application;
+        if (std::optional<bool> title = before(a.title, b.title))
+            return *title;
         return a.id < b.id;
     });
 }

@@ -230,6 +230,22 @@ TEST(OverviewInventoryRulesTest, WindowsSortByApplicationThenTitleNumbersByValue
     EXPECT_EQ(order, std::vector<std::uint32_t>({ 4, 1, 5, 9, 2, 3 }));
 }
 
+TEST(OverviewInventoryRulesTest, NamesThatDifferOnlyInCaseStillGiveOneOrderWhateverTheInput)
+{
+    std::vector<DesktopWindow> windows { { 1, 10, "Zed", std::nullopt, "b", QRectF(), { 1 } },
+        { 2, 11, "zed", std::nullopt, "a", QRectF(), { 1 } }, { 3, 10, "Zed", std::nullopt, "a", QRectF(), { 1 } } };
+    std::sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) { return a.id < b.id; });
+    do {
+        std::vector<DesktopWindow> sorted = windows;
+        OverviewInventoryRules::sortWindows(sorted);
+        std::vector<std::uint32_t> ids;
+        for (const DesktopWindow& window : sorted)
+            ids.push_back(window.id);
+        EXPECT_EQ(ids, (std::vector<std::uint32_t> { 3, 1, 2 }));
+    } while (std::next_permutation(
+        windows.begin(), windows.end(), [](const auto& a, const auto& b) { return a.id < b.id; }));
+}
+
 TEST(OverviewInventoryRulesTest, ProjectSpacesSkipNumbersOutsideTheInventoryAndTheFallback)
 {
     std::vector<NativeDesktopState> desktops;
