@@ -13,6 +13,7 @@
 #include "ui/SymbolView.h"
 #include "ui/SystemFont.h"
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QPainter>
 #include <QScrollArea>
@@ -85,6 +86,8 @@ void ProjectDesktopSetupView::rebuildCanvas()
         y = layoutScreenCards(*selected, width);
     }
     canvas_->resize(width, y);
+    // The scroll area shows or hides its scroll bar on a queued call: let it, so that the width read is the one seen.
+    QCoreApplication::sendPostedEvents(canvasScroll_, QEvent::MetaCall);
     double contentWidth = canvasScroll_->viewport()->width();
     if (contentWidth > 0 && std::abs(contentWidth - lastCanvasWidth_) > 0.5) {
         lastCanvasWidth_ = contentWidth;

@@ -138,6 +138,31 @@ TEST_F(WindowOverviewActionsTest, WithoutAccessibilityNothingIsOpenedOrWritten)
     EXPECT_FALSE(logged("window-frame"));
 }
 
+TEST_F(WindowOverviewActionsTest, AnApplicationThatRefusesAccessibilityToTheWindowEndsTheLayoutNamingIt)
+{
+    mac.world().faults.windows.hidden = { 61 };
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    settle(3);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Zed ne permet pas d’accéder à cette fenêtre pour la disposer, même sur son bureau.");
+    EXPECT_FALSE(logged("window-frame"));
+}
+
+TEST_F(WindowOverviewActionsTest, AFinishedLayoutForgetsTheWindowsPreview)
+{
+    mac.world().permissions.screenCapture = true;
+    overview->refreshPermissionStatus();
+    card(61)->accessibilityPerformPress();
+    settle();
+    ASSERT_TRUE(overview->cachedImage(61));
+    overview->dismissPreview();
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    settle(3);
+    ASSERT_EQ(statuses.back(), "Zed : disposition « Demi-écran gauche » appliquée.");
+    EXPECT_FALSE(overview->cachedImage(61));
+}
+
 TEST_F(WindowOverviewActionsTest, ASecondActionIsRefusedWhileOneRuns)
 {
     card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));

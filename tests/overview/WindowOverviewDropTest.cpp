@@ -118,6 +118,25 @@ protected:
         panel.onDropOnDisplay(info, display);
         return true;
     }
+    // Project b owns the given desktops besides project a.
+    void addProjectB(std::vector<int> desktops)
+    {
+        OverviewProjectAssignment other = project;
+        other.id = "b";
+        other.name = "Project b";
+        other.desktops = std::move(desktops);
+        overview->projectAssignments = [this, other](const std::vector<NativeDesktopState>&) {
+            return std::vector<OverviewProjectAssignment> { project, other };
+        };
+        overview->refreshClicked();
+        settle();
+    }
+    bool loggedFrom(std::size_t first, const std::string& part)
+    {
+        const auto& lines = mac.mac().log().lines();
+        return std::any_of(lines.begin() + std::ptrdiff_t(std::min(first, lines.size())), lines.end(),
+            [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    }
     std::vector<std::uint64_t> spacesOf(std::uint32_t window) { return mac.mac().window(window)->spaces; }
     Status last() const { return statuses.empty() ? Status {} : statuses.back(); }
 
@@ -179,6 +198,19 @@ TEST_F(WindowOverviewDropTest, OnlyTheExactItemOfALiveCardOfThisOverviewIsAccept
     EXPECT_FALSE(panel.canDropOnDisplay(drag(61), "D9"));
     panel.onDropOnDisplay(drag(61, exact + "0"), "D2");
     EXPECT_TRUE(preparedDisplays.empty());
+    // A card of another overview is refused even when it carries this overview's exact item.
+    WindowOverviewView other;
+    other.projectAssignments = overview->projectAssignments;
+    other.setOverviewVisible(true);
+    settle();
+    ASSERT_FALSE(other.cards(61).empty());
+    DraggingInfo foreign = drag(61, exact);
+    foreign.source = other.cards(61).back();
+    ASSERT_EQ(other.cards(61).back()->source(), 1u);
+    EXPECT_FALSE(panel.canDropOnDisplay(foreign, "D2"));
+    panel.onDropOnDisplay(foreign, "D2");
+    EXPECT_TRUE(preparedDisplays.empty());
+    other.shutdown();
     // The same window number now owned by another process is no longer the card's window.
     mac.mac().window(61)->pid = 501;
     overview->refreshClicked();
@@ -231,6 +263,29 @@ TEST_F(WindowOverviewDropTest, WhileAnActionRunsNoScreenAcceptsADrop)
     ASSERT_TRUE(drop(61));
     EXPECT_EQ(last(), (Status { "Préparation de cet écran pour le projet…", false }));
     EXPECT_FALSE(overview->setupView()->canDropOnDisplay(drag(61), "D2"));
+    // Refused quietly: no "another action" line over the running one.
+    std::size_t shown = statuses.size();
+    overview->setupView()->onDropOnDisplay(drag(62), "D2");
+    EXPECT_EQ(statuses.size(), shown);
+    EXPECT_EQ(preparedDisplays.size(), 1u);
+}
+
+TEST_F(WindowOverviewDropTest, AnotherProjectSelectedWhileTheScreenIsPreparedStopsTheDrop)
+{
+    addProjectB({ 4 });
+    prepareAtOnce = false;
+    ASSERT_TRUE(drop(61));
+    ProjectDesktopSetupView& panel = *overview->setupView();
+    // The panel refuses a choice while busy; whatever changed it, the drop must notice.
+    panel.setBusy(false);
+    panel.commitProjectSelection(std::string("b"));
+    ASSERT_EQ(panel.selectedProjectID(), std::optional<std::string>("b"));
+    answerPreparation();
+    EXPECT_EQ(last(), (Status { "Les écrans ont changé. Réessaie le déplacement.", true }));
+    EXPECT_FALSE(overview->busy());
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_TRUE(commits.empty());
 }
 
 TEST_F(WindowOverviewDropTest, APreparationFailureEndsTheActionWithTheOwnersTextOrTheScreenText)
@@ -249,12 +304,29 @@ TEST_F(WindowOverviewDropTest, APreparationThatArrivesAfterTheActionEndedChanges
 {
     prepareAtOnce = false;
     ASSERT_TRUE(drop(61));
+    auto ended = pendingPreparation;
     overview->finish("", false);
     // The completion of an ended action is inert.
     answerPreparation();
     EXPECT_EQ(last(), (Status { "", false }));
     EXPECT_FALSE(overview->busy());
 
+    // So it is while a later drop waits for its own preparation.
+    ASSERT_TRUE(drop(62));
+    auto current = std::move(pendingPreparation);
+    ended(std::nullopt, std::string("Impossible de lire les bureaux de ce Mac."));
+    pendingPreparation = ended;
+    answerPreparation();
+    EXPECT_TRUE(overview->busy());
+    EXPECT_EQ(last(), (Status { "Préparation de cet écran pour le projet…", false }));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+    pendingPreparation = std::move(current);
+    answerPreparation();
+    settle(1);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(commits.size(), 1u);
 }
 
 TEST_F(WindowOverviewDropTest, DesktopsChangedJustBeforeTheMoveStopIt)
@@ -300,6 +372,22 @@ TEST_F(WindowOverviewDropTest, AMoveThatArrivesLateStillCompletesOneThatNeverArr
                           true }));
     EXPECT_EQ(commits.size(), 1u);
     EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+}
+
+TEST_F(WindowOverviewDropTest, AWindowThatJoinsTheTargetButStaysOnItsDesktopIsNeverConfirmed)
+{
+    mac.world().faults.windows.meanwhile = sim::WindowMoveMeanwhile::changesSpaces;
+    ASSERT_TRUE(drop(61));
+    settle(2.4);
+    EXPECT_TRUE(overview->busy());
+    EXPECT_EQ(spacesOf(61), (std::vector<std::uint64_t> { 1, 12 }));
+    settle(0.2);
+    // The move session gives up first, with its own text.
+    EXPECT_EQ(last(),
+        (Status { "macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.", true }));
+    settle(3);
+    EXPECT_TRUE(commits.empty());
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirText)
@@ -358,6 +446,49 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500));
     EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
     EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResized)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    mac.mac().window(61)->frame = QRectF(106, 34, 694, 506);
+    overview->refreshClicked();
+    settle();
+    std::size_t before = mac.mac().log().lines().size();
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_FALSE(loggedFrom(before, "window-frame"));
+    EXPECT_EQ(mac.mac().window(61)->frame, QRectF(106, 34, 694, 506));
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
+    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+}
+
+TEST_F(WindowOverviewDropTest, AWindowReturnsToAnotherProjectsDesktopButNeverToOneOfTheSelectedProjects)
+{
+    addProjectB({ 2 });
+    // Lists the windows of project b too.
+    overview->setupView()->toggleUnassignedFilter();
+    ASSERT_TRUE(drop(62));
+    settle(1);
+    ASSERT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    ASSERT_EQ(overview->returnOrigins()->entries().size(), 1u);
+    overview->setupView()->onReturnToLibrary(drag(62));
+    settle(3);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
+
+    ASSERT_TRUE(drop(62));
+    settle(1);
+    ASSERT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    project.desktops = { 2, 3 };
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(62));
+    settle(3);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
 }
 
 TEST_F(WindowOverviewDropTest, AReturnThatCannotRestoreTheFrameKeepsTheOriginAndSaysWhy)

@@ -66,8 +66,8 @@ protected:
 
     void feed(std::optional<std::uint32_t> selected = {})
     {
-        panel->update(desktops, windows, assignments, { { "D1", "Gauche" }, { "D2", "Droite" } }, std::nullopt,
-            false, loaded, selected, std::vector<std::string> { "D1", "D2" });
+        panel->update(desktops, windows, assignments, { { "D1", "Gauche" }, { "D2", "Droite" } }, reserved, false,
+            loaded, selected, order);
         QCoreApplication::sendPostedEvents();
     }
     // The cards of the last build, top to bottom.
@@ -96,19 +96,22 @@ protected:
     {
         return panel->canvas()->findChildren<ProjectDisplayDropView*>(Qt::FindDirectChildrenOnly);
     }
-    std::vector<std::string> libraryTexts() const
+    static std::vector<std::string> texts(const QWidget* view)
     {
-        std::vector<std::string> texts;
-        for (auto* label : panel->library()->findChildren<Label*>())
-            texts.push_back(label->text());
-        return texts;
+        std::vector<std::string> found;
+        for (auto* label : view->findChildren<Label*>())
+            found.push_back(label->text());
+        return found;
     }
+    std::vector<std::string> libraryTexts() const { return texts(panel->library()); }
 
     test::WidgetApplication application;
     test::TestMac mac;
     QWidget host;
     ProjectDesktopSetupView* panel;
     bool loaded = true;
+    std::optional<std::string> reserved;
+    std::vector<std::string> order { "D1", "D2" };
     std::vector<NativeDesktopState> desktops { { 1, 1, "D1", std::nullopt }, { 2, 1, "D1", std::nullopt },
         { 3, 3, "D2", std::nullopt } };
     std::vector<OverviewProjectAssignment> assignments { project("a", { 2 }), project("b", { 3 }) };
@@ -259,11 +262,52 @@ TEST_F(ProjectDesktopSetupColumnsTest, ScreenCardsGrowWithTheirWindowsAndNoProje
     EXPECT_FALSE(screens[1]->active());
     EXPECT_EQ(screens[1]->height(), 160);
     EXPECT_EQ(screens[1]->y(), screens[0]->y() + 354 + 18);
+    EXPECT_EQ(texts(screens[0]), (std::vector<std::string> { "Gauche", "Utilisé par ce projet · 3 fenêtres" }));
+    EXPECT_EQ(texts(screens[1]),
+        (std::vector<std::string> { "Droite", "Prêt à recevoir des fenêtres", "Glisse une fenêtre sur cet écran" }));
     int onScreen = 0;
     for (const Card& card : shownCards(panel->canvas()))
         onScreen += card.onDisplay && card.number == 2 ? 1 : 0;
     EXPECT_EQ(onScreen, 3);
     EXPECT_EQ(panel->canvas()->height(), 2 + 354 + 18 + 160 + 18);
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, WithOnlyTheReservedScreenTheCanvasSaysSo)
+{
+    desktops = { { 1, 1, "D1", std::nullopt }, { 2, 1, "D1", std::nullopt } };
+    order = { "D1" };
+    reserved = "d1";
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_TRUE(screenCards().empty());
+    EXPECT_EQ(texts(panel->canvas()),
+        (std::vector<std::string> {
+            "Aucun écran de contenu disponible. L’écran de Codex reste réservé à l’assistant." }));
+    EXPECT_EQ(panel->canvas()->height(), 87);
+
+    assignments[0].unavailable = true;
+    feed();
+    EXPECT_EQ(texts(panel->canvas()),
+        (std::vector<std::string> { "Aucun écran de contenu disponible. L’écran de Codex reste réservé à l’assistant.",
+            "Certains écrans du projet sont déconnectés. Leur organisation sera conservée à leur retour." }));
+    EXPECT_EQ(panel->canvas()->height(), 141);
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, TheCanvasIsLaidOutAtTheWidthSeenButNeverBelow180Points)
+{
+    windows = { window(1, "A", 2), window(2, "B", 2), window(3, "C", 2) };
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    QWidget* seen = panel->canvas()->parentWidget();
+    ASSERT_LT(seen->width(), seen->parentWidget()->width()) << "the scroll bar takes its part";
+    EXPECT_EQ(panel->canvas()->width(), seen->width());
+
+    panel->setGeometry(0, 0, 300, 800);
+    QCoreApplication::sendPostedEvents();
+    ASSERT_LT(panel->canvas()->parentWidget()->width(), 180);
+    EXPECT_EQ(panel->canvas()->width(), 180);
+    ASSERT_FALSE(screenCards().empty());
+    EXPECT_EQ(screenCards()[0]->width(), 178);
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, MoveButtonsNeedASelectionElsewhereAndAnIdlePanel)
