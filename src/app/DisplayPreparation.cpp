@@ -245,15 +245,17 @@ void AppDelegate::commitProjectDisplay(const ProjectDisplayPreparation& preparat
 {
     // Whatever the caller did before, the commit stands only on a preparation that still holds; but the
     // window moved there now occupies a desktop chosen for being empty, so its emptiness is not asked again.
-    if (std::optional<std::string> refusal = preparationRefusal(preparation, false)) {
-        completion(refusal);
+    // Any refusal here comes after the move: it says so.
+    std::string refused = L("La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran.");
+    if (preparationRefusal(preparation, false)) {
+        completion(refused);
         return;
     }
     std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();
     std::optional<std::size_t> match
         = inventory ? firstMatch(*inventory, ProjectDesktopAssociation(preparation.desktop)) : std::nullopt;
     if (!match || (*inventory)[*match].spaceID != preparation.desktop.spaceID) {
-        completion(L("La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran."));
+        completion(refused);
         return;
     }
     const NativeDesktopState& entry = (*inventory)[*match];

@@ -149,12 +149,13 @@ TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccu
     stale.token = UUID::random();
     std::optional<std::string> committed = "not called";
     delegate->commitProjectDisplay(stale, [&](std::optional<std::string> message) { committed = message; });
-    EXPECT_EQ(committed, "Action annulée.");
+    const std::string refused = "La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran.";
+    EXPECT_EQ(committed, refused);
     EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
 
     delegate->desktopAssociations.targets["project-b"] = { ProjectDesktopAssociation(prepared->desktop) };
     delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
-    EXPECT_EQ(committed, messageKey(ProjectDisplayWorkspaceError::preparationChanged)) << "given to B meanwhile";
+    EXPECT_EQ(committed, refused) << "given to B meanwhile";
     EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
     delegate->desktopAssociations.targets.erase("project-b");
 
