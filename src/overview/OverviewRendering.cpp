@@ -3,10 +3,10 @@
 #include "overview/WindowOverview.h"
 
 #include "assistant/Localization.h"
+#include "desktops/CleanText.h"
 #include "overview/OverviewInventoryRules.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
-#include "desktops/CleanText.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "windows/WindowOrganizationPolicy.h"
 
@@ -137,8 +137,9 @@ WindowThumbnail* WindowOverviewView::makeWindowCard(
     auto* card = new WindowThumbnail(window, source, token_, number, isOnDisplay, showsApplicationIdentity);
     // Made between renders too (a project chosen, a search typed): the card is right from the start.
     applyCardFlags(*card,
-        cardRules(cardConfiguration_.value_or(
-            AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()))));
+        cardRules(cardConfiguration_
+                ? *cardConfiguration_
+                : AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults())));
     if (std::optional<WindowArrangement> arrangement = shownArrangement(window, source))
         card->setCurrentArrangement(arrangement);
     card->setSelected(selected_ && selected_->first == window.id && selected_->second == source);

@@ -202,6 +202,8 @@ private:
     bool previewContains(const QPointF& point) const;
     void previewEvent(QObject* receiver, QEvent* event);
     bool captureIsCurrent(const CaptureTask& task);
+    // True when the capture goes no further: its failure shown while still current, the task ended.
+    bool captureStopped(const CaptureTask& task, bool failed);
     void captureListed(const std::shared_ptr<CaptureTask>& task, std::optional<std::vector<ShareableWindow>> content);
     void captureArrived(const std::shared_ptr<CaptureTask>& task, std::optional<CapturedImage> image);
     void showCaptureFailure(const std::string& text);

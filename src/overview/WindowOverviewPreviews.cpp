@@ -270,19 +270,22 @@ void WindowOverviewView::showCaptureFailure(const std::string& text)
         showPreview(hoveredTile_, text);
 }
 
+bool WindowOverviewView::captureStopped(const CaptureTask& task, bool failed)
+{
+    bool current = captureIsCurrent(task);
+    if (failed && current)
+        showCaptureFailure(L("Aperçu indisponible pour cette fenêtre."));
+    if (!failed && current)
+        return false;
+    endCapture(task);
+    return true;
+}
+
 void WindowOverviewView::captureListed(
     const std::shared_ptr<CaptureTask>& task, std::optional<std::vector<ShareableWindow>> content)
 {
-    if (!content) {
-        if (captureIsCurrent(*task))
-            showCaptureFailure(L("Aperçu indisponible pour cette fenêtre."));
-        endCapture(*task);
+    if (captureStopped(*task, !content))
         return;
-    }
-    if (!captureIsCurrent(*task)) {
-        endCapture(*task);
-        return;
-    }
     const ShareableWindow* listed = nullptr;
     for (const auto& window : *content) {
         if (!window.owningProcessID)
@@ -310,16 +313,8 @@ void WindowOverviewView::captureListed(
 void WindowOverviewView::captureArrived(const std::shared_ptr<CaptureTask>& task, std::optional<CapturedImage> image)
 {
     QImage picture = image ? imageOf(*image) : QImage();
-    if (picture.isNull()) {
-        if (captureIsCurrent(*task))
-            showCaptureFailure(L("Aperçu indisponible pour cette fenêtre."));
-        endCapture(*task);
+    if (captureStopped(*task, picture.isNull()))
         return;
-    }
-    if (!captureIsCurrent(*task)) {
-        endCapture(*task);
-        return;
-    }
     images_[task->window] = CachedImage { picture, platform().uptime() };
     for (WindowThumbnail* card : cards(task->window))
         card->setImage(QPixmap::fromImage(picture));
