@@ -82,6 +82,8 @@ public:
     void runDesktop(const Project& project);
     void refreshProjects();
     bool refreshDesktopAssociations(std::optional<std::vector<NativeDesktopState>> inventory = std::nullopt);
+    // Why the refresh of the associations failed, in the words the user needs.
+    std::string associationRefreshFailure() const;
     bool hasAssociation(const std::string& projectID) const;
     std::set<int> assignedDesktops() const;
     void ensureNavigationWatch();
@@ -238,9 +240,10 @@ private:
     void desktopResetProgressed(std::size_t removed);
     void desktopResetFinished(const DesktopResetOutcome& outcome);
     void showResetResult(const std::string& text, bool error);
-    // The store and the list of created desktops written as they are now (each only when it encodes).
+    // The store and the list of created desktops written as they are now (each only when it encodes); the
+    // list's write is false when the settings did not take it.
     void writeAssociationStore();
-    void writeManagedDesktops();
+    bool writeManagedDesktops();
     // The committed selection taken from the assistant's state as it is now; read errors leave it as it was.
     bool rebaseTrackerOnCurrentSelection();
 

@@ -291,6 +291,13 @@ std::optional<std::string> AppDelegate::preflight(std::set<int> desktops, bool c
     return std::nullopt;
 }
 
+std::string AppDelegate::associationRefreshFailure() const
+{
+    if (associationDataInvalid)
+        return unreadableAssociationsMessage();
+    return L("Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+}
+
 void AppDelegate::runDesktop(const Project& project)
 {
     if (isExecuting || isTerminating)

@@ -75,12 +75,12 @@ void AppDelegate::writeAssociationStore()
         platform().standardDefaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
 }
 
-void AppDelegate::writeManagedDesktops()
+bool AppDelegate::writeManagedDesktops()
 {
     if (!managedDesktopsReadable)
-        return;
-    if (std::optional<std::string> data = managedDesktops.encodedData())
-        platform().standardDefaults().set(managedDesktopsKey, PlistData(data->begin(), data->end()));
+        return true;
+    std::optional<std::string> data = managedDesktops.encodedData();
+    return !data || platform().standardDefaults().set(managedDesktopsKey, PlistData(data->begin(), data->end()));
 }
 
 bool AppDelegate::rebaseTrackerOnCurrentSelection()
@@ -181,9 +181,16 @@ void AppDelegate::createdDesktopFinished(const UUID& token, const std::string& p
         completion(std::nullopt, stale ? cancelledText() : cannotPrepareText());
         return;
     }
-    writeManagedDesktops();
+    bool saved = writeManagedDesktops();
     if (stale) {
         completion(std::nullopt, cancelledText());
+        return;
+    }
+    // Kept in memory all the same, so that the cleanup can remove it; no window goes onto a desktop that the
+    // next launch would not know.
+    if (!saved) {
+        completion(std::nullopt,
+            L("Les réglages n’ont pas pu être enregistrés. Le bureau créé pour cet écran sera retiré s’il reste vide."));
         return;
     }
     finishPreparation(token, projectID, display, added.front(), true, true, completion);
@@ -303,11 +310,16 @@ void AppDelegate::assignFromOverview(const std::string& projectID, std::uint64_t
 std::optional<std::string> AppDelegate::finishAssociationChange(const ProjectDesktopAssociations& previous,
     const std::vector<NativeDesktopState>& inventory, const std::string& message)
 {
-    if (!desktopAssociations.encodedData()) {
+    std::optional<std::string> data = desktopAssociations.encodedData();
+    if (!data) {
         desktopAssociations = previous;
         return L("Impossible de vérifier les bureaux. L’affectation précédente est conservée.");
     }
-    writeAssociationStore();
+    // A store the file did not take is not kept either: the app goes on with what the next launch reads.
+    if (!platform().standardDefaults().setOrRevert(desktopIdentitiesKey, PlistData(data->begin(), data->end()))) {
+        desktopAssociations = previous;
+        return L("Les réglages n’ont pas pu être enregistrés. L’affectation précédente est conservée.");
+    }
     refreshDesktopAssociations(inventory);
     updateTrackingControls();
     if (windowOverview)

@@ -218,14 +218,11 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
         if (self->settingsView)
             self->settingsView->showPrivacy();
     };
-    overview.beginAction = [self] {
+    overview.beginAction = [self]() -> ActionAdmission {
         if (!self || self->isExecuting || self->isTerminating)
             return false;
-        if (!self->refreshDesktopAssociations()) {
-            // The overview can only say that the action was refused; the reason goes to the status line.
-            self->showStatus(L("Impossible de vérifier les bureaux après leur modification. Actualise la liste."), true);
-            return false;
-        }
+        if (!self->refreshDesktopAssociations())
+            return { false, self->associationRefreshFailure() };
         self->isExecuting = true;
         self->updateTrackingControls();
         return true;

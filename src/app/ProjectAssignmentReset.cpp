@@ -10,20 +10,9 @@ namespace pellamor::ProjectAssignmentReset {
 bool clear(UserDefaults& defaults)
 {
     std::optional<std::string> data = ProjectDesktopAssociations().encodedData();
-    if (!data)
+    // What the file still holds stays what the app holds too.
+    if (!data || !defaults.setOrRevert(desktopIdentitiesKey, PlistData(data->begin(), data->end())))
         return false;
-    PlistData bytes(data->begin(), data->end());
-    std::optional<PlistValue> previous = defaults.object(desktopIdentitiesKey);
-    bool written = defaults.set(desktopIdentitiesKey, bytes);
-    Lookup<PlistData> stored = defaults.data(desktopIdentitiesKey);
-    if (!written || !stored || *stored != bytes) {
-        // What the file still holds stays what the app holds too.
-        if (previous)
-            defaults.set(desktopIdentitiesKey, *previous);
-        else
-            defaults.remove(desktopIdentitiesKey);
-        return false;
-    }
     const char* dropped[] = { preferencesKey, pendingDesktopInventoryKey, pendingDesktopAssignmentsKey, managedDesktopsKey };
     bool removed = true;
     for (const char* key : dropped)

@@ -5,7 +5,8 @@
 
 namespace pellamor::ProjectAssignmentReset {
 
-// True only when the empty store was written and read back as written and the other keys are gone.
+// True only when the empty store was written and the other keys are gone; a store the settings did not
+// take leaves memory as it was.
 bool clear(UserDefaults& defaults);
 
 } // namespace pellamor::ProjectAssignmentReset

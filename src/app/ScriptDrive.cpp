@@ -22,14 +22,20 @@ namespace pellamor::ScriptDrive {
 
 namespace {
 
-bool takeLock(AppDelegate& delegate)
+// None when the lock was taken, else why not.
+std::optional<std::string> takeLock(AppDelegate& delegate)
 {
-    if (delegate.windowOverview && delegate.windowOverview->beginAction)
-        return delegate.windowOverview->beginAction();
+    std::string busy = L("Une autre action est en cours. Réessaie dans un instant.");
+    if (delegate.windowOverview && delegate.windowOverview->beginAction) {
+        ActionAdmission admission = delegate.windowOverview->beginAction();
+        if (admission)
+            return std::nullopt;
+        return admission.reason.value_or(busy);
+    }
     if (delegate.isExecuting || delegate.isTerminating)
-        return false;
+        return busy;
     delegate.isExecuting = true;
-    return true;
+    return std::nullopt;
 }
 
 void releaseLock(AppDelegate& delegate)
@@ -50,8 +56,8 @@ void prepareDisplay(AppDelegate& delegate, const std::string& projectID, const s
     auto refused = [&log, projectID](const std::string& message) {
         log << "app: display-refused project=" << projectID << " message=" << message << std::endl;
     };
-    if (!takeLock(delegate)) {
-        refused(L("Une autre action est en cours. Réessaie dans un instant."));
+    if (std::optional<std::string> refusal = takeLock(delegate)) {
+        refused(*refusal);
         return;
     }
     QPointer<AppDelegate> self(&delegate);

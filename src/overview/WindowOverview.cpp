@@ -22,15 +22,23 @@
 namespace pellamor {
 namespace {
 
-// Empty when nothing is stored; none when what is stored does not decode.
-std::optional<WindowReturnOrigins> storedReturnOrigins()
+// Empty when nothing is stored. A value that does not decode is set aside under a key of its own, never
+// written over, and the origins start again from none.
+WindowReturnOrigins storedReturnOrigins()
 {
-    Lookup<PlistData> stored = platform().standardDefaults().data(WindowReturnOrigins::defaultsKey);
-    if (stored.isAbsent())
-        return WindowReturnOrigins();
+    UserDefaults& defaults = platform().standardDefaults();
+    std::optional<PlistValue> stored = defaults.object(WindowReturnOrigins::defaultsKey);
     if (!stored)
-        return std::nullopt;
-    return WindowReturnOrigins::decode(std::string_view(reinterpret_cast<const char*>(stored->data()), stored->size()));
+        return {};
+    if (const PlistData* data = stored->asData()) {
+        if (auto decoded = WindowReturnOrigins::decode(
+                std::string_view(reinterpret_cast<const char*>(data->data()), data->size())))
+            return *decoded;
+    }
+    // Both changes reach the file in one write, or wait in memory for the next one: the value is never lost.
+    defaults.set(WindowReturnOrigins::unreadableKeyPrefix + UUID::random().uuidString(), *stored);
+    defaults.remove(WindowReturnOrigins::defaultsKey);
+    return {};
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -47,6 +48,20 @@ class WindowArrangementSession;
 class WindowPlacementCompletionResult;
 class WindowPlacementCompletionSession;
 struct DraggingInfo;
+
+// The owner's answer to an action about to start. A refusal with a reason shows that reason as an error; one
+// without says that another action runs.
+struct ActionAdmission {
+    ActionAdmission(bool admitted, std::optional<std::string> reason = std::nullopt)
+        : admitted(admitted)
+        , reason(std::move(reason))
+    {
+    }
+    explicit operator bool() const { return admitted; }
+
+    bool admitted;
+    std::optional<std::string> reason;
+};
 
 class WindowOverviewView : public QWidget {
     Q_OBJECT
@@ -69,7 +84,7 @@ public:
         removeUnavailableProject;
     std::function<void(const std::string& projectID, std::function<void(MissionControlResult)> completion)>
         openProjectDesktops;
-    std::function<bool()> beginAction;
+    std::function<ActionAdmission()> beginAction;
     std::function<void()> endAction;
     std::function<void()> refreshProjects;
     std::function<void(const std::string& text, bool isError)> onStatusMessage;
@@ -164,7 +179,7 @@ public:
     void returnToLibrary(const DesktopWindow& window, std::uint64_t source);
     // Opens a window action; false (with its status line) while another one runs.
     bool start();
-    const std::optional<WindowReturnOrigins>& returnOrigins() const { return returnOrigins_; }
+    const WindowReturnOrigins& returnOrigins() const { return returnOrigins_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -266,16 +281,20 @@ private:
         const std::optional<std::string>& problem);
     void publishConfirmedMove(const DesktopWindow& record, std::uint64_t target);
     std::optional<WindowReturnIdentity> returnIdentity(const DesktopWindow& record) const;
-    void recordOrigin(
+    // False when an origin was recorded but the settings did not take it.
+    bool recordOrigin(
         const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory);
-    void storeReturnOrigins();
-    void completePlacement(const DesktopWindow& record, const std::string& request);
+    // False when the settings did not take the origins; memory keeps them for the next write.
+    bool storeReturnOrigins();
+    // Said after the status of an action whose origins the settings did not take.
+    static std::string unsavedOriginText();
+    void completePlacement(const DesktopWindow& record, const std::string& request, bool originSaved);
     void openMovedWindow(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
         const std::string& request, std::function<void(const MissionControlResult&)> completion);
     std::optional<ProjectDesktopSwitchTarget> movedWindowTarget(
         const DesktopWindow& record, const ProjectDisplayPreparation& preparation) const;
     void placementFinished(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
-        const std::string& request, const WindowPlacementCompletionResult& result);
+        const std::string& request, const WindowPlacementCompletionResult& result, bool originSaved);
 
     std::shared_ptr<WindowSpaceRuntime> runtime_;
     std::shared_ptr<WindowInventoryReader> inventoryReader_;
@@ -307,8 +326,7 @@ private:
     std::shared_ptr<WindowArrangementSession> arrangementSession_;
     std::optional<ProjectDisplayPreparation> displayPreparation_;
     std::optional<ReturnAction> returnAction_;
-    // None when the stored origins were unreadable: then nothing is recorded or written.
-    std::optional<WindowReturnOrigins> returnOrigins_;
+    WindowReturnOrigins returnOrigins_;
 
     std::vector<NativeDesktopState> desktops_;
     std::vector<DesktopWindow> records_;

@@ -159,8 +159,12 @@ bool WindowOverviewView::canOrganize(const DesktopWindow& window, std::uint64_t 
 bool WindowOverviewView::start()
 {
     displayDragHighlight_.hide();
-    if (busy_ || (beginAction && !beginAction())) {
-        showStatus(L("Une autre action est en cours. Réessaie dans un instant."), false);
+    ActionAdmission admission = busy_ ? ActionAdmission(false) : beginAction ? beginAction() : ActionAdmission(true);
+    if (!admission) {
+        if (admission.reason)
+            showStatus(*admission.reason, true);
+        else
+            showStatus(L("Une autre action est en cours. Réessaie dans un instant."), false);
         return false;
     }
     dismissPreview();

@@ -24,6 +24,29 @@ std::string cancelledMoveText()
     return L("Déplacement annulé.");
 }
 
+// The status line of a finished placement and its error flag.
+std::pair<std::string, bool> placementOutcome(
+    const DesktopWindow& record, const std::string& screen, const WindowPlacementCompletionResult& result)
+{
+    using Kind = WindowPlacementCompletionResult::Kind;
+    switch (result.kind()) {
+    case Kind::completed:
+        return { L("%@ ajouté au projet sur %@. Son bureau est maintenant affiché.", record.application, screen), false };
+    case Kind::cancelled:
+        return { result.committed()
+                ? L("La fenêtre est placée et affectée au projet. L’ouverture de son bureau a été annulée.")
+                : L("La fenêtre a été déplacée. La finalisation du placement a été annulée."),
+            false };
+    case Kind::commitFailed:
+        return { L("La fenêtre a été déplacée, mais l’affectation au projet a échoué. %@", result.message()), true };
+    case Kind::openingFailed:
+        return { L("La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. %@",
+                     result.message()),
+            true };
+    }
+    return {};
+}
+
 } // namespace
 
 std::optional<std::string> WindowOverviewView::moveValidation(
@@ -88,8 +111,8 @@ void WindowOverviewView::verifyMove(const DesktopWindow& record, std::uint64_t s
         restoreReturnedWindow(record, *returnAction_, request);
         return;
     }
-    recordOrigin(record, source, inventory);
-    completePlacement(record, request);
+    bool originSaved = recordOrigin(record, source, inventory);
+    completePlacement(record, request, originSaved);
 }
 
 void WindowOverviewView::publishConfirmedMove(const DesktopWindow& record, std::uint64_t target)
@@ -120,35 +143,41 @@ std::optional<WindowReturnIdentity> WindowOverviewView::returnIdentity(const Des
         owner->launchDate->secondsSince1970 };
 }
 
-void WindowOverviewView::recordOrigin(
+bool WindowOverviewView::recordOrigin(
     const DesktopWindow& record, std::uint64_t source, const std::vector<NativeDesktopState>& inventory)
 {
     std::optional<std::string> projectID = setupView_->selectedProjectID();
     if (!projectAssignments || !projectID)
-        return;
+        return true;
     std::vector<OverviewProjectAssignment> assignments = projectAssignments(inventory);
     auto assignment = std::find_if(assignments.begin(), assignments.end(),
         [&](const OverviewProjectAssignment& candidate) { return candidate.id == *projectID; });
     // A window that only moves between the project's own desktops keeps no origin.
     if (assignment == assignments.end()
         || OverviewInventoryRules::projectSpaceIDs({ *assignment }, inventory).count(source))
-        return;
+        return true;
     std::optional<WindowReturnIdentity> identity = returnIdentity(record);
     auto desktop = std::find_if(inventory.begin(), inventory.end(),
         [&](const NativeDesktopState& candidate) { return candidate.spaceID == source; });
-    if (!identity || desktop == inventory.end() || !returnOrigins_)
-        return;
-    returnOrigins_->recordOriginal(*identity, *desktop, record.frame);
-    storeReturnOrigins();
+    if (!identity || desktop == inventory.end())
+        return true;
+    returnOrigins_.recordOriginal(*identity, *desktop, record.frame);
+    return storeReturnOrigins();
 }
 
-void WindowOverviewView::storeReturnOrigins()
+bool WindowOverviewView::storeReturnOrigins()
 {
-    if (std::optional<std::string> data = returnOrigins_ ? returnOrigins_->encodedData() : std::nullopt)
-        platform().standardDefaults().set(WindowReturnOrigins::defaultsKey, PlistData(data->begin(), data->end()));
+    std::optional<std::string> data = returnOrigins_.encodedData();
+    return !data
+        || platform().standardDefaults().set(WindowReturnOrigins::defaultsKey, PlistData(data->begin(), data->end()));
 }
 
-void WindowOverviewView::completePlacement(const DesktopWindow& record, const std::string& request)
+std::string WindowOverviewView::unsavedOriginText()
+{
+    return L("La position d’origine de cette fenêtre n’a pas pu être enregistrée dans les réglages.");
+}
+
+void WindowOverviewView::completePlacement(const DesktopWindow& record, const std::string& request, bool originSaved)
 {
     if (!displayPreparation_ || !commitProjectDisplay) {
         finish(L("La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran."), true);
@@ -173,9 +202,9 @@ void WindowOverviewView::completePlacement(const DesktopWindow& record, const st
     };
     placementCompletionSession_ = std::make_shared<WindowPlacementCompletionSession>(commit, open, cancelOpening);
     placementCompletionSession_->start(
-        [self, record, preparation, request](const WindowPlacementCompletionResult& result) {
+        [self, record, preparation, request, originSaved](const WindowPlacementCompletionResult& result) {
             if (self)
-                self->placementFinished(record, preparation, request, result);
+                self->placementFinished(record, preparation, request, result, originSaved);
         });
 }
 
@@ -255,7 +284,7 @@ std::optional<ProjectDesktopSwitchTarget> WindowOverviewView::movedWindowTarget(
 }
 
 void WindowOverviewView::placementFinished(const DesktopWindow& record, const ProjectDisplayPreparation& preparation,
-    const std::string& request, const WindowPlacementCompletionResult& result)
+    const std::string& request, const WindowPlacementCompletionResult& result, bool originSaved)
 {
     if (!isCurrent(request))
         return;
@@ -268,26 +297,13 @@ void WindowOverviewView::placementFinished(const DesktopWindow& record, const Pr
             break;
         }
     }
-    using Kind = WindowPlacementCompletionResult::Kind;
-    switch (result.kind()) {
-    case Kind::completed:
-        finish(L("%@ ajouté au projet sur %@. Son bureau est maintenant affiché.", record.application, screen), false);
-        return;
-    case Kind::cancelled:
-        finish(result.committed()
-                ? L("La fenêtre est placée et affectée au projet. L’ouverture de son bureau a été annulée.")
-                : L("La fenêtre a été déplacée. La finalisation du placement a été annulée."),
-            false);
-        return;
-    case Kind::commitFailed:
-        finish(L("La fenêtre a été déplacée, mais l’affectation au projet a échoué. %@", result.message()), true);
-        return;
-    case Kind::openingFailed:
-        finish(L("La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. %@",
-                   result.message()),
-            true);
-        return;
+    auto [text, error] = placementOutcome(record, screen, result);
+    // Tried once more, since the settings may take writes again by now; the window stays where it is.
+    if (!originSaved && !storeReturnOrigins()) {
+        text += " " + unsavedOriginText();
+        error = true;
     }
+    finish(text, error);
 }
 
 } // namespace pellamor

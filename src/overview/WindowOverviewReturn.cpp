@@ -32,15 +32,12 @@ std::optional<WindowReturnDestinationResult> WindowOverviewView::returnDestinati
 {
     AssistantScreenConfiguration configuration = readConfiguration();
     std::vector<OverviewProjectAssignment> assignments = assignmentsFor(inventory);
-    // Unreadable stored origins count as none recorded: the window goes to the assistant's screen, and the
-    // unreadable value is never written over.
-    WindowReturnOrigins origins = returnOrigins_.value_or(WindowReturnOrigins());
-    if (origins.origin(identity)) {
+    if (returnOrigins_.origin(identity)) {
         std::optional<std::string> project = setupView_->selectedProjectID();
         std::erase_if(assignments,
             [&](const OverviewProjectAssignment& assignment) { return !project || assignment.id != *project; });
     }
-    return origins.destination(identity, inventory, configuration.monitorID, configuration.assistant.bundleID(),
+    return returnOrigins_.destination(identity, inventory, configuration.monitorID, configuration.assistant.bundleID(),
         OverviewInventoryRules::projectSpaceIDs(assignments, inventory));
 }
 
@@ -161,14 +158,16 @@ void WindowOverviewView::returnEnded(const DesktopWindow& record, const ReturnAc
         ? L("%@ est revenu dans Toutes les fenêtres.", record.application)
         : L("%@ est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", record.application);
     // The origin is forgotten only once the window is fully back; a frame left unrestored keeps it.
-    if (!problem && returnOrigins_) {
-        returnOrigins_->remove(action.identity);
-        storeReturnOrigins();
+    std::optional<std::string> trouble = problem;
+    if (!problem) {
+        returnOrigins_.remove(action.identity);
+        if (!storeReturnOrigins())
+            trouble = unsavedOriginText();
     }
     publishConfirmedMove(record, action.destination.desktop.spaceID);
     setupView_->revealReturnedWindow(record);
-    if (problem)
-        finish(message + " " + *problem, true);
+    if (trouble)
+        finish(message + " " + *trouble, true);
     else
         finish(message, false);
 }

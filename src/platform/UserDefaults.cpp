@@ -30,6 +30,22 @@ bool UserDefaults::set(const std::string& key, PlistValue value)
     return persist();
 }
 
+bool UserDefaults::setOrRevert(const std::string& key, PlistValue value)
+{
+    std::lock_guard lock(mutex_);
+    std::optional<PlistValue> previous;
+    if (auto found = values_.find(key); found != values_.end())
+        previous = found->second;
+    values_[key] = std::move(value);
+    if (persist())
+        return true;
+    if (previous)
+        values_[key] = std::move(*previous);
+    else
+        values_.erase(key);
+    return false;
+}
+
 bool UserDefaults::remove(const std::string& key)
 {
     std::lock_guard lock(mutex_);

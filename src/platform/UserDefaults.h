@@ -41,6 +41,9 @@ public:
 
     // False when the storage could not keep the change (memory holds it all the same).
     bool set(const std::string& key, PlistValue value);
+    // As set, but when the storage could not keep the change memory goes back to what it held, so that no
+    // later write stores it unasked.
+    bool setOrRevert(const std::string& key, PlistValue value);
     bool remove(const std::string& key);
 
     PlistDictionary dictionaryRepresentation() const;

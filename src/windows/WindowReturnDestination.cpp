@@ -17,9 +17,6 @@ using nlohmann::json;
 
 namespace {
 
-// Far above any real list of moved windows; a larger value is not ours.
-const std::size_t maximumDataSize = 4 * 1024 * 1024;
-
 bool isValidOrigin(const WindowReturnOrigin& origin)
 {
     const QRectF& frame = origin.frame;
@@ -161,7 +158,10 @@ std::optional<std::string> WindowReturnOrigins::encodedData() const
     json entries = json::array();
     for (const WindowReturnOrigin& origin : entries_)
         entries.push_back(encodeOrigin(origin));
-    return encodeSortedJSON(json { { "entries", std::move(entries) }, { "version", 1 } });
+    std::optional<std::string> data = encodeSortedJSON(json { { "entries", std::move(entries) }, { "version", 1 } });
+    if (data && data->size() > maximumDataSize)
+        return std::nullopt;
+    return data;
 }
 
 std::optional<WindowReturnOrigin> WindowReturnOrigins::origin(const WindowReturnIdentity& identity) const
@@ -188,7 +188,10 @@ bool WindowReturnOrigins::recordOriginal(
     if (!isValidOrigin(recorded))
         return false;
     entries_.push_back(std::move(recorded));
-    return true;
+    if (encodedData())
+        return true;
+    entries_.pop_back();
+    return false;
 }
 
 bool WindowReturnOrigins::remove(const WindowReturnIdentity& identity)

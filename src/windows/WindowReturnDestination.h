@@ -6,6 +6,7 @@
 #include "desktops/ProjectDesktopAssociations.h"
 
 #include <QRectF>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -61,16 +62,21 @@ using WindowReturnDestinationResult = std::variant<WindowReturnDestination, Wind
 class WindowReturnOrigins {
 public:
     static constexpr const char* defaultsKey = "windowReturnOrigins";
+    // An unreadable stored value is kept under this prefix and a UUID.
+    static constexpr const char* unreadableKeyPrefix = "windowReturnOrigins.unreadable-";
+    // Above this size the stored form is neither read nor written.
+    static constexpr std::size_t maximumDataSize = 4 * 1024 * 1024;
 
     WindowReturnOrigins() = default;
     // Version 1 and valid throughout; none otherwise, nothing of it accepted.
     static std::optional<WindowReturnOrigins> decode(std::string_view data);
-    // Sorted keys, version 1; none when the set is not valid.
+    // Sorted keys, version 1; none when the set is not valid or its form would pass the size limit.
     std::optional<std::string> encodedData() const;
 
     const std::vector<WindowReturnOrigin>& entries() const { return entries_; }
     std::optional<WindowReturnOrigin> origin(const WindowReturnIdentity& identity) const;
     // Keeps the first origin of a window: recording again for the same identity changes nothing and is true.
+    // An origin whose recording would take the stored form past its size limit is refused.
     bool recordOriginal(const WindowReturnIdentity& identity, const NativeDesktopState& desktop, const QRectF& frame);
     // Removes every origin of the identity; true when one was removed.
     bool remove(const WindowReturnIdentity& identity);

@@ -2,11 +2,19 @@
 // on the simulated Mac.
 #include "app/ProjectAssignmentReset.h"
 #include "app/ScriptDrive.h"
+#include "app/StoredAssociations.h"
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
+#include "setup/ProjectDesktopSetupView.h"
+#include "setup/WindowDragType.h"
 #include "ui/Alert.h"
+#include "ui/DraggingInfo.h"
+#include "ui/Label.h"
 #include "ui/SheetHost.h"
+
+#include <QCoreApplication>
 
 #include <sstream>
 
@@ -63,7 +71,81 @@ protected:
     }
 
     AlertSheet* alert() { return qobject_cast<AlertSheet*>(SheetHost::attachedSheet(delegate->window.get())); }
+
+    // Zed's window 61 on desktop 1, dropped from the windows tab on the content screen for project A.
+    void dropZedOnTheContentScreen()
+    {
+        mac.world().applications.push_back(
+            { 600, "com.example.zed", "Zed", "/Applications/Zed.app", ActivationPolicy::regular, 1.7e9 });
+        sim::Window zed;
+        zed.number = 61;
+        zed.pid = 600;
+        zed.frame = QRectF(100, 40, 700, 500);
+        zed.spaces = { 1 };
+        mac.world().windows.push_back(zed);
+        launch();
+        selectTab(delegate->tabs, "windows");
+        WindowOverviewView& overview = *delegate->windowOverview;
+        overview.setupView()->commitProjectSelection("project-a");
+        QCoreApplication::sendPostedEvents();
+        mac.advance(0.1);
+        ASSERT_FALSE(overview.cards(61).empty());
+        WindowThumbnail* card = overview.cards(61).back();
+        DraggingInfo info;
+        info.types = { QString::fromLatin1(windowDragType) };
+        info.source = card;
+        std::string content = overview.token() + ":61:" + std::to_string(card->source());
+        info.stringForType = [content](const QString&) -> std::optional<std::string> { return content; };
+        mac.settingsFile().failSaves = true;
+        ASSERT_TRUE(overview.setupView()->canDropOnDisplay(info, contentDisplay));
+        overview.setupView()->onDropOnDisplay(info, contentDisplay);
+        mac.advance(5);
+    }
+    std::vector<std::uint64_t> zedSpaces() { return mac.mac().window(61)->spaces; }
+    bool statusIsRed() { return delegate->windowOverview->setupView()->status()->colorRole() == ColorRole::red; }
 };
+
+TEST_F(DesktopManagementFlowTest, AnAssignmentTheSettingsDoNotTakeIsUndoneAndTheDropSaysSo)
+{
+    dropZedOnTheContentScreen();
+    ASSERT_EQ(zedSpaces().size(), 1u);
+    EXPECT_NE(zedSpaces().front(), 1u) << "the window stays where it was moved";
+    WindowOverviewView& overview = *delegate->windowOverview;
+    EXPECT_EQ(overview.statusMessage(),
+        "La fenêtre a été déplacée, mais l’affectation au projet a échoué. Les réglages n’ont pas pu être "
+        "enregistrés. L’affectation précédente est conservée. La position d’origine de cette fenêtre n’a pas pu être "
+        "enregistrée dans les réglages.");
+    EXPECT_TRUE(statusIsRed());
+    EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a")) << "memory holds what the file holds";
+    EXPECT_FALSE(readStoredAssociations(defaults()).associations.targets.count("project-a"));
+    EXPECT_EQ(overview.returnOrigins().entries().size(), 1u) << "kept for the return while the app runs";
+
+    // The next write of the settings does not store the undone assignment either.
+    mac.settingsFile().failSaves = false;
+    defaults().set("unrelated", true);
+    StoredAssociations restarted = readStoredAssociations(*mac.defaultsAfterRestart());
+    EXPECT_FALSE(restarted.invalid);
+    EXPECT_FALSE(restarted.associations.targets.count("project-a"));
+    EXPECT_TRUE(mac.defaultsAfterRestart()->data(WindowReturnOrigins::defaultsKey)) << "the origin is written with it";
+}
+
+TEST_F(DesktopManagementFlowTest, ACreatedDesktopTheSettingsDoNotTakeTakesNoWindowAndIsStillCleanedUp)
+{
+    occupy({ 11, 12 });
+    dropZedOnTheContentScreen();
+    ASSERT_EQ(contentSpaces().size(), 3u) << "a desktop was created";
+    EXPECT_EQ(zedSpaces(), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(delegate->windowOverview->statusMessage(),
+        "Les réglages n’ont pas pu être enregistrés. Le bureau créé pour cet écran sera retiré s’il reste vide.");
+    EXPECT_TRUE(statusIsRed());
+    ASSERT_EQ(delegate->managedDesktops.entries.size(), 1u) << "kept in memory for the cleanup";
+    EXPECT_FALSE(mac.defaultsAfterRestart()->objectExists(managedDesktopsKey));
+
+    mac.advance(5);
+    mac.advance(5);
+    mac.advance(3);
+    EXPECT_EQ(contentSpaces().size(), 2u) << "the cleanup removed it";
+}
 
 TEST_F(DesktopManagementFlowTest, AScreenIsPreparedWithAnEmptyDesktopElseANewOne)
 {
@@ -89,6 +171,16 @@ TEST_F(DesktopManagementFlowTest, AScreenIsPreparedWithAnEmptyDesktopElseANewOne
     ASSERT_EQ(stored.entries.size(), 1u);
     EXPECT_EQ(stored.entries[0].projectID, "project-b");
     EXPECT_EQ(stored.entries[0].identity.spaceID, created);
+}
+
+TEST_F(DesktopManagementFlowTest, UnreadableStoredAssociationsRefuseWithTheirOwnText)
+{
+    defaults().set(desktopIdentitiesKey, "pas des données");
+    launch();
+    EXPECT_EQ(prepare("project-a"),
+        "app: display-refused project=project-a message=Les associations enregistrées sont illisibles. Elles sont "
+        "conservées ; ferme puis relance l’app.\n");
+    EXPECT_FALSE(delegate->isExecuting);
 }
 
 TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)

@@ -10,6 +10,7 @@
 #include "platform/Bundle.h"
 #include "services/AppSettingsView.h"
 #include "services/UsageAnalytics.h"
+#include "setup/ProjectDesktopSetupView.h"
 #include "setup/ScreenSettingsView.h"
 #include "ui/SwitchControl.h"
 
@@ -225,14 +226,35 @@ TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLin
 {
     mac.world().faults.spaces = sim::SpacesShape::null;
     launch();
-    EXPECT_FALSE(delegate->windowOverview->beginAction());
+    WindowOverviewView& overview = *delegate->windowOverview;
+    EXPECT_FALSE(overview.start());
     EXPECT_FALSE(delegate->isExecuting);
-    EXPECT_EQ(status(), "Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+    EXPECT_EQ(overview.statusMessage(), "Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+    EXPECT_EQ(overview.setupView()->status()->colorRole(), ColorRole::red);
     mac.world().faults.spaces = sim::SpacesShape::wellFormed;
-    EXPECT_TRUE(delegate->windowOverview->beginAction());
+    EXPECT_TRUE(overview.beginAction());
     EXPECT_TRUE(delegate->isExecuting);
-    delegate->windowOverview->endAction();
+    overview.endAction();
     EXPECT_FALSE(delegate->isExecuting);
+}
+
+TEST_F(MainWindowTest, AnActionRefusedForUnreadableAssociationsSaysSoAndNotThatAnotherRuns)
+{
+    defaults().set(desktopIdentitiesKey, "pas des données");
+    launch();
+    WindowOverviewView& overview = *delegate->windowOverview;
+    const std::string unreadable
+        = "Les associations enregistrées sont illisibles. Elles sont conservées ; ferme puis relance l’app.";
+    EXPECT_FALSE(overview.start());
+    EXPECT_FALSE(overview.busy());
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(overview.statusMessage(), unreadable);
+    EXPECT_EQ(overview.setupView()->status()->text(), unreadable);
+    EXPECT_EQ(overview.setupView()->status()->colorRole(), ColorRole::red);
+    ASSERT_TRUE(delegate->reportableError);
+    EXPECT_EQ(delegate->reportableError->text, unreadable);
+    EXPECT_EQ(status().find("Impossible de vérifier les bureaux"), std::string::npos) << status();
+    EXPECT_EQ(*defaults().string(desktopIdentitiesKey), "pas des données");
 }
 
 } // namespace

@@ -56,6 +56,15 @@ protected:
         project.name = "Project a";
         project.desktops = { 3 };
         project.path = "~/a";
+        makeOverview();
+    }
+    ~WindowOverviewDropTest() override { overview->shutdown(); }
+
+    // A new overview, as at launch, with project a selected.
+    void makeOverview()
+    {
+        if (overview)
+            overview->shutdown();
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
         overview->show();
@@ -79,7 +88,6 @@ protected:
         overview->setupView()->commitProjectSelection("a");
         settle();
     }
-    ~WindowOverviewDropTest() override { overview->shutdown(); }
 
     void settle(double seconds = 0.05)
     {
@@ -165,10 +173,9 @@ TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemem
     EXPECT_FALSE(last().error);
     EXPECT_TRUE(std::find(statuses.begin(), statuses.end(), Status { "Fenêtre placée. Ouverture de son bureau…", false })
         != statuses.end());
-    ASSERT_TRUE(overview->returnOrigins());
-    ASSERT_EQ(overview->returnOrigins()->entries().size(), 1u);
-    EXPECT_EQ(overview->returnOrigins()->entries().front().desktop.spaceID, 1u);
-    EXPECT_EQ(overview->returnOrigins()->entries().front().frame, QRectF(100, 40, 700, 500));
+    ASSERT_EQ(overview->returnOrigins().entries().size(), 1u);
+    EXPECT_EQ(overview->returnOrigins().entries().front().desktop.spaceID, 1u);
+    EXPECT_EQ(overview->returnOrigins().entries().front().frame, QRectF(100, 40, 700, 500));
     EXPECT_TRUE(mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey));
 }
 
@@ -245,7 +252,7 @@ TEST_F(WindowOverviewDropTest, AWindowMovedBetweenTheProjectsOwnDesktopsGetsNoOr
     ASSERT_TRUE(drop(63));
     settle(1);
     EXPECT_EQ(spacesOf(63), std::vector<std::uint64_t> { 12 });
-    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, WhileTheOwnerRefusesTheDropIsAPlainRefusalAndNothingIsPrepared)
@@ -253,6 +260,13 @@ TEST_F(WindowOverviewDropTest, WhileTheOwnerRefusesTheDropIsAPlainRefusalAndNoth
     overview->beginAction = [] { return false; };
     ASSERT_TRUE(drop(61));
     EXPECT_EQ(last(), (Status { "Une autre action est en cours. Réessaie dans un instant.", false }));
+    EXPECT_TRUE(preparedDisplays.empty());
+    EXPECT_FALSE(overview->busy());
+
+    // A refusal of its own is the owner's reason, as an error.
+    overview->beginAction = [] { return ActionAdmission(false, "Raison du propriétaire."); };
+    ASSERT_TRUE(drop(61));
+    EXPECT_EQ(last(), (Status { "Raison du propriétaire.", true }));
     EXPECT_TRUE(preparedDisplays.empty());
     EXPECT_FALSE(overview->busy());
 }
@@ -350,7 +364,7 @@ TEST_F(WindowOverviewDropTest, APreparationMadeStaleBeforeTheMoveStopsItWithTheO
     settle(1);
     EXPECT_EQ(last(), (Status { "Action annulée.", true }));
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
-    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, AMoveThatArrivesLateStillCompletesOneThatNeverArrivesFailsWithNothingCommitted)
@@ -387,7 +401,7 @@ TEST_F(WindowOverviewDropTest, AWindowThatJoinsTheTargetButStaysOnItsDesktopIsNe
         (Status { "macOS n’a pas confirmé le déplacement. Actualise pour vérifier le bureau de la fenêtre.", true }));
     settle(3);
     EXPECT_TRUE(commits.empty());
-    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirText)
@@ -402,7 +416,7 @@ TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirTex
                                 "bureau a changé. Actualise la liste puis réessaie.",
                           true }));
     // The origin recorded before the commit stays.
-    EXPECT_EQ(overview->returnOrigins()->entries().size(), 1u);
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u);
 
     commitFailure.reset();
     ASSERT_TRUE(drop(62));
@@ -445,7 +459,7 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
     EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500));
     EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
-    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResized)
@@ -462,7 +476,7 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResi
     EXPECT_FALSE(loggedFrom(before, "window-frame"));
     EXPECT_EQ(mac.mac().window(61)->frame, QRectF(106, 34, 694, 506));
     EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
-    EXPECT_TRUE(overview->returnOrigins()->entries().empty());
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
 TEST_F(WindowOverviewDropTest, AWindowReturnsToAnotherProjectsDesktopButNeverToOneOfTheSelectedProjects)
@@ -473,7 +487,7 @@ TEST_F(WindowOverviewDropTest, AWindowReturnsToAnotherProjectsDesktopButNeverToO
     ASSERT_TRUE(drop(62));
     settle(1);
     ASSERT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
-    ASSERT_EQ(overview->returnOrigins()->entries().size(), 1u);
+    ASSERT_EQ(overview->returnOrigins().entries().size(), 1u);
     overview->setupView()->onReturnToLibrary(drag(62));
     settle(3);
     EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
@@ -505,7 +519,7 @@ TEST_F(WindowOverviewDropTest, AReturnThatCannotRestoreTheFrameKeepsTheOriginAnd
     EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres. Son bureau est rétabli. Autorise "
                                 "l’accessibilité pour restaurer aussi sa taille et sa position.",
                           true }));
-    EXPECT_EQ(overview->returnOrigins()->entries().size(), 1u);
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u);
 }
 
 TEST_F(WindowOverviewDropTest, AWindowWithoutOriginGoesToTheAssistantsScreenUnlessThatDesktopIsAProjects)
@@ -529,35 +543,80 @@ TEST_F(WindowOverviewDropTest, AWindowWithoutOriginGoesToTheAssistantsScreenUnle
     EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
 }
 
-TEST_F(WindowOverviewDropTest, UnreadableStoredOriginsAreNeitherRecordedNorOverwritten)
+// A wrong type, a value that does not parse, one invalid entry among good ones.
+TEST_F(WindowOverviewDropTest, AnUnreadableStoredValueIsSetAsideAndOriginsAreRecordedAgain)
 {
-    overview->shutdown();
-    mac.mac().standardDefaults().set(WindowReturnOrigins::defaultsKey, PlistData { '{' });
-    overview = std::make_unique<WindowOverviewView>();
-    overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
-        return std::vector<OverviewProjectAssignment> { project };
-    };
-    overview->onStatusMessage = [this](const std::string& text, bool error) { statuses.push_back({ text, error }); };
-    overview->prepareProjectDisplay = [this](const std::string&, const std::string&, auto completion) {
-        pendingPreparation = std::move(completion);
-        answerPreparation();
-    };
-    overview->validateProjectDisplay = [](const ProjectDisplayPreparation&) { return std::optional<std::string>(); };
-    overview->commitProjectDisplay = [](const ProjectDisplayPreparation&, auto completion) { completion(std::nullopt); };
-    overview->setOverviewVisible(true);
-    settle();
-    overview->setupView()->commitProjectSelection("a");
-    settle();
-    EXPECT_FALSE(overview->returnOrigins());
+    UserDefaults& defaults = mac.mac().standardDefaults();
+    WindowReturnOrigins good;
+    ASSERT_TRUE(good.recordOriginal({ 62, 600, "com.example.zed", 1.7e9 }, overview->desktops()[1], QRectF(0, 0, 9, 9)));
+    std::string data = *good.encodedData();
+    std::string entry = data.substr(12, data.size() - 12 - 15);
+    std::string bad = entry;
+    bad.replace(bad.find("\"pid\":600"), 9, "\"pid\":0");
+    std::string mixed = R"({"entries":[)" + entry + "," + bad + R"(],"version":1})";
+    ASSERT_TRUE(WindowReturnOrigins::decode(data));
+    std::vector<PlistValue> unreadables { PlistValue("texte"), PlistValue(PlistData { '{' }),
+        PlistValue(PlistData(mixed.begin(), mixed.end())) };
+    for (const PlistValue& unreadable : unreadables) {
+        SCOPED_TRACE(&unreadable - unreadables.data());
+        defaults.set(WindowReturnOrigins::defaultsKey, unreadable);
+        makeOverview();
+        EXPECT_TRUE(overview->returnOrigins().entries().empty());
+        std::vector<std::string> aside;
+        for (const auto& [key, value] : mac.defaultsAfterRestart()->dictionaryRepresentation()) {
+            if (key.rfind(WindowReturnOrigins::unreadableKeyPrefix, 0) == 0 && value == unreadable)
+                aside.push_back(key);
+        }
+        ASSERT_EQ(aside.size(), 1u) << "kept under a key of its own";
+        EXPECT_EQ(aside.front().size(), std::string(WindowReturnOrigins::unreadableKeyPrefix).size() + 36);
+
+        ASSERT_TRUE(drop(61));
+        settle(1);
+        ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+        Lookup<PlistData> written = mac.defaultsAfterRestart()->data(WindowReturnOrigins::defaultsKey);
+        ASSERT_TRUE(written) << "recorded and written again";
+        auto stored = WindowReturnOrigins::decode(std::string(written->begin(), written->end()));
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->entries().size(), 1u);
+        overview->setupView()->onReturnToLibrary(drag(61));
+        settle(3);
+        EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+        EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false })) << "to its recorded origin";
+        EXPECT_EQ(mac.defaultsAfterRestart()->object(aside.front()), unreadable) << "never deleted";
+    }
+}
+
+TEST_F(WindowOverviewDropTest, AnOriginTheSettingsDoNotTakeIsKeptForItsReturnAndTheStatusSaysSo)
+{
+    const std::string unsaved = "La position d’origine de cette fenêtre n’a pas pu être enregistrée dans les réglages.";
+    mac.settingsFile().failSaves = true;
     ASSERT_TRUE(drop(61));
     settle(1);
-    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
-    // Returned as a window without origin would be, and the stored value is still not written over.
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 }) << "the window stays where it was moved";
+    EXPECT_EQ(last(),
+        (Status { "Zed ajouté au projet sur Screen D2. Son bureau est maintenant affiché. " + unsaved, true }));
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u);
+    EXPECT_FALSE(mac.defaultsAfterRestart()->objectExists(WindowReturnOrigins::defaultsKey));
+
     overview->setupView()->onReturnToLibrary(drag(61));
     settle(3);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
-    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres, sur l’écran de l’assistant.", false }));
-    EXPECT_EQ(*mac.mac().standardDefaults().data(WindowReturnOrigins::defaultsKey), PlistData { '{' });
+    EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500)) << "returned to its origin from memory";
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres. " + unsaved, true }));
+    EXPECT_TRUE(overview->returnOrigins().entries().empty());
+
+    // Settings that take writes again by the time the commit ends: the origin is written then.
+    overview->commitProjectDisplay = [this](const ProjectDisplayPreparation&, auto completion) {
+        mac.settingsFile().failSaves = false;
+        completion(std::nullopt);
+    };
+    mac.settingsFile().failSaves = true;
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(last(), (Status { "Zed ajouté au projet sur Screen D2. Son bureau est maintenant affiché.", false }));
+    Lookup<PlistData> written = mac.defaultsAfterRestart()->data(WindowReturnOrigins::defaultsKey);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(WindowReturnOrigins::decode(std::string(written->begin(), written->end()))->entries().size(), 1u);
 }
 
 } // namespace

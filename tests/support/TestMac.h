@@ -6,9 +6,17 @@
 #include "support/TemporaryDirectory.h"
 #include "support/VirtualClock.h"
 
+#include <memory>
 #include <optional>
 
 namespace pellamor::test {
+
+// The settings file of a test's machine: what the last save that went through wrote. `failSaves` makes every
+// save fail as a full disk makes the file's rename fail, leaving the file as it was.
+struct SettingsFile {
+    PlistDictionary saved;
+    bool failSaves = false;
+};
 
 class TestMac {
 public:
@@ -21,9 +29,13 @@ public:
     VirtualClock& clock() { return clock_; }
     const std::filesystem::path& home() const { return home_.path(); }
     void advance(double seconds) { clock_.advance(seconds); }
+    SettingsFile& settingsFile() { return settingsFile_; }
+    // The defaults as the next launch would read them from the settings file.
+    std::unique_ptr<UserDefaults> defaultsAfterRestart() const;
 
 private:
     TemporaryDirectory home_;
+    SettingsFile settingsFile_;
     VirtualClock clock_;
     std::unique_ptr<sim::SimulatedMac> mac_;
     std::optional<ScopedPlatform> installed_;

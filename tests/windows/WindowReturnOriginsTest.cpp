@@ -162,5 +162,40 @@ TEST_F(WindowReturnOriginsTest, StoredDataThatFailsAnyCheckIsRejectedWhole)
     EXPECT_FALSE(WindowReturnOrigins::decode(R"([])"));
 }
 
+TEST_F(WindowReturnOriginsTest, OneSizeLimitForWhatIsReadAndWhatIsWritten)
+{
+    const std::size_t limit = WindowReturnOrigins::maximumDataSize;
+    auto withBundle = [](std::size_t length) {
+        WindowReturnIdentity identity = notes;
+        identity.bundleID = std::string(length, 'x');
+        return identity;
+    };
+    WindowReturnOrigins probe;
+    ASSERT_TRUE(probe.recordOriginal(withBundle(1), inventory[0], frame));
+    std::size_t overhead = probe.encodedData()->size() - 1;
+    // One origin fills the stored form to the limit exactly.
+    ASSERT_TRUE(origins.recordOriginal(withBundle(limit - overhead), inventory[0], frame));
+    std::string full = *origins.encodedData();
+    EXPECT_EQ(full.size(), limit);
+    EXPECT_TRUE(WindowReturnOrigins::decode(full));
+    EXPECT_FALSE(WindowReturnOrigins::decode(full + " ")) << "a byte more is not read";
+
+    // An origin that would pass it is not recorded: that window returns as one without origin.
+    EXPECT_FALSE(origins.recordOriginal(mail, inventory[2], frame));
+    EXPECT_EQ(origins.entries().size(), 1u);
+    EXPECT_EQ(origins.encodedData(), full);
+    EXPECT_EQ(destination(mail), WindowReturnDestinationResult(WindowReturnDestination { inventory[3], std::nullopt, false }));
+
+    // A stored form within the limit whose writing would pass it is not written.
+    const std::string decimals = "[[10.0,20.0],[640.0,480.0]]";
+    std::string compact = full;
+    compact.replace(compact.find(decimals), decimals.size(), "[[10,20],[640,480]]");
+    compact.insert(compact.find("xxx"), full.size() - compact.size(), 'x');
+    ASSERT_EQ(compact.size(), limit);
+    auto read = WindowReturnOrigins::decode(compact);
+    ASSERT_TRUE(read);
+    EXPECT_FALSE(read->encodedData());
+}
+
 } // namespace
 } // namespace pellamor
