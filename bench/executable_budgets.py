@@ -12,13 +12,19 @@ same folder (bench/minimal_watcher.c, the limit of this machine), on a quiet mac
 busy by a shell loop; each run prints both medians and their ratio (budget 3 x). The harness reads both at
 real-time priority when it may.
 
+--projects: only the figures with many stored projects, which the default run prints too: 60 s idle with
+automatic switching on and 500 projects in the association store (budget 0.1 % of one core), and start to main
+window shown with 1,000, 2,000, 4,000 and 8,000 stored projects (budget 500 ms at 8,000), each with its ratio to
+the previous size: about 2 x when the start grows linearly with the store.
+
 --large-state: state files of several sizes (megabytes), each in a fresh process: resident memory once the
 file is read, the peak resident memory and the time from a replacement to the first key event posted.
 
 Usage: bench/executable_budgets.py [path/to/pellamor] [idle seconds] [runs]
        bench/executable_budgets.py --reaction [path/to/pellamor] [runs per condition] [switches per run]
+       bench/executable_budgets.py --projects [path/to/pellamor] [idle seconds]
        bench/executable_budgets.py --large-state [path/to/pellamor] [megabytes ...]"""
-import json, os, select, statistics, subprocess, sys, tempfile, time
+import json, os, plistlib, select, statistics, subprocess, sys, tempfile, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 NAMED = len(sys.argv) > 1 and sys.argv[1].startswith("--")
@@ -27,6 +33,8 @@ ARGUMENTS = sys.argv[2:] if NAMED else sys.argv[1:]
 EXECUTABLE = ARGUMENTS[0] if ARGUMENTS else os.path.join(ROOT, "build/release/bin/pellamor")
 SWITCHES = 21
 STATE_NAME = ".codex-global-state.json"
+IDLE_PROJECTS = 500
+START_PROJECTS = (1000, 2000, 4000, 8000)
 
 WORLD = {
     "displays": [
@@ -76,6 +84,21 @@ def replace_state(home, selected, extra=""):
     replaced = time.monotonic()
     os.rename(temporary, os.path.join(folder, STATE_NAME))
     return replaced
+
+
+def store_projects(home, count):
+    """An association store of `count` projects besides B, all on desktop 3 of the content screen, written in
+    the settings file as the application writes it."""
+    desktop = {"display": WORLD["displays"][1]["id"], "spaceID": 12,
+               "spaceUUID": "BBBBBBBB-0000-0000-0000-000000000012"}
+    targets = {f"stored-{index:05d}": [desktop] for index in range(count)}
+    targets["project-b"] = [desktop]
+    data = json.dumps({"targets": targets, "unresolvedProjects": [], "version": 2}, sort_keys=True,
+                      separators=(",", ":")).encode()
+    folder = os.path.join(home, "Library", "Preferences")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "fr.local.pellamor.plist"), "wb") as file:
+        plistlib.dump({"projectDesktopIdentities": data}, file)
 
 
 def cpu_ticks(pid):
@@ -146,10 +169,13 @@ def wait_for_all(expected, timeout=10):
                 lines.read()
 
 
-def launch(extra=""):
-    """A fresh process on a fresh HOME whose state file selects project A; gives the HOME, the process, its
-    standard error and the time from the start to the main window shown."""
+def launch(extra="", stored=0):
+    """A fresh process on a fresh HOME whose state file selects project A, with `stored` more projects in the
+    association store; gives the HOME, the process, its standard error and the time from the start to the main
+    window shown."""
     home = tempfile.mkdtemp(prefix="pellamor-bench-")
+    if stored:
+        store_projects(home, stored)
     world = os.path.join(home, "world.json")
     with open(world, "w") as file:
         json.dump(WORLD, file)
@@ -175,23 +201,54 @@ def run(idle_seconds):
         latencies.append((lines.wait_for("mac: key-posted") - replaced) * 1000)
         time.sleep(0.7)
 
-    idle = None
-    if idle_seconds > 0:
-        time.sleep(1)
-        lines.drain()
-        ticks_before = cpu_ticks(process.pid)
-        idle_start = time.monotonic()
-        peak = 0.0
-        while time.monotonic() - idle_start < idle_seconds:
-            time.sleep(1)
-            lines.drain()
-            peak = max(peak, resident_mib(process.pid))
-        elapsed = time.monotonic() - idle_start
-        used = (cpu_ticks(process.pid) - ticks_before) / os.sysconf("SC_CLK_TCK")
-        idle = (elapsed, used / elapsed * 100, peak)
+    idle = idle_figures(process, lines, idle_seconds) if idle_seconds > 0 else None
     process.terminate()
     process.wait(timeout=10)
     return shown, latencies, idle
+
+
+def idle_figures(process, lines, seconds):
+    """Seconds measured, per cent of one core and the peak resident MiB while the process is left alone."""
+    time.sleep(1)
+    lines.drain()
+    ticks_before = cpu_ticks(process.pid)
+    idle_start = time.monotonic()
+    peak = 0.0
+    while time.monotonic() - idle_start < seconds:
+        time.sleep(1)
+        lines.drain()
+        peak = max(peak, resident_mib(process.pid))
+    elapsed = time.monotonic() - idle_start
+    used = (cpu_ticks(process.pid) - ticks_before) / os.sysconf("SC_CLK_TCK")
+    return elapsed, used / elapsed * 100, peak
+
+
+def projects(idle_seconds=None):
+    """Idle with switching on and many stored projects, then the start with more and more of them."""
+    if idle_seconds is None:
+        idle_seconds = float(ARGUMENTS[1]) if len(ARGUMENTS) > 1 else 60.0
+    _, process, lines, _ = launch(stored=IDLE_PROJECTS)
+    try:
+        # Switching starts by itself once the projects are read; the first poll follows half a second later.
+        time.sleep(1)
+        elapsed, core, peak = idle_figures(process, lines, idle_seconds)
+    finally:
+        process.terminate()
+        process.wait(timeout=30)
+    print(f"idle with switching on and {IDLE_PROJECTS} stored projects for {elapsed:.0f} s: {core:.3f} % of one core, "
+          f"{peak:.1f} MiB resident at most (budget 0.1 %)", flush=True)
+    previous = None
+    for count in START_PROJECTS:
+        load = os.getloadavg()[0]
+        _, process, _, shown = launch(stored=count)
+        process.terminate()
+        process.wait(timeout=30)
+        growth = f", {shown / previous:.2f} x the start with {count // 2}" if previous else ""
+        print(f"start to main window shown with {count} stored projects: {shown * 1000:.1f} ms{growth} "
+              f"(load average {load:.1f})", flush=True)
+        previous = shown
+    print(f"start budget 500 ms with {START_PROJECTS[-1]} stored projects; a ratio near 2 x is linear growth",
+          flush=True)
 
 
 def minimal_watcher():
@@ -315,7 +372,8 @@ def budgets():
                   f"{idle[2]:.1f} MiB resident at most (budget 0.5 %, 100 MB)")
     print(f"all runs: state file replaced to first key event posted: median {statistics.median(every):.2f} ms over "
           f"{len(every)} switches (budget median 10 ms); start budget 500 ms")
+    projects(idle_seconds)
 
 
 if __name__ == "__main__":
-    {"--budgets": budgets, "--reaction": reaction, "--large-state": large_state}[MODE]()
+    {"--budgets": budgets, "--reaction": reaction, "--large-state": large_state, "--projects": projects}[MODE]()

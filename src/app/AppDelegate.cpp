@@ -9,6 +9,7 @@
 #include "ui/SymbolView.h"
 #include "assistant/CodexNavigationReader.h"
 #include "assistant/Localization.h"
+#include "desktops/SystemRestorations.h"
 #include "overview/WindowOverview.h"
 #include "platform/Platform.h"
 #include "services/ErrorMonitoring.h"
@@ -68,6 +69,8 @@ void AppDelegate::applicationDidFinishLaunching()
     ErrorMonitoring::start(SentryConfiguration::load(), FeedbackMetadata::current());
     defaults.remove("productAnalyticsEnabled");
     defaults.remove("productAnalyticsState");
+    // Before any switch or arrangement: what a run that was killed left changed in the system.
+    SystemRestorations::restoreRecorded();
     UsageAnalytics::shared().start();
 
     StoredAssociations stored = readStoredAssociations(defaults);

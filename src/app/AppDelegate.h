@@ -204,9 +204,12 @@ public:
     std::optional<ReportableError> reportableError;
 
 private:
+    // Every stored project resolved against the association inventory (none without one).
+    const std::map<std::string, ProjectResolution>& resolvedProjects() const;
+    // A project's resolved desktops that are not on the dedicated screen.
+    std::vector<ProjectDesktopSwitchTarget> targets(const std::string& projectID) const;
+    std::vector<ProjectDesktopSwitchTarget> targets(const ProjectResolution& resolution) const;
     ProjectDesktopSwitchingSession& projectSwitcher();
-    std::vector<ProjectDesktopSwitchTarget> targets(
-        const std::string& projectID, const std::vector<NativeDesktopState>& inventory) const;
     std::optional<std::string> blockingReason(int number);
     bool permissionsGranted() const;
     void installOverviewCallbacks(WindowOverviewView& overview);
@@ -247,6 +250,17 @@ private:
     // The committed selection taken from the assistant's state as it is now; read errors leave it as it was.
     bool rebaseTrackerOnCurrentSelection();
 
+    // What `resolvedProjects` answered, with what it was resolved from; `revision` counts the resolutions.
+    struct ResolvedAssociations {
+        ProjectDesktopAssociations store;
+        std::vector<NativeDesktopState> inventory;
+        std::optional<std::string> assistantDisplay;
+        std::map<std::string, ProjectResolution> projects;
+        std::uint64_t revision = 0;
+    };
+    mutable ResolvedAssociations resolved_;
+    // The resolution `associations` and the fallback fields were derived from; 0 when they were cleared.
+    std::uint64_t derivedRevision_ = 0;
     std::shared_ptr<ProjectDesktopSwitchingSession> projectSwitcher_;
     std::shared_ptr<NativeDesktopManagementDriver> desktopManagementDriver_;
     std::shared_ptr<DesktopManager> desktopManager_;

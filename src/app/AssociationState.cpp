@@ -1,5 +1,6 @@
 // The derived association state of the application delegate: what each project resolves to on the desktops
-// of now, rebuilt before every switch, pre-flight and poll, and the one-time migration of legacy numbers.
+// of now, refreshed before every switch, pre-flight and poll but rebuilt only when the store, the desktops or
+// the dedicated screen changed, and the one-time migration of legacy numbers.
 #include "app/AppDelegate.h"
 
 #include "ui/AppConstants.h"
@@ -9,11 +10,31 @@
 
 namespace pellamor {
 
-std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& projectID,
-                                                             const std::vector<NativeDesktopState>& inventory) const
+const std::map<std::string, ProjectResolution>& AppDelegate::resolvedProjects() const
+{
+    static const std::map<std::string, ProjectResolution> none;
+    if (!associationInventory)
+        return none;
+    // Resolving checks the whole store: done again only when what it depends on changed.
+    if (!resolved_.revision || resolved_.inventory != *associationInventory
+        || resolved_.assistantDisplay != runtimeAssistantDisplay || resolved_.store != desktopAssociations) {
+        resolved_ = ResolvedAssociations { desktopAssociations, *associationInventory, runtimeAssistantDisplay,
+            desktopAssociations.resolveAll(*associationInventory, runtimeAssistantDisplay), resolved_.revision + 1 };
+    }
+    return resolved_.projects;
+}
+
+std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const std::string& projectID) const
+{
+    const std::map<std::string, ProjectResolution>& projects = resolvedProjects();
+    auto found = projects.find(projectID);
+    return found == projects.end() ? std::vector<ProjectDesktopSwitchTarget> {} : targets(found->second);
+}
+
+std::vector<ProjectDesktopSwitchTarget> AppDelegate::targets(const ProjectResolution& resolution) const
 {
     std::vector<ProjectDesktopSwitchTarget> kept;
-    for (const ProjectDesktopSwitchTarget& target : desktopAssociations.resolvedTargets(projectID, inventory)) {
+    for (const ProjectDesktopSwitchTarget& target : resolution.targets) {
         if (!runtimeAssistantDisplay || !equalIgnoringCase(target.desktop.display, *runtimeAssistantDisplay))
             kept.push_back(target);
     }
@@ -29,6 +50,7 @@ bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDes
         fallbackProjects.clear();
         fallbackDesktopNumbers.clear();
         runtimeAssistantDisplay.reset();
+        derivedRevision_ = 0;
         if (!associations.empty()) {
             associations.clear();
             updateTrackingControls();
@@ -42,16 +64,17 @@ bool AppDelegate::refreshDesktopAssociations(std::optional<std::vector<NativeDes
     runtimeAssistantDisplay =
         AssistantScreenConfiguration::runtime(ConnectedMonitor::read(), platform().standardDefaults()).monitorID;
 
+    const std::map<std::string, ProjectResolution>& projects = resolvedProjects();
+    if (resolved_.revision == derivedRevision_)
+        return true;
+    derivedRevision_ = resolved_.revision;
     std::map<std::string, std::vector<int>> fresh;
-    std::set<std::string> projectIDs = desktopAssociations.unresolvedProjects;
-    for (const auto& entry : desktopAssociations.targets)
-        projectIDs.insert(entry.first);
     fallbackProjects.clear();
-    for (const std::string& projectID : projectIDs) {
+    for (const auto& [projectID, resolution] : projects) {
         std::set<int> numbers;
-        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *inventory))
+        for (const ProjectDesktopSwitchTarget& target : targets(resolution))
             numbers.insert(target.number);
-        if (auto fallback = desktopAssociations.assistantFallback(projectID, *inventory, runtimeAssistantDisplay)) {
+        if (const std::optional<AssistantFallbackTarget>& fallback = resolution.fallback) {
             fallbackProjects.insert(projectID);
             if (fallback->number) {
                 fallbackDesktopNumbers[projectID] = *fallback->number;
@@ -114,13 +137,8 @@ bool AppDelegate::hasAssociation(const std::string& projectID) const
 std::set<int> AppDelegate::assignedDesktops() const
 {
     std::set<int> numbers;
-    if (!associationInventory)
-        return numbers;
-    std::set<std::string> projectIDs;
-    for (const auto& entry : desktopAssociations.targets)
-        projectIDs.insert(entry.first);
-    for (const std::string& projectID : projectIDs) {
-        for (const ProjectDesktopSwitchTarget& target : targets(projectID, *associationInventory))
+    for (const auto& entry : resolvedProjects()) {
+        for (const ProjectDesktopSwitchTarget& target : targets(entry.second))
             numbers.insert(target.number);
     }
     return numbers;

@@ -40,7 +40,7 @@ ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
         [self](const std::string& projectID) -> std::optional<std::vector<ProjectDesktopSwitchTarget>> {
             if (!self || self->isTerminating || !self->refreshDesktopAssociations() || !self->associationInventory)
                 return std::nullopt;
-            return self->targets(projectID, *self->associationInventory);
+            return self->targets(projectID);
         },
         [self](const ProjectDesktopSwitchTarget& target, std::function<void(MissionControlResult)> completion) {
             if (!self || self->isTerminating) {
@@ -309,7 +309,7 @@ void AppDelegate::runDesktop(const Project& project)
     }
     if (!hasAssociation(project.id))
         return;
-    if (targets(project.id, *associationInventory).empty()) {
+    if (targets(project.id).empty()) {
         showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name), false);
         return;
     }
@@ -341,8 +341,7 @@ void AppDelegate::runDesktop(const Project& project)
         self->updateRequirements();
         self->refreshDesktopAssociations();
         std::vector<int> numbers;
-        for (const ProjectDesktopSwitchTarget& target :
-             self->targets(project.id, self->associationInventory.value_or(std::vector<NativeDesktopState>{})))
+        for (const ProjectDesktopSwitchTarget& target : self->targets(project.id))
             numbers.push_back(target.number);
         if (numbers.empty())
             self->showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name),

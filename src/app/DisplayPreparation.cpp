@@ -416,7 +416,7 @@ void AppDelegate::openProjectFromOverview(
         completion(MissionControlResult::failed(unverified));
         return;
     }
-    std::vector<ProjectDesktopSwitchTarget> found = targets(projectID, *associationInventory);
+    std::vector<ProjectDesktopSwitchTarget> found = targets(projectID);
     if (found.empty()) {
         completion(MissionControlResult::failed(unavailable));
         return;
@@ -446,7 +446,7 @@ void AppDelegate::openProjectFromOverview(
             completion(MissionControlResult::failed(unverified));
             return;
         }
-        std::vector<ProjectDesktopSwitchTarget> opened = self->targets(projectID, *self->associationInventory);
+        std::vector<ProjectDesktopSwitchTarget> opened = self->targets(projectID);
         if (opened.empty()) {
             completion(MissionControlResult::failed(unavailable));
             return;

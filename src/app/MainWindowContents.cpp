@@ -20,10 +20,13 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace pellamor {
@@ -39,11 +42,14 @@ QAction* addItem(QMenu* menu, const std::string& title, const char* identifier, 
     return item;
 }
 
-// The standard edit actions go to the focused text control, as the responder chain would.
+// The standard edit actions go to the focused text control, as the responder chain would; without one they do
+// nothing (asking another widget for the slot would only print a warning among the log lines).
 std::function<void()> editAction(const char* slot)
 {
     return [slot] {
-        if (QWidget* focused = QApplication::focusWidget())
+        QWidget* focused = QApplication::focusWidget();
+        if (qobject_cast<QLineEdit*>(focused) || qobject_cast<QTextEdit*>(focused)
+            || qobject_cast<QPlainTextEdit*>(focused))
             QMetaObject::invokeMethod(focused, slot);
     };
 }
@@ -283,6 +289,7 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
 std::vector<OverviewProjectAssignment> AppDelegate::projectAssignments() const
 {
     std::vector<OverviewProjectAssignment> rows;
+    const std::map<std::string, ProjectResolution>& resolutions = resolvedProjects();
     for (const Project& project : projects) {
         OverviewProjectAssignment row;
         row.id = project.id;
@@ -293,9 +300,9 @@ std::vector<OverviewProjectAssignment> AppDelegate::projectAssignments() const
         bool fallback = fallbackProjects.count(project.id) != 0;
         if (associationInventory) {
             auto stored = desktopAssociations.targets.find(project.id);
-            bool missing = stored != desktopAssociations.targets.end() &&
-                           desktopAssociations.resolvedTargets(project.id, *associationInventory).size() <
-                               stored->second.size();
+            auto resolved = resolutions.find(project.id);
+            bool missing = stored != desktopAssociations.targets.end()
+                && (resolved == resolutions.end() || resolved->second.targets.size() < stored->second.size());
             row.unavailable = (desktopAssociations.unresolvedProjects.count(project.id) || missing) && !fallback;
         } else {
             row.unavailable = hasAssociation(project.id) && !fallback;

@@ -1,5 +1,6 @@
 #include "desktops/NativeDesktopSwitchingEnvironment.h"
 
+#include "desktops/SystemRestorations.h"
 #include "platform/Platform.h"
 
 namespace pellamor {
@@ -31,7 +32,15 @@ bool NativeDesktopSwitchingEnvironment::isEnabled(std::uint32_t hotkey)
 
 bool NativeDesktopSwitchingEnvironment::setEnabled(std::uint32_t hotkey, bool enabled)
 {
-    return runtime && runtime->setEnabled(hotkey, enabled) == 0;
+    if (!runtime)
+        return false;
+    // Recorded first, so that a kill before it is off again leaves the next launch the hot key to put back.
+    if (enabled)
+        SystemRestorations::recordShortcut(hotkey);
+    bool done = runtime->setEnabled(hotkey, enabled) == 0;
+    if (!enabled && done && !runtime->isEnabled(hotkey))
+        SystemRestorations::forgetShortcut(hotkey);
+    return done;
 }
 
 bool NativeDesktopSwitchingEnvironment::keysReleased(const NativeShortcut& shortcut)

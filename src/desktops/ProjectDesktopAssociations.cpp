@@ -4,12 +4,15 @@
 #include "desktops/CleanText.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace pellamor {
 
 namespace {
 
 using Inventory = std::vector<NativeDesktopState>;
+
+std::atomic<std::uint64_t> checks { 0 };
 
 bool validList(const std::vector<ProjectDesktopAssociation>& list)
 {
@@ -40,6 +43,54 @@ bool numbered(std::size_t position)
     return position < static_cast<std::size_t>(DesktopTargets::supportedLast);
 }
 
+std::vector<ProjectDesktopSwitchTarget> resolvedList(
+    const std::vector<ProjectDesktopAssociation>& list, const Inventory& inventory)
+{
+    std::vector<ProjectDesktopSwitchTarget> resolved;
+    for (std::size_t position = 0; position < inventory.size() && numbered(position); ++position) {
+        const NativeDesktopState& desktop = inventory[position];
+        bool denoted = std::any_of(list.begin(), list.end(),
+            [&](const ProjectDesktopAssociation& association) { return association.denotes(desktop); });
+        if (denoted)
+            resolved.push_back({ static_cast<int>(position) + 1, desktop });
+    }
+    return resolved;
+}
+
+std::optional<AssistantFallbackTarget> fallbackOf(
+    const std::vector<ProjectDesktopAssociation>* list, const Inventory& inventory, const std::string& assistantDisplay)
+{
+    bool fallsBack = !list;
+    if (!fallsBack)
+        for (const ProjectDesktopAssociation& association : *list) {
+            auto position = denotedPosition(association, inventory);
+            if (equalIgnoringCase(association.display, assistantDisplay) || !position || !numbered(*position)) {
+                fallsBack = true;
+                break;
+            }
+        }
+    if (!fallsBack)
+        return std::nullopt;
+
+    // The dedicated display's current desktop, when all its entries agree on it.
+    std::optional<AssistantFallbackTarget> answer;
+    std::uint64_t current = 0;
+    for (std::size_t position = 0; position < inventory.size(); ++position) {
+        const NativeDesktopState& desktop = inventory[position];
+        if (!equalIgnoringCase(desktop.display, assistantDisplay))
+            continue;
+        if (!answer) {
+            answer = AssistantFallbackTarget { desktop.display, std::nullopt };
+            current = desktop.currentSpaceID;
+        }
+        if (desktop.currentSpaceID != current)
+            return std::nullopt;
+        if (!answer->number && desktop.spaceID == current)
+            answer->number = static_cast<int>(position) + 1;
+    }
+    return answer;
+}
+
 } // namespace
 
 bool ProjectDesktopAssociation::isValid() const
@@ -56,8 +107,14 @@ bool ProjectDesktopAssociation::denotes(const NativeDesktopState& desktop) const
     return spaceID == desktop.spaceID;
 }
 
+std::uint64_t ProjectDesktopAssociations::validityChecks()
+{
+    return checks.load(std::memory_order_relaxed);
+}
+
 bool ProjectDesktopAssociations::isValid() const
 {
+    checks.fetch_add(1, std::memory_order_relaxed);
     for (auto& [projectID, list] : targets)
         if (!isCleanString(projectID) || !validList(list))
             return false;
@@ -104,15 +161,7 @@ std::vector<ProjectDesktopSwitchTarget> ProjectDesktopAssociations::resolvedTarg
     auto found = targets.find(projectID);
     if (found == targets.end())
         return {};
-    std::vector<ProjectDesktopSwitchTarget> resolved;
-    for (std::size_t position = 0; position < inventory.size() && numbered(position); ++position) {
-        const NativeDesktopState& desktop = inventory[position];
-        bool denoted = std::any_of(found->second.begin(), found->second.end(),
-            [&](const ProjectDesktopAssociation& association) { return association.denotes(desktop); });
-        if (denoted)
-            resolved.push_back({ static_cast<int>(position) + 1, desktop });
-    }
-    return resolved;
+    return resolvedList(found->second, inventory);
 }
 
 std::optional<AssistantFallbackTarget> ProjectDesktopAssociations::assistantFallback(
@@ -126,34 +175,25 @@ std::optional<AssistantFallbackTarget> ProjectDesktopAssociations::assistantFall
         return std::nullopt;
     if (!valid(inventory) || !assistantDisplay || !isCleanString(*assistantDisplay))
         return std::nullopt;
-    bool fallsBack = unresolved;
-    if (!fallsBack)
-        for (const ProjectDesktopAssociation& association : found->second) {
-            auto position = denotedPosition(association, inventory);
-            if (equalIgnoringCase(association.display, *assistantDisplay) || !position || !numbered(*position)) {
-                fallsBack = true;
-                break;
-            }
-        }
-    if (!fallsBack)
-        return std::nullopt;
+    return fallbackOf(unresolved ? nullptr : &found->second, inventory, *assistantDisplay);
+}
 
-    std::optional<AssistantFallbackTarget> answer;
-    std::uint64_t current = 0;
-    for (std::size_t position = 0; position < inventory.size(); ++position) {
-        const NativeDesktopState& desktop = inventory[position];
-        if (!equalIgnoringCase(desktop.display, *assistantDisplay))
-            continue;
-        if (!answer) {
-            answer = AssistantFallbackTarget { desktop.display, std::nullopt };
-            current = desktop.currentSpaceID;
-        }
-        if (desktop.currentSpaceID != current)
-            return std::nullopt;
-        if (!answer->number && desktop.spaceID == current)
-            answer->number = static_cast<int>(position) + 1;
+std::map<std::string, ProjectResolution> ProjectDesktopAssociations::resolveAll(
+    const Inventory& inventory, const std::optional<std::string>& assistantDisplay) const
+{
+    std::map<std::string, ProjectResolution> answers;
+    if (!isValid() || !valid(inventory))
+        return answers;
+    bool fallbackKnown = assistantDisplay && isCleanString(*assistantDisplay);
+    for (const auto& [projectID, list] : targets) {
+        ProjectResolution& answer = answers[projectID];
+        answer.targets = resolvedList(list, inventory);
+        if (fallbackKnown)
+            answer.fallback = fallbackOf(&list, inventory, *assistantDisplay);
     }
-    return answer;
+    for (const std::string& projectID : unresolvedProjects)
+        answers[projectID].fallback = fallbackKnown ? fallbackOf(nullptr, inventory, *assistantDisplay) : std::nullopt;
+    return answers;
 }
 
 bool ProjectDesktopAssociations::assign(const std::string& projectID, int number, const Inventory& inventory)

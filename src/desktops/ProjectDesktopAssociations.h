@@ -33,6 +33,8 @@ struct ProjectDesktopAssociation {
 
     // A non-zero id, a clean display and, when present, a clean UUID.
     bool isValid() const;
+    // How many times a store was checked by `isValid` in this process.
+    static std::uint64_t validityChecks();
     // Same display ignoring case, then the same UUID ignoring case when this has one, else the same space id.
     bool denotes(const NativeDesktopState& desktop) const;
 
@@ -44,6 +46,12 @@ struct AssistantFallbackTarget {
     std::string display;
     std::optional<int> number;
     friend bool operator==(const AssistantFallbackTarget&, const AssistantFallbackTarget&) = default;
+};
+
+// What `resolvedTargets` and `assistantFallback` answer for one project.
+struct ProjectResolution {
+    std::vector<ProjectDesktopSwitchTarget> targets;
+    std::optional<AssistantFallbackTarget> fallback;
 };
 
 class ProjectDesktopAssociations {
@@ -59,6 +67,10 @@ public:
     std::vector<ProjectDesktopSwitchTarget> resolvedTargets(
         const std::string& projectID, const std::vector<NativeDesktopState>& inventory) const;
     std::optional<AssistantFallbackTarget> assistantFallback(const std::string& projectID,
+        const std::vector<NativeDesktopState>& inventory, const std::optional<std::string>& assistantDisplay) const;
+    // Both answers for every project of `targets` and `unresolvedProjects`, the store and the inventory checked
+    // once for all of them; empty when either is not usable.
+    std::map<std::string, ProjectResolution> resolveAll(
         const std::vector<NativeDesktopState>& inventory, const std::optional<std::string>& assistantDisplay) const;
     // Number 0 clears the project; otherwise its desktop on that desktop's display becomes desktop `number`.
     bool assign(const std::string& projectID, int number, const std::vector<NativeDesktopState>& inventory);
@@ -76,6 +88,8 @@ public:
     static std::optional<ProjectDesktopAssociations> decode(std::string_view data);
 
     bool isValid() const;
+    // How many times a store was checked by `isValid` in this process.
+    static std::uint64_t validityChecks();
     // Whether an inventory can be used: non-empty, clean, no id or UUID twice, each display's desktops together.
     static bool valid(const std::vector<NativeDesktopState>& inventory);
 

@@ -1,6 +1,7 @@
 #include "windows/NativeWindowArrangementEnvironment.h"
 
 #include "assistant/Localization.h"
+#include "desktops/SystemRestorations.h"
 #include "platform/Platform.h"
 #include "windows/ArrangementScreens.h"
 
@@ -107,6 +108,9 @@ std::optional<std::string> NativeWindowArrangementEnvironment::prepare()
     if (isTrue(application_, enhancedUserInterface)) {
         // Assistive software's enhanced interface makes some applications animate or refuse frame changes.
         restoreEnhancedUI_ = true;
+        owner_ = SystemRestorations::runningInstance(record_.pid)
+                     .value_or(SystemRestorations::ApplicationInstance { record_.pid, record_.bundleID, std::nullopt });
+        SystemRestorations::recordEnhancedInterface(owner_);
         application_->setAttributeValue(enhancedUserInterface, false);
     }
     return std::nullopt;
@@ -168,11 +172,13 @@ std::optional<std::string> NativeWindowArrangementEnvironment::cleanup()
         return std::nullopt;
     restoreEnhancedUI_ = false;
     std::optional<RunningApplication> running = platform().workspace().runningApplication(record_.pid);
-    if (!running || running->terminated || running->bundleIdentifier.value_or("") != record_.bundleID.value_or(""))
-        return std::nullopt;
-    application_->setAttributeValue(enhancedUserInterface, true);
-    if (!isTrue(application_, enhancedUserInterface))
-        return L("%@ n’a pas confirmé le rétablissement de son état d’accessibilité.", record_.application);
+    if (running && !running->terminated && running->bundleIdentifier.value_or("") == record_.bundleID.value_or("")) {
+        application_->setAttributeValue(enhancedUserInterface, true);
+        // Left recorded: the next launch tries again while this instance runs.
+        if (!isTrue(application_, enhancedUserInterface))
+            return L("%@ n’a pas confirmé le rétablissement de son état d’accessibilité.", record_.application);
+    }
+    SystemRestorations::forgetEnhancedInterface(owner_);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "desktops/ScreenPlacement.h"
+#include "desktops/SystemRestorations.h"
 #include "windows/WindowArrangement.h"
 #include "windows/WindowArrangementSession.h"
 #include "windows/WindowSpaceRuntime.h"
@@ -49,6 +50,8 @@ private:
     AXElementRef window_;
     AXElementRef application_;
     bool restoreEnhancedUI_ = false;
+    // The application instance whose enhanced interface is off, as recorded for the next launch.
+    SystemRestorations::ApplicationInstance owner_;
     std::optional<QRectF> originalFrame_;
     QRectF desired_;
 };

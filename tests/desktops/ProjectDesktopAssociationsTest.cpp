@@ -92,6 +92,29 @@ TEST(ProjectDesktopAssociationsTest, FallbackToTheDedicatedDisplaysCurrentDeskto
     EXPECT_EQ(associations.assistantFallback("old", disagreeing, "A"), std::nullopt);
 }
 
+TEST(ProjectDesktopAssociationsTest, ResolvingEveryProjectAtOnceChecksTheStoreOnceAndAnswersAsEachProjectAlone)
+{
+    auto associations = store({ { "onA", { Association(1, "A", "U1") } },
+                                  { "both", { Association(3, "B", "U3"), Association(2, "a", "u2") } },
+                                  { "gone", { Association(8, "B", std::nullopt) } } },
+        { "old" });
+    for (std::optional<std::string> dedicated : { std::optional<std::string>("a"), std::optional<std::string>("B"),
+             std::optional<std::string>(), std::optional<std::string>(" A") }) {
+        std::uint64_t before = ProjectDesktopAssociations::validityChecks();
+        auto all = associations.resolveAll(inventory, dedicated);
+        EXPECT_EQ(ProjectDesktopAssociations::validityChecks() - before, 1u);
+        ASSERT_EQ(all.size(), 4u);
+        for (const auto& [projectID, resolution] : all) {
+            EXPECT_EQ(resolution.targets, associations.resolvedTargets(projectID, inventory)) << projectID;
+            EXPECT_EQ(resolution.fallback, associations.assistantFallback(projectID, inventory, dedicated))
+                << projectID << " " << dedicated.value_or("none");
+        }
+    }
+    EXPECT_TRUE(associations.resolveAll({}, "A").empty());
+    auto invalid = store({ { "p", { Association(1, "A", "U1") } } }, { "p" });
+    EXPECT_TRUE(invalid.resolveAll(inventory, "A").empty());
+}
+
 TEST(ProjectDesktopAssociationsTest, AssignReplacesInPlaceAppendsOrClears)
 {
     auto associations = store({ { "p", { Association(1, "A", "U1"), Association(3, "B", "U3") } } }, { "q" });

@@ -3,6 +3,7 @@
 #include "ui/SheetHost.h"
 #include "ui/SwitchControl.h"
 #include "e2e/ShellFixture.h"
+#include "desktops/SystemRestorations.h"
 #include "sim/SimulatedMac.h"
 
 #include <QPushButton>
@@ -38,6 +39,37 @@ TEST_F(MainRoadTest, TheAssistantSelectingAProjectBringsItsDesktopForward)
     EXPECT_FALSE(delegate->isExecuting);
     EXPECT_TRUE(delegate->isEnabled);
     EXPECT_TRUE(delegate->reportErrorButton->isHidden());
+}
+
+TEST_F(MainRoadTest, PollsCheckTheStoredAssociationsOnlyWhenTheyChange)
+{
+    const ProjectDesktopAssociation desktop3 { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" };
+    auto checksOverTenPolls = [&](int stored) {
+        ProjectDesktopAssociations store;
+        store.targets["project-b"] = { desktop3 };
+        for (int index = 0; index < stored; ++index)
+            store.targets["project-" + std::to_string(index)] = { desktop3 };
+        std::optional<std::string> data = store.encodedData();
+        defaults().set(desktopIdentitiesKey, PlistData(data->begin(), data->end()));
+        delegate.reset();
+        launch();
+        EXPECT_TRUE(delegate->isEnabled);
+        std::uint64_t before = ProjectDesktopAssociations::validityChecks();
+        mac.advance(5);
+        return ProjectDesktopAssociations::validityChecks() - before;
+    };
+    std::uint64_t few = checksOverTenPolls(5);
+    EXPECT_EQ(checksOverTenPolls(300), few);
+    EXPECT_EQ(few, 0u);
+
+    // A change is checked once, and what the polls derive follows it.
+    delegate->desktopAssociations.targets.erase("project-7");
+    std::uint64_t before = ProjectDesktopAssociations::validityChecks();
+    mac.advance(0.6);
+    EXPECT_EQ(ProjectDesktopAssociations::validityChecks() - before, 1u);
+    EXPECT_FALSE(delegate->associations.count("project-7"));
+    EXPECT_EQ(delegate->associations["project-8"], std::vector<int> { 3 });
+    EXPECT_EQ(delegate->assignedDesktops(), std::set<int> { 3 });
 }
 
 TEST_F(MainRoadTest, ADisabledShortcutIsEnabledForTheSwitchAndLeftAsFound)
@@ -189,6 +221,58 @@ TEST_F(SwitchingEdgesTest, TerminatingDuringASwitchRestoresTheShortcutItEnabled)
     mac.advance(2);
     EXPECT_FALSE(mac.world().hotkeys[120].enabled);
     EXPECT_TRUE(delegate->isTerminating);
+}
+
+// Killed in effect: the delegate goes without its shutdown, and a fresh one launches on the same machine.
+TEST_F(SwitchingEdgesTest, AShortcutLeftOnByAKillIsSwitchedOffAtTheNextLaunchAndOnlyThen)
+{
+    mac.world().hotkeys[120].enabled = false;
+    mac.world().faults.switchDelay = 1;
+    ShellFixture::associateProjectB();
+    launch();
+    writeState("project-b");
+    mac.advance(0.7);
+    ASSERT_TRUE(delegate->isExecuting);
+    ASSERT_TRUE(mac.world().hotkeys[120].enabled);
+    EXPECT_EQ(defaults().object(SystemRestorations::shortcutsKey), PlistValue(PlistArray { 120 }));
+    delegate.reset();
+    mac.advance(2);
+    ASSERT_TRUE(mac.world().hotkeys[120].enabled);
+
+    launch();
+    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
+
+    // Without a record a launch leaves the shortcuts as the user set them.
+    mac.world().hotkeys[120].enabled = true;
+    delegate.reset();
+    newLogLines();
+    launch();
+    EXPECT_TRUE(mac.world().hotkeys[120].enabled);
+    for (const std::string& line : newLogLines())
+        EXPECT_NE(line.rfind("hotkey", 0), 0u) << line;
+}
+
+TEST_F(SwitchingEdgesTest, AnEnhancedInterfaceLeftOffIsSwitchedOnAgainForTheSameInstanceOnly)
+{
+    mac.world().applications.push_back(
+        { 300, "com.example.notes", "Notes", "/Applications/Notes.app", ActivationPolicy::regular, 1000.5 });
+    auto record = [](double launched) {
+        return PlistValue(PlistArray { PlistDictionary {
+            { "pid", 300 }, { "bundleID", std::string("com.example.notes") }, { "launched", launched } } });
+    };
+    defaults().set(SystemRestorations::enhancedInterfacesKey, record(1000.5));
+    launch();
+    EXPECT_TRUE(mac.world().applications.back().enhancedUserInterface);
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::enhancedInterfacesKey));
+
+    // Another launch of the application under the same pid is not the one that was changed.
+    mac.world().applications.back().enhancedUserInterface = false;
+    defaults().set(SystemRestorations::enhancedInterfacesKey, record(999));
+    delegate.reset();
+    launch();
+    EXPECT_FALSE(mac.world().applications.back().enhancedUserInterface);
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::enhancedInterfacesKey));
 }
 
 TEST_F(SwitchingEdgesTest, AProjectOnlyOnTheAssistantsScreenIsNotSwitched)

@@ -14,7 +14,9 @@
 #include "setup/ScreenSettingsView.h"
 #include "ui/SwitchControl.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QCloseEvent>
@@ -303,6 +305,41 @@ TEST_F(MenuTest, MenuItemsReachTheirActions)
 
     clickControl("menu-quit");
     EXPECT_TRUE(delegate->isTerminating);
+}
+
+std::vector<std::string> warnings;
+
+void keepWarning(QtMsgType, const QMessageLogContext&, const QString& message)
+{
+    warnings.push_back(message.toStdString());
+}
+
+TEST_F(MenuTest, EditItemsActOnTheFocusedTextFieldAndSilentlyOnNothingElse)
+{
+    launch();
+    auto* field = new QLineEdit("alpha", delegate->window->centralWidget());
+    field->show();
+    QApplication::setActiveWindow(delegate->window.get());
+    field->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    clickControl("menu-select-all");
+    EXPECT_EQ(field->selectedText(), "alpha");
+    clickControl("menu-copy");
+    clickControl("menu-cut");
+    EXPECT_EQ(field->text(), "");
+    clickControl("menu-paste");
+    clickControl("menu-paste");
+    EXPECT_EQ(field->text(), "alphaalpha");
+
+    delegate->tabs->tabBar()->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), delegate->tabs->tabBar());
+    warnings.clear();
+    QtMessageHandler previous = qInstallMessageHandler(keepWarning);
+    for (const char* item : { "menu-cut", "menu-copy", "menu-paste", "menu-select-all" })
+        clickControl(item);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, std::vector<std::string> {});
+    EXPECT_EQ(field->text(), "alphaalpha");
 }
 
 } // namespace

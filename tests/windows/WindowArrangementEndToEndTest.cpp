@@ -1,5 +1,7 @@
 #include "windows/ArrangementFixture.h"
 
+#include "desktops/SystemRestorations.h"
+
 #include <algorithm>
 
 namespace pellamor {
@@ -115,6 +117,37 @@ TEST_F(WindowArrangementEndToEndTest, TheEnhancedInterfaceIsOffOnlyForTheArrange
     EXPECT_EQ(arrange(onSecond, WindowArrangement::top),
         "La disposition a été appliquée, mais un réglage temporaire n’a pas pu être rétabli. Notes n’a pas "
         "confirmé le rétablissement de son état d’accessibilité.");
+}
+
+TEST_F(WindowArrangementEndToEndTest, TheEnhancedInterfaceIsRecordedWhileOffForALaunchAfterAKill)
+{
+    mac.world().applications[0].enhancedUserInterface = true;
+    mac.world().applications[0].launched = 1234.25;
+    UserDefaults& defaults = mac.mac().standardDefaults();
+    EXPECT_EQ(arrange(onSecond, WindowArrangement::top), std::nullopt);
+    EXPECT_FALSE(defaults.objectExists(SystemRestorations::enhancedInterfacesKey)) << "forgotten once put back";
+
+    // Killed after the preparation: no cleanup runs.
+    NativeWindowArrangementEnvironment(runtime, record(onSecond), WindowArrangement::left, monitor("D2"), nullptr,
+        std::nullopt, nullptr)
+        .prepare();
+    ASSERT_FALSE(mac.world().applications[0].enhancedUserInterface);
+    EXPECT_EQ(defaults.object(SystemRestorations::enhancedInterfacesKey),
+        PlistValue(PlistArray { PlistDictionary {
+            { "pid", notesPid }, { "bundleID", std::string("com.example.notes") }, { "launched", 1234.25 } } }));
+    SystemRestorations::restoreRecorded();
+    EXPECT_TRUE(mac.world().applications[0].enhancedUserInterface);
+    EXPECT_FALSE(defaults.objectExists(SystemRestorations::enhancedInterfacesKey));
+
+    // A restoration that does not take stays recorded, from the cleanup as from a launch.
+    faults().accessibility.enhancedUserInterfaceStaysOff = true;
+    EXPECT_NE(arrange(onSecond, WindowArrangement::top), std::nullopt);
+    SystemRestorations::restoreRecorded();
+    EXPECT_TRUE(defaults.objectExists(SystemRestorations::enhancedInterfacesKey));
+    faults().accessibility.enhancedUserInterfaceStaysOff = false;
+    SystemRestorations::restoreRecorded();
+    EXPECT_TRUE(mac.world().applications[0].enhancedUserInterface);
+    EXPECT_FALSE(defaults.objectExists(SystemRestorations::enhancedInterfacesKey));
 }
 
 TEST_F(WindowArrangementEndToEndTest, ARefusedPositionPutsTheOriginalSizeBack)
