@@ -2,6 +2,8 @@
 // commit of its association, opening a project's desktops, and adding or removing one desktop.
 #include "app/AppDelegate.h"
 
+#include "app/DesktopDriverWindows.h"
+
 #include "assistant/Localization.h"
 #include "desktops/CleanText.h"
 #include "desktops/ScreenPlacement.h"
@@ -54,9 +56,11 @@ bool isKnownProject(const std::vector<Project>& projects, const std::string& pro
 
 NativeDesktopManagementDriver& AppDelegate::desktopManagementDriver()
 {
-    if (!desktopManagementDriver_)
+    if (!desktopManagementDriver_) {
         desktopManagementDriver_ = std::make_shared<NativeDesktopManagementDriver>(
             desktopCreator, NativeDesktopManagementDriver::RemovalPolicy::emptyContentDesktops);
+        connectDriverWindows(*desktopManagementDriver_);
+    }
     return *desktopManagementDriver_;
 }
 

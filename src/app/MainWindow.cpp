@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 
+#include "platform/Platform.h"
 #include "ui/PlainText.h"
 
 #include <QCloseEvent>
@@ -15,6 +16,12 @@ constexpr const char* identifierProperty = "tabIdentifier";
 MainWindow::MainWindow()
 {
     setObjectName("main-window");
+    // On every desktop: it follows the user from desktop to desktop and never keeps one occupied.
+    namespace behavior = windowCollectionBehavior;
+    platform().windowList().setOwnWindowAttributes(*this,
+        { .level = normalWindowLevel,
+            .collectionBehavior = behavior::canJoinAllSpaces | behavior::managed | behavior::participatesInCycle
+                | behavior::fullScreenAuxiliary | behavior::canJoinAllApplications });
 }
 
 void MainWindow::resizeContent(QSize size)

@@ -4,7 +4,6 @@
 #include "desktops/CleanText.h"
 #include "platform/Platform.h"
 #include "platform/WindowList.h"
-#include "windows/WindowSpaceRuntime.h"
 
 namespace pellamor {
 
@@ -55,7 +54,7 @@ enum class WindowOccupancy { occupied, ignored, unknown };
 } // namespace
 
 std::optional<std::set<std::uint64_t>> emptySpaces(const std::vector<std::uint64_t>& spaces,
-    const SpaceWindowsReader& windowsInSpace,
+    const std::function<std::optional<std::vector<std::uint32_t>>(std::uint64_t space)>& windowsInSpace,
     const std::function<std::optional<bool>(std::uint32_t window)>& isOccupyingWindow)
 {
     if (spaces.empty())
@@ -132,8 +131,6 @@ NativeDesktopManagementDriver::NativeDesktopManagementDriver(
 {
     if (removalPolicy_ == RemovalPolicy::confirmedReset)
         resetScreenFrames_ = framesOf(ConnectedMonitor::read());
-    if (std::shared_ptr<WindowSpaceRuntime> runtime = WindowSpaceRuntime::make())
-        windowsInSpace = [runtime](std::uint64_t space) { return runtime->windowsInSpace(space); };
 }
 
 std::optional<std::vector<NativeDesktopState>> NativeDesktopManagementDriver::inventory()
@@ -354,18 +351,18 @@ std::optional<std::set<std::uint64_t>> NativeDesktopManagementDriver::emptyDeskt
 std::optional<std::set<std::uint64_t>> NativeDesktopManagementDriver::readEmptyDesktopSpaces(
     const std::vector<NativeDesktopState>& desktops)
 {
-    if (!windowsInSpace)
+    if (!windowServer.isAvailable())
         return std::nullopt;
     std::map<std::uint64_t, std::vector<std::uint32_t>> held;
     std::vector<std::uint64_t> spaces;
     for (const auto& desktop : desktops) {
-        auto windows = windowsInSpace(desktop.spaceID);
+        auto windows = windowServer.windowsInSpace(desktop.spaceID);
         if (!windows)
             return std::nullopt;
         held[desktop.spaceID] = std::move(*windows);
         spaces.push_back(desktop.spaceID);
     }
-    auto list = platform().windowList().copyWindowInfo(windowListOption::all, nullWindowID);
+    auto list = windowServer.windowInformation();
     if (!list)
         return std::nullopt;
     std::map<std::uint32_t, PlistDictionary> descriptions;

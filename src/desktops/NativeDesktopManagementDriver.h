@@ -3,6 +3,7 @@
 #pragma once
 
 #include "desktops/DesktopManagement.h"
+#include "desktops/DesktopWindowServer.h"
 #include "desktops/MissionControl.h"
 #include "desktops/MissionControlCreator.h"
 #include "desktops/ScreenPlacement.h"
@@ -14,15 +15,12 @@
 
 namespace pellamor {
 
-// Which windows a desktop holds, by space id; none when the window server cannot say.
-using SpaceWindowsReader = std::function<std::optional<std::vector<std::uint32_t>>(std::uint64_t space)>;
-
 namespace DesktopSpaceOccupancy {
 
 // The desktops of `spaces` that hold no window that counts; none as soon as a desktop without a counting
 // window holds one that cannot be judged, or any answer is missing.
 std::optional<std::set<std::uint64_t>> emptySpaces(const std::vector<std::uint64_t>& spaces,
-    const SpaceWindowsReader& windowsInSpace,
+    const std::function<std::optional<std::vector<std::uint32_t>>(std::uint64_t space)>& windowsInSpace,
     const std::function<std::optional<bool>(std::uint32_t window)>& isOccupyingWindow);
 
 // Whether one window keeps its desktop occupied, from its window-server description; none when unsure.
@@ -55,8 +53,8 @@ public:
 
     // An extra refusal an owner installs for the time of one operation.
     AdditionalValidation additionalValidation;
-    // Which windows a desktop holds, from the window-server runtime made with the driver; empty without one.
-    SpaceWindowsReader windowsInSpace;
+    // Filled by the owner from the window-server runtime it makes with the driver; empty without one.
+    DesktopWindowServer windowServer;
     // This application's own window with that number: whether it shows on every desktop; none without one.
     std::function<std::optional<bool>(std::uint32_t window)> ownWindowJoinsAllSpaces = [](std::uint32_t) {
         return std::optional<bool>();

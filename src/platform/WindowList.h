@@ -34,13 +34,17 @@ inline constexpr const char* name = "kCGWindowName";
 inline constexpr const char* isOnscreen = "kCGWindowIsOnscreen";
 } // namespace windowKey
 
+inline constexpr int normalWindowLevel = 0;
 inline constexpr int screenSaverWindowLevel = 1000;
 
 namespace windowCollectionBehavior {
 inline constexpr std::uint32_t canJoinAllSpaces = 1 << 0;
+inline constexpr std::uint32_t managed = 1 << 2;
 inline constexpr std::uint32_t stationary = 1 << 4;
+inline constexpr std::uint32_t participatesInCycle = 1 << 5;
 inline constexpr std::uint32_t ignoresCycle = 1 << 6;
 inline constexpr std::uint32_t fullScreenAuxiliary = 1 << 8;
+inline constexpr std::uint32_t canJoinAllApplications = 1 << 18;
 } // namespace windowCollectionBehavior
 
 // What the window server knows of one of our own windows beyond what Qt can express.
@@ -65,6 +69,9 @@ public:
     virtual bool requestScreenCaptureAccess() = 0;
     // Applies to the top-level window until it is destroyed.
     virtual void setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes) = 0;
+    // This application's window with that number, as AppKit knows it: what was set on it (the defaults when
+    // nothing was); none when no window of ours has that number.
+    virtual std::optional<OwnWindowAttributes> ownWindowNumbered(std::uint32_t window) = 0;
 };
 
 // Any number (integer or real) as a real; none for other values.

@@ -4,6 +4,8 @@
 #include "sim/SimulatedMac.h"
 #include "sim/SymbolTable.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <set>
 
@@ -45,6 +47,7 @@ std::set<std::uint64_t> positiveIntegers(const PlistArray& values)
 
 WindowServer::WindowServer(SimulatedMac& mac)
     : mac_(mac)
+    , ownWindows_(mac)
 {
     registerSymbols();
 }
@@ -192,6 +195,29 @@ bool WindowServer::isOnScreen(const Window& window)
     return !window.minimized && !hidden && mac_.isOnCurrentSpace(window);
 }
 
+PlistDictionary WindowServer::describe(const OwnWindows::Shown& window, bool onScreen)
+{
+    // Our own windows' titles need no permission.
+    PlistDictionary entry {
+        { windowKey::number, static_cast<std::int64_t>(window.number) },
+        { windowKey::ownerPID, Platform::processIdentifier() },
+        { windowKey::ownerName, QCoreApplication::applicationName().toStdString() },
+        { windowKey::layer, window.layer },
+        { windowKey::bounds, dictionaryFromRect(window.frame) },
+        { windowKey::alpha, 1.0 },
+        { windowKey::name, window.title },
+    };
+    if (onScreen)
+        entry[windowKey::isOnscreen] = true;
+    return entry;
+}
+
+bool WindowServer::isOnScreen(const OwnWindows::Shown& window)
+{
+    return window.allSpaces
+        || std::any_of(window.spaces.begin(), window.spaces.end(), [this](std::uint64_t space) { return mac_.isCurrent(space); });
+}
+
 std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, std::uint32_t relativeToWindow)
 {
     std::lock_guard lock(mac_.modelMutex());
@@ -212,6 +238,13 @@ std::optional<PlistArray> WindowServer::copyWindowInfo(std::uint32_t options, st
             continue;
         list.push_back(describe(window, *owner, onScreen));
     }
+    for (const OwnWindows::Shown& window : ownWindows_.shown()) {
+        bool onScreen = isOnScreen(window);
+        if ((onScreenOnly && !onScreen) || (excludeDesktop && window.layer < 0)
+            || (includeOnly && window.number != relativeToWindow))
+            continue;
+        list.push_back(describe(window, onScreen));
+    }
     return list;
 }
 
@@ -219,11 +252,15 @@ std::optional<PlistArray> WindowServer::createDescriptions(const std::vector<std
 {
     std::lock_guard lock(mac_.modelMutex());
     PlistArray list;
+    std::vector<OwnWindows::Shown> own = ownWindows_.shown();
     for (std::uint32_t number : windows) {
         Window* window = mac_.window(number);
         Application* owner = window ? mac_.application(window->pid) : nullptr;
         if (owner && !owner->terminated)
             list.push_back(describe(*window, *owner, isOnScreen(*window)));
+        auto mine = std::find_if(own.begin(), own.end(), [&](const auto& shown) { return shown.number == number; });
+        if (!window && mine != own.end())
+            list.push_back(describe(*mine, isOnScreen(*mine)));
     }
     return list;
 }
@@ -232,11 +269,14 @@ std::optional<PlistValue> WindowServer::spacesOfWindows(const PlistArray& window
 {
     std::lock_guard lock(mac_.modelMutex());
     std::vector<std::uint64_t> spaces;
+    std::vector<OwnWindows::Shown> own = ownWindows_.shown();
     for (std::uint64_t number : positiveIntegers(windows)) {
         Window* window = number <= UINT32_MAX ? mac_.window(static_cast<std::uint32_t>(number)) : nullptr;
-        if (!window)
+        auto mine = std::find_if(own.begin(), own.end(), [&](const auto& shown) { return shown.number == number; });
+        const std::vector<std::uint64_t>* held = window ? &window->spaces : mine != own.end() ? &mine->spaces : nullptr;
+        if (!held)
             continue;
-        for (std::uint64_t space : window->spaces)
+        for (std::uint64_t space : *held)
             if (std::find(spaces.begin(), spaces.end(), space) == spaces.end())
                 spaces.push_back(space);
     }
@@ -258,6 +298,10 @@ std::optional<PlistValue> WindowServer::windowsOfSpaces(const PlistArray& spaces
         if (held)
             windows.push_back(static_cast<std::int64_t>(window.number));
     }
+    for (const OwnWindows::Shown& window : ownWindows_.shown()) {
+        if (std::any_of(window.spaces.begin(), window.spaces.end(), [&](std::uint64_t space) { return wanted.count(space); }))
+            windows.push_back(static_cast<std::int64_t>(window.number));
+    }
     return PlistValue(windows);
 }
 
@@ -273,16 +317,17 @@ bool WindowServer::requestScreenCaptureAccess()
 
 void WindowServer::setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes)
 {
-    if (ownWindows_.insert_or_assign(&window, attributes).second)
-        QObject::connect(&window, &QObject::destroyed, &forgetting_, [this, key = &window] { ownWindows_.erase(key); });
+    ownWindows_.setAttributes(window, attributes);
+}
+
+std::optional<OwnWindowAttributes> WindowServer::ownWindowNumbered(std::uint32_t window)
+{
+    return ownWindows_.numbered(window);
 }
 
 std::optional<OwnWindowAttributes> WindowServer::ownWindowAttributes(const QObject* window) const
 {
-    auto found = ownWindows_.find(window);
-    if (found == ownWindows_.end())
-        return std::nullopt;
-    return found->second;
+    return ownWindows_.declared(window);
 }
 
 } // namespace pellamor::sim

@@ -3,9 +3,8 @@
 
 #include "platform/EventServices.h"
 #include "platform/WindowList.h"
+#include "sim/OwnWindows.h"
 #include "sim/World.h"
-
-#include <map>
 
 namespace pellamor::sim {
 
@@ -21,6 +20,7 @@ public:
     bool preflightScreenCaptureAccess() override;
     bool requestScreenCaptureAccess() override;
     void setOwnWindowAttributes(const QObject& window, const OwnWindowAttributes& attributes) override;
+    std::optional<OwnWindowAttributes> ownWindowNumbered(std::uint32_t window) override;
     // What the application set on its window; none for a window it set nothing on or that is gone.
     std::optional<OwnWindowAttributes> ownWindowAttributes(const QObject* window) const;
 
@@ -34,15 +34,15 @@ public:
 private:
     void registerSymbols();
     PlistDictionary describe(const Window& window, const Application& owner, bool onScreen);
+    PlistDictionary describe(const OwnWindows::Shown& window, bool onScreen);
+    bool isOnScreen(const OwnWindows::Shown& window);
     // The ids of the Spaces holding any of the windows, each once.
     std::optional<PlistValue> spacesOfWindows(const PlistArray& windows);
     // The numbers of the windows on any of the Spaces, in world order.
     std::optional<PlistValue> windowsOfSpaces(const PlistArray& spaces);
 
     SimulatedMac& mac_;
-    std::map<const QObject*, OwnWindowAttributes> ownWindows_;
-    // Owns the connections that forget a destroyed window; they go with the server.
-    QObject forgetting_;
+    OwnWindows ownWindows_;
 };
 
 } // namespace pellamor::sim

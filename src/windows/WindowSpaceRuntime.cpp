@@ -222,6 +222,11 @@ void WindowSpaceRuntime::updateCaptureTitle(std::uint32_t id, std::int32_t pid, 
     captureTitles_[id] = CaptureTitle { pid, *title };
 }
 
+std::optional<PlistArray> WindowSpaceRuntime::allDescriptions() const
+{
+    return platform().windowList().copyWindowInfo(windowListOption::all, nullWindowID);
+}
+
 WindowDescriptions WindowSpaceRuntime::descriptions(std::uint32_t window) const
 {
     if (window == 0)

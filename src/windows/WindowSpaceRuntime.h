@@ -44,6 +44,8 @@ public:
     std::optional<std::uint32_t> windowID(const AXElementRef& element) const;
     // The window server's descriptions of one window number; none for 0 or when it does not answer.
     WindowDescriptions descriptions(std::uint32_t window) const;
+    // The window server's descriptions of every window; none when it does not answer.
+    std::optional<PlistArray> allDescriptions() const;
 
 private:
     struct Metadata {

@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
+#include "windows/WindowSpaceRuntime.h"
 
 #include <gtest/gtest.h>
 
@@ -33,9 +34,14 @@ protected:
         platform().standardDefaults().set("assistantScreenID", "A");
     }
 
+    // With the window server read through a runtime, as the application gives it.
     std::shared_ptr<NativeDesktopManagementDriver> driver(Policy policy = Policy::emptyContentDesktops)
     {
-        return std::make_shared<NativeDesktopManagementDriver>(creator, policy);
+        auto made = std::make_shared<NativeDesktopManagementDriver>(creator, policy);
+        std::shared_ptr<WindowSpaceRuntime> runtime = WindowSpaceRuntime::make();
+        made->windowServer.windowsInSpace = [runtime](std::uint64_t space) { return runtime->windowsInSpace(space); };
+        made->windowServer.windowInformation = [runtime] { return runtime->allDescriptions(); };
+        return made;
     }
 
     DesktopManagementDriver::Completion record()
@@ -84,7 +90,8 @@ TEST_F(NativeDesktopManagementDriverTest, NormalPolicyProtectsTheAssistantScreen
 TEST_F(NativeDesktopManagementDriverTest, UnreadableWindowsNeverCountAsEmpty)
 {
     auto normal = driver();
-    normal->windowsInSpace = [](std::uint64_t space) -> std::optional<std::vector<std::uint32_t>> {
+    auto information = normal->windowServer.windowInformation;
+    normal->windowServer.windowsInSpace = [](std::uint64_t space) -> std::optional<std::vector<std::uint32_t>> {
         if (space == 4)
             return std::nullopt;
         return std::vector<std::uint32_t> {};
@@ -92,12 +99,28 @@ TEST_F(NativeDesktopManagementDriverTest, UnreadableWindowsNeverCountAsEmpty)
     EXPECT_EQ(normal->validate("B", 6), "Impossible de vérifier les fenêtres de ce bureau.");
 
     int reads = 0;
-    normal->windowsInSpace = [&](std::uint64_t) -> std::optional<std::vector<std::uint32_t>> {
+    normal->windowServer.windowsInSpace = [&](std::uint64_t) -> std::optional<std::vector<std::uint32_t>> {
         if (++reads == 1)
             return std::nullopt;
         return std::vector<std::uint32_t> {};
     };
     EXPECT_EQ(normal->validate("B", 6), std::nullopt) << "a reading that fails once is read again";
+
+    normal->windowServer.windowInformation = [] { return std::optional<PlistArray>(); };
+    EXPECT_EQ(normal->validate("B", 6), "Impossible de vérifier les fenêtres de ce bureau.")
+        << "no window information";
+    normal->windowServer.windowInformation = [&] {
+        auto list = information();
+        list->push_back(PlistValue("not a window"));
+        return list;
+    };
+    EXPECT_EQ(normal->validate("B", 6), "Impossible de vérifier les fenêtres de ce bureau.") << "not all dictionaries";
+    normal->windowServer.windowInformation = information;
+    EXPECT_EQ(normal->validate("B", 6), std::nullopt);
+
+    auto unconnected = std::make_shared<NativeDesktopManagementDriver>(creator, Policy::emptyContentDesktops);
+    EXPECT_EQ(unconnected->validate("B", 6), "Impossible de vérifier les fenêtres de ce bureau.")
+        << "without a window-server runtime";
 }
 
 TEST_F(NativeDesktopManagementDriverTest, WithoutScreensTheAssistantScreenIsDisconnected)
@@ -169,6 +192,23 @@ TEST_F(NativeDesktopManagementDriverTest, EmptyDesktopsAnswerOnlyForTheWholeInve
     // Its owner quits: the window server no longer lists it.
     mac.world().applications[0].terminated = true;
     EXPECT_EQ(normal->emptyDesktopSpaces(inventory), (Spaces { 1, 2, 4, 5, 6, 7 }));
+}
+
+TEST_F(NativeDesktopManagementDriverTest, DesktopsThatChangeWhileTheWindowsAreReadGiveNoAnswer)
+{
+    auto normal = driver();
+    auto inventory = *creator->inventory();
+    auto read = normal->windowServer.windowsInSpace;
+    normal->windowServer.windowsInSpace = [&](std::uint64_t space) {
+        mac.mac().removeSpace(6);
+        return read(space);
+    };
+    EXPECT_EQ(normal->emptyDesktopSpaces(inventory), std::nullopt) << "a desktop removed meanwhile";
+
+    mac.world().displays[1].spaces.push_back({ 6, "UUID-6", sim::desktopSpaceType });
+    auto without = inventory;
+    without.erase(std::find_if(without.begin(), without.end(), [](const auto& d) { return d.spaceID == 6; }));
+    EXPECT_EQ(normal->emptyDesktopSpaces(without), std::nullopt) << "the list matches only the second reading";
 }
 
 TEST_F(NativeDesktopManagementDriverTest, TheVerdictOfEachWindowDecidesItsDesktops)

@@ -9,10 +9,12 @@
 #include "platform/Platform.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "setup/WindowDragType.h"
+#include "sim/WindowServer.h"
 #include "ui/Alert.h"
 #include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 #include "ui/SheetHost.h"
+#include "windows/WindowSpaceRuntime.h"
 
 #include <QCoreApplication>
 
@@ -181,6 +183,26 @@ TEST_F(DesktopManagementFlowTest, UnreadableStoredAssociationsRefuseWithTheirOwn
         "app: display-refused project=project-a message=Les associations enregistrées sont illisibles. Elles sont "
         "conservées ; ferme puis relance l’app.\n");
     EXPECT_FALSE(delegate->isExecuting);
+}
+
+// The window server lists the main window like any other; shown on every desktop, it keeps none occupied,
+// not even the desktop of the screen it was taken to.
+TEST_F(DesktopManagementFlowTest, TheMainWindowOnEveryDesktopLeavesTheEmptyOneToReuse)
+{
+    occupy({ 12 });
+    launch();
+    std::optional<OwnWindowAttributes> declared = mac.mac().windowServer().ownWindowAttributes(delegate->window.get());
+    ASSERT_TRUE(declared);
+    EXPECT_EQ(declared->level, normalWindowLevel);
+    EXPECT_EQ(declared->collectionBehavior, 0x40125u);
+    delegate->window->move(1600, 100);
+    std::shared_ptr<WindowSpaceRuntime> runtime = WindowSpaceRuntime::make();
+    std::optional<std::vector<std::uint32_t>> onCurrent = runtime->windowsInSpace(11);
+    ASSERT_TRUE(onCurrent && onCurrent->size() == 1u) << "the main window is listed";
+    EXPECT_EQ(*platform().windowList().createDescriptions(*onCurrent)->front().find(windowKey::ownerPID)->asInteger(),
+        Platform::processIdentifier());
+    EXPECT_EQ(prepare("project-a"),
+        "app: display-prepared project=project-a display=" + contentDisplay + " space=11 created=false\n");
 }
 
 TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)
