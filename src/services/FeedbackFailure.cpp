@@ -18,8 +18,7 @@ std::string FeedbackFailure::errorDescription() const
     case Kind::rateLimited:
         return L("Trop de demandes pour le moment. Ton texte est conservé. Réessaie dans quelques minutes.");
     case Kind::unencodable:
-        // The system's own text for data it cannot serialise.
-        return "The data couldn’t be written because it isn’t in the correct format.";
+        return L("Le message n’a pas pu être préparé pour l’envoi. Ton texte est conservé. Contacte le support.");
     }
     return message;
 }

@@ -15,6 +15,8 @@ namespace {
 constexpr std::size_t maximumMessageLength = 4000;
 constexpr std::size_t maximumErrorLength = 2000;
 constexpr std::size_t maximumEmailLength = 254;
+// Characters can carry any number of combining marks; no field of a report needs more bytes than this.
+constexpr std::size_t maximumFieldBytes = 64 * 1024;
 
 std::string lengthMessage()
 {
@@ -93,14 +95,16 @@ std::optional<std::string> FeedbackDraft::validationError() const
     std::string trimmedMessage = trimmedText(message);
     if (trimmedMessage.empty())
         return L("Décris ton problème ou ton idée avant d’envoyer.");
-    if (perceivedLength(trimmedMessage) > maximumMessageLength)
+    if (trimmedMessage.size() > maximumFieldBytes || perceivedLength(trimmedMessage) > maximumMessageLength)
         return lengthMessage();
-    if (kind == FeedbackKind::bug && perceivedLength(errorText) > maximumErrorLength)
+    if (kind == FeedbackKind::bug
+        && (errorText.size() > maximumFieldBytes || perceivedLength(errorText) > maximumErrorLength))
         return lengthMessage();
     std::string address = trimmedText(email);
     if (address.empty())
         return std::nullopt;
-    if (perceivedLength(address) > maximumEmailLength || !isEmailAddress(QString::fromStdString(address)))
+    if (address.size() > maximumFieldBytes || perceivedLength(address) > maximumEmailLength
+        || !isEmailAddress(QString::fromStdString(address)))
         return L("Vérifie ton adresse email, ou laisse ce champ vide.");
     return std::nullopt;
 }

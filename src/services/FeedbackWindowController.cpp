@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -101,9 +100,8 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
     QObject::connect(supportButton_, &QPushButton::clicked, window_, [this] { openSupport(); });
     closeButton_ = button(L("Fermer"), "close-feedback");
     QObject::connect(closeButton_, &QPushButton::clicked, window_, [this] { closeForm(); });
-    // The sheet ignores Escape on its own; here it means "Fermer".
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), window_);
-    QObject::connect(escape, &QShortcut::activated, window_, [this] { closeForm(); });
+    // Escape means "Fermer" wherever the key lands in the sheet, active or not.
+    window_->onCancel = [this] { closeForm(); };
     sendButton_ = button(L("Envoyer"), "send-feedback");
     QObject::connect(sendButton_, &QPushButton::clicked, window_, [this] { send(); });
 

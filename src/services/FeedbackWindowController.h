@@ -4,6 +4,7 @@
 
 #include "services/FeedbackService.h"
 #include "ui/ColorTable.h"
+#include "ui/SheetHost.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -54,7 +55,7 @@ private:
 
     FeedbackService& service_;
     std::string source_;
-    QPointer<QDialog> window_;
+    QPointer<SheetDialog> window_;
     QComboBox* kindPicker_;
     Label* prompt_;
     QPlainTextEdit* message_;

@@ -12,6 +12,12 @@ constexpr std::size_t maximumConfigurationBytes = 64 * 1024;
 
 bool isServiceHost(const std::string& host)
 {
+    // A percent escape or any other character outside a DNS name would pass the suffix test, and then be
+    // refused by the network layer at every send.
+    if (!std::all_of(host.begin(), host.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        }))
+        return false;
     // Compared as written: a host in other letter cases is not the service's.
     if (host == sentryDomain)
         return true;

@@ -139,10 +139,17 @@ TEST_F(MainWindowTest, SheetsEndOnlyThroughTheirOwnButtons)
     ASSERT_TRUE(clickControl("alert-button-0"));
     EXPECT_FALSE(SheetHost::hasAttachedSheet(delegate->window.get()));
 
+    // The form's "Fermer" has Escape as its key equivalent, whichever window is active.
     delegate->reportBug();
     ASSERT_NE(delegate->feedbackController, nullptr);
-    escapeAndClose(delegate->feedbackController->window());
-    ASSERT_TRUE(clickControl("close-feedback"));
+    QWidget* form = delegate->feedbackController->window();
+    QCloseEvent closedByTheWindowManager;
+    QSpontaneKeyEvent::setSpontaneous(&closedByTheWindowManager);
+    QCoreApplication::sendEvent(form, &closedByTheWindowManager);
+    EXPECT_TRUE(form->isVisible());
+    delegate->window->activateWindow();
+    QTest::keyClick(form->findChild<QWidget*>("feedback-message"), Qt::Key_Escape);
+    EXPECT_FALSE(SheetHost::hasAttachedSheet(delegate->window.get()));
     mac.advance(0.01);
     EXPECT_EQ(delegate->feedbackController, nullptr);
 

@@ -68,6 +68,21 @@ TEST(FeedbackSubmissionTest, OnlyABugCarriesTheErrorAndItsEvent)
     EXPECT_EQ(std::get<FeedbackFailure>(invalid).kind, FeedbackFailure::Kind::invalid);
 }
 
+TEST(FeedbackSubmissionTest, TextThatIsNotUTF8IsRefusedInTheUsersLanguage)
+{
+    auto failure = [](const std::string& languages) {
+        test::TestMac mac({ languages });
+        auto built = FeedbackSubmission::make({ FeedbackKind::bug, "Panne \xff" }, configuration(), metadata,
+            std::nullopt, PlistDate { 0 }, UUID::random());
+        const FeedbackFailure& refused = std::get<FeedbackFailure>(built);
+        EXPECT_EQ(refused.kind, FeedbackFailure::Kind::unencodable);
+        return refused.errorDescription();
+    };
+    EXPECT_EQ(failure("fr-FR"),
+        "Le message n’a pas pu être préparé pour l’envoi. Ton texte est conservé. Contacte le support.");
+    EXPECT_EQ(failure("en-GB"), "The message could not be prepared for sending. Your text is kept. Contact support.");
+}
+
 class FeedbackDeliveryTest : public ::testing::Test {
 protected:
     void SetUp() override { server.serve(mac, { host }); }

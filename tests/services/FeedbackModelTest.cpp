@@ -42,6 +42,16 @@ TEST_F(FeedbackModelTest, TheMessageIsRequiredAndCountedInPerceivedCharacters)
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("🙂", 4000) }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("👨‍👩‍👧", 3999) + "é" }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("e\u0301", 4001) }), lengthMessage);
+    // A few characters carrying thousands of combining marks are refused by their size in bytes.
+    std::string heavy = repeated("e" + repeated("\u0301", 2000), 21);
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, heavy }), lengthMessage);
+    std::string fullest = "a" + repeated("\u0301", 32767) + "b";
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, " " + fullest + "\n" }), std::nullopt);
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, fullest + "c" }), lengthMessage);
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "", heavy }), lengthMessage);
+    EXPECT_EQ(errorOf({ FeedbackKind::improvement, "ok", "", heavy }), std::nullopt);
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "a" + repeated("\u0301", 40000) + "@exemple.fr" }),
+        "Vérifie ton adresse email, ou laisse ce champ vide.");
 }
 
 TEST_F(FeedbackModelTest, TheErrorTextCountsOnlyForABugAndUntrimmed)
@@ -96,7 +106,7 @@ TEST_F(FeedbackModelTest, OnlyAnHttpsDsnOfTheServiceIsAccepted)
     EXPECT_EQ(configuration->endpoint, "https://o17.ingest.de.sentry.io/api/42/envelope/");
     EXPECT_EQ(configuration->publicKey, key);
     EXPECT_TRUE(SentryConfiguration::make("https://" + key + "@sentry.io/0", "test"));
-    EXPECT_TRUE(SentryConfiguration::make("https://" + key + "@o1.ingest.us.sentry.io/7", "development"));
+    EXPECT_TRUE(SentryConfiguration::make("https://" + key + "@o-1.ingest.us.sentry.io/7", "development"));
     for (const std::string& dsn : std::vector<std::string> {
              "http://" + key + "@o1.ingest.sentry.io/7",
              "https://" + key + "@o1.ingest.sentry.io:443/7",
@@ -117,6 +127,9 @@ TEST_F(FeedbackModelTest, OnlyAnHttpsDsnOfTheServiceIsAccepted)
              "https://" + key + "@sentry.io.evil.com/7",
              "https://" + key + "@.ingest.sentry.io/7",
              "https://" + key + "@o1.ingest.sentry.io%2Fx/7",
+             "https://" + key + "@evil.example%2F.ingest.sentry.io/7",
+             "https://" + key + "@evil!.ingest.sentry.io/7",
+             "https://" + key + "@evil_x.ingest.de.sentry.io/7",
              "https:// " + key + "@o1.ingest.sentry.io/7",
              "//" + key + "@o1.ingest.sentry.io/7",
              std::string() })
