@@ -261,11 +261,23 @@ private:
     mutable ResolvedAssociations resolved_;
     // The resolution `associations` and the fallback fields were derived from; 0 when they were cleared.
     std::uint64_t derivedRevision_ = 0;
+
+    // The desktops of the display that `before` did not list.
+    static std::vector<NativeDesktopState> desktopsAdded(const std::vector<NativeDesktopState>& inventory,
+        const std::string& display, const std::set<std::uint64_t>& before);
+    // After a creation that Mission Control could not confirm: records the one new desktop of the display, now or
+    // as soon as it appears; any later desktop operation ends the watch.
+    void recordUnconfirmedCreation(const std::string& projectID, const std::string& display,
+        const std::set<std::uint64_t>& before, const std::string& failure);
+    void watchUnconfirmedCreation(const std::string& projectID, const std::string& display,
+        const std::set<std::uint64_t>& before, double until);
+
     std::shared_ptr<ProjectDesktopSwitchingSession> projectSwitcher_;
     std::shared_ptr<NativeDesktopManagementDriver> desktopManagementDriver_;
     std::shared_ptr<DesktopManager> desktopManager_;
     std::size_t desktopResetApplied_ = 0;
     std::vector<ObserverToken> observers_;
+    WorkItem unconfirmedCreationWatch_;
 };
 
 } // namespace pellamor

@@ -162,20 +162,17 @@ void AppDelegate::createdDesktopFinished(const UUID& token, const std::string& p
     const PreparationCompletion& completion)
 {
     bool stale = displayPreparationRequest != token || !isExecuting;
-    if (failure && !stale) {
-        completion(std::nullopt, *failure);
+    if (failure) {
+        recordUnconfirmedCreation(projectID, display, before, *failure);
+        completion(std::nullopt, stale ? cancelledText() : *failure);
         return;
     }
-    std::optional<std::vector<NativeDesktopState>> inventory = failure ? std::nullopt : desktopCreator->inventory();
+    std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();
     if (!inventory) {
         completion(std::nullopt, cancelledText());
         return;
     }
-    std::vector<NativeDesktopState> added;
-    for (const NativeDesktopState& desktop : *inventory) {
-        if (!before.count(desktop.spaceID) && equalIgnoringCase(desktop.display, display))
-            added.push_back(desktop);
-    }
+    std::vector<NativeDesktopState> added = desktopsAdded(*inventory, display, before);
     if (added.size() != 1) {
         completion(std::nullopt, stale ? cancelledText() : screensChangedText());
         return;
@@ -350,6 +347,7 @@ void AppDelegate::manageDesktop(
         completion(L("Impossible de lire les bureaux de ce Mac."));
         return;
     }
+    unconfirmedCreationWatch_.cancel();
     QPointer<AppDelegate> self(this);
     auto finished = [self, removing, inventory = *inventory, completion](DesktopManagementResult result) {
         if (self)

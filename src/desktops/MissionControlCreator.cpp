@@ -29,6 +29,12 @@ std::string MissionControlCreator::Operation::word() const
     return removing ? L("suppression") : L("création");
 }
 
+std::string MissionControlCreator::Operation::unavailableText() const
+{
+    return removing ? L("macOS n’a pas pu préparer la suppression de ce bureau. Réessaie.")
+                    : L("macOS n’a pas pu préparer un bureau sur cet écran. Réessaie.");
+}
+
 MissionControlCreator::MissionControlCreator()
     : runtime_(DesktopRuntime::make())
     , dockLibrary_(platform().frameworks().open(dock::applicationServicesPath))
@@ -201,10 +207,8 @@ void MissionControlCreator::waitForButton(const std::shared_ptr<Request>& reques
     case Kind::failed:
         if (decision.failure == MissionControlPreparation::Failure::inputHeld)
             finish(request, L("Relâche les touches et le bouton de la souris, puis réessaie."));
-        else if (request->operation.removing)
-            finish(request, L("macOS n’a pas pu préparer la suppression de ce bureau. Réessaie."));
         else
-            finish(request, L("macOS n’a pas pu préparer un bureau sur cet écran. Réessaie."));
+            finish(request, request->operation.unavailableText());
         return;
     case Kind::wait:
         schedule(request, &MissionControlCreator::waitForButton);
@@ -213,6 +217,14 @@ void MissionControlCreator::waitForButton(const std::shared_ptr<Request>& reques
         open(request);
         return;
     case Kind::perform:
+        // The row may list the desktops in another order than the window server: never press another one.
+        if (const auto& removing = request->operation.removing; readyButton && removing) {
+            auto described = MissionControlDock::describedNumber(readyButton);
+            if (described && described != request->before.desktopNumber(*removing, request->display)) {
+                finish(request, request->operation.unavailableText());
+                return;
+            }
+        }
         if (readyButton && isLive(request)
             && readyButton->performAction(request->operation.action()) == AXError::success) {
             waitForResult(request);

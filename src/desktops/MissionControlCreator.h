@@ -40,6 +40,8 @@ private:
         // None: add.
         std::optional<std::uint64_t> removing;
         std::string word() const;
+        // Mission Control showed no usable button, or a thumbnail of another desktop.
+        std::string unavailableText() const;
         const char* action() const { return removing ? "AXRemoveDesktop" : "AXPress"; }
     };
     struct Request {

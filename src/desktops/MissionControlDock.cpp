@@ -5,6 +5,8 @@
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
 
 namespace pellamor::MissionControlDock {
 
@@ -102,6 +104,23 @@ AXElementRef thumbnail(const AXElementRef& missionControl, std::uint32_t display
     bool allButtons = std::all_of(thumbnails.begin(), thumbnails.end(),
         [](const auto& element) { return stringAttribute(element, "AXRole") == "AXButton"; });
     return allButtons ? thumbnails[*index] : nullptr;
+}
+
+std::optional<std::uint64_t> describedNumber(const AXElementRef& thumbnail)
+{
+    auto description = stringAttribute(thumbnail, "AXDescription");
+    if (!description)
+        return std::nullopt;
+    auto digits = std::find_if_not(description->rbegin(), description->rend(), [](char c) {
+        return c >= '0' && c <= '9';
+    }).base();
+    if (digits == description->end())
+        return std::nullopt;
+    std::uint64_t number = 0;
+    const char* end = description->data() + description->size();
+    auto parsed = std::from_chars(end - (description->end() - digits), end, number);
+    // Too large for any desktop: still a number, and not the desktop's.
+    return parsed.ec == std::errc() ? number : std::numeric_limits<std::uint64_t>::max();
 }
 
 bool isReady(const AXElementRef& button, const std::string& action)

@@ -20,6 +20,10 @@ AXElementRef addButton(const AXElementRef& missionControl, std::uint32_t display
 AXElementRef thumbnail(const AXElementRef& missionControl, std::uint32_t displayID, std::uint64_t space,
     const std::string& display, const NativeDesktopTopology& before);
 
+// The number a thumbnail's description ends in ("Bureau 3", "Desktop 3"): the desktop's number on its display.
+// None for a description without one, such as a full-screen space's application.
+std::optional<std::uint64_t> describedNumber(const AXElementRef& thumbnail);
+
 // Enabled and offering `action`.
 bool isReady(const AXElementRef& button, const std::string& action);
 

@@ -104,6 +104,15 @@ std::optional<std::size_t> NativeDesktopTopology::thumbnailIndex(std::uint64_t s
     return std::nullopt;
 }
 
+std::optional<std::uint64_t> NativeDesktopTopology::desktopNumber(std::uint64_t space, const std::string& display) const
+{
+    auto thumbnail = thumbnailIndex(space, display);
+    if (!thumbnail)
+        return std::nullopt;
+    const auto& spaces = displays[*index(display)].spaces;
+    return std::uint64_t(std::count_if(spaces.begin(), spaces.begin() + std::ptrdiff_t(*thumbnail) + 1, ordinary));
+}
+
 bool NativeDesktopTopology::confirmsAddition(const std::string& display, const NativeDesktopTopology& before) const
 {
     // An addition that did not happen is never confirmed, not even between two empty snapshots.

@@ -33,6 +33,8 @@ struct NativeDesktopTopology {
     // Display identifiers compared ignoring case.
     std::optional<std::size_t> index(const std::string& display) const;
     std::optional<std::size_t> thumbnailIndex(std::uint64_t space, const std::string& display) const;
+    // An ordinary space's number among its display's ordinary desktops, from 1.
+    std::optional<std::uint64_t> desktopNumber(std::uint64_t space, const std::string& display) const;
 
     // Called on the snapshot taken after the operation, with the one taken before.
     bool confirmsAddition(const std::string& display, const NativeDesktopTopology& before) const;

@@ -134,6 +134,7 @@ MissionControl::Element MissionControl::thumbnail(std::uint64_t space)
         return element;
     element = makeElement("mc.spaces.list.item");
     element->setConstant("AXRole", "AXButton");
+    element->setAttribute("AXDescription", [this, space] { return description(space); });
     element->setAttribute("AXEnabled", [this]() -> AXResult<AXValue> { return buttonsUsable(); });
     element->setAction("AXRemoveDesktop", [this, space] {
         Display* holder = mac_.displayHolding(space);
@@ -142,6 +143,36 @@ MissionControl::Element MissionControl::thumbnail(std::uint64_t space)
         return press(holder->id, [this, space] { removeDesktop(space); });
     });
     return element;
+}
+
+AXResult<AXValue> MissionControl::description(std::uint64_t space)
+{
+    const Display* display = mac_.displayHolding(space);
+    if (!display)
+        return AXError::noValue;
+    int number = 0;
+    for (const Space& other : display->spaces) {
+        if (other.type == desktopSpaceType)
+            ++number;
+        if (other.id != space)
+            continue;
+        if (other.type == desktopSpaceType)
+            return AXValue(desktopWord() + " " + std::to_string(number));
+        break;
+    }
+    // A full-screen space is named after the application of its window.
+    for (const Window& window : mac_.world().windows) {
+        const Application* owner = mac_.application(window.pid);
+        if (owner && std::find(window.spaces.begin(), window.spaces.end(), space) != window.spaces.end())
+            return AXValue(owner->name);
+    }
+    return AXError::noValue;
+}
+
+std::string MissionControl::desktopWord()
+{
+    auto languages = mac_.preferredLanguages();
+    return !languages.empty() && languages.front().rfind("fr", 0) == 0 ? "Bureau" : "Desktop";
 }
 
 bool MissionControl::buttonsUsable() const

@@ -30,6 +30,10 @@ private:
     Element displayElement(const std::string& display);
     AXResult<AXValue> thumbnails(const std::string& display);
     Element thumbnail(std::uint64_t space);
+    // What the Dock says of a thumbnail: "Bureau 2" (the word in the machine's language, the desktop's number
+    // on its display), or a full-screen space's application.
+    AXResult<AXValue> description(std::uint64_t space);
+    std::string desktopWord();
     bool buttonsUsable() const;
     AXError press(const std::string& display, std::function<void()> change);
     void addDesktop(const std::string& display);

@@ -102,5 +102,28 @@ TEST_F(MissionControlCreatorTest, TheCallerIsAskedAgainOnceTheButtonIsFoundBefor
     EXPECT_EQ(mac.world().displays[0].spaces.size(), 2u) << "never pressed";
 }
 
+// The row lists the desktops the other way round: the thumbnail at desktop 2's place says "Bureau 1".
+TEST_F(MissionControlCreatorTest, AThumbnailThatNamesAnotherDesktopIsNeverPressed)
+{
+    mac.world().faults.missionControl.reversedThumbnails = true;
+    mac.world().faults.missionControl.buttonDelay = 0;
+    creator->remove(2, "DISPLAY-A", validating(), record());
+    mac.advance(1);
+    EXPECT_EQ(messages, (Messages { "macOS n’a pas pu préparer la suppression de ce bureau. Réessaie." }))
+        << "at once, not after the button window";
+    mac.advance(5);
+    EXPECT_EQ(messages.size(), 1u);
+    const auto& spaces = mac.world().displays[0].spaces;
+    ASSERT_EQ(spaces.size(), 2u) << "nothing removed";
+
+    // Where the row and the window server agree, the same description lets the press through.
+    mac.world().faults.missionControl.reversedThumbnails = false;
+    creator->close();
+    creator->remove(2, "DISPLAY-A", validating(), record());
+    mac.advance(2);
+    EXPECT_EQ(messages.back(), std::nullopt);
+    EXPECT_EQ(mac.world().displays[0].spaces.size(), 1u);
+}
+
 } // namespace
 } // namespace pellamor

@@ -63,6 +63,10 @@ TEST(NativeDesktopTopologyTest, FindsDisplaysIgnoringCaseAndThumbnailsAmongAllSp
     EXPECT_EQ(snapshot.thumbnailIndex(22, "bbb-2"), 2u);
     EXPECT_FALSE(snapshot.thumbnailIndex(20, "BBB-2")) << "a full-screen space has no desktop thumbnail";
     EXPECT_FALSE(snapshot.thumbnailIndex(10, "BBB-2"));
+    EXPECT_EQ(snapshot.desktopNumber(22, "bbb-2"), 2u) << "counted among the display's desktops only";
+    EXPECT_EQ(snapshot.desktopNumber(10, "AAA-1"), 1u);
+    EXPECT_FALSE(snapshot.desktopNumber(20, "BBB-2"));
+    EXPECT_FALSE(snapshot.desktopNumber(10, "BBB-2"));
 }
 
 TEST(NativeDesktopTopologyTest, ConfirmsOnlyOneNewDesktopAfterTheDisplaysLastDesktop)

@@ -248,6 +248,86 @@ TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesk
     delegate->windowOverview->endAction();
 }
 
+// Mission Control's change comes with a new desktop on the assistant's screen: the creation cannot be confirmed,
+// yet the content screen's one new desktop is the project's, recorded for the cleanup.
+TEST_F(DesktopManagementFlowTest, ADesktopMadeWhileAnotherAppearsIsStillRecorded)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.unrelatedChange = true;
+    launch();
+    EXPECT_EQ(prepare("project-b"),
+        "app: display-refused project=project-b message=La liste des bureaux a changé pendant la création. Actualise "
+        "pour vérifier le résultat.\n");
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    ProjectManagedDesktops stored = storedManagedDesktops();
+    ASSERT_EQ(stored.entries.size(), 1u);
+    EXPECT_EQ(stored.entries[0].projectID, "project-b");
+    EXPECT_EQ(stored.entries[0].identity.spaceID, contentSpaces().back());
+    EXPECT_FALSE(delegate->isExecuting);
+}
+
+// A screen connected just after the press, and Mission Control's change landing only after the creation gave up.
+TEST_F(DesktopManagementFlowTest, ADesktopThatAppearsAfterTheCreationGaveUpIsStillRecorded)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 2;
+    launch();
+    ScriptDrive::prepareDisplay(*delegate, "project-b", contentDisplay, script);
+    while (!mac.mac().missionControl().isShown())
+        mac.advance(0.1);
+    mac.advance(1); // pressed once the button became usable
+    mac.mac().connectDisplay(test::desktopDisplay(
+        "33333333-3333-3333-3333-333333333333", 3, "Projecteur", QRectF(3360, 0, 1280, 720), "CCCCCCCC", { 21 }));
+    mac.advance(0.5);
+    EXPECT_EQ(script.str(),
+        "app: display-refused project=project-b message=La liste des bureaux a changé pendant la création. Actualise "
+        "pour vérifier le résultat.\n");
+    ASSERT_EQ(contentSpaces().size(), 2u) << "not there yet";
+    mac.advance(2);
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    ProjectManagedDesktops stored = storedManagedDesktops();
+    ASSERT_EQ(stored.entries.size(), 1u);
+    EXPECT_EQ(stored.entries[0].identity.spaceID, contentSpaces().back());
+
+    // Unconfirmed once the confirmation window passed; the change lands a little later.
+    occupy({ contentSpaces().back() });
+    mac.world().faults.missionControl.changeDelay = 5;
+    EXPECT_EQ(prepare("project-a", contentDisplay, 5),
+        "app: display-refused project=project-a message=macOS n’a pas confirmé la création. Actualise pour vérifier "
+        "les bureaux.\n");
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    mac.advance(2);
+    ASSERT_EQ(contentSpaces().size(), 4u);
+    stored = storedManagedDesktops();
+    ASSERT_EQ(stored.entries.size(), 2u);
+    EXPECT_EQ(stored.entries[1].projectID, "project-a");
+    EXPECT_EQ(stored.entries[1].identity.spaceID, contentSpaces().back());
+}
+
+// Only Mission Control's own change is taken for the project's: neither one that lands long after the creation
+// gave up, nor a desktop the user adds before the press.
+TEST_F(DesktopManagementFlowTest, ADesktopTheCreationCannotHaveMadeIsNotRecorded)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 20;
+    launch();
+    EXPECT_EQ(prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    mac.advance(20);
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+
+    occupy({ contentSpaces().back() });
+    script.str("");
+    ScriptDrive::prepareDisplay(*delegate, "project-a", contentDisplay, script);
+    mac.advance(0.2);
+    mac.mac().addSpace(contentDisplay, 3);
+    mac.advance(10);
+    EXPECT_EQ(script.str().rfind("app: display-refused project=project-a message=La liste des bureaux a changé.", 0), 0u)
+        << script.str();
+    EXPECT_EQ(contentSpaces().size(), 4u);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
 // The window moved there occupies the desktop chosen for being empty: the commit still stands, but only for
 // the preparation in force and a desktop no other project took meanwhile.
 TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccupies)
@@ -373,6 +453,20 @@ TEST_F(ManagedCleanupTest, AfterAFailureWaitsAMinute)
     EXPECT_TRUE(removed());
 }
 
+// The row lists the screen's desktops the other way round: at the created desktop's place stands the user's
+// desktop 2, with its window.
+TEST_F(ManagedCleanupTest, NeverPressesTheThumbnailOfAnotherDesktop)
+{
+    mac.world().faults.missionControl.reversedThumbnails = true;
+    launch();
+    mac.advance(13);
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 11, 12, 13 }));
+    EXPECT_EQ(mac.mac().window(5011)->spaces, std::vector<std::uint64_t> { 11 });
+    EXPECT_GT(delegate->cleanupRetryAfter, 0) << "a failed removal";
+    EXPECT_EQ(storedManagedDesktops().entries.size(), 1u);
+    EXPECT_FALSE(delegate->isExecuting);
+}
+
 class ResetFlowTest : public DesktopManagementFlowTest {};
 
 TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
@@ -455,6 +549,18 @@ TEST_F(ResetFlowTest, AFailedRemovalIsReported)
     mac.advance(20);
     EXPECT_EQ(contentSpaces().size(), 3u);
     EXPECT_EQ(status().rfind("Suppression interrompue : 0 / 2 bureaux supprimés. ", 0), 0u) << status();
+}
+
+// Desktop 3 of the screen is at its place in the reversed row; desktop 4 is not, and is refused.
+TEST_F(ResetFlowTest, AThumbnailOfAnotherDesktopIsRefusedAndTheCountStaysTrue)
+{
+    setContentDesktops({ 11, 12, 13 });
+    mac.world().faults.missionControl.reversedThumbnails = true;
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    mac.advance(20);
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 11, 13 }));
+    EXPECT_EQ(status().rfind("Suppression interrompue : 1 / 2 bureaux supprimés. ", 0), 0u) << status();
 }
 
 } // namespace

@@ -45,6 +45,14 @@ protected:
         return value && value->as<std::string>() ? *value->as<std::string>() : "";
     }
 
+    static std::string description(const AXElementRef& element)
+    {
+        auto value = element->copyAttributeValue("AXDescription");
+        if (!value)
+            return value.error() == AXError::noValue ? "<no value>" : "<error>";
+        return value->as<std::string>() ? *value->as<std::string>() : "<not text>";
+    }
+
     AXElementRef dock()
     {
         auto docks = platform().workspace().runningApplications("com.apple.dock");
@@ -140,6 +148,28 @@ TEST_F(MissionControlTest, FaultsChangeWhatThePressDoes)
     mac.advance(1);
     EXPECT_EQ(mac.world().displays[1].spaces.size(), 2u);
     EXPECT_EQ(mac.world().displays[0].spaces.size(), 4u) << "a desktop appeared on the other display too";
+}
+
+TEST_F(MissionControlTest, ThumbnailsNameTheirDesktopWhereverTheRowPutsThem)
+{
+    faults.reversedThumbnails = true;
+    notify();
+    auto row = children(children(spaces(0))[1]);
+    ASSERT_EQ(row.size(), 3u);
+    EXPECT_EQ(description(row[0]), "<no value>") << "a full-screen space without a window";
+    EXPECT_EQ(description(row[1]), "Bureau 2");
+    EXPECT_EQ(description(row[2]), "Bureau 1");
+    EXPECT_EQ(description(children(children(spaces(1))[1])[0]), "Bureau 1") << "numbered on its own display";
+    mac.mac().setWindowSpaces(7, { 19 });
+    EXPECT_EQ(description(row[0]), "Editor") << "named after the application shown full screen";
+
+    mac.mac().removeSpace(11);
+    EXPECT_EQ(description(row[1]), "Bureau 1") << "renumbered with the display's desktops";
+    EXPECT_EQ(description(row[2]), "<no value>") << "its desktop is gone";
+
+    test::TestMac english(test::world().display("D1", { 11, 12 }), { "en-US" });
+    notify();
+    EXPECT_EQ(description(children(children(spaces(0))[1])[1]), "Desktop 2") << "in the machine's language";
 }
 
 TEST(MissionControlWorldTest, FaultsReadFromTheWorldFile)
