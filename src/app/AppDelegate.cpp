@@ -207,7 +207,7 @@ void AppDelegate::applicationWillTerminate()
     shutdownDesktopManagement();
     if (projectSwitcher_)
         projectSwitcher_->cancel();
-    desktopSwitcher.shutdown();
+    desktopSwitcher->shutdown();
     if (windowOverview)
         windowOverview->shutdown();
     ErrorMonitoring::stop();

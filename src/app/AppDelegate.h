@@ -185,7 +185,8 @@ public:
     bool isExecuting = false;
     bool isTerminating = false;
     bool isResetting = false;
-    MissionControlSwitcher desktopSwitcher;
+    // Shared with the overview, which opens a window's desktop through it before a layout.
+    std::shared_ptr<MissionControlSwitcher> desktopSwitcher = std::make_shared<MissionControlSwitcher>();
     std::shared_ptr<MissionControlCreator> desktopCreator = std::make_shared<MissionControlCreator>();
     std::optional<UUID> displayPreparationRequest;
     std::optional<ProjectDisplayPreparation> pendingDisplayPreparation;

@@ -51,12 +51,12 @@ ProjectDesktopSwitchingSession& AppDelegate::projectSwitcher()
                 completion(MissionControlResult::failed(*reason));
                 return;
             }
-            self->desktopSwitcher.select(target.number, target.desktop.spaceID, target.desktop.display,
+            self->desktopSwitcher->select(target.number, target.desktop.spaceID, target.desktop.display,
                                          target.desktop.spaceUUID, std::move(completion));
         },
         [self] {
             if (self)
-                self->desktopSwitcher.cancel();
+                self->desktopSwitcher->cancel();
         });
     return *projectSwitcher_;
 }

@@ -205,6 +205,7 @@ void AppDelegate::installOverviewCallbacks(WindowOverviewView& overview)
 {
     QPointer<AppDelegate> self(this);
     overview.onUserInteraction = [] { UsageAnalytics::shared().recordInteraction(); };
+    overview.sharedSwitcher = desktopSwitcher;
     overview.onStatusMessage = [self](const std::string& text, bool isError) {
         if (self)
             self->updateReportableError(isError ? std::optional<std::string>(text) : std::nullopt, "project_displays");

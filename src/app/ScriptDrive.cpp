@@ -113,7 +113,7 @@ void sendMouse(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButtons 
 bool dragCard(WindowThumbnail& card, const std::function<bool(const DraggingInfo&)>& target)
 {
     bool dropped = false;
-    setDragRunner([&](QWidget* source, QMimeData* data, const QPixmap&) {
+    setDragRunner([&](QWidget* source, QMimeData* data, const QPixmap&, DragOperations) {
         DraggingInfo info = draggingInfo(data, source);
         delete data;
         dropped = target(info);

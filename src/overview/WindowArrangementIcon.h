@@ -1,16 +1,19 @@
-// The small layout icon of the overview's menus: a screen outline with the layout's share of it filled.
+// The small layout icon of the overview's menus and window cards: a screen outline with the layout's share of
+// it filled, drawn as lines so that it stays sharp at any scale.
 #pragma once
 
+#include "ui/ColorTable.h"
 #include "windows/WindowArrangement.h"
 
-#include <QImage>
+#include <QIcon>
 #include <QSize>
 
 namespace pellamor::WindowArrangementIcon {
 
 inline constexpr QSize size { 24, 20 };
 
-// Black on transparent, to be tinted like a template image; `scale` pixels per point.
-QImage image(WindowArrangement arrangement, double scale = 2);
+// The icon tinted with `tint` (its mode's colour when disabled or highlighted), drawn afresh for every size and
+// device-pixel ratio asked, in the colours of the appearance in use then.
+QIcon icon(WindowArrangement arrangement, ColorRole tint = ColorRole::label);
 
 } // namespace pellamor::WindowArrangementIcon

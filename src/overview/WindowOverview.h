@@ -92,6 +92,9 @@ public:
     std::function<void()> onShowPrivacy;
     std::function<void()> onClearProjectAssignments;
     std::function<void()> onDeleteAllDesktops;
+    // The application's desktop switcher, through which a window's desktop is opened for a layout; the owner
+    // installs its own so that this switch and the owner's never run together.
+    std::shared_ptr<MissionControlSwitcher> sharedSwitcher = std::make_shared<MissionControlSwitcher>();
 
     void setTrackingControls(QWidget* controls, SwitchControl* toggle);
     void updateTrackingState(bool enabled);

@@ -79,7 +79,7 @@ void WindowOverviewView::performArrangement(
         return self->arrangementCheck(fresh, source, request);
     };
     arrangementAccess_ = std::make_shared<NativeWindowArrangementAccessEnvironment>(
-        runtime_, fresh, source, desktops, *monitor, switcher_, willOpen, validation);
+        runtime_, fresh, source, desktops, *monitor, sharedSwitcher, willOpen, validation);
     arrangementAccessSession_ = WindowArrangementAccessSession::make(arrangementAccess_);
     showStatus(L("Préparation de cette fenêtre de %@…", application), false);
     ConnectedMonitor screen = *monitor;

@@ -1,6 +1,7 @@
 #include "overview/WindowThumbnail.h"
 
 #include "assistant/Localization.h"
+#include "overview/WindowArrangementIcon.h"
 #include "overview/WindowThumbnailAccessibility.h"
 #include "setup/WindowDragType.h"
 #include "ui/ApplicationIcon.h"
@@ -44,22 +45,6 @@ std::string wholeNumber(double value)
 
 } // namespace
 
-QPixmap arrangementIcon(WindowArrangement arrangement, const QColor& colour, int side)
-{
-    QPixmap image(side, side);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QRectF screen(1.5, 2.5, side - 3.0, side - 5.0);
-    painter.setPen(QPen(colour, 1.2));
-    painter.drawRoundedRect(screen, 2, 2);
-    QRectF zone = arrangement.zone();
-    QRectF filled(screen.x() + 1.5 + zone.x() * (screen.width() - 3), screen.y() + 1.5 + zone.y() * (screen.height() - 3),
-        zone.width() * (screen.width() - 3), zone.height() * (screen.height() - 3));
-    painter.fillRect(filled, colour);
-    return image;
-}
-
 WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std::string token, int desktopNumber,
     bool isOnDisplay, bool showsApplicationIdentity, QWidget* parent)
     : QWidget(parent)
@@ -92,6 +77,7 @@ WindowThumbnail::WindowThumbnail(DesktopWindow record, std::uint64_t source, std
     }
     if (isOnDisplay_) {
         placementIcon_ = new SymbolView("", 12, this);
+        placementIcon_->setObjectName("window-card-placement-icon");
         placementIcon_->setAttribute(Qt::WA_TransparentForMouseEvents);
         placementLabel_ = cardLabel({}, 10, FontWeight::medium, this);
         placementLabel_->setColorRole(ColorRole::secondaryLabel);
@@ -128,7 +114,7 @@ QMenu* WindowThumbnail::cardMenu()
     for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
         WindowArrangement arrangement = WindowArrangement::allCases[tag];
         QAction* item = menu_->addAction(PlainText::title(arrangement.title()));
-        item->setIcon(QIcon(arrangementIcon(arrangement, ColorTable::color(ColorRole::label))));
+        item->setIcon(WindowArrangementIcon::icon(arrangement));
         item->setCheckable(true);
         item->setChecked(currentArrangement_ && *currentArrangement_ == arrangement);
         item->setEnabled(isEditable_);
@@ -163,7 +149,7 @@ void WindowThumbnail::setCurrentArrangement(std::optional<WindowArrangement> arr
         placementLabel_->setText(placementSummary());
     if (placementIcon_) {
         if (arrangement) {
-            placementIcon_->setImage(arrangementIcon(*arrangement, ColorTable::color(ColorRole::accent)));
+            placementIcon_->setIcon(WindowArrangementIcon::icon(*arrangement, ColorRole::accent));
         } else {
             placementIcon_->setSymbol("macwindow");
             placementIcon_->setTint(ColorRole::secondaryLabel);
@@ -222,6 +208,11 @@ std::string WindowThumbnail::placementSummary() const
 std::string WindowThumbnail::dragString() const
 {
     return token_ + ":" + std::to_string(record_.id) + ":" + std::to_string(source_);
+}
+
+DragOperations WindowThumbnail::draggingOperations()
+{
+    return { Qt::MoveAction, Qt::IgnoreAction };
 }
 
 QPixmap WindowThumbnail::dragImage() const
@@ -314,7 +305,7 @@ void WindowThumbnail::startDrag()
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(windowDragType), QByteArray::fromStdString(dragString()));
     QPointer<WindowThumbnail> self(this);
-    runDrag(this, data, dragImage());
+    runDrag(this, data, dragImage(), draggingOperations());
     // The drag ran its own event loop: the card may be gone.
     if (!self)
         return;

@@ -3,6 +3,7 @@
 // through its callbacks, and is the source of the window's drag.
 #pragma once
 
+#include "ui/DragSession.h"
 #include "windows/DesktopWindow.h"
 #include "windows/WindowArrangement.h"
 
@@ -74,6 +75,8 @@ public:
     const std::vector<QAction*>& placementItems();
     QAction* returnItem();
     QPixmap dragImage() const;
+    // A window can only be moved onto this application's targets; elsewhere a drop does nothing.
+    static DragOperations draggingOperations();
 
     // The card's menu, after ending the press and selecting the card, as a right click asks for it.
     QMenu* menuForContextRequest();
@@ -128,8 +131,5 @@ private:
     bool movedDuringPress_ = false;
     bool pointerInteraction_ = false;
 };
-
-// An image of the layout's zone in a screen outline.
-QPixmap arrangementIcon(WindowArrangement arrangement, const QColor& colour, int side = 16);
 
 } // namespace pellamor

@@ -22,12 +22,14 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override { return { pressAction() }; }
+    QStringList actionNames() const override { return { pressAction(), showMenuAction() }; }
 
     void doAction(const QString& action) override
     {
         if (action == pressAction())
             card()->accessibilityPerformPress();
+        else if (action == showMenuAction())
+            card()->accessibilityPerformShowMenu();
     }
 
 private:

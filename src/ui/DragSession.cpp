@@ -1,7 +1,6 @@
 #include "ui/DragSession.h"
 
 #include <QDrag>
-#include <QMimeData>
 #include <QWidget>
 
 namespace pellamor {
@@ -15,16 +14,28 @@ DragRunner& installed()
 
 } // namespace
 
-Qt::DropAction runDrag(QWidget* source, QMimeData* data, const QPixmap& image)
+ApplicationOnlyMimeData::ApplicationOnlyMimeData(const QMimeData& data)
+{
+    for (const QString& type : data.formats())
+        setData(type, data.data(type));
+}
+
+Qt::DropAction runDrag(QWidget* source, QMimeData* data, const QPixmap& image, DragOperations operations)
 {
     if (installed())
-        return installed()(source, data, image);
+        return installed()(source, data, image, operations);
+    // A drag takes one set of operations for every target: nothing for other applications is kept by not
+    // offering them the item at all.
+    if (!operations.outsideApplication) {
+        QMimeData* kept = new ApplicationOnlyMimeData(*data);
+        delete data;
+        data = kept;
+    }
     auto* drag = new QDrag(source);
     drag->setMimeData(data);
     if (!image.isNull())
         drag->setPixmap(image);
-    // Only a move, and only to targets of this application: others see no operation they may take.
-    Qt::DropAction performed = drag->exec(Qt::MoveAction, Qt::MoveAction);
+    Qt::DropAction performed = drag->exec(operations.insideApplication | operations.outsideApplication);
     drag->deleteLater();
     return performed;
 }

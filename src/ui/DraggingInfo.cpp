@@ -1,5 +1,7 @@
 #include "ui/DraggingInfo.h"
 
+#include "ui/DragSession.h"
+
 #include <QDropEvent>
 #include <QMimeData>
 #include <map>
@@ -9,7 +11,9 @@ namespace pellamor {
 DraggingInfo draggingInfo(const QMimeData* data, QWidget* source)
 {
     DraggingInfo info;
-    if (data)
+    if (auto* ours = qobject_cast<const ApplicationOnlyMimeData*>(data))
+        info.types = ours->applicationFormats();
+    else if (data)
         info.types = data->formats();
     info.source = source;
     std::map<QString, QByteArray> contents;

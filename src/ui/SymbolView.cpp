@@ -17,6 +17,7 @@ void SymbolView::setSymbol(const std::string& symbolName)
 {
     symbolName_ = symbolName;
     image_ = {};
+    icon_ = {};
     updateGeometry();
     update();
 }
@@ -24,6 +25,15 @@ void SymbolView::setSymbol(const std::string& symbolName)
 void SymbolView::setImage(const QPixmap& image)
 {
     image_ = image;
+    icon_ = {};
+    symbolName_.clear();
+    update();
+}
+
+void SymbolView::setIcon(const QIcon& icon)
+{
+    icon_ = icon;
+    image_ = {};
     symbolName_.clear();
     update();
 }
@@ -49,7 +59,7 @@ void SymbolView::setFontWeight(QFont::Weight weight)
 
 bool SymbolView::isEmpty() const
 {
-    return image_.isNull() && !SymbolRegistry::glyph(symbolName_);
+    return image_.isNull() && icon_.isNull() && !SymbolRegistry::glyph(symbolName_);
 }
 
 QSize SymbolView::sizeHint() const
@@ -62,6 +72,10 @@ void SymbolView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!icon_.isNull()) {
+        icon_.paint(&painter, rect());
+        return;
+    }
     if (!image_.isNull()) {
         QPixmap scaled = image_.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
         painter.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);

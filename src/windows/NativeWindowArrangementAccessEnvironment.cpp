@@ -15,15 +15,15 @@ const double messagingTimeout = 0.3;
 
 NativeWindowArrangementAccessEnvironment::NativeWindowArrangementAccessEnvironment(
     std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record, std::uint64_t source,
-    std::vector<NativeDesktopState> inventory, ConnectedMonitor monitor, MissionControlSwitcher& switcher,
-    WillOpen willOpen, Validation validation)
+    std::vector<NativeDesktopState> inventory, ConnectedMonitor monitor,
+    std::shared_ptr<MissionControlSwitcher> switcher, WillOpen willOpen, Validation validation)
     : runtime_(std::move(runtime))
     , record_(std::move(record))
     , source_(source)
     , inventory_(std::move(inventory))
     , monitor_(std::move(monitor))
     , configuration_(ArrangementScreens::currentConfiguration())
-    , switcher_(switcher)
+    , switcher_(std::move(switcher))
     , willOpen_(std::move(willOpen))
     , validation_(std::move(validation))
 {
@@ -95,7 +95,7 @@ void NativeWindowArrangementAccessEnvironment::openSource(OpeningCompletion comp
     int number = static_cast<int>(found - inventory_.begin()) + 1;
     if (willOpen_)
         willOpen_(number);
-    switcher_.select(number, source_, found->display, found->spaceUUID,
+    switcher_->select(number, source_, found->display, found->spaceUUID,
         [completion = std::move(completion)](MissionControlResult result) {
             switch (result.kind()) {
             case MissionControlResult::Kind::sent:
@@ -110,7 +110,7 @@ void NativeWindowArrangementAccessEnvironment::openSource(OpeningCompletion comp
 
 void NativeWindowArrangementAccessEnvironment::cancelOpening()
 {
-    switcher_.cancel();
+    switcher_->cancel();
 }
 
 } // namespace pellamor

@@ -21,11 +21,12 @@ public:
     // Told the 1-based number of the desktop about to be opened.
     using WillOpen = std::function<void(int desktop)>;
 
-    // `monitor` is the screen of the window's desktop; `switcher` must outlive the environment. Without a runtime
-    // (the window server's calls are missing) validation refuses.
+    // `monitor` is the screen of the window's desktop; `switcher` is the one its owner shares with its other
+    // desktop switches, so that one switch at a time holds between them. Without a runtime (the window server's
+    // calls are missing) validation refuses.
     NativeWindowArrangementAccessEnvironment(std::shared_ptr<WindowSpaceRuntime> runtime, DesktopWindow record,
         std::uint64_t source, std::vector<NativeDesktopState> inventory, ConnectedMonitor monitor,
-        MissionControlSwitcher& switcher, WillOpen willOpen, Validation validation);
+        std::shared_ptr<MissionControlSwitcher> switcher, WillOpen willOpen, Validation validation);
 
     std::string inaccessibleMessage() override;
     std::optional<std::string> validate() override;
@@ -46,7 +47,7 @@ private:
     std::vector<NativeDesktopState> inventory_;
     ConnectedMonitor monitor_;
     AssistantScreenConfiguration configuration_;
-    MissionControlSwitcher& switcher_;
+    std::shared_ptr<MissionControlSwitcher> switcher_;
     WillOpen willOpen_;
     Validation validation_;
 };

@@ -2,8 +2,8 @@
 
 #include "assistant/Localization.h"
 
-#include <QString>
 #include <cmath>
+#include <cstdio>
 
 namespace pellamor {
 
@@ -15,9 +15,12 @@ bool isReadable(const QRectF& rect)
         && std::isfinite(rect.height()) && rect.width() > 0 && rect.height() > 0;
 }
 
+// Whole points as "%.0f" writes them: a half goes to the even neighbour, as the binary value lies exactly there.
 std::string points(double value)
 {
-    return QString::number(value, 'f', 0).toStdString();
+    std::string text(static_cast<std::size_t>(std::snprintf(nullptr, 0, "%.0f", value)), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.0f", value);
+    return text;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "assistant/Localization.h"
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
+#include "overview/WindowThumbnail.h"
 #include "platform/Bundle.h"
 #include "services/AppSettingsView.h"
 #include "services/UsageAnalytics.h"
@@ -229,6 +230,39 @@ TEST_F(MainWindowTest, TheOverviewOpensAProjectsDesktopsThroughTheShell)
     auto lines = newLogLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "current-space display=" + contentDisplay + " space=12"), lines.end());
     delegate->windowOverview->endAction();
+}
+
+TEST_F(MainWindowTest, AWindowIsReachedForALayoutThroughTheShellsOwnDesktopSwitcher)
+{
+    mac.world().applications.push_back(
+        { 600, "com.example.zed", "Zed", "/Applications/Zed.app", ActivationPolicy::regular, 1.7e9 });
+    sim::Window notes;
+    notes.number = 62;
+    notes.pid = 600;
+    notes.title = "Notes";
+    notes.frame = QRectF(1500, 40, 700, 500);
+    notes.spaces = { 12 };
+    mac.world().windows.push_back(notes);
+    launch();
+    selectTab(delegate->tabs, "windows");
+    mac.advance(0.2);
+    QCoreApplication::sendPostedEvents();
+    WindowOverviewView& overview = *delegate->windowOverview;
+    ASSERT_FALSE(overview.cards(62).empty());
+    WindowThumbnail* card = overview.cards(62).front();
+    ASSERT_TRUE(card->isEditable());
+    card->choosePlacement(static_cast<int>(WindowArrangement::maximize));
+    ASSERT_TRUE(overview.busy());
+    EXPECT_EQ(overview.statusMessage(), "Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…");
+    newLogLines();
+    // Cancelling the shell's switch is cancelling this one: there is only one.
+    delegate->desktopSwitcher->cancel();
+    mac.advance(2);
+    EXPECT_FALSE(overview.busy());
+    EXPECT_EQ(overview.statusMessage(), "Ouverture du bureau annulée.");
+    auto lines = newLogLines();
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "current-space display=" + contentDisplay + " space=12"), lines.end())
+        << "the desktop was not opened";
 }
 
 TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLine)

@@ -1,8 +1,10 @@
 #include "overview/WindowThumbnail.h"
+#include "overview/WindowArrangementIcon.h"
 #include "setup/WindowDragType.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/DragSession.h"
+#include "ui/SymbolView.h"
 
 #include <QAction>
 #include <QMimeData>
@@ -25,8 +27,9 @@ class WindowThumbnailTest : public ::testing::Test {
 protected:
     WindowThumbnailTest()
     {
-        setDragRunner([this](QWidget*, QMimeData* data, const QPixmap&) {
+        setDragRunner([this](QWidget*, QMimeData* data, const QPixmap&, DragOperations allowed) {
             dragged.push_back(data->data(QString::fromLatin1(windowDragType)).toStdString());
+            operations.push_back(allowed);
             delete data;
             return Qt::IgnoreAction;
         });
@@ -47,7 +50,14 @@ protected:
     test::TestMac mac;
     std::vector<std::string> events;
     std::vector<std::string> dragged;
+    std::vector<DragOperations> operations;
 };
+
+// The icon as a 2× screen shows it, as pixels.
+QImage atTwice(const QIcon& icon, QIcon::Mode mode = QIcon::Normal)
+{
+    return icon.pixmap(WindowArrangementIcon::size, 2, mode).toImage();
+}
 
 TEST_F(WindowThumbnailTest, AClickWithoutTravelActivatesAndTravelBeyondFivePointsPreventsIt)
 {
@@ -72,6 +82,9 @@ TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheI
     QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
     QTest::mouseMove(shown.get(), QPoint(50, 36));
     EXPECT_EQ(dragged, std::vector<std::string>({ "TOKEN:4711:93" }));
+    ASSERT_EQ(operations.size(), 1u);
+    EXPECT_EQ(operations[0].insideApplication, Qt::MoveAction);
+    EXPECT_EQ(operations[0].outsideApplication, Qt::DropActions()) << "other applications' targets can take nothing";
     EXPECT_FALSE(shown->isDraggingWindow());
     EXPECT_FALSE(shown->pointerInteraction());
     QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 36));
@@ -106,11 +119,17 @@ TEST_F(WindowThumbnailTest, AssistiveTechnologiesSeeAButtonThatPressesLikeAKeyAn
     ASSERT_NE(accessible->actionInterface(), nullptr);
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(events, (std::vector<std::string> { "select", "activate-key" }));
+    EXPECT_TRUE(accessible->actionInterface()->actionNames().contains(QAccessibleActionInterface::showMenuAction()));
+    accessible->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    EXPECT_EQ(events.back(), "select");
+    EXPECT_TRUE(shown->cardMenu()->isVisible()) << "the menu opens as for a Control-click";
+    shown->cardMenu()->hide();
+    events.clear();
 
     shown->setInteractive(false);
     EXPECT_TRUE(accessible->state().disabled);
     accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_EQ(events.size(), 2u);
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCardsWithAHandler)
@@ -130,9 +149,19 @@ TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCard
     shown->choosePlacement(10);
     EXPECT_EQ(arranged, std::vector<WindowArrangement>({ WindowArrangement::maximize }));
 
+    for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
+        EXPECT_EQ(atTwice(shown->placementItems()[tag]->icon()),
+            atTwice(WindowArrangementIcon::icon(WindowArrangement::allCases[tag])))
+            << "item " << tag << " shows its layout's icon, drawn for a 2× screen";
+    }
+    auto* placementIcon = shown->findChild<SymbolView*>("window-card-placement-icon");
+    ASSERT_NE(placementIcon, nullptr);
+    EXPECT_EQ(placementIcon->symbolName(), "macwindow");
     shown->setCurrentArrangement(WindowArrangement::left);
     EXPECT_TRUE(shown->placementItems()[4]->isChecked());
     EXPECT_EQ(shown->placementSummary(), "Demi-écran gauche");
+    EXPECT_EQ(atTwice(placementIcon->icon()), atTwice(WindowArrangementIcon::icon(WindowArrangement::left, ColorRole::accent)))
+        << "the placement shows the layout's icon in the accent colour";
 
     int returned = 0;
     shown->setOnReturnToLibrary([&] { ++returned; });

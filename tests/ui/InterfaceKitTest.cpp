@@ -1,5 +1,7 @@
 #include "ui/AppearanceSurface.h"
 #include "ui/AssistantAppIcon.h"
+#include "ui/DragSession.h"
+#include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 #include "ui/PlainText.h"
 #include "ui/SymbolButton.h"
@@ -160,6 +162,21 @@ TEST_F(InterfaceKitTest, StacksLayOutInTheirDirectionAndHiddenViewsTakeNoSpace)
     EXPECT_EQ(last->y() - first->y(), 30);
     EXPECT_EQ(first->width(), 200);
     EXPECT_EQ(AppInterface::spacer()->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+}
+
+TEST_F(InterfaceKitTest, AnItemKeptForThisApplicationOffersOtherApplicationsNoTypeButReadsAsBeforeHere)
+{
+    QMimeData original;
+    original.setData("fr.local.pellamor.window", "TOKEN:4711:93");
+    ApplicationOnlyMimeData kept(original);
+    EXPECT_TRUE(kept.formats().isEmpty()) << "what the system hands to other applications' targets";
+    EXPECT_TRUE(kept.hasFormat("fr.local.pellamor.window"));
+    EXPECT_FALSE(kept.hasFormat("text/plain"));
+    QWidget source;
+    DraggingInfo info = draggingInfo(&kept, &source);
+    EXPECT_EQ(info.types, QStringList { "fr.local.pellamor.window" });
+    EXPECT_EQ(info.string("fr.local.pellamor.window"), "TOKEN:4711:93");
+    EXPECT_EQ(draggingInfo(&original, &source).types, info.types);
 }
 
 } // namespace

@@ -37,7 +37,7 @@ protected:
 
     TestMac mac;
     std::shared_ptr<WindowSpaceRuntime> runtime;
-    MissionControlSwitcher switcher;
+    std::shared_ptr<MissionControlSwitcher> switcher = std::make_shared<MissionControlSwitcher>();
     std::shared_ptr<NativeWindowArrangementAccessEnvironment> access;
     std::vector<int> opened;
     std::vector<std::optional<std::string>> reached;

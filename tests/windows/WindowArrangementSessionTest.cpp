@@ -137,6 +137,10 @@ TEST_F(WindowArrangementSessionTest, EachTimeOutNamesWhatWentWrong)
         { [](double) { return std::optional<QRectF>(QRectF(100, 50, 600.4, 399.5)); },
             "La fenêtre mesure 600 × 400 pt au lieu des 800 × 400 pt demandés. L’application n’a pas appliqué la "
             "taille demandée." },
+        // Halves go to the even neighbour, as "%.0f" writes them.
+        { [](double) { return std::optional<QRectF>(QRectF(100, 50, 438.5, 300.5)); },
+            "La fenêtre mesure 438 × 300 pt au lieu des 800 × 400 pt demandés. L’application n’a pas appliqué la "
+            "taille demandée." },
         // A size read as unusable counts as no frame at all.
         { [](double) { return std::optional<QRectF>(QRectF(100, 50, std::numeric_limits<double>::infinity(), 400)); },
             "macOS n’a pas permis de vérifier la taille et la position de cette fenêtre. Actualise puis réessaie." },
