@@ -36,6 +36,13 @@ Label* columnLabel(const std::string& text, double size, FontWeight weight, bool
     return label;
 }
 
+std::string usedByProject(int windowCount)
+{
+    std::string count = std::to_string(windowCount);
+    return windowCount == 1 ? L("Utilisé par ce projet · %@ fenêtre", count)
+                            : L("Utilisé par ce projet · %@ fenêtres", count);
+}
+
 } // namespace
 
 int ProjectDesktopSetupView::screenCardHeight(int windowCount)
@@ -49,8 +56,7 @@ SetupDocument* ProjectDesktopSetupView::replaceDocument(QScrollArea* scroll)
     // rebuild. Hiding it first makes a card under a drag report that the hover ended.
     QWidget* old = scroll->takeWidget();
     if (old) {
-        for (auto* card : old->findChildren<ProjectDisplayDropView*>())
-            card->endDragHover();
+        endDragHovers(old);
         old->hide();
         old->deleteLater();
     }
@@ -59,6 +65,12 @@ SetupDocument* ProjectDesktopSetupView::replaceDocument(QScrollArea* scroll)
     // The scroll view would fill it with the window colour, a grey block on the panel.
     document->setAutoFillBackground(false);
     return document;
+}
+
+void ProjectDesktopSetupView::endDragHovers(QWidget* document)
+{
+    for (auto* card : document->findChildren<ProjectDisplayDropView*>())
+        card->endDragHover();
 }
 
 void ProjectDesktopSetupView::scrollTo(QScrollArea* scroll, int offset)
@@ -161,8 +173,7 @@ int ProjectDesktopSetupView::addScreenCard(const std::string& screen, const std:
     symbol->setGeometry(14, 12, 22, 22);
     Label* title = columnLabel(name, 15, FontWeight::semibold, false, card, QRect(44, 12, width - 60, 23));
     title->setWrapping(false);
-    std::string subtitle = linked ? L("Utilisé par ce projet · %@ fenêtres", std::to_string(count))
-                                  : L("Prêt à recevoir des fenêtres");
+    std::string subtitle = linked ? usedByProject(count) : L("Prêt à recevoir des fenêtres");
     columnLabel(subtitle, 11, FontWeight::regular, true, card, QRect(14, 39, width - 30, 18))->setWrapping(false);
     if (windows.empty())
         columnLabel(L("Glisse une fenêtre sur cet écran"), 13, FontWeight::regular, true, card,

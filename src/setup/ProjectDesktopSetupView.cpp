@@ -2,7 +2,6 @@
 
 #include "assistant/Localization.h"
 #include "assistant/TextCase.h"
-#include "setup/ProjectDisplayDropView.h"
 #include "setup/ProjectSetupChooser.h"
 #include "setup/SetupControls.h"
 #include "setup/SetupPermissionStatusView.h"
@@ -75,6 +74,8 @@ ProjectDesktopSetupView::ProjectDesktopSetupView(std::optional<std::string> pres
 
 ProjectDesktopSetupView::~ProjectDesktopSetupView()
 {
+    // A card under a drag reports the hover end while the panel that relays it is still whole.
+    endDragHovers(canvas_);
     if (projectPopover_)
         projectPopover_->deleteLater();
     if (projectChooser_)
@@ -348,8 +349,7 @@ void ProjectDesktopSetupView::setBusy(bool busy)
 {
     busy_ = busy;
     if (busy) {
-        for (auto* card : canvas_->findChildren<ProjectDisplayDropView*>())
-            card->endDragHover();
+        endDragHovers(canvas_);
         setReturnHighlighted(false);
         dismissProjectChooser(false);
     }

@@ -216,6 +216,7 @@ private:
     bool prepareReturn(const DraggingInfo& info, const QPointF& location) const;
     void setReturnHighlighted(bool highlighted);
     static SetupDocument* replaceDocument(QScrollArea* scroll);
+    static void endDragHovers(QWidget* document);
     static void scrollTo(QScrollArea* scroll, int offset);
     void overflowMenuOpened();
     void overflowMenuClosed();

@@ -180,6 +180,8 @@ void ProjectSetupChooserViewController::loadView()
     };
     connect(table_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { rowClicked(table_->row(item)); });
     connect(table_, &QListWidget::itemSelectionChanged, this, [this] { updateCellStyles(); });
+    // The selected row is emphasized only while the list has the focus.
+    table_->installEventFilter(this);
     emptyLabel_ = new Label({}, this);
     emptyLabel_->setFont(systemFont(12));
     emptyLabel_->setColorRole(ColorRole::secondaryLabel);
@@ -355,6 +357,8 @@ void ProjectSetupChooserViewController::keyPressEvent(QKeyEvent* event)
 
 bool ProjectSetupChooserViewController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == table_ && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        updateCellStyles();
     if (watched != search_ || event->type() != QEvent::KeyPress)
         return false;
     auto* key = static_cast<QKeyEvent*>(event);

@@ -63,7 +63,7 @@ void SetupPrimaryButton::paintEvent(QPaintEvent*)
 
     QColor content = ColorTable::color(isEnabled() ? ColorRole::label : ColorRole::disabledControlText);
     if (auto glyph = SymbolRegistry::glyph(symbol_)) {
-        QFont symbols = SymbolRegistry::font(11);
+        QFont symbols = SymbolRegistry::font(14);
         symbols.setWeight(QFont::DemiBold);
         painter.setFont(symbols);
         painter.setPen(content);

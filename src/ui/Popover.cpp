@@ -3,6 +3,7 @@
 #include "ui/ColorTable.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -106,18 +107,54 @@ void Popover::place()
     content_->resize(contentSize_);
 }
 
+bool Popover::isInside(const QWidget* widget) const
+{
+    return widget == frame_ || frame_->isAncestorOf(widget);
+}
+
+void Popover::askToClose(const std::optional<PopoverEvent>& event)
+{
+    if (!shouldClose || shouldClose(event))
+        close();
+}
+
 bool Popover::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() != QEvent::MouseButtonPress || !frame_ || !watched->isWidgetType())
+    if (!frame_)
         return false;
-    auto* widget = static_cast<QWidget*>(watched);
-    if (widget == frame_ || frame_->isAncestorOf(widget))
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        if (!watched->isWidgetType() || isInside(static_cast<QWidget*>(watched)))
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        auto* press = static_cast<QMouseEvent*>(event);
+        askToClose(PopoverEvent { press->button() == Qt::LeftButton, widget->window(), press->globalPosition().toPoint() });
         return false;
-    auto* press = static_cast<QMouseEvent*>(event);
-    PopoverEvent current { press->button() == Qt::LeftButton, widget->window(), press->globalPosition().toPoint() };
-    if (!shouldClose || shouldClose(current))
-        close();
-    return false;
+    }
+    case QEvent::KeyPress: {
+        // A key the popover's field leaves unhandled travels on to the window behind: where it was typed counts.
+        QWidget* typedInto = QApplication::focusWidget();
+        if (!typedInto && watched->isWidgetType())
+            typedInto = static_cast<QWidget*>(watched);
+        if (!typedInto || isInside(typedInto))
+            return false;
+        askToClose(PopoverEvent { false, typedInto->window(), QCursor::pos() });
+        return false;
+    }
+    case QEvent::WindowActivate: {
+        auto* widget = watched->isWidgetType() ? static_cast<QWidget*>(watched) : nullptr;
+        if (widget && widget->isWindow() && widget != frame_->window())
+            askToClose(PopoverEvent { false, widget, QCursor::pos() });
+        return false;
+    }
+    case QEvent::ApplicationStateChange:
+        if (watched == qApp
+            && static_cast<QApplicationStateChangeEvent*>(event)->applicationState() != Qt::ApplicationActive)
+            askToClose(std::nullopt);
+        return false;
+    default:
+        return false;
+    }
 }
 
 } // namespace pellamor

@@ -1,5 +1,6 @@
-// A transient popover: a rounded panel over its anchor's window, placed below the anchor. A left mouse press
-// outside it asks `shouldClose`; the owner keeps its content, which the popover never deletes.
+// A transient popover: a rounded panel over its anchor's window, placed below the anchor. A mouse or key press
+// outside it, another window becoming active or the application going inactive asks `shouldClose`; the owner keeps
+// its content, which the popover never deletes.
 #pragma once
 
 #include <QObject>
@@ -47,6 +48,8 @@ protected:
 private:
     void place();
     void release();
+    bool isInside(const QWidget* widget) const;
+    void askToClose(const std::optional<PopoverEvent>& event);
 
     QPointer<QWidget> content_;
     QPointer<QWidget> frame_;

@@ -1,4 +1,5 @@
 #include "setup/ProjectDesktopSetupView.h"
+#include "assistant/Localization.h"
 #include "setup/ProjectDisplayDropView.h"
 #include "setup/SetupControls.h"
 #include "support/TestMac.h"
@@ -270,6 +271,28 @@ TEST_F(ProjectDesktopSetupColumnsTest, ScreenCardsGrowWithTheirWindowsAndNoProje
         onScreen += card.onDisplay && card.number == 2 ? 1 : 0;
     EXPECT_EQ(onScreen, 3);
     EXPECT_EQ(panel->canvas()->height(), 2 + 354 + 18 + 160 + 18);
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, OneWindowOnAScreenIsCountedInTheSingular)
+{
+    windows = { window(1, "A", 2), window(2, "B", 3), window(3, "C", 3) };
+    feed();
+    auto subtitles = [this] {
+        std::vector<std::string> shown;
+        for (auto* screen : screenCards())
+            shown.push_back(texts(screen).at(1));
+        return shown;
+    };
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_EQ(subtitles(), (std::vector<std::string> { "Utilisé par ce projet · 1 fenêtre", "Prêt à recevoir des fenêtres" }));
+    panel->commitProjectSelection(std::string("b"));
+    EXPECT_EQ(subtitles(), (std::vector<std::string> { "Prêt à recevoir des fenêtres", "Utilisé par ce projet · 2 fenêtres" }));
+
+    AppLocalization::shared().setLanguage(AppLanguage::english);
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_EQ(subtitles().front(), "Used by this project · 1 window");
+    panel->commitProjectSelection(std::string("b"));
+    EXPECT_EQ(subtitles().back(), "Used by this project · 2 windows");
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, WithOnlyTheReservedScreenTheCanvasSaysSo)

@@ -1,13 +1,17 @@
 #include "setup/ProjectDesktopSetupView.h"
+#include "setup/ProjectDisplayDropView.h"
 #include "setup/ProjectSetupChooser.h"
 #include "setup/SetupControls.h"
 #include "setup/SetupPrimaryButton.h"
+#include "setup/WindowDragType.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
+#include "ui/DraggingInfo.h"
 #include "ui/Popover.h"
 #include "ui/SymbolButton.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
@@ -168,6 +172,55 @@ TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOn
     EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false, true, false }));
 }
 
+TEST_F(ProjectDesktopSetupViewTest, TheChooserClosesOnAnyEventOutsideItButKeysTypedIntoIt)
+{
+    feed();
+    QApplication::setActiveWindow(&host);
+    auto open = [this] {
+        pickerEvents.clear();
+        panel->toggleProjectSetup();
+        EXPECT_TRUE(panel->projectPopover() && panel->projectPopover()->isShown());
+    };
+    auto expectClosed = [this](const char* by) {
+        EXPECT_FALSE(panel->projectPopover()) << by;
+        EXPECT_FALSE(panel->setupProjectButton()->isOn()) << by;
+        EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false })) << by;
+    };
+
+    open();
+    QLineEdit* search = panel->projectChooser()->searchField();
+    ASSERT_TRUE(search->hasFocus());
+    QTest::keyClicks(search, "Be");
+    // A key the field leaves alone travels on to the window behind the popover: it was still typed into it.
+    QTest::keyClick(search, Qt::Key_F5);
+    QTest::mouseClick(panel->projectChooser(), Qt::LeftButton, {}, QPoint(200, 4));
+    EXPECT_TRUE(panel->projectPopover());
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true }));
+    panel->dismissProjectChooser(false);
+
+    open();
+    panel->searchField()->setFocus();
+    QTest::keyClick(panel->searchField(), Qt::Key_A);
+    expectClosed("a key typed outside");
+
+    open();
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    expectClosed("another window becoming key");
+    other.hide();
+    QApplication::setActiveWindow(&host);
+
+    open();
+    QApplicationStateChangeEvent inactive(Qt::ApplicationInactive);
+    QCoreApplication::sendEvent(qApp, &inactive);
+    expectClosed("the application resigning active");
+
+    open();
+    QTest::mouseClick(panel->refreshButton(), Qt::RightButton);
+    expectClosed("a right click");
+}
+
 TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
 {
     feed();
@@ -186,6 +239,22 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     panel->projectChooser()->onChoose("b");
     EXPECT_EQ(panel->selectedProjectID(), "b");
     EXPECT_FALSE(panel->projectPopover());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, DestroyingThePanelMidHoverReportsTheHoverEndWhileItIsWhole)
+{
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    std::vector<std::pair<std::string, bool>> hovers;
+    panel->onDisplayDragHover = [&](const std::string& display, bool hovering) { hovers.emplace_back(display, hovering); };
+    auto* card = panel->canvas()->findChild<ProjectDisplayDropView*>();
+    ASSERT_TRUE(card);
+    DraggingInfo info;
+    info.types = QStringList { QString::fromLatin1(windowDragType) };
+    card->draggingUpdated(info);
+    delete panel;
+    panel = nullptr;
+    EXPECT_EQ(hovers, (std::vector<std::pair<std::string, bool>> { { "D1", true }, { "D1", false } }));
 }
 
 TEST_F(ProjectDesktopSetupViewTest, AnOwnerThatTurnsBusyWhenThePickerOpensKeepsThePopoverHidden)

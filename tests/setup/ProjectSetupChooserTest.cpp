@@ -5,6 +5,7 @@
 #include "ui/SymbolView.h"
 #include "support/WidgetApplication.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -106,6 +107,35 @@ TEST_F(ProjectSetupChooserTest, OpensOnTheCurrentProjectAndAnUpdateKeepsOrDropsT
     EXPECT_FALSE(chooser->selectedRow());
     key(Qt::Key_Down);
     EXPECT_EQ(chooser->selectedRow(), 0);
+}
+
+TEST_F(ProjectSetupChooserTest, TheSelectedRowIsEmphasizedExactlyWhileTheListHasTheFocus)
+{
+    chooser->update({ row("a", "A"), row("b", "B") }, std::string("b"));
+    chooser->show();
+    QApplication::setActiveWindow(chooser.get());
+    auto emphasized = [this](int at) {
+        ProjectSetupChooserCell* cell = chooser->cell(at);
+        bool name = cell->nameLabel->colorRole() == ColorRole::alternateSelectedControlText;
+        EXPECT_EQ(cell->pathLabel->colorRole() == ColorRole::alternateSelectedControlText, name);
+        EXPECT_EQ(cell->currentMark->tint() == ColorRole::alternateSelectedControlText, name);
+        return name;
+    };
+    chooser->focusSearch();
+    EXPECT_FALSE(emphasized(1));
+    EXPECT_EQ(chooser->cell(1)->nameLabel->colorRole(), ColorRole::label);
+    EXPECT_EQ(chooser->cell(1)->pathLabel->colorRole(), ColorRole::secondaryLabel);
+    EXPECT_EQ(chooser->cell(1)->currentMark->tint(), ColorRole::accent);
+    chooser->table()->setFocus();
+    EXPECT_TRUE(emphasized(1));
+    EXPECT_FALSE(emphasized(0));
+    chooser->searchField()->setFocus();
+    EXPECT_FALSE(emphasized(1));
+    chooser->table()->setFocus();
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    EXPECT_FALSE(emphasized(1));
 }
 
 TEST_F(ProjectSetupChooserTest, ArrowsStopAtTheEndsAndUpWithoutSelectionTakesTheLast)

@@ -2,9 +2,12 @@
 #include "setup/SetupPermissionStatusView.h"
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
+#include "ui/SymbolRegistry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
+#include <QFontMetricsF>
+#include <QImage>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -65,6 +68,31 @@ TEST_F(SetupControlsTest, TheDisabledPrimaryButtonDrawsItsFaintestWhateverItsSta
     button.setEnabled(false);
     EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.02);
     EXPECT_DOUBLE_EQ(button.strokeColor().alpha, 0.06);
+}
+
+TEST_F(SetupControlsTest, ThePrimaryButtonDrawsItsSymbolAtFourteenPoints)
+{
+    SetupPrimaryButton button("Configurer un projet");
+    button.setSymbol("plus");
+    button.resize(200, 34);
+    QImage drawn = button.grab().toImage();
+    // The ink left of the title, against the fill beside it.
+    QColor fill = drawn.pixelColor(33, 17);
+    QRect ink;
+    for (int y = 3; y < 31; ++y) {
+        for (int x = 3; x < 34; ++x) {
+            QColor at = drawn.pixelColor(x, y);
+            if (std::abs(at.lightness() - fill.lightness()) > 60)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    QFont symbols = SymbolRegistry::font(14);
+    symbols.setWeight(QFont::DemiBold);
+    QRectF glyph = QFontMetricsF(symbols).tightBoundingRect(*SymbolRegistry::glyph("plus"));
+    EXPECT_NEAR(ink.width(), glyph.width(), 1.5);
+    EXPECT_NEAR(ink.height(), glyph.height(), 1.5);
+    EXPECT_NEAR(ink.center().x(), 21, 1.5);
+    EXPECT_NEAR(ink.center().y(), 17, 1.5);
 }
 
 TEST_F(SetupControlsTest, ADropViewReportsOneHoverStartAndEndPerDragAndHighlightsWhatItAccepts)
