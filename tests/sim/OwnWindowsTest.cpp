@@ -30,7 +30,8 @@ protected:
     std::map<std::uint32_t, PlistDictionary> ours(std::uint32_t options = windowListOption::all)
     {
         std::map<std::uint32_t, PlistDictionary> found;
-        for (const PlistValue& value : *list.copyWindowInfo(options, nullWindowID)) {
+        std::optional<PlistArray> all = list.copyWindowInfo(options, nullWindowID);
+        for (const PlistValue& value : *all) {
             const PlistDictionary& description = *value.asDictionary();
             if (*description.at(windowKey::ownerPID).asInteger() == Platform::processIdentifier())
                 found[std::uint32_t(*description.at(windowKey::number).asInteger())] = description;
