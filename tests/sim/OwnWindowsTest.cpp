@@ -30,7 +30,8 @@ protected:
     std::map<std::uint32_t, PlistDictionary> ours(std::uint32_t options = windowListOption::all)
     {
         std::map<std::uint32_t, PlistDictionary> found;
-        for (const PlistValue& value : *list.copyWindowInfo(options, nullWindowID)) {
+        std::optional<PlistArray> all = list.copyWindowInfo(options, nullWindowID);
+        for (const PlistValue& value : *all) {
             const PlistDictionary& description = *value.asDictionary();
             if (*description.at(windowKey::ownerPID).asInteger() == Platform::processIdentifier())
                 found[std::uint32_t(*description.at(windowKey::number).asInteger())] = description;
@@ -57,7 +58,7 @@ TEST_F(OwnWindowsTest, AShownWindowIsListedOnTheDesktopItWasShownOn)
     EXPECT_EQ(number, 3202u) << "numbered after the world's windows";
     const PlistDictionary& description = listed.begin()->second;
     EXPECT_EQ(*description.at(windowKey::layer).asInteger(), 0);
-    EXPECT_EQ(rectFromDictionary(description.at(windowKey::bounds))->topLeft(), QPointF(100, 100));
+    EXPECT_EQ(rectFromDictionary(description.at(windowKey::bounds)), QRectF(window->frameGeometry()));
     EXPECT_EQ(*description.at(windowKey::name).asString(), "Pellamor") << "our own titles need no permission";
     EXPECT_TRUE(*description.at(windowKey::isOnscreen).asBool());
     EXPECT_EQ(runtime->windowsInSpace(1), (Numbers { 3201, number }));
