@@ -134,7 +134,7 @@ TEST_F(WindowArrangementEndToEndTest, TheEnhancedInterfaceIsRecordedWhileOffForA
     ASSERT_FALSE(mac.world().applications[0].enhancedUserInterface);
     EXPECT_EQ(defaults.object(SystemRestorations::enhancedInterfacesKey),
         PlistValue(PlistArray { PlistDictionary {
-            { "pid", notesPid }, { "bundleID", std::string("com.example.notes") }, { "launched", 1234.25 } } }));
+            { "pid", test::notesPid }, { "bundleID", std::string("com.example.notes") }, { "launched", 1234.25 } } }));
     SystemRestorations::restoreRecorded();
     EXPECT_TRUE(mac.world().applications[0].enhancedUserInterface);
     EXPECT_FALSE(defaults.objectExists(SystemRestorations::enhancedInterfacesKey));
