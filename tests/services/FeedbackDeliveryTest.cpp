@@ -72,7 +72,7 @@ TEST(FeedbackSubmissionTest, TextThatIsNotUTF8IsRefusedInTheUsersLanguage)
 {
     auto failure = [](const std::string& languages) {
         test::TestMac mac({ languages });
-        auto built = FeedbackSubmission::make({ FeedbackKind::bug, "Panne \xff" }, configuration(), metadata,
+        auto built = FeedbackSubmission::make({ FeedbackKind::bug, "Panne", "", "Erreur \xff" }, configuration(), metadata,
             std::nullopt, PlistDate { 0 }, UUID::random());
         const FeedbackFailure& refused = std::get<FeedbackFailure>(built);
         EXPECT_EQ(refused.kind, FeedbackFailure::Kind::unencodable);
