@@ -2,51 +2,117 @@
 
 #include "platform/Platform.h"
 
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
+#include <QSslCertificate>
 #include <QSslConfiguration>
+#include <QSslSocket>
 #include <QUrl>
 #include <algorithm>
 #include <optional>
 
 namespace pellamor {
+namespace {
+
+URLError socketFailure(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+    case QAbstractSocket::HostNotFoundError:
+        return URLError::cannotConnect;
+    case QAbstractSocket::SslHandshakeFailedError:
+    case QAbstractSocket::SslInternalError:
+    case QAbstractSocket::SslInvalidUserDataError:
+        return URLError::secureConnectionFailed;
+    case QAbstractSocket::SocketTimeoutError:
+        return URLError::timedOut;
+    default:
+        return URLError::networkConnectionLost;
+    }
+}
+
+} // namespace
 
 class URLSession::Task final : public URLSessionTask, public std::enable_shared_from_this<Task> {
 public:
     Task(std::function<void(URLLoadResult)> completion, double idleTimeout, std::size_t maximumBodyBytes)
         : completion_(std::move(completion))
         , idleTimeout_(idleTimeout)
-        , maximumBodyBytes_(maximumBodyBytes)
+        , parser_(maximumBodyBytes)
     {
     }
 
-    void start(QNetworkReply* reply, double resourceTimeout)
+    ~Task() override
     {
-        reply_ = reply;
+        if (socket_)
+            socket_->deleteLater();
+    }
+
+    void start(const URLRequest& request, const URLSessionConfiguration& configuration)
+    {
+        QUrl url(QString::fromStdString(request.url), QUrl::StrictMode);
+        bool secure = url.scheme() == QLatin1String("https");
+        if (!url.isValid() || url.host().isEmpty() || (!secure && url.scheme() != QLatin1String("http")))
+            return end(URLError::cannotConnect);
+        QString host = url.host(QUrl::FullyEncoded);
+        QString target = url.path(QUrl::FullyEncoded);
+        if (target.isEmpty())
+            target = QStringLiteral("/");
+        if (url.hasQuery())
+            target += '?' + url.query(QUrl::FullyEncoded);
+        HTTPHeaders headers = configuration.additionalHeaders;
+        headers.insert(headers.end(), request.headers.begin(), request.headers.end());
+        requestBytes_ = httpRequestBytes(request.method, target.toStdString(),
+            (url.port() >= 0 ? host + ':' + QString::number(url.port()) : host).toStdString(), headers,
+            request.body);
+
+        socket_ = new QSslSocket;
+        QSslSocket* socket = socket_;
         std::weak_ptr<Task> weak = weak_from_this();
-        auto progressed = [weak] {
+        auto progressed = [weak](qint64) {
             if (auto task = weak.lock())
                 task->armIdleTimer();
         };
-        QObject::connect(reply, &QNetworkReply::uploadProgress, reply, progressed);
-        QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, progressed);
-        // The reply holds its task until it ends, as a URL session holds its running tasks.
-        QObject::connect(reply, &QNetworkReply::readyRead, reply, [task = shared_from_this()] {
-            task->armIdleTimer();
-            task->readBody();
+        QObject::connect(socket, &QSslSocket::encryptedBytesWritten, socket, progressed);
+        QObject::connect(socket, &QAbstractSocket::bytesWritten, socket, progressed);
+        // The socket holds its task until it ends, as a URL session holds its running tasks.
+        auto self = shared_from_this();
+        auto write = [self] { self->socket_->write(QByteArray::fromStdString(self->requestBytes_)); };
+        if (secure)
+            QObject::connect(socket, &QSslSocket::encrypted, socket, write);
+        else
+            QObject::connect(socket, &QAbstractSocket::connected, socket, write);
+        QObject::connect(socket, &QIODevice::readyRead, socket, [self] { self->read(); });
+        QObject::connect(socket, &QAbstractSocket::disconnected, socket, [self] { self->closed(); });
+        QObject::connect(socket, &QAbstractSocket::errorOccurred, socket, [self](QAbstractSocket::SocketError error) {
+            if (error == QAbstractSocket::RemoteHostClosedError)
+                return self->closed();
+            self->end(socketFailure(error));
         });
-        QObject::connect(reply, &QNetworkReply::finished, reply, [task = shared_from_this()] { task->finish(); });
+
+        quint16 port = quint16(url.port(secure ? 443 : 80));
+        QString address = host;
+        LoopbackRouting routing = platform().loopbackRouting();
+        auto routed = routing.ports.find(url.host().toStdString());
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        if (routed != routing.ports.end()) {
+            tls.addCaCertificates(QSslCertificate::fromData(QByteArray::fromStdString(routing.trustedCertificates)));
+            socket->setProxy(QNetworkProxy::NoProxy);
+            address = QStringLiteral("127.0.0.1");
+            port = routed->second;
+        }
         armIdleTimer();
-        resourceTimer_ = platform().mainQueue().asyncAfter(resourceTimeout, [weak] {
+        resourceTimer_ = platform().mainQueue().asyncAfter(configuration.timeoutIntervalForResource, [weak] {
             if (auto task = weak.lock())
-                task->abort(URLError::timedOut);
+                task->end(URLError::timedOut);
         });
+        if (!secure)
+            return socket->connectToHost(address, port);
+        socket->setSslConfiguration(tls);
+        socket->connectToHostEncrypted(address, port, host);
     }
 
-    void cancel() override { abort(URLError::cancelled); }
+    void cancel() override { end(URLError::cancelled); }
     // Its owner is gone: the request ends without a completion.
     void abandon()
     {
@@ -55,73 +121,56 @@ public:
     }
 
 private:
-    void abort(URLError reason)
-    {
-        if (done_ || !reply_)
-            return;
-        abortReason_ = reason;
-        reply_->abort();
-    }
-
     void armIdleTimer()
     {
         idleTimer_.cancel();
         std::weak_ptr<Task> weak = weak_from_this();
         idleTimer_ = platform().mainQueue().asyncAfter(idleTimeout_, [weak] {
             if (auto task = weak.lock())
-                task->abort(URLError::timedOut);
+                task->end(URLError::timedOut);
         });
     }
 
-    void readBody()
+    void read()
     {
-        if (!reply_ || abortReason_)
+        if (done_ || !socket_)
             return;
-        QByteArray chunk = reply_->readAll();
-        if (maximumBodyBytes_ == 0)
+        armIdleTimer();
+        QByteArray bytes = socket_->readAll();
+        switch (parser_.feed(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+        case HTTPResponseParser::State::reading:
             return;
-        if (body_.size() + std::size_t(chunk.size()) > maximumBodyBytes_)
-            return abort(URLError::badServerResponse);
-        body_.append(chunk.constData(), std::size_t(chunk.size()));
-    }
-
-    URLLoadResult result()
-    {
-        if (abortReason_)
-            return *abortReason_;
-        QNetworkReply::NetworkError error = reply_->error();
-        // Qt numbers transport and proxy failures below 200; above, the server did answer.
-        if (error != QNetworkReply::NoError && error < 200) {
-            switch (error) {
-            case QNetworkReply::ConnectionRefusedError:
-            case QNetworkReply::HostNotFoundError:
-                return URLError::cannotConnect;
-            case QNetworkReply::SslHandshakeFailedError:
-                return URLError::secureConnectionFailed;
-            case QNetworkReply::TimeoutError:
-                return URLError::timedOut;
-            case QNetworkReply::OperationCanceledError:
-                return URLError::cancelled;
-            default:
-                return URLError::networkConnectionLost;
-            }
+        case HTTPResponseParser::State::complete:
+            return end(HTTPResponse { parser_.statusCode(), parser_.takeBody() });
+        case HTTPResponseParser::State::malformed:
+        case HTTPResponseParser::State::tooLarge:
+            return end(URLError::badServerResponse);
         }
-        QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (!status.isValid())
-            return URLError::badServerResponse;
-        return HTTPResponse { status.toInt(), std::move(body_) };
     }
 
-    void finish()
+    // The server ended the connection: what it sent may still be a whole answer.
+    void closed()
+    {
+        read();
+        if (done_)
+            return;
+        if (parser_.finish() == HTTPResponseParser::State::complete)
+            return end(HTTPResponse { parser_.statusCode(), parser_.takeBody() });
+        end(URLError::networkConnectionLost);
+    }
+
+    void end(URLLoadResult outcome)
     {
         if (done_)
             return;
-        readBody();
         done_ = true;
         idleTimer_.cancel();
         resourceTimer_.cancel();
-        URLLoadResult outcome = result();
-        reply_->deleteLater();
+        if (socket_) {
+            QObject::disconnect(socket_, nullptr, nullptr, nullptr);
+            socket_->abort();
+            socket_->deleteLater();
+        }
         if (!completion_)
             return;
         platform().mainQueue().async(
@@ -130,10 +179,9 @@ private:
 
     std::function<void(URLLoadResult)> completion_;
     double idleTimeout_;
-    std::size_t maximumBodyBytes_;
-    QPointer<QNetworkReply> reply_;
-    std::optional<URLError> abortReason_;
-    std::string body_;
+    HTTPResponseParser parser_;
+    std::string requestBytes_;
+    QPointer<QSslSocket> socket_;
     WorkItem idleTimer_;
     WorkItem resourceTimer_;
     bool done_ = false;
@@ -155,50 +203,11 @@ URLSession::~URLSession()
 std::shared_ptr<URLSessionTask> URLSession::dataTask(
     URLRequest request, std::function<void(URLLoadResult)> completion)
 {
-    if (!manager_) {
-        manager_ = std::make_unique<QNetworkAccessManager>();
-        manager_->setAutoDeleteReplies(false);
-        manager_->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    }
     double idleTimeout = std::min(request.timeoutInterval, configuration_.timeoutIntervalForRequest);
     auto task = std::make_shared<Task>(std::move(completion), idleTimeout, configuration_.maximumBodyBytes);
     std::erase_if(tasks_, [](const std::weak_ptr<Task>& weak) { return weak.expired(); });
     tasks_.push_back(task);
-
-    QUrl url(QString::fromStdString(request.url), QUrl::StrictMode);
-    QNetworkRequest qrequest;
-    for (const auto& [name, value] : configuration_.additionalHeaders)
-        qrequest.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
-    for (const auto& [name, value] : request.headers)
-        qrequest.setRawHeader(QByteArray::fromStdString(name), QByteArray::fromStdString(value));
-    qrequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    qrequest.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    qrequest.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    qrequest.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
-    qrequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    qrequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    LoopbackRouting routing = platform().loopbackRouting();
-    auto routed = routing.ports.find(url.host().toStdString());
-    if (routed != routing.ports.end()) {
-        QString host = url.host();
-        qrequest.setRawHeader("Host", (url.port() >= 0 ? host + ':' + QString::number(url.port()) : host).toUtf8());
-        qrequest.setPeerVerifyName(host);
-        qrequest.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-        tls.addCaCertificates(QSslCertificate::fromData(QByteArray::fromStdString(routing.trustedCertificates)));
-        manager_->setProxy(QNetworkProxy::NoProxy);
-        url.setHost(QStringLiteral("127.0.0.1"));
-        url.setPort(routed->second);
-    }
-    qrequest.setUrl(url);
-    qrequest.setSslConfiguration(tls);
-
-    QByteArray body = QByteArray::fromStdString(request.body);
-    QNetworkReply* reply = request.method == "POST"
-        ? manager_->post(qrequest, body)
-        : manager_->sendCustomRequest(qrequest, QByteArray::fromStdString(request.method), body);
-    task->start(reply, configuration_.timeoutIntervalForResource);
+    task->start(request, configuration_);
     return task;
 }
 

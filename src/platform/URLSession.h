@@ -1,8 +1,10 @@
-// Foundation's ephemeral URL sessions on Qt Network: nothing of a request is kept (no cookies, credentials or
-// cache), redirects are refused so that a 3xx answer is the final response, and the time-outs run on the main
+// Foundation's ephemeral URL sessions, speaking HTTP/1.1 over Qt's TLS sockets: one connection per request,
+// nothing kept (no cookies, credentials or cache), no header but the request's, the session's and those HTTP
+// needs, redirects not followed so that a 3xx answer is the final response, and the time-outs on the main
 // queue's clock. Main thread only; every completion runs once, on a later turn of the main queue.
 #pragma once
 
+#include "platform/HTTPMessage.h"
 #include "platform/MainQueue.h"
 
 #include <cstddef>
@@ -13,11 +15,7 @@
 #include <variant>
 #include <vector>
 
-class QNetworkAccessManager;
-
 namespace pellamor {
-
-using HTTPHeaders = std::vector<std::pair<std::string, std::string>>;
 
 struct URLRequest {
     std::string url;
@@ -75,7 +73,6 @@ private:
     class Task;
 
     URLSessionConfiguration configuration_;
-    std::unique_ptr<QNetworkAccessManager> manager_;
     std::vector<std::weak_ptr<Task>> tasks_;
 };
 

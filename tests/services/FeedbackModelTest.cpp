@@ -45,7 +45,7 @@ TEST_F(FeedbackModelTest, TheMessageIsRequiredAndCountedInPerceivedCharacters)
     // A few characters carrying thousands of combining marks are refused by their size in bytes.
     std::string heavy = repeated("e" + repeated("\u0301", 2000), 21);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, heavy }), lengthMessage);
-    std::string fullest = "a" + repeated("\u0301", 32767) + "b";
+    std::string fullest = "a" + repeated("\u0301", 36863) + "b";
     EXPECT_EQ(errorOf({ FeedbackKind::bug, " " + fullest + "\n" }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, fullest + "c" }), lengthMessage);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "", heavy }), lengthMessage);

@@ -178,10 +178,20 @@ void LoopbackHTTPSServer::answer(QSslSocket* socket, const ScriptedReply& reply)
     if (reply.action == ScriptedReply::Action::close)
         return socket->abort();
     std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " " + reason(reply.status) + "\r\n";
-    head += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
+    head += reply.chunked ? "Transfer-Encoding: chunked\r\n"
+                          : "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
     for (const auto& [name, value] : reply.headers)
         head += name + ": " + value + "\r\n";
-    socket->write(QByteArray::fromStdString(head + "\r\n" + reply.body));
+    std::string body = reply.body;
+    if (reply.chunked) {
+        body.clear();
+        for (std::size_t at = 0; at < reply.body.size(); at += 8) {
+            std::string chunk = reply.body.substr(at, 8);
+            body += std::to_string(chunk.size()) + "\r\n" + chunk + "\r\n";
+        }
+        body += "0\r\n\r\n";
+    }
+    socket->write(QByteArray::fromStdString(head + "\r\n" + body));
 }
 
 bool pumpUntil(TestMac& mac, const std::function<bool()>& done, double seconds)

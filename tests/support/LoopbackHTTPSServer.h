@@ -26,6 +26,8 @@ struct ScriptedReply {
     int status = 200;
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body = "{}";
+    // The body in chunks of at most 8 bytes instead of with its length.
+    bool chunked = false;
     // Real milliseconds before the answer.
     int delayMilliseconds = 0;
 
