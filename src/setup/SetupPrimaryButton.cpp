@@ -63,7 +63,9 @@ void SetupPrimaryButton::paintEvent(QPaintEvent*)
 
     QColor content = ColorTable::color(isEnabled() ? ColorRole::label : ColorRole::disabledControlText);
     if (auto glyph = SymbolRegistry::glyph(symbol_)) {
+        // A macOS point is one logical pixel, as for the system font.
         QFont symbols = SymbolRegistry::font(14);
+        symbols.setPixelSize(14);
         symbols.setWeight(QFont::DemiBold);
         painter.setFont(symbols);
         painter.setPen(content);

@@ -19,6 +19,9 @@ public:
     using QWidget::QWidget;
 
 protected:
+    // A press on its empty parts stays here: passed on to the window behind, it would read as a press outside.
+    void mousePressEvent(QMouseEvent* event) override { event->accept(); }
+
     void paintEvent(QPaintEvent*) override
     {
         QPainter painter(this);

@@ -193,6 +193,7 @@ TEST_F(ProjectDesktopSetupViewTest, TheChooserClosesOnAnyEventOutsideItButKeysTy
     QTest::keyClicks(search, "Be");
     // A key the field leaves alone travels on to the window behind the popover: it was still typed into it.
     QTest::keyClick(search, Qt::Key_F5);
+    EXPECT_TRUE(panel->projectPopover());
     QTest::mouseClick(panel->projectChooser(), Qt::LeftButton, {}, QPoint(200, 4));
     EXPECT_TRUE(panel->projectPopover());
     EXPECT_EQ(pickerEvents, std::vector<bool>({ true }));

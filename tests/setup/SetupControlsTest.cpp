@@ -87,10 +87,11 @@ TEST_F(SetupControlsTest, ThePrimaryButtonDrawsItsSymbolAtFourteenPoints)
         }
     }
     QFont symbols = SymbolRegistry::font(14);
+    symbols.setPixelSize(14);
     symbols.setWeight(QFont::DemiBold);
     QRectF glyph = QFontMetricsF(symbols).tightBoundingRect(*SymbolRegistry::glyph("plus"));
-    EXPECT_NEAR(ink.width(), glyph.width(), 1.5);
-    EXPECT_NEAR(ink.height(), glyph.height(), 1.5);
+    EXPECT_NEAR(ink.width(), glyph.width(), 1.0);
+    EXPECT_NEAR(ink.height(), glyph.height(), 1.0);
     EXPECT_NEAR(ink.center().x(), 21, 1.5);
     EXPECT_NEAR(ink.center().y(), 17, 1.5);
 }
