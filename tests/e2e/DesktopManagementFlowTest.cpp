@@ -5,6 +5,7 @@
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
 #include "platform/Platform.h"
+#include "sim/MissionControl.h"
 #include "ui/Alert.h"
 #include "ui/SheetHost.h"
 
