@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "setup/WindowDragType.h"
+#include "sim/MissionControl.h"
 #include "sim/WindowServer.h"
 #include "ui/Alert.h"
 #include "ui/DraggingInfo.h"

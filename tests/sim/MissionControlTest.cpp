@@ -49,7 +49,7 @@ protected:
     {
         auto value = element->copyAttributeValue("AXDescription");
         if (!value)
-            return value.error() == AXError::noValue ? "<no value>" : "<error>";
+            return value.error() == AXError::noValue ? "<no value>" : "<error " + std::to_string(int(value.error())) + ">";
         return value->as<std::string>() ? *value->as<std::string>() : "<not text>";
     }
 
