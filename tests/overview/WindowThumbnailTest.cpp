@@ -7,6 +7,7 @@
 #include "ui/SymbolView.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <QAccessible>
