@@ -5,6 +5,7 @@
 #include "ui/SymbolView.h"
 #include "support/WidgetApplication.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -106,6 +107,25 @@ TEST_F(ProjectSetupChooserTest, OpensOnTheCurrentProjectAndAnUpdateKeepsOrDropsT
     EXPECT_FALSE(chooser->selectedRow());
     key(Qt::Key_Down);
     EXPECT_EQ(chooser->selectedRow(), 0);
+}
+
+TEST_F(ProjectSetupChooserTest, OnlyTheSelectedRowOfTheFocusedListIsEmphasized)
+{
+    chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("b"));
+    chooser->show();
+    QApplication::setActiveWindow(chooser.get());
+    ASSERT_TRUE(chooser->table());
+    chooser->table()->setFocus();
+    ASSERT_TRUE(chooser->table()->hasFocus());
+    auto emphasized = [&](int row) {
+        return chooser->cell(row)->nameLabel->colorRole() == ColorRole::alternateSelectedControlText;
+    };
+    EXPECT_FALSE(emphasized(0));
+    QTest::keyClick(chooser->table(), Qt::Key_Down);
+    ASSERT_EQ(chooser->selectedRow(), 2);
+    EXPECT_TRUE(emphasized(2));
+    EXPECT_FALSE(emphasized(1)) << "the row left behind is drawn plain again";
+    EXPECT_EQ(chooser->cell(1)->pathLabel->colorRole(), ColorRole::secondaryLabel);
 }
 
 TEST_F(ProjectSetupChooserTest, ArrowsStopAtTheEndsAndUpWithoutSelectionTakesTheLast)
