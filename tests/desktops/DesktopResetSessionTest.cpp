@@ -173,6 +173,29 @@ TEST_F(DesktopResetSessionTest, TheDriversLastCheckSeesOnlyThePendingTargetOnAnU
     EXPECT_EQ(session->validationFailure("A", 2)->kind, DesktopResetFailureKind::inventoryUnavailable);
 }
 
+TEST_F(DesktopResetSessionTest, AStopArrivingWhileTheInventoryIsReadRemovesNothing)
+{
+    bool stopDuringRead = true;
+    session = std::make_shared<DesktopResetSession>(
+        *DesktopResetPlan::make(machine),
+        [this, &stopDuringRead] {
+            if (std::exchange(stopDuringRead, false))
+                session->cancel();
+            return readable;
+        },
+        [this](std::uint64_t space, std::function<void(DesktopManagementResult)> completion) {
+            asked = space;
+            pending = std::move(completion);
+        },
+        [this] { ++cancels; });
+    start();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->status, Status::cancelled);
+    EXPECT_TRUE(outcome->removed.empty());
+    EXPECT_EQ(asked, 0u) << "no removal was asked for";
+    EXPECT_FALSE(pending);
+}
+
 TEST_F(DesktopResetSessionTest, ReleasedWhileRemovingCancelsTheRemoval)
 {
     start();

@@ -13,6 +13,8 @@
 #include "sim/WindowServer.h"
 #include "ui/Alert.h"
 #include "ui/DraggingInfo.h"
+#include "ui/SwitchControl.h"
+#include "ui/SymbolButton.h"
 #include "ui/Label.h"
 #include "ui/SheetHost.h"
 #include "windows/WindowSpaceRuntime.h"
@@ -226,6 +228,17 @@ TEST_F(DesktopManagementFlowTest, TheAssistantsScreenIsRefusedWithItsText)
     EXPECT_EQ(mac.world().displays[0].spaces.size(), 1u);
 }
 
+TEST_F(DesktopManagementFlowTest, WithoutSeparateSpacesNoScreenIsPrepared)
+{
+    occupy({ 11, 12 });
+    mac.world().separateSpaces = false;
+    launch();
+    EXPECT_EQ(prepare("project-a"),
+        "app: display-refused project=project-a message=Les écrans ont changé. Réessaie le déplacement.\n");
+    EXPECT_EQ(contentSpaces().size(), 2u) << "no desktop made";
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
 TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesktopIsStillRecorded)
 {
     occupy({ 11, 12 });
@@ -358,6 +371,11 @@ TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccu
     EXPECT_FALSE(committed) << *committed;
     ASSERT_TRUE(delegate->desktopAssociations.targets.count("project-a"));
     EXPECT_EQ(delegate->desktopAssociations.targets["project-a"].front().spaceID, prepared->desktop.spaceID);
+    // The overview draws from the associations as they stand after the commit.
+    auto rows = delegate->projectAssignments();
+    auto row = std::find_if(rows.begin(), rows.end(), [](const auto& each) { return each.id == "project-a"; });
+    ASSERT_NE(row, rows.end());
+    EXPECT_EQ(row->desktops, std::vector<int> { prepared->desktop.spaceID == 11 ? 2 : 3 });
     delegate->windowOverview->endAction();
 }
 
@@ -383,8 +401,19 @@ TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsId
     mac.advance(5); // first pass: eligible from now on
     EXPECT_FALSE(removed());
     mac.advance(5); // 5 s later: old enough
-    mac.advance(3);
+    // While it runs, neither the switch nor the resets take a click; after, both do again.
+    int stepsWhileRemoving = 0;
+    for (int step = 0; step < 30; ++step) {
+        mac.advance(0.1);
+        if (!delegate->isExecuting)
+            continue;
+        ++stepsWhileRemoving;
+        EXPECT_FALSE(delegate->toggle->isEnabled());
+        EXPECT_FALSE(delegate->windowOverview->setupView()->clearAssignmentsButton()->isEnabled());
+    }
+    EXPECT_GT(stepsWhileRemoving, 0);
     EXPECT_TRUE(removed());
+    EXPECT_TRUE(delegate->toggle->isEnabled());
     std::vector<std::string> lines = newLogLines();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "space-removed display=" + contentDisplay + " space=13"),
         lines.end());
@@ -468,7 +497,10 @@ TEST_F(ManagedCleanupTest, NeverPressesTheThumbnailOfAnotherDesktop)
     EXPECT_FALSE(delegate->isExecuting);
 }
 
-class ResetFlowTest : public DesktopManagementFlowTest {};
+class ResetFlowTest : public DesktopManagementFlowTest {
+protected:
+    bool statusIsError() const { return delegate->statusLabel->colorRole() == ColorRole::red; }
+};
 
 TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
 {
@@ -482,6 +514,52 @@ TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
     EXPECT_FALSE(defaults().objectExists(pendingDesktopAssignmentsKey));
     EXPECT_TRUE(delegate->desktopAssociations.targets.empty());
     EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(status(), "Toutes les affectations ont été supprimées. Les bureaux et les fenêtres sont conservés. Le "
+                        "changement automatique est désactivé.");
+    EXPECT_FALSE(statusIsError());
+    EXPECT_FALSE(delegate->reportableError);
+    EXPECT_TRUE(delegate->toggle->isEnabled());
+}
+
+TEST_F(ResetFlowTest, NothingToRemoveOrNoReadablePlanIsSaidWithoutAsking)
+{
+    setContentDesktops({ 11 });
+    launch();
+    delegate->confirmDeleteAllDesktops();
+    EXPECT_FALSE(alert());
+    EXPECT_EQ(status(), "Il reste déjà un seul bureau par écran. Aucun bureau à supprimer.");
+    EXPECT_FALSE(statusIsError());
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_TRUE(delegate->windowOverview->setupView()->clearAssignmentsButton()->isEnabled());
+}
+
+TEST_F(ResetFlowTest, UnreadableAssociationsLeaveNoPlanForTheRemoval)
+{
+    defaults().set(desktopIdentitiesKey, "pas des données");
+    launch();
+    delegate->confirmDeleteAllDesktops();
+    EXPECT_FALSE(alert());
+    EXPECT_EQ(status(), "Impossible de préparer la suppression des bureaux. Actualise la liste et vérifie les affectations.");
+    EXPECT_TRUE(statusIsError());
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(contentSpaces().size(), 2u);
+}
+
+TEST_F(ResetFlowTest, NoResetIsOfferedOverAnotherSheet)
+{
+    associateProjectB();
+    launch();
+    Alert other;
+    other.messageText = "Autre";
+    other.buttons = { "OK" };
+    AlertSheet* sheet = AlertSheet::begin(delegate->window.get(), std::move(other), [](int) {});
+    ASSERT_TRUE(sheet);
+    delegate->confirmClearProjectAssignments();
+    delegate->confirmDeleteAllDesktops();
+    EXPECT_EQ(alert(), sheet);
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_FALSE(delegate->desktopAssociations.targets.empty());
+    sheet->respond(alertFirstButtonReturn);
 }
 
 TEST_F(ResetFlowTest, AFailedWriteOfTheClearedStoreKeepsWhatWasStored)
@@ -516,7 +594,20 @@ TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
     associateProjectB();
     launch();
     ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
-    EXPECT_TRUE(alert()) << "the progress sheet";
+    ASSERT_TRUE(alert()) << "the progress sheet";
+    EXPECT_EQ(alert()->alert().messageText, "Suppression des bureaux…");
+    EXPECT_EQ(alert()->alert().informativeText, "Laisse la suppression se terminer sans changer de bureau ni débrancher "
+                                                "d’écran. Tu peux arrêter les suppressions restantes.");
+    EXPECT_EQ(alert()->alert().buttons, std::vector<std::string> { "Arrêter" });
+    auto progressText = [&] {
+        auto* shown = alert() ? alert()->findChild<QWidget*>("desktop-reset-progress") : nullptr;
+        auto* label = shown ? shown->findChild<Label*>() : nullptr;
+        return label ? label->text() : std::string("<none>");
+    };
+    EXPECT_EQ(progressText(), "0 / 3 bureaux supprimés");
+    for (int step = 0; step < 100 && progressText() == "0 / 3 bureaux supprimés"; ++step)
+        mac.advance(0.05);
+    EXPECT_EQ(progressText(), "1 / 3 bureaux supprimés");
     mac.advance(20);
     EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 13 }));
     EXPECT_EQ(status(), "3 bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le "

@@ -323,6 +323,65 @@ TEST_F(SwitchingEdgesTest, ADesktopThatIsGoneFallsBackToTheAssistantsScreenInThe
     EXPECT_EQ(rows[1], (OverviewProjectAssignment { "project-b", "B", {}, "Projet local", true, false, std::nullopt }));
 }
 
+TEST_F(SwitchingEdgesTest, OpeningAProjectOnlyOnTheAssistantsScreenFromTheOverviewOpensNothing)
+{
+    associateProjectB(1, mainDisplay, "AAAAAAAA-0000-0000-0000-000000000001");
+    launch();
+    std::optional<MissionControlResult> answer;
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answer = result; });
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->kind(), MissionControlResult::Kind::cancelled) << "without the action lock";
+
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    newLogLines();
+    answer.reset();
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answer = result; });
+    mac.advance(2);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->kind(), MissionControlResult::Kind::failed);
+    EXPECT_EQ(answer->message(),
+        "Aucun bureau de ce projet n’est disponible. Rebranche son écran ou affecte une fenêtre à un écran.");
+    for (const std::string& line : newLogLines())
+        EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
+    delegate->windowOverview->endAction();
+}
+
+TEST_F(SwitchingEdgesTest, RemovingTheUnavailableAssociationsKeepsTheOthers)
+{
+    associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },
+        { 21, thirdDisplay, "CCCCCCCC-0000-0000-0000-000000000021" } });
+    launch();
+    std::vector<std::optional<std::string>> answers;
+    auto keep = [&](std::optional<std::string> message) { answers.push_back(message); };
+    const std::string changed = "Le projet ou le bureau a changé. Actualise la liste puis réessaie.";
+    delegate->removeUnavailableProject("project-b", keep);
+    EXPECT_EQ(answers.back(), changed) << "without the action lock";
+
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    delegate->removeUnavailableProject("project-z", keep);
+    EXPECT_EQ(answers.back(), changed) << "an unknown project";
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    delegate->removeUnavailableProject("project-b", keep);
+    EXPECT_EQ(answers.back(), changed) << "unreadable desktops";
+    EXPECT_EQ(delegate->desktopAssociations.targets["project-b"].size(), 2u);
+
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    delegate->removeUnavailableProject("project-b", keep);
+    EXPECT_EQ(answers.back(), std::nullopt);
+    EXPECT_EQ(status(), "Associations indisponibles retirées. Les autres bureaux du projet sont conservés.");
+    ASSERT_EQ(delegate->desktopAssociations.targets["project-b"].size(), 1u);
+    EXPECT_EQ(delegate->desktopAssociations.targets["project-b"].front().spaceID, 12u);
+    Lookup<PlistData> stored = defaults().data(desktopIdentitiesKey);
+    ASSERT_TRUE(stored);
+    auto decoded = ProjectDesktopAssociations::decode(std::string(stored->begin(), stored->end()));
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(decoded->targets["project-b"].size(), 1u) << "written as shown";
+
+    delegate->removeUnavailableProject("project-b", keep);
+    EXPECT_EQ(answers.back(), "L’affectation de ce projet a changé. Actualise la liste.") << "nothing left to remove";
+    delegate->windowOverview->endAction();
+}
+
 TEST_F(SwitchingEdgesTest, APartlyAvailableProjectOpensWhatItHasWithTheAssistantsScreenStandingIn)
 {
     associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },

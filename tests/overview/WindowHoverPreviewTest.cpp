@@ -83,6 +83,10 @@ TEST_F(WindowHoverPreviewTest, NoCardWhereItCannotBeSoundlyPlaced)
     anchor->setGeometry(0, 100, 200, 76);
     show();
     EXPECT_FALSE(shown());
+    window->resize(248, 600);
+    show();
+    EXPECT_TRUE(shown()) << "240 points within the margins are enough";
+    EXPECT_EQ(preview.surface()->width(), 240);
     window->resize(800, 304);
     show();
     EXPECT_FALSE(shown());

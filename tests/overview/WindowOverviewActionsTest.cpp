@@ -195,14 +195,28 @@ TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextT
     pending(MissionControlResult::sent());
     EXPECT_FALSE(overview->busy());
     EXPECT_EQ(statuses.back(), "Bureaux disponibles de Alpha affichés.");
+    EXPECT_FALSE(lastIsError);
     // A late second answer belongs to no running action.
     pending(MissionControlResult::failed("Trop tard."));
     EXPECT_EQ(statuses.back(), "Bureaux disponibles de Alpha affichés.");
 
+    // A cancelled opening is no error; a failed one shows the failure's text as one.
+    overview->openProjectFromShortcut("a");
+    settle();
+    pending(MissionControlResult::cancelled());
+    EXPECT_EQ(statuses.back(), "Changement annulé. Tes associations sont conservées.");
+    EXPECT_FALSE(lastIsError);
+    overview->openProjectFromShortcut("a");
+    settle();
+    pending(MissionControlResult::failed("macOS n’a pas confirmé l’ouverture des bureaux du projet."));
+    EXPECT_EQ(statuses.back(), "macOS n’a pas confirmé l’ouverture des bureaux du projet.");
+    EXPECT_TRUE(lastIsError);
+    EXPECT_FALSE(overview->busy());
+
     overview->beginAction = [] { return false; };
     overview->openProjectFromShortcut("a");
     settle();
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(opened, 3);
     EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
     EXPECT_FALSE(lastIsError);
 }
@@ -253,9 +267,17 @@ TEST_F(WindowOverviewActionsTest, ARemovalForAnUnknownProjectNamesItByItsID)
     ASSERT_TRUE(pending);
     pending(std::nullopt);
     EXPECT_EQ(statuses.back(), "Les associations indisponibles de zz ont été retirées. Ses autres bureaux sont conservés.");
+    EXPECT_FALSE(lastIsError) << "a success is not offered for a report";
     EXPECT_FALSE(overview->busy());
     ASSERT_TRUE(told);
     EXPECT_FALSE(*told);
+
+    overview->removeUnavailableSelection("a", nullptr);
+    EXPECT_EQ(statuses.back(), "Retrait des associations indisponibles de Alpha…");
+    pending(std::string("Impossible d’enregistrer."));
+    EXPECT_EQ(statuses.back(), "Impossible d’enregistrer.");
+    EXPECT_TRUE(lastIsError);
+    EXPECT_FALSE(overview->busy());
 }
 
 } // namespace

@@ -426,6 +426,38 @@ TEST_F(WindowOverviewDropTest, ACommitFailureAndAShownDesktopEachEndWithTheirTex
         == statuses.end());
 }
 
+TEST_F(WindowOverviewDropTest, AWindowThatLeavesItsNewDesktopBeforeItIsShownIsPlacedButItsDesktopNotOpened)
+{
+    overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {
+        commits.push_back(preparation);
+        mac.mac().window(61)->spaces = { 11 };
+        completion(std::nullopt);
+    };
+    ASSERT_TRUE(drop(61));
+    settle(3);
+    EXPECT_EQ(last(), (Status { "La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. "
+                                "Le bureau de destination ou la fenêtre a changé. Actualise la liste.",
+                          true }));
+    EXPECT_EQ(mac.world().displays[1].current, 11u) << "no desktop was opened";
+    EXPECT_FALSE(overview->busy());
+}
+
+TEST_F(WindowOverviewDropTest, ASwitchThatLandsWithoutTheWindowThereIsNotConfirmed)
+{
+    overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {
+        commits.push_back(preparation);
+        // Another application takes the window away while its desktop is being opened.
+        platform().mainQueue().asyncAfter(0.01, [this] { mac.mac().window(61)->spaces = { 1 }; });
+        completion(std::nullopt);
+    };
+    ASSERT_TRUE(drop(61));
+    settle(3);
+    EXPECT_EQ(mac.world().displays[1].current, 12u);
+    EXPECT_EQ(last(), (Status { "La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. "
+                                "macOS n’a pas confirmé l’ouverture du bureau de destination.",
+                          true }));
+}
+
 TEST_F(WindowOverviewDropTest, AccessibilityWithdrawnAfterTheCommitLeavesTheWindowPlacedAndSaysWhyNothingOpened)
 {
     overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {

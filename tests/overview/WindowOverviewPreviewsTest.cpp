@@ -7,6 +7,7 @@
 #include "support/WorldBuilder.h"
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <algorithm>
@@ -197,6 +198,21 @@ TEST_F(WindowOverviewPreviewsTest, WithoutPermissionOrOnAnOlderSystemNothingIsCa
     activate(61);
     EXPECT_EQ(previewStatus(), "Autorise les aperçus pour voir cette fenêtre.");
     EXPECT_FALSE(overview->capturing());
+}
+
+TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerLeavesTheCard)
+{
+    WindowThumbnail* card = libraryCard(61);
+    ASSERT_TRUE(card);
+    QCursor::setPos(card->mapToGlobal(card->rect().center()));
+    card->onActivate(true);
+    ASSERT_EQ(overview->hoveredTile(), card);
+    settle(0.1);
+    EXPECT_EQ(overview->hoveredTile(), card) << "the pointer is still on it";
+    QCursor::setPos(overview->mapToGlobal(QPoint(2, 2)));
+    settle(0.1);
+    EXPECT_FALSE(overview->hoveredTile());
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID());
 }
 
 TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)

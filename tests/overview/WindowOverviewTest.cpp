@@ -91,8 +91,12 @@ TEST_F(WindowOverviewTest, NothingIsReadUntilTheTabIsShownThenEveryFiveSecondsUn
     EXPECT_GT(assignmentReads, reads);
     overview->setOverviewVisible(false);
     reads = assignmentReads;
+    mac.world().permissions.screenCapture = true;
     settle(15);
     EXPECT_EQ(assignmentReads, reads);
+    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), false) << "nothing runs while hidden";
+    overview->setOverviewVisible(true);
+    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), true);
 }
 
 TEST_F(WindowOverviewTest, HidingTheTabDuringAReadDropsItsResult)
@@ -120,6 +124,37 @@ TEST_F(WindowOverviewTest, AnUnchangedRefreshNeitherUpdatesThePanelNorRedrawsBut
     EXPECT_EQ(ended, 1);
     EXPECT_GT(overview->generation(), generation);
     EXPECT_EQ(overview->statusMessage(), "Fenêtre déplacée.");
+}
+
+TEST_F(WindowOverviewTest, TheRefreshButtonReadsAgainAndSaysSoUnlessTheDesktopsCannotBeRead)
+{
+    std::vector<std::pair<std::string, bool>> said;
+    overview->onStatusMessage = [&](const std::string& text, bool error) { said.emplace_back(text, error); };
+    int projectReads = 0;
+    overview->refreshProjects = [&] { ++projectReads; };
+    overview->setOverviewVisible(true);
+    settle();
+    int reads = assignmentReads;
+    overview->setupView()->refreshButton()->click();
+    EXPECT_EQ(projectReads, 1);
+    EXPECT_GT(assignmentReads, reads);
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), std::make_pair(std::string("Liste des bureaux et fenêtres actualisée."), false));
+
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    overview->setupView()->refreshButton()->click();
+    EXPECT_EQ(said.back(),
+        std::make_pair(std::string("La liste des bureaux est indisponible sur cette version de macOS."), true));
+    EXPECT_FALSE(overview->inventoryHasLoaded());
+
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    overview->setMaintenanceBusy(true);
+    said.clear();
+    EXPECT_FALSE(overview->setupView()->refreshButton()->isEnabled());
+    overview->refreshClicked();
+    EXPECT_TRUE(said.empty()) << "nothing while busy";
+    EXPECT_EQ(projectReads, 2);
+    overview->setMaintenanceBusy(false);
 }
 
 TEST_F(WindowOverviewTest, ADesktopChangeDropsTheLoadedStateUntilTheNextInventory)
@@ -158,6 +193,53 @@ TEST_F(WindowOverviewTest, MaintenanceHoldsEveryCardAndAFalseWithoutATrueChanges
     EXPECT_FALSE(overview->busy());
     overview->setMaintenanceBusy(false);
     EXPECT_FALSE(overview->busy());
+}
+
+TEST_F(WindowOverviewTest, TheResetButtonsOpenOnlyWhenAllowedShownAndIdle)
+{
+    SymbolButton* clear = overview->setupView()->clearAssignmentsButton();
+    SymbolButton* remove = overview->setupView()->deleteDesktopsButton();
+    overview->updateResetState(true);
+    EXPECT_FALSE(clear->isEnabled()) << "the tab is hidden";
+    overview->setOverviewVisible(true);
+    settle();
+    EXPECT_TRUE(clear->isEnabled());
+    EXPECT_TRUE(remove->isEnabled());
+    overview->updateResetState(false);
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+    overview->updateResetState(true);
+    EXPECT_TRUE(remove->isEnabled());
+    overview->setMaintenanceBusy(true);
+    EXPECT_FALSE(clear->isEnabled());
+    overview->setMaintenanceBusy(false);
+    EXPECT_TRUE(clear->isEnabled());
+    overview->setOverviewVisible(false);
+    EXPECT_FALSE(clear->isEnabled());
+    EXPECT_FALSE(remove->isEnabled());
+}
+
+TEST_F(WindowOverviewTest, ASelectionWhoseWindowLeftItsDesktopIsDroppedByTheNextRender)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    overview->setupView()->commitProjectSelection(std::string("a"));
+    settle();
+    std::vector<WindowThumbnail*> cards = overview->cards(62);
+    ASSERT_FALSE(cards.empty());
+    cards.front()->onSelect();
+    ASSERT_TRUE(overview->selected());
+    EXPECT_EQ(overview->setupView()->selectedWindowID(), 62u);
+
+    mac.world().windows[2].spaces = { 11 };
+    overview->refresh();
+    settle();
+    EXPECT_FALSE(overview->selected());
+    EXPECT_FALSE(overview->setupView()->selectedWindowID());
+    for (WindowThumbnail* card : overview->cards(62)) {
+        if (card->isVisible())
+            EXPECT_FALSE(card->selected());
+    }
 }
 
 TEST_F(WindowOverviewTest, AScreenCardOfTheProjectsOwnDesktopCanBeReturned)

@@ -53,5 +53,28 @@ TEST(CrashRecordTest, AnythingElseIsRefused)
     EXPECT_FALSE(CrashRecord::parse(many + "end\n"));
 }
 
+TEST(CrashRecordTest, SixtyFourKibibytesAreReadAndOneByteMoreIsNot)
+{
+    // Module lines of long paths fill the record up to the byte.
+    auto sized = [](std::size_t bytes) {
+        std::string head = "pellamor-crash 1\nkind signal\nsignal 11\ncode 0\naddress 0\n";
+        std::string text = head;
+        const std::string line = "module 1 1 /" + std::string(2047, 'a') + "\n";
+        while (text.size() + line.size() + 100 <= bytes)
+            text += line;
+        std::size_t rest = bytes - text.size() - std::string("module 1 1 /\nend\n").size();
+        text += "module 1 1 /" + std::string(rest, 'b') + "\nend\n";
+        return text;
+    };
+    std::string exact = sized(CrashRecord::maximumBytes);
+    ASSERT_EQ(exact.size(), CrashRecord::maximumBytes);
+    std::optional<CrashRecord> record = CrashRecord::parse(exact);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->text(), exact);
+    std::string over = sized(CrashRecord::maximumBytes + 1);
+    ASSERT_EQ(over.size(), CrashRecord::maximumBytes + 1);
+    EXPECT_FALSE(CrashRecord::parse(over));
+}
+
 } // namespace
 } // namespace pellamor

@@ -4,6 +4,7 @@
 #include "setup/SetupControls.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
+#include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 
 #include <QCoreApplication>
@@ -132,6 +133,9 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
         EXPECT_EQ(card.showsIdentity, card.id == 1 || card.id == 12) << card.id;
     ASSERT_EQ(panel->applicationSectionButtons().size(), 3u);
     EXPECT_EQ(panel->applicationSectionButtons()[0]->title(), "Zulu · 4");
+    // Made while the panel is on screen: each header shows at once.
+    for (auto* header : panel->applicationSectionButtons())
+        EXPECT_TRUE(header->isVisible()) << header->title();
     EXPECT_EQ(panel->visibleApplicationSections().size(), 3u);
     // Two groups of one window are not separated; the last big group and the first single are.
     EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
@@ -204,6 +208,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     panel->toggleSection(alpha);
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 3, 4, 5 }));
     EXPECT_EQ(panel->applicationSectionButtons()[0]->symbolName(), "chevron.right");
+    EXPECT_TRUE(panel->applicationSectionButtons()[0]->isVisible()) << "a collapsed section can still be opened";
     // The old header is gone: pressing it again changes nothing.
     panel->toggleSection(alpha);
     EXPECT_EQ(panel->collapsedApplications().size(), 1u);
@@ -374,6 +379,36 @@ TEST_F(ProjectDesktopSetupColumnsTest, ACardCountsForItsScreenAndTheGapsForTheRe
     QPoint library = panel->library()->mapTo(panel, QPoint(10, 10));
     EXPECT_TRUE(panel->isReturnDropLocation(library));
     EXPECT_FALSE(panel->isReturnDropLocation(panel->status()->geometry().center()));
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, TheReturnAreaTakesADropOnlyWithAProjectWhenIdleAndWhenTheOwnerAgrees)
+{
+    int returned = 0;
+    bool ownerAgrees = true;
+    panel->canReturnToLibrary = [&](const DraggingInfo&) { return ownerAgrees; };
+    panel->onReturnToLibrary = [&](const DraggingInfo&) { ++returned; };
+    DraggingInfo info;
+    feed();
+    QPointF library = panel->library()->mapTo(panel, QPoint(10, 10));
+    EXPECT_FALSE(panel->returnDragUpdated(info, library)) << "no project selected";
+    EXPECT_FALSE(panel->performReturnDrop(info, library));
+
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_TRUE(panel->returnDragUpdated(info, library));
+    EXPECT_TRUE(panel->returnHighlighted());
+    panel->setBusy(true);
+    EXPECT_FALSE(panel->returnHighlighted()) << "busy ends the highlight";
+    EXPECT_FALSE(panel->returnDragUpdated(info, library));
+    EXPECT_FALSE(panel->performReturnDrop(info, library));
+    panel->setBusy(false);
+    ownerAgrees = false;
+    EXPECT_FALSE(panel->returnDragUpdated(info, library));
+    ownerAgrees = true;
+    EXPECT_FALSE(panel->performReturnDrop(info, panel->status()->geometry().center()));
+    EXPECT_EQ(returned, 0);
+    EXPECT_TRUE(panel->performReturnDrop(info, library));
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(panel->returnHighlighted());
 }
 
 } // namespace

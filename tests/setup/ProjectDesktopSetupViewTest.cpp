@@ -2,20 +2,25 @@
 #include "setup/ProjectDisplayDropView.h"
 #include "setup/ProjectSetupChooser.h"
 #include "setup/SetupControls.h"
+#include "setup/SetupPermissionStatusView.h"
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/DraggingInfo.h"
+#include "ui/Label.h"
 #include "ui/Popover.h"
 #include "ui/SymbolButton.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <memory>
 
 namespace pellamor {
@@ -96,6 +101,34 @@ TEST_F(ProjectDesktopSetupViewTest, AnUnchangedFingerprintRebuildsNothingButBusy
     EXPECT_EQ(panel->rebuildCount(), rebuilt + 1);
 }
 
+TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFollowTheirOwnGateToo)
+{
+    feed();
+    panel->updateResetState(true);
+    ASSERT_EQ(panel->shortcutButtons().size(), 1u);
+    const std::vector<QWidget*> controls { panel->setupProjectButton(), panel->shortcutButtons().front(),
+        panel->moreProjects(), panel->searchField(), panel->actionsButton(), panel->refreshButton(),
+        panel->unassignedFilterButton(), panel->privacyButton(), panel->clearAssignmentsButton(),
+        panel->deleteDesktopsButton(), panel->previewPermission(), panel->accessibilityPermission() };
+    for (QWidget* control : controls)
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    panel->setBusy(true);
+    for (QWidget* control : controls)
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    panel->updateResetState(true);
+    EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled()) << "not while busy";
+    panel->setBusy(false);
+    for (QWidget* control : controls)
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+
+    panel->updateResetState(false);
+    EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled());
+    EXPECT_FALSE(panel->deleteDesktopsButton()->isEnabled());
+    panel->setBusy(true);
+    panel->setBusy(false);
+    EXPECT_FALSE(panel->deleteDesktopsButton()->isEnabled()) << "the gate is kept across a busy spell";
+}
+
 TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOneIsClearedSilently)
 {
     feed();
@@ -149,6 +182,47 @@ TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirD
         << panel->shortcutButtons().front()->text().toStdString();
     EXPECT_EQ(panel->shortcutButtons().front()->title(), name);
     EXPECT_TRUE(panel->moreProjectsMenu()->toolTipsVisible());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ShortcutsThatDoNotFitGoToTheOverflowMenuWhichOpensThemToo)
+{
+    std::vector<std::string> opened;
+    panel->onOpenProjectDesktops = [&](const std::string& id) { opened.push_back(id); };
+    assignments.clear();
+    for (int index = 0; index < 12; ++index)
+        assignments.push_back(project("p" + std::to_string(index), "Projet numéro " + std::to_string(index), { 2 }));
+    feed();
+    settle();
+    ASSERT_FALSE(panel->moreProjects()->isHidden());
+    QList<QAction*> items = panel->moreProjectsMenu()->actions();
+    ASSERT_FALSE(items.isEmpty());
+    std::size_t visibleShortcuts = std::count_if(panel->shortcutButtons().begin(), panel->shortcutButtons().end(),
+        [](auto* button) { return !button->isHidden(); });
+    EXPECT_EQ(visibleShortcuts + std::size_t(items.size()), 12u) << "each project once, as a button or in the menu";
+    QAction* last = items.back();
+    std::string id = last->data().toString().toStdString();
+    EXPECT_NE(last->toolTip().toStdString().find("~/src/" + id), std::string::npos) << "its path as tooltip";
+    last->trigger();
+    EXPECT_EQ(opened, std::vector<std::string> { id });
+    EXPECT_EQ(panel->selectedProjectID(), id);
+    EXPECT_TRUE(last->isChecked());
+
+    panel->setBusy(true);
+    for (QAction* item : panel->moreProjectsMenu()->actions())
+        EXPECT_FALSE(item->isEnabled());
+    panel->setBusy(false);
+    EXPECT_TRUE(panel->moreProjectsMenu()->actions().front()->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, TheTrackingStateSaysWhetherSwitchingRuns)
+{
+    panel->updateTrackingState(true);
+    EXPECT_EQ(panel->trackingState()->text(), "Activé");
+    EXPECT_EQ(panel->trackingState()->colorRole(), ColorRole::accent);
+    panel->updateTrackingState(false);
+    EXPECT_EQ(panel->trackingState()->text(), "En pause");
+    EXPECT_EQ(panel->trackingState()->colorRole(), ColorRole::secondaryLabel);
+    EXPECT_EQ(panel->trackingState()->accessibleName().toStdString(), "Suivi automatique · En pause");
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOneClickEach)

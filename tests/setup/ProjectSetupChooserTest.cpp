@@ -138,6 +138,25 @@ TEST_F(ProjectSetupChooserTest, TheSelectedRowIsEmphasizedExactlyWhileTheListHas
     EXPECT_FALSE(emphasized(1));
 }
 
+TEST_F(ProjectSetupChooserTest, OnlyTheSelectedRowOfTheFocusedListIsEmphasized)
+{
+    chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("b"));
+    chooser->show();
+    QApplication::setActiveWindow(chooser.get());
+    ASSERT_TRUE(chooser->table());
+    chooser->table()->setFocus();
+    ASSERT_TRUE(chooser->table()->hasFocus());
+    auto emphasized = [&](int row) {
+        return chooser->cell(row)->nameLabel->colorRole() == ColorRole::alternateSelectedControlText;
+    };
+    EXPECT_FALSE(emphasized(0));
+    QTest::keyClick(chooser->table(), Qt::Key_Down);
+    ASSERT_EQ(chooser->selectedRow(), 2);
+    EXPECT_TRUE(emphasized(2));
+    EXPECT_FALSE(emphasized(1)) << "the row left behind is drawn plain again";
+    EXPECT_EQ(chooser->cell(1)->pathLabel->colorRole(), ColorRole::secondaryLabel);
+}
+
 TEST_F(ProjectSetupChooserTest, ArrowsStopAtTheEndsAndUpWithoutSelectionTakesTheLast)
 {
     chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("c"));

@@ -99,6 +99,17 @@ TEST_F(ScreenSettingsViewTest, TwoScreensCountOneForContentAndTheSpacesNoteFollo
         "Écran 1, MacBook : Codex, écran dédié. Écran 2, DELL U2723QE : contenu des projets");
 }
 
+TEST_F(ScreenSettingsViewTest, FirstStartOnTwoScreensTakesTheMainOneWhereverItIsListed)
+{
+    mac.world().displays[0].main = false;
+    mac.world().displays[1].main = true;
+    auto pane = makePane();
+    EXPECT_EQ(pane->configuration().monitorID, external);
+    EXPECT_EQ(storedScreen(), external);
+    EXPECT_EQ(pane->monitorPicker()->currentIndex(), 1);
+    EXPECT_EQ(pane->summary()->text(), "1 écran dédié · 1 écran de contenu");
+}
+
 TEST_F(ScreenSettingsViewTest, UnpluggingTheDedicatedScreenWhileShownKeepsItSavedAndMarksItDisconnected)
 {
     mac.mac().standardDefaults().set(assistantDefaultsKey::screenID, external);

@@ -114,5 +114,67 @@ TEST_F(SetupPanelRulesTest, TheFingerprintTellsApartTextsThatASeparatorWouldConf
     EXPECT_NE(print({ one }, {}), before);
 }
 
+TEST_F(SetupPanelRulesTest, AnyChangeAPanelWouldShowChangesTheFingerprint)
+{
+    std::vector<NativeDesktopState> desktops { desktop(1, "A"), desktop(2, "A") };
+    std::vector<std::pair<std::string, std::string>> screens { { "A", "Screen" } };
+    std::optional<std::string> reserved, selected = std::string("p");
+    OverviewProjectAssignment row = project("p", "P", { 2 });
+    row.path = "~/p";
+    row.fallbackDesktop = 1;
+    DesktopWindow record { 7, 1, "Editor", std::string("com.editor"), "Notes", QRectF(0, 0, 10, 10), { 1 } };
+    auto print = [&](const OverviewProjectAssignment& shownRow, const DesktopWindow& shownRecord, bool loaded = true) {
+        std::vector<OverviewProjectAssignment> rows { shownRow };
+        std::vector<const DesktopWindow*> shown { &shownRecord };
+        return fingerprint({ desktops, rows, screens, reserved, loaded, selected, shown });
+    };
+    const std::string base = print(row, record);
+    EXPECT_NE(print(row, record, false), base);
+
+    auto changedRecord = [&](auto change) {
+        DesktopWindow changed = record;
+        change(changed);
+        return print(row, changed);
+    };
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.application = "Other"; }), base) << "application";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.id = 8; }), base) << "id";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.pid = 2; }), base) << "pid";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.bundleID.reset(); }), base) << "bundle";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.title = "Other"; }), base) << "title";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.frame.moveLeft(1); }), base) << "x";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.frame.moveTop(1); }), base) << "y";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.frame.setWidth(11); }), base) << "width";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.frame.setHeight(11); }), base) << "height";
+    EXPECT_NE(changedRecord([](DesktopWindow& w) { w.spaces = { 2 }; }), base) << "space";
+
+    auto changedRow = [&](auto change) {
+        OverviewProjectAssignment changed = row;
+        change(changed);
+        return print(changed, record);
+    };
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.id = "q"; }), base) << "project id";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.name = "Q"; }), base) << "name";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.desktops = { 1 }; }), base) << "desktop";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.path = "~/q"; }), base) << "path";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.unavailable = true; }), base) << "unavailable";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.usingAssistantFallback = true; }), base);
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop = 2; }), base) << "fallback";
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop.reset(); }), base);
+
+    desktops[1].currentSpaceID = 1;
+    EXPECT_NE(print(row, record), base) << "current desktop";
+    desktops[1] = desktop(2, "A");
+    desktops[1].spaceUUID = "U";
+    EXPECT_NE(print(row, record), base) << "desktop identity";
+    desktops[1] = desktop(2, "A");
+    screens[0].second = "Renamed";
+    EXPECT_NE(print(row, record), base) << "screen name";
+    screens[0].second = "Screen";
+    reserved = "A";
+    EXPECT_NE(print(row, record), base) << "reserved screen";
+    reserved.reset();
+    EXPECT_EQ(print(row, record), base);
+}
+
 } // namespace
 } // namespace pellamor

@@ -1,5 +1,7 @@
 #include "windows/ArrangementFixture.h"
 
+#include "sim/AccessibilityTree.h"
+
 namespace pellamor {
 namespace {
 
@@ -34,6 +36,8 @@ TEST_F(WindowArrangementAccessEndToEndTest, AWindowOnAnActiveDesktopIsReachedAtO
     EXPECT_EQ(reached, Results { std::nullopt });
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(log().empty());
+    // A hung application holds the main thread no longer than this.
+    EXPECT_EQ(mac.mac().accessibilityTree().windowElement(onSecond)->messagingTimeout(), 0.3);
 }
 
 TEST_F(WindowArrangementAccessEndToEndTest, AnElementThatDoesNotShowIsRefusedWithTheApplicationsName)
