@@ -1,10 +1,11 @@
+#include "desktops/SystemRestorations.h"
+#include "e2e/ShellFixture.h"
+#include "overview/WindowOverview.h"
+#include "sim/SimulatedMac.h"
 #include "ui/Alert.h"
 #include "ui/Label.h"
 #include "ui/SheetHost.h"
 #include "ui/SwitchControl.h"
-#include "e2e/ShellFixture.h"
-#include "desktops/SystemRestorations.h"
-#include "sim/SimulatedMac.h"
 
 #include <QPushButton>
 #include <QTest>
