@@ -65,8 +65,15 @@ std::optional<OwnWindowAttributes> OwnWindows::numbered(std::uint32_t number) co
 {
     std::lock_guard lock(mac_.modelMutex());
     for (const auto& [window, entry] : entries_) {
-        if (number != 0 && entry.number == number)
-            return entry.declared.value_or(OwnWindowAttributes {});
+        if (number == 0 || entry.number != number)
+            continue;
+        if (entry.declared)
+            return entry.declared;
+        // A sheet or dialog travels with the window it is attached to, on that window's Spaces.
+        auto parent = entry.parent ? entries_.find(entry.parent) : entries_.end();
+        if (parent != entries_.end() && parent->second.declared)
+            return OwnWindowAttributes { .collectionBehavior = parent->second.declared->collectionBehavior };
+        return OwnWindowAttributes {};
     }
     return std::nullopt;
 }
@@ -160,8 +167,12 @@ std::vector<std::uint64_t> OwnWindows::spacesOf(const Entry& entry, bool& allSpa
     return spaces;
 }
 
+constexpr std::uint32_t firstNumber = 100000;
+
 std::uint32_t OwnWindows::freshNumber()
 {
+    // Numbers of a range of their own, so that a window the script or a test adds later cannot take one.
+    lastNumber_ = std::max(lastNumber_, firstNumber - 1);
     for (const Window& window : mac_.world().windows)
         lastNumber_ = std::max(lastNumber_, window.number);
     return ++lastNumber_;

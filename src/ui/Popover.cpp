@@ -135,11 +135,13 @@ bool Popover::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
     case QEvent::KeyPress: {
-        // A key the popover's field leaves unhandled travels on to the window behind: where it was typed counts.
-        QWidget* typedInto = QApplication::focusWidget();
-        if (!typedInto && watched->isWidgetType())
-            typedInto = static_cast<QWidget*>(watched);
+        // Where the key was typed counts: a key sent into the popover's field stays there, and so does one the
+        // field leaves unhandled as it travels on to the widgets behind.
+        QWidget* typedInto = watched->isWidgetType() ? static_cast<QWidget*>(watched) : QApplication::focusWidget();
         if (!typedInto || isInside(typedInto))
+            return false;
+        QWidget* focus = QApplication::focusWidget();
+        if (typedInto->isAncestorOf(frame_) && focus && isInside(focus))
             return false;
         askToClose(PopoverEvent { false, typedInto->window(), QCursor::pos() });
         return false;

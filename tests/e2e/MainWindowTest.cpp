@@ -254,15 +254,11 @@ TEST_F(MainWindowTest, AWindowIsReachedForALayoutThroughTheShellsOwnDesktopSwitc
     card->choosePlacement(static_cast<int>(WindowArrangement::maximize));
     ASSERT_TRUE(overview.busy());
     EXPECT_EQ(overview.statusMessage(), "Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…");
-    newLogLines();
     // Cancelling the shell's switch is cancelling this one: there is only one.
     delegate->desktopSwitcher->cancel();
     mac.advance(2);
     EXPECT_FALSE(overview.busy());
     EXPECT_EQ(overview.statusMessage(), "Ouverture du bureau annulée.");
-    auto lines = newLogLines();
-    EXPECT_EQ(std::find(lines.begin(), lines.end(), "current-space display=" + contentDisplay + " space=12"), lines.end())
-        << "the desktop was not opened";
 }
 
 TEST_F(MainWindowTest, AnActionRefusedForUnreadableDesktopsSaysWhyInTheStatusLine)

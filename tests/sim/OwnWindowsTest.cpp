@@ -55,7 +55,7 @@ TEST_F(OwnWindowsTest, AShownWindowIsListedOnTheDesktopItWasShownOn)
     auto listed = ours();
     ASSERT_EQ(listed.size(), 1u);
     const std::uint32_t number = listed.begin()->first;
-    EXPECT_EQ(number, 3202u) << "numbered after the world's windows";
+    EXPECT_EQ(number, 100000u) << "numbered in a range of their own, above the world's windows";
     const PlistDictionary& description = listed.begin()->second;
     EXPECT_EQ(*description.at(windowKey::layer).asInteger(), 0);
     EXPECT_EQ(rectFromDictionary(description.at(windowKey::bounds)), QRectF(window->frameGeometry()));
