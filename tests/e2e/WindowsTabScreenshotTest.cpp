@@ -25,6 +25,7 @@
 #include <QCoreApplication>
 #include <QPushButton>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <algorithm>
 #include <cstdlib>
@@ -62,7 +63,7 @@ protected:
             mac.advance(0.2);
         }
     }
-    void save(QSize size, const char* state)
+    void save(QSize size, const char* state, QWidget* shown = nullptr)
     {
         const char* folder = std::getenv("PELLAMOR_SCREENSHOT_DIR");
         if (!folder)
@@ -70,7 +71,7 @@ protected:
         std::string name = std::string(folder) + "/windows-tab-" + (crowd.dark ? "dark" : "light") + "-"
             + std::get<1>(GetParam()) + "-" + std::to_string(size.width()) + "x" + std::to_string(size.height())
             + "-" + state + ".png";
-        delegate.window->grab().save(QString::fromStdString(name), "PNG");
+        (shown ? shown : delegate.window.get())->grab().save(QString::fromStdString(name), "PNG");
     }
 
     test::WidgetApplication application;
@@ -176,6 +177,10 @@ TEST_P(WindowsTabScreenshotTest, ASelectedWindowAndCardsInMidDragShowWhereTheyWo
             [](SetupActionButton* button) { return button->isEnabled(); }));
         expectNothingClipped(panel);
         save(size, "selected");
+        if (QMenu* menu = placed.front()->cardMenu()) {
+            menu->adjustSize();
+            save(size, "card-menu", menu);
+        }
 
         ProjectDisplayDropView* screen = screens.front();
         ScriptDrive::dragCard(*shownCards(panel.library()).front(), [&](const DraggingInfo& info) {
