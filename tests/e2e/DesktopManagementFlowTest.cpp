@@ -521,6 +521,23 @@ TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
     EXPECT_TRUE(delegate->toggle->isEnabled());
 }
 
+// A reset the settings file refuses keeps every assignment, in memory and on disk, and says so in red.
+TEST_F(ResetFlowTest, ClearingAssignmentsThatCannotBeSavedKeepsThemAndSaysSo)
+{
+    associateProjectB();
+    launch();
+    const ProjectDesktopAssociations before = delegate->desktopAssociations;
+    ASSERT_FALSE(before.targets.empty());
+    mac.settingsFile().failSaves = true;
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::assignments));
+    EXPECT_EQ(status(), "Impossible d’enregistrer la suppression des affectations. Réessaie.");
+    EXPECT_TRUE(statusIsError());
+    EXPECT_EQ(delegate->desktopAssociations.targets, before.targets);
+    EXPECT_TRUE(defaults().data(desktopIdentitiesKey));
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_TRUE(delegate->windowOverview->setupView()->clearAssignmentsButton()->isEnabled());
+}
+
 TEST_F(ResetFlowTest, NothingToRemoveOrNoReadablePlanIsSaidWithoutAsking)
 {
     setContentDesktops({ 11 });
