@@ -64,6 +64,7 @@ TEST(OnboardingProgressTest, PagesStopAtBothEndsAndOnlyAStoredTrueMeansSeen)
     progress.finish();
     EXPECT_FALSE(progress.shouldPresentOnLaunch());
     EXPECT_FALSE(OnboardingProgress(defaults).shouldPresentOnLaunch());
+    EXPECT_EQ(onboardingPageFromRawValue(0), OnboardingPage::welcome);
     EXPECT_EQ(onboardingPageFromRawValue(2), OnboardingPage::tutorial);
     EXPECT_EQ(onboardingPageFromRawValue(3), std::nullopt);
     EXPECT_EQ(onboardingPageFromRawValue(-1), std::nullopt);
