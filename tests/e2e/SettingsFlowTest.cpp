@@ -44,7 +44,7 @@ TEST_F(SettingsFlowTest, ALanguageChangeWaitsForTheRunningActionThenRebuildsTheW
     EXPECT_EQ(AppLocalization::shared().language(), AppLanguage::english);
     EXPECT_NE(delegate->settingsView, before);
     EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
-    EXPECT_EQ(tabTitle(0), "Set up the project's screens");
+    EXPECT_EQ(tabTitle(0), "Set up the project’s screens");
     EXPECT_EQ(tabTitle(1), "Your assistant");
     EXPECT_EQ(tabTitle(2), "Settings");
     EXPECT_EQ(delegate->settingsView->languagePicker()->currentText().toStdString(), "English");

@@ -49,7 +49,7 @@ TEST_F(StateStatusTest, EachKindOfUnreadableStateHasItsOwnTextWithoutPathOrLibra
         "Impossible de lire les projets Codex : Codex n’a pas encore enregistré son état local. Ouvre Codex une "
         "première fois, puis clique sur Actualiser.");
     EXPECT_EQ(missing.second, "Cannot read the Codex projects: Codex has not saved its local state yet. Open Codex "
-                              "once, then click Refresh.");
+                              "once, then click “Refresh”.");
     expectPrivate(missing);
     ASSERT_TRUE(delegate->reportableError);
     EXPECT_EQ(delegate->reportableError->text, missing.second) << "the text feedback attaches";
@@ -59,7 +59,7 @@ TEST_F(StateStatusTest, AFolderOrAPipeIsUnreadable)
 {
     auto folder = launchedStatus([this] { std::filesystem::create_directories(stateFile()); });
     EXPECT_EQ(folder.second, "Cannot read the Codex projects: Codex’s local state exists but cannot be read. Check "
-                             "that it is an ordinary file you can access, then click Refresh.");
+                             "that it is an ordinary file you can access, then click “Refresh”.");
     expectPrivate(folder);
     std::filesystem::remove(stateFile());
     auto pipe = launchedStatus([this] { ASSERT_EQ(::mkfifo(stateFile().c_str(), 0600), 0); });
