@@ -31,6 +31,7 @@ public:
     SentryClient& operator=(const SentryClient&) = delete;
 
     void start();
+    const SentryOptions& options() const { return options_; }
     // Main thread.
     std::string capture(SentryEvent event);
 

@@ -46,4 +46,11 @@ bool SentrySDK::isEnabled()
     return hub().client != nullptr;
 }
 
+std::optional<SentryOptions> SentrySDK::options()
+{
+    if (!hub().client)
+        return std::nullopt;
+    return hub().client->options();
+}
+
 } // namespace pellamor

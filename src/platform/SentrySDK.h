@@ -59,6 +59,8 @@ public:
     // Main thread. Stops the worker, removes the crash handler and cancels what is still being sent.
     static void close();
     static bool isEnabled();
+    // Main thread. What the running SDK was started with; none while it is off.
+    static std::optional<SentryOptions> options();
 };
 
 } // namespace pellamor

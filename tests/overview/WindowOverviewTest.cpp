@@ -155,6 +155,13 @@ TEST_F(WindowOverviewTest, TheRefreshButtonReadsAgainAndSaysSoUnlessTheDesktopsC
     EXPECT_TRUE(said.empty()) << "nothing while busy";
     EXPECT_EQ(projectReads, 2);
     overview->setMaintenanceBusy(false);
+    EXPECT_TRUE(overview->setupView()->refreshButton()->isEnabled());
+
+    // A maintenance refused during the overview's own action ends nothing of that action.
+    ASSERT_TRUE(overview->start());
+    overview->setMaintenanceBusy(true);
+    overview->setMaintenanceBusy(false);
+    EXPECT_FALSE(overview->setupView()->refreshButton()->isEnabled());
 }
 
 TEST_F(WindowOverviewTest, ADesktopChangeDropsTheLoadedStateUntilTheNextInventory)
@@ -281,6 +288,8 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
     overview->setupView()->onTrackingDetails(details);
     ASSERT_TRUE(overview->trackingPopover());
     EXPECT_TRUE(overview->isInteracting());
+    overview->refreshClicked();
+    EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
     int reads = assignmentReads;
     overview->setupView()->onTrackingDetails(details);
     EXPECT_FALSE(overview->trackingPopover());

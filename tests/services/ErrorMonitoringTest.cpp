@@ -166,6 +166,35 @@ TEST_F(ErrorMonitoringTest, AReportedErrorIsCapturedScrubbedAndSent)
     }
 }
 
+// Nothing is collected beyond the events the application captures itself.
+TEST_F(ErrorMonitoringTest, TheSDKStartsWithEveryAutomaticCollectionOff)
+{
+    ErrorMonitoring::start(configuration(), metadata);
+    std::optional<SentryOptions> options = SentrySDK::options();
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->environment, "test");
+    EXPECT_EQ(options->releaseName, "pellamor@1.2+34");
+    EXPECT_EQ(options->dist, "34");
+    EXPECT_TRUE(options->enableUncaughtNSExceptionReporting);
+    EXPECT_TRUE(options->beforeSend);
+    EXPECT_EQ(options->maxBreadcrumbs, 0u);
+    const std::pair<const char*, bool> collections[] = { { "debug", options->debug },
+        { "sendDefaultPii", options->sendDefaultPii }, { "memoryIntrospection", options->enableMemoryIntrospection },
+        { "autoSessionTracking", options->enableAutoSessionTracking },
+        { "autoPerformanceTracing", options->enableAutoPerformanceTracing },
+        { "networkTracking", options->enableNetworkTracking },
+        { "networkBreadcrumbs", options->enableNetworkBreadcrumbs },
+        { "autoBreadcrumbTracking", options->enableAutoBreadcrumbTracking },
+        { "captureFailedRequests", options->enableCaptureFailedRequests },
+        { "fileIOTracing", options->enableFileIOTracing }, { "coreDataTracing", options->enableCoreDataTracing },
+        { "appHangTracking", options->enableAppHangTracking }, { "logs", options->enableLogs },
+        { "metrics", options->enableMetrics }, { "swizzling", options->enableSwizzling } };
+    for (const auto& [name, on] : collections)
+        EXPECT_FALSE(on) << name;
+    ErrorMonitoring::stop();
+    EXPECT_FALSE(SentrySDK::options());
+}
+
 TEST_F(ErrorMonitoringTest, TheHookRunsOnTheSDKsOwnThread)
 {
     std::optional<std::thread::id> hookThread;
