@@ -36,13 +36,17 @@ std::optional<std::string> ScriptRunner::start(const std::vector<ScriptStep>& st
             return at + ": " + *message;
         blocks.emplace_back(step.at, index, std::get<Block>(std::move(prepared)));
     }
-    double elapsed = mac_.uptime() - mac_.launchedAt();
-    for (auto& [time, index, block] : blocks) {
-        mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), [this, index = index, block = std::move(block)] {
-            runningStep_ = index;
-            block();
-        });
-    }
+    // Scheduled from the loop's first turn: a step already late, on a slow start, still runs after what the
+    // launch itself queued (the onboarding sheet, the first reads).
+    mac_.mainQueue().async([this, blocks = std::move(blocks)] {
+        double elapsed = mac_.uptime() - mac_.launchedAt();
+        for (const auto& [time, index, block] : blocks) {
+            mac_.mainQueue().asyncAfter(std::max(0.0, time - elapsed), [this, index = index, block = block] {
+                runningStep_ = index;
+                block();
+            });
+        }
+    });
     return std::nullopt;
 }
 

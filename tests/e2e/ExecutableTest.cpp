@@ -141,10 +141,10 @@ TEST(ExecutableTest, TheScriptWorksTheWindowsTabAndNamesTheStepsThatFindNothing)
                          { "pid": 600, "bundleID": "com.example.zed", "name": "Zed" }],
         "windows": [{ "number": 61, "pid": 600, "title": "Notes", "frame": [10, 10, 400, 300], "spaces": [1] }],
         "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Béta" }] },
-        "script": [{ "at": 0.5, "choose-project": "p-b" }, { "at": 0.7, "select-window": 61 },
-                   { "at": 0.8, "choose-project": "p-none" }, { "at": 0.9, "type": { "into": "nowhere", "text": "x" } },
-                   { "at": 1.0, "key": { "into": "setup-project-search", "key": "Up" } },
-                   { "at": 1.1, "tab": "privacy" }, { "at": 1.2, "select-window": 61 }, { "at": 1.4, "quit": true }] })");
+        "script": [{ "at": 0.5, "choose-project": "p-b" }, { "at": 1.5, "select-window": 61 },
+                   { "at": 1.6, "choose-project": "p-none" }, { "at": 1.7, "type": { "into": "nowhere", "text": "x" } },
+                   { "at": 1.8, "key": { "into": "setup-project-search", "key": "Up" } },
+                   { "at": 1.9, "tab": "privacy" }, { "at": 2.0, "select-window": 61 }, { "at": 2.2, "quit": true }] })");
     EXPECT_EQ(run.status, 0) << run.errors;
     for (const char* found : { "step=0 ", "step=1 ", "step=5 " })
         EXPECT_EQ(run.errors.find(found), std::string::npos) << run.errors;
@@ -171,7 +171,7 @@ TEST(ExecutableTest, ADraggedWindowLandsOnTheProjectsDesktopOfThatScreen)
   "defaults": { "assistantScreenID": "11111111-1111-1111-1111-111111111111", "projectDesktops": { "p-b": 4 } },
   "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
   "script": [{ "at": 0.5, "choose-project": "p-b" },
-             { "at": 1.0, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 1.5, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
              { "at": 4.0, "drag-window": { "window": 62, "to-display": "33333333-3333-3333-3333-333333333333" } },
              { "at": 6.0, "drag-window": { "window": 62, "to-display": "11111111-1111-1111-1111-111111111111" } },
              { "at": 6.5, "quit": true }] })");
@@ -212,7 +212,7 @@ TEST(ExecutableTest, AWindowDraggedOntoANewDesktopAndBackReturnsWhereItWas)
                 "onboardingIntroductionSeen": true },
   "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
   "script": [{ "at": 0.5, "choose-project": "p-b" },
-             { "at": 1.0, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 1.5, "drag-window": { "window": 61, "to-display": "22222222-2222-2222-2222-222222222222" } },
              { "at": 5.0, "window-menu": { "window": 61, "item": "Demi-écran gauche" } },
              { "at": 6.0, "drag-window": { "window": 61, "to-library": true } },
              { "at": 8.0, "drag-window": { "window": 63, "to-library": true } },
@@ -251,10 +251,10 @@ TEST(ExecutableTest, TheScriptAppliesALayoutFromACardsMenuAndClicksAProjectShort
                 "onboardingIntroductionSeen": true },
   "assistant": { "projects": [{ "id": "p-a", "name": "Alpha" }, { "id": "p-b", "name": "Beta" }] },
   "script": [{ "at": 0.5, "choose-project": "p-b" },
-             { "at": 1.0, "window-menu": { "window": 62, "item": "Demi-écran gauche" } },
-             { "at": 2.0, "window-menu": { "window": 62, "item": "Nulle part" } },
-             { "at": 2.5, "shortcut": "p-b" },
-             { "at": 3.5, "quit": true }] })");
+             { "at": 1.5, "window-menu": { "window": 62, "item": "Demi-écran gauche" } },
+             { "at": 2.5, "window-menu": { "window": 62, "item": "Nulle part" } },
+             { "at": 3.0, "shortcut": "p-b" },
+             { "at": 4.0, "quit": true }] })");
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_NE(run.errors.find("mac: window-frame window=62 frame=800,0,400,600\n"), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("step=2 reason=no menu item Nulle part"), std::string::npos) << run.errors;
