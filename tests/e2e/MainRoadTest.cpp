@@ -347,6 +347,21 @@ TEST_F(SwitchingEdgesTest, OpeningAProjectOnlyOnTheAssistantsScreenFromTheOvervi
     delegate->windowOverview->endAction();
 }
 
+TEST_F(SwitchingEdgesTest, ASwitchFromTheOverviewThatFailsAnswersOnceWithItsFailure)
+{
+    mac.world().faults.switchDelivery = sim::SwitchDelivery::never;
+    associateProjectB(12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012");
+    launch();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::vector<MissionControlResult> answers;
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answers.push_back(result); });
+    mac.advance(4);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].kind(), MissionControlResult::Kind::failed);
+    EXPECT_EQ(answers[0].message(), "macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.");
+    delegate->windowOverview->endAction();
+}
+
 TEST_F(SwitchingEdgesTest, RemovingTheUnavailableAssociationsKeepsTheOthers)
 {
     associateProjectB({ { 12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012" },
