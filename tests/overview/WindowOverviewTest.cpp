@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <set>
 #include <memory>
 
 namespace pellamor {
@@ -319,6 +320,29 @@ TEST(OverviewInventoryRulesTest, WindowsSortByApplicationThenTitleNumbersByValue
     for (const auto& sorted : windows)
         order.push_back(sorted.id);
     EXPECT_EQ(order, std::vector<std::uint32_t>({ 4, 1, 5, 9, 2, 3 }));
+}
+
+// Any change of what the rows show asks for a new inventory: the assistant's screen and every assignment field.
+TEST(OverviewInventoryRulesTest, TheContextChangesWithTheAssistantsScreenAndEachAssignment)
+{
+    const OverviewProjectAssignment a { "project-a", "A", { 2 }, "~/src/a", false, false, std::nullopt };
+    auto context = [](std::optional<std::string> monitor, std::vector<OverviewProjectAssignment> rows) {
+        return OverviewInventoryRules::inventoryContext({}, { AssistantApp::codex, std::move(monitor) }, rows);
+    };
+    std::set<std::string> seen { context(std::nullopt, { a }), context("A", { a }), context("B", { a }) };
+    auto changed = a;
+    changed.desktops = { 3 };
+    seen.insert(context("A", { changed }));
+    changed = a;
+    changed.fallbackDesktop = 1;
+    seen.insert(context("A", { changed }));
+    changed = a;
+    changed.unavailable = true;
+    seen.insert(context("A", { changed }));
+    EXPECT_EQ(seen.size(), 6u);
+    auto b = a;
+    b.id = "project-b";
+    EXPECT_EQ(context("A", { a, b }), context("A", { b, a })) << "rows in id order";
 }
 
 TEST(OverviewInventoryRulesTest, NamesThatDifferOnlyInCaseStillGiveOneOrderWhateverTheInput)

@@ -128,6 +128,26 @@ TEST_F(FeedbackDeliveryTest, TheServerReceivesOneEnvelopeForTheServiceHost)
     EXPECT_FALSE(service.isSending());
 }
 
+TEST_F(FeedbackDeliveryTest, AnAnswerArrivingAfterTheServiceWentCallsNothing)
+{
+    struct HeldTransport : FeedbackTransport {
+        void send(const URLRequest&, std::function<void(std::optional<FeedbackFailure>)> completion) override
+        {
+            held = std::move(completion);
+        }
+        std::function<void(std::optional<FeedbackFailure>)> held;
+    };
+    auto transport = std::make_shared<HeldTransport>();
+    bool answered = false;
+    {
+        FeedbackService service(configuration(), metadata, transport);
+        service.send(draft, {}, [&](FeedbackResult) { answered = true; });
+    }
+    ASSERT_TRUE(transport->held);
+    transport->held(std::nullopt);
+    EXPECT_FALSE(answered);
+}
+
 TEST_F(FeedbackDeliveryTest, StatusesMapToOutcomes)
 {
     struct Case {
