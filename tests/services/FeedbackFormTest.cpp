@@ -60,6 +60,7 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
     EXPECT_FALSE(control<QLineEdit>(*form, "feedback-email")->isEnabled());
     EXPECT_TRUE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
     EXPECT_FALSE(control<QPushButton>(*form, "close-feedback")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>(*form, "contact-support")->isEnabled());
     form->closeForm();
     EXPECT_TRUE(closed.empty());
 
@@ -70,6 +71,7 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
     EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::green);
     EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isHidden());
     EXPECT_FALSE(control<QComboBox>(*form, "feedback-kind")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(*form, "contact-support")->isEnabled());
     ASSERT_TRUE(clickControl("close-feedback"));
     ASSERT_EQ(closed.size(), 1u);
     EXPECT_FALSE(closed[0]);
@@ -84,6 +86,7 @@ TEST_F(FeedbackFormTest, AFailureKeepsEveryFieldAndUnlocksTheForm)
     ASSERT_TRUE(test::pumpUntil(mac, [&] { return status(*form).starts_with("Le serveur"); }));
     EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::red);
     EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isEnabled());
+    EXPECT_TRUE(control<QPushButton>(*form, "contact-support")->isEnabled());
     EXPECT_FALSE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
     EXPECT_EQ(form->draft(), (FeedbackDraft { FeedbackKind::bug, "Écran noir", "moi@exemple.fr", "Erreur",
                                  "automatic_switching" }));

@@ -20,13 +20,19 @@ public:
     // The frame read at a time; the default follows the writes at once.
     std::function<std::optional<QRectF>(double)> frameAt;
     std::function<void()> duringSizeWrite;
+    std::function<void()> duringValidation;
     std::vector<std::string> calls;
     bool inCall = false;
     int cleanups = 0;
     const double* time = nullptr;
 
     QRectF desired() override { return desiredFrame; }
-    std::optional<std::string> validate() override { return record("validate", validation); }
+    std::optional<std::string> validate() override
+    {
+        if (duringValidation)
+            duringValidation();
+        return record("validate", validation);
+    }
     std::optional<std::string> prepare() override { return record("prepare", preparation); }
     std::optional<std::string> writeSize() override
     {
@@ -222,6 +228,15 @@ TEST_F(WindowArrangementSessionTest, CancelOrAFinishFromInsideACallCompletesOnce
     });
     EXPECT_EQ(got, one("Disposition annulée. Actualise pour vérifier la position de la fenêtre."));
     EXPECT_EQ(reentrant->count("position"), 0) << "nothing is written once the session finished";
+
+    auto early = std::make_shared<FakeArrangement>();
+    auto checking = WindowArrangementSession::make(early, time.now(), time.schedule());
+    early->duringValidation = [&] { checking->cancel(); };
+    got.clear();
+    checking->start([&](auto message) { got.push_back(message); });
+    EXPECT_EQ(got, one("Disposition annulée. Actualise pour vérifier la position de la fenêtre."));
+    EXPECT_EQ(early->count("prepare"), 0) << "a session cancelled while it checks goes no further";
+    EXPECT_EQ(early->count("size"), 0);
 }
 
 TEST_F(WindowArrangementSessionTest, ASecondStartIsRefusedAndReleaseCleansUp)
