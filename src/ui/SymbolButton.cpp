@@ -108,6 +108,7 @@ void SymbolButton::paintEvent(QPaintEvent* event)
     QPalette colours = palette();
     QColor text = ColorTable::color(isEnabled() ? tint_ : ColorRole::disabledControlText);
     colours.setColor(QPalette::ButtonText, text);
+    ColorTable::markSelection(colours, isChecked());
     setPalette(colours);
     QPushButton::paintEvent(event);
 }

@@ -1,0 +1,160 @@
+#include "support/TextFit.h"
+
+#include "ui/Label.h"
+
+#include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTabBar>
+
+namespace pellamor::test {
+namespace {
+
+std::string describe(const QWidget* widget, const QString& text, const std::string& fault)
+{
+    return widget->metaObject()->className() + std::string(" '") + widget->objectName().toStdString() + "' \""
+        + text.toStdString() + "\": " + fault;
+}
+
+bool isScrollViewport(const QWidget* widget)
+{
+    auto* area = widget->parentWidget() ? qobject_cast<QAbstractScrollArea*>(widget->parentWidget()) : nullptr;
+    return area && area->viewport() == widget;
+}
+
+// The part of `area` (in the widget's coordinates) that its ancestors up to the root or a scroll view leave
+// visible is all of it.
+bool shownByAncestors(const QWidget* widget, QRect area, const QWidget* root)
+{
+    for (const QWidget* child = widget; child != root && child->parentWidget(); child = child->parentWidget()) {
+        area.translate(child->pos());
+        const QWidget* parent = child->parentWidget();
+        if (isScrollViewport(parent))
+            return true;
+        if (!parent->rect().contains(area))
+            return false;
+    }
+    return true;
+}
+
+void checkLabel(const QLabel* label, const QWidget* root, std::vector<std::string>& cut)
+{
+    QRect area = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+    QFontMetrics metrics(label->font());
+    QString text = label->text();
+    if (label->wordWrap()) {
+        QRect needed = metrics.boundingRect(QRect(0, 0, area.width(), 100000),
+            Qt::TextWordWrap | int(label->alignment() & Qt::AlignHorizontal_Mask), text);
+        // Our own label ends its last allowed line in an ellipsis.
+        if (auto* capped = qobject_cast<const Label*>(label); capped && capped->maximumLines() > 0)
+            needed.setHeight(std::min(needed.height(), metrics.lineSpacing() * capped->maximumLines()));
+        if (needed.height() > area.height() + 1) {
+            cut.push_back(describe(label, text,
+                "needs " + std::to_string(needed.height()) + " points of height, has " + std::to_string(area.height())));
+            return;
+        }
+        area.setHeight(needed.height());
+    } else {
+        if (area.height() < metrics.height() - 1) {
+            cut.push_back(describe(label, text, "lower than a line"));
+            return;
+        }
+        int width = metrics.horizontalAdvance(text);
+        // Our own label ends a line that does not fit in an ellipsis.
+        if (width > area.width() && !qobject_cast<const Label*>(label)) {
+            cut.push_back(describe(label, text, "needs " + std::to_string(width) + " points, has "
+                + std::to_string(area.width())));
+            return;
+        }
+        int shown = std::min(width, area.width());
+        if (label->alignment() & Qt::AlignRight)
+            area.setLeft(area.right() - shown);
+        else if (label->alignment() & Qt::AlignHCenter)
+            area = QRect(area.center().x() - shown / 2, area.y(), shown, area.height());
+        else
+            area.setWidth(shown);
+        int top = label->alignment() & Qt::AlignTop ? area.top() : area.center().y() - metrics.height() / 2;
+        area = QRect(area.x(), top, area.width(), metrics.height());
+    }
+    if (!shownByAncestors(label, area, root))
+        cut.push_back(describe(label, text, "cut by the view that holds it"));
+}
+
+void checkButton(const QAbstractButton* button, const QWidget* root, std::vector<std::string>& cut)
+{
+    QString text = button->text();
+    text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    // The title and the image with the style's smallest padding.
+    int needed = QFontMetrics(button->font()).horizontalAdvance(text)
+        + (button->icon().isNull() ? 0 : button->iconSize().width() + 4) + 8;
+    if (button->width() < needed) {
+        cut.push_back(describe(button, text, "needs " + std::to_string(needed) + " points, has "
+            + std::to_string(button->width())));
+        return;
+    }
+    if (!shownByAncestors(button, button->rect(), root))
+        cut.push_back(describe(button, text, "cut by the view that holds it"));
+}
+
+void checkPopUp(const QComboBox* popUp, const QWidget* root, std::vector<std::string>& cut)
+{
+    QString text = popUp->currentText();
+    // The title and the arrow.
+    int needed = QFontMetrics(popUp->font()).horizontalAdvance(text) + 28;
+    if (popUp->width() < needed) {
+        cut.push_back(describe(popUp, text, "needs " + std::to_string(needed) + " points, has "
+            + std::to_string(popUp->width())));
+        return;
+    }
+    if (!shownByAncestors(popUp, popUp->rect(), root))
+        cut.push_back(describe(popUp, text, "cut by the view that holds it"));
+}
+
+void checkTabs(const QTabBar* bar, const QWidget* root, std::vector<std::string>& cut)
+{
+    QFontMetrics metrics(bar->font());
+    for (int index = 0; index < bar->count(); ++index) {
+        QString text = bar->tabText(index);
+        QRect tab = bar->tabRect(index);
+        if (tab.width() < metrics.horizontalAdvance(text) + 8 || !shownByAncestors(bar, tab, root))
+            cut.push_back(describe(bar, text, "tab narrower than its title"));
+    }
+}
+
+// A document wider than what its scroll view shows of it, with no way to scroll sideways, runs under the
+// vertical scroll bar.
+void checkDocumentWidth(const QScrollArea* scroll, std::vector<std::string>& cut)
+{
+    const QWidget* document = scroll->widget();
+    if (document && !scroll->horizontalScrollBar()->isVisible() && document->width() > scroll->viewport()->width())
+        cut.push_back(describe(scroll, {}, "document " + std::to_string(document->width()) + " points wide, shows "
+            + std::to_string(scroll->viewport()->width())));
+}
+
+} // namespace
+
+std::vector<std::string> clippedTexts(QWidget* root)
+{
+    std::vector<std::string> cut;
+    for (QWidget* widget : root->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(root) || widget->width() <= 0 || widget->height() <= 0)
+            continue;
+        if (auto* label = qobject_cast<QLabel*>(widget); label && !label->text().isEmpty())
+            checkLabel(label, root, cut);
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && !button->text().isEmpty())
+            checkButton(button, root, cut);
+        else if (auto* popUp = qobject_cast<QComboBox*>(widget))
+            checkPopUp(popUp, root, cut);
+        else if (auto* bar = qobject_cast<QTabBar*>(widget))
+            checkTabs(bar, root, cut);
+        else if (auto* scroll = qobject_cast<QScrollArea*>(widget))
+            checkDocumentWidth(scroll, cut);
+    }
+    return cut;
+}
+
+} // namespace pellamor::test
