@@ -5,7 +5,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextLayout>
-#include <vector>
 #include <algorithm>
 #include <cmath>
 
@@ -91,6 +90,11 @@ int Label::heightForWidth(int width) const
     return std::min(height, QFontMetrics(font()).lineSpacing() * maximumLines_ + 2);
 }
 
+QRect Label::textArea() const
+{
+    return contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+}
+
 QString Label::shownLine(const QFontMetrics& metrics, int width) const
 {
     QString text = QLabel::text();
@@ -105,44 +109,30 @@ QString Label::shownLine(const QFontMetrics& metrics, int width) const
     return metrics.elidedText(text, Qt::ElideRight, width);
 }
 
-void Label::paintCappedLines(QPainter& painter, QRect area) const
+QStringList Label::shownLines() const
 {
+    QRect area = textArea();
     QFontMetrics metrics(font());
-    QTextLayout layout(QLabel::text(), font());
+    if (!wordWrap())
+        return { shownLine(metrics, area.width()) };
+    QString text = QLabel::text();
+    QTextLayout layout(text, font());
     QTextOption option(alignment());
     option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
     layout.beginLayout();
-    std::vector<QTextLine> lines;
-    double height = 0;
-    while (static_cast<int>(lines.size()) < maximumLines_) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(area.width());
-        line.setPosition(QPointF(0, height));
-        height += line.height();
-        lines.push_back(line);
-    }
-    bool more = layout.createLine().isValid();
-    layout.endLayout();
-    double top = area.top();
-    if (alignment() & Qt::AlignVCenter)
-        top += (area.height() - height) / 2;
-    else if (alignment() & Qt::AlignBottom)
-        top += area.height() - height;
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        QTextLine& line = lines[index];
-        if (!more || index + 1 < lines.size()) {
-            line.draw(&painter, QPointF(area.left(), top));
-            continue;
+        if (maximumLines_ > 0 && lines.size() == maximumLines_ - 1) {
+            // The last line allowed carries the rest of the text, ended by an ellipsis when it does not fit.
+            lines.push_back(metrics.elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, area.width()));
+            break;
         }
-        // The last line shown carries the rest of the text, ended by an ellipsis.
-        QString rest = QLabel::text().mid(line.textStart());
-        painter.drawText(QRectF(area.left(), top + line.y(), area.width(), line.height()),
-            int(alignment() & Qt::AlignHorizontal_Mask) | Qt::TextSingleLine,
-            metrics.elidedText(rest, Qt::ElideRight, area.width()));
+        lines.push_back(text.mid(line.textStart(), line.textLength()).trimmed());
     }
+    layout.endLayout();
+    return lines;
 }
 
 void Label::paintEvent(QPaintEvent* event)
@@ -152,24 +142,32 @@ void Label::paintEvent(QPaintEvent* event)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, colour);
     setPalette(colours);
-    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    QFontMetrics metrics(font());
-    if (wordWrap() && maximumLines_ > 0) {
-        QPainter painter(this);
-        painter.setPen(colour);
-        painter.setFont(font());
-        paintCappedLines(painter, area);
-        return;
-    }
-    if (wordWrap() || metrics.horizontalAdvance(QLabel::text()) <= area.width()) {
+    QRect area = textArea();
+    if (wordWrap() && maximumLines_ <= 0) {
         QLabel::paintEvent(event);
         return;
     }
-    // A one-line text that does not fit ends in an ellipsis instead of being cut mid-letter.
+    QStringList lines = shownLines();
+    if (!wordWrap() && lines.front() == QLabel::text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // Drawn line by line: a text that does not fit ends in an ellipsis instead of being cut mid-letter.
     QPainter painter(this);
     painter.setPen(colour);
     painter.setFont(font());
-    painter.drawText(area, int(alignment()) | Qt::TextSingleLine, shownLine(metrics, area.width()));
+    int lineHeight = QFontMetrics(font()).lineSpacing();
+    int height = lineHeight * static_cast<int>(lines.size());
+    int top = area.top();
+    if (alignment() & Qt::AlignVCenter)
+        top += (area.height() - height) / 2;
+    else if (alignment() & Qt::AlignBottom)
+        top += area.height() - height;
+    for (const QString& line : lines) {
+        painter.drawText(QRect(area.left(), top, area.width(), lineHeight),
+            int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        top += lineHeight;
+    }
 }
 
 } // namespace pellamor

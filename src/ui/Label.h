@@ -4,8 +4,7 @@
 #include "ui/ColorTable.h"
 
 #include <QLabel>
-
-class QPainter;
+#include <QStringList>
 #include <string>
 
 namespace pellamor {
@@ -33,15 +32,17 @@ public:
     void setKeptEnding(const std::string& ending);
 
     int heightForWidth(int width) const override;
+    // The lines drawn at the label's width, each whole or ending in an ellipsis.
+    QStringList shownLines() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyLineCap();
-    // The text as drawn in that width: whole, or cut with an ellipsis.
+    QRect textArea() const;
+    // One line as drawn in that width: whole, or cut with an ellipsis.
     QString shownLine(const QFontMetrics& metrics, int width) const;
-    void paintCappedLines(QPainter& painter, QRect area) const;
 
     ColorRole role_ = ColorRole::label;
     int maximumLines_ = 0;

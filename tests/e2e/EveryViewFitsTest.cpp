@@ -9,18 +9,29 @@
 #include "services/AppSettingsView.h"
 #include "services/Onboarding.h"
 #include "setup/ProjectDesktopSetupView.h"
+#include "setup/ScreenSettingsView.h"
+#include "setup/SetupControls.h"
 #include "support/CrowdedWorld.h"
 #include "support/TestMac.h"
 #include "support/TextFit.h"
 #include "support/WidgetApplication.h"
 #include "ui/ColorTable.h"
 #include "ui/Popover.h"
+#include "ui/Label.h"
+#include "ui/SegmentedControl.h"
 #include "ui/SheetHost.h"
 #include "ui/SymbolButton.h"
 
 #include <QCoreApplication>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
 #include <QTabWidget>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <map>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -105,6 +116,33 @@ protected:
     AppDelegate delegate;
 };
 
+// A narrow library column shortens its title's words, never its count.
+void expectLibraryCountShown(const ProjectDesktopSetupView& panel)
+{
+    QString title = QString::fromStdString(panel.libraryTitle()->text());
+    QString count = title.mid(title.lastIndexOf(QStringLiteral(" · ")));
+    EXPECT_TRUE(panel.libraryTitle()->shownLines().front().endsWith(count))
+        << panel.libraryTitle()->shownLines().front().toStdString();
+}
+
+// The most frequent colour of a control's picture: what is behind its title.
+QColor background(QWidget* control)
+{
+    QImage picture = control->grab().toImage();
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            ++counts[picture.pixel(x, y)];
+    return QColor(std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+    })->first);
+}
+
+double distance(QColor first, QColor second)
+{
+    return std::hypot(first.red() - second.red(), first.green() - second.green(), first.blue() - second.blue());
+}
+
 TEST_P(EveryViewFitsTest, EveryTabShowsItsTexts)
 {
     ProjectDesktopSetupView& panel = *delegate.windowOverview->setupView();
@@ -116,9 +154,11 @@ TEST_P(EveryViewFitsTest, EveryTabShowsItsTexts)
         panel.commitProjectSelection(std::string("p-1"));
         settle();
         look(size, "windows-project");
+        expectLibraryCountShown(panel);
         panel.toggleUnassignedFilter();
         settle();
         look(size, "windows-all");
+        expectLibraryCountShown(panel);
         panel.toggleUnassignedFilter();
         selectTab(delegate.tabs, "screens");
         settle();
@@ -130,6 +170,43 @@ TEST_P(EveryViewFitsTest, EveryTabShowsItsTexts)
         settle();
         look(size, "privacy-details");
     }
+}
+
+TEST_P(EveryViewFitsTest, TheAssistantTabShowsWholeAtTheFirstSize)
+{
+    resize(QSize(880, 850));
+    selectTab(delegate.tabs, "screens");
+    settle();
+    auto* scroll = delegate.window->findChild<QScrollArea*>("assistant-scroll-view");
+    ASSERT_TRUE(scroll);
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    // The last buttons keep the pane's bottom margin.
+    auto* refresh = scroll->findChild<QPushButton*>("refresh-assistant-screens");
+    EXPECT_LE(refresh->mapTo(scroll->viewport(), QPoint(0, refresh->height())).y(), scroll->viewport()->height() - 20);
+}
+
+TEST_P(EveryViewFitsTest, ASelectedControlReadsAsSelected)
+{
+    ProjectDesktopSetupView& panel = *delegate.windowOverview->setupView();
+    panel.commitProjectSelection(std::string("p-1"));
+    selectTab(delegate.tabs, "windows");
+    settle();
+    auto shortcut = std::find_if(panel.shortcutButtons().begin(), panel.shortcutButtons().end(),
+        [](SetupProjectShortcutButton* button) { return button->projectID == "p-1"; });
+    ASSERT_NE(shortcut, panel.shortcutButtons().end());
+    ASSERT_TRUE((*shortcut)->isChecked());
+    QColor selected = background(*shortcut);
+    (*shortcut)->setChecked(false);
+    EXPECT_GT(distance(selected, background(*shortcut)), 60) << selected.name().toStdString();
+
+    selectTab(delegate.tabs, "screens");
+    settle();
+    auto* screens = delegate.window->findChild<ScreenSettingsView*>();
+    QWidget* codex = screens->assistantPicker()->segmentButton(0);
+    ASSERT_EQ(screens->assistantPicker()->selectedSegment(), 0);
+    selected = background(codex);
+    screens->assistantPicker()->setSelectedSegment(-1);
+    EXPECT_GT(distance(selected, background(codex)), 60) << selected.name().toStdString();
 }
 
 TEST_P(EveryViewFitsTest, EverySheetAndPopoverShowsItsTexts)

@@ -41,46 +41,52 @@ bool shownByAncestors(const QWidget* widget, QRect area, const QWidget* root)
     return true;
 }
 
+// The lines a label draws: our own label says which, cut short with an ellipsis where it does not fit.
+QStringList drawnLines(const QLabel* label, QRect area)
+{
+    if (auto* own = qobject_cast<const Label*>(label))
+        return own->shownLines();
+    if (!label->wordWrap())
+        return { label->text() };
+    QFontMetrics metrics(label->font());
+    int height = metrics.boundingRect(QRect(0, 0, area.width(), 100000),
+        Qt::TextWordWrap | int(label->alignment() & Qt::AlignHorizontal_Mask), label->text()).height();
+    return QStringList(std::max(1, (height + metrics.lineSpacing() / 2) / metrics.lineSpacing()), label->text());
+}
+
 void checkLabel(const QLabel* label, const QWidget* root, std::vector<std::string>& cut)
 {
     QRect area = label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
     QFontMetrics metrics(label->font());
     QString text = label->text();
-    if (label->wordWrap()) {
-        QRect needed = metrics.boundingRect(QRect(0, 0, area.width(), 100000),
-            Qt::TextWordWrap | int(label->alignment() & Qt::AlignHorizontal_Mask), text);
-        // Our own label ends its last allowed line in an ellipsis.
-        if (auto* capped = qobject_cast<const Label*>(label); capped && capped->maximumLines() > 0)
-            needed.setHeight(std::min(needed.height(), metrics.lineSpacing() * capped->maximumLines()));
-        if (needed.height() > area.height() + 1) {
-            cut.push_back(describe(label, text,
-                "needs " + std::to_string(needed.height()) + " points of height, has " + std::to_string(area.height())));
-            return;
-        }
-        area.setHeight(needed.height());
-    } else {
-        if (area.height() < metrics.height() - 1) {
-            cut.push_back(describe(label, text, "lower than a line"));
-            return;
-        }
-        int width = metrics.horizontalAdvance(text);
-        // Our own label ends a line that does not fit in an ellipsis.
-        if (width > area.width() && !qobject_cast<const Label*>(label)) {
-            cut.push_back(describe(label, text, "needs " + std::to_string(width) + " points, has "
-                + std::to_string(area.width())));
-            return;
-        }
-        int shown = std::min(width, area.width());
-        if (label->alignment() & Qt::AlignRight)
-            area.setLeft(area.right() - shown);
-        else if (label->alignment() & Qt::AlignHCenter)
-            area = QRect(area.center().x() - shown / 2, area.y(), shown, area.height());
-        else
-            area.setWidth(shown);
-        int top = label->alignment() & Qt::AlignTop ? area.top() : area.center().y() - metrics.height() / 2;
-        area = QRect(area.x(), top, area.width(), metrics.height());
+    QStringList lines = drawnLines(label, area);
+    int height = lines.size() == 1 ? metrics.height() : metrics.lineSpacing() * static_cast<int>(lines.size());
+    if (height > area.height() + 1) {
+        cut.push_back(describe(label, text, std::to_string(lines.size()) + " lines need " + std::to_string(height)
+            + " points of height, it has " + std::to_string(area.height())));
+        return;
     }
-    if (!shownByAncestors(label, area, root))
+    int width = 0;
+    for (const QString& line : lines)
+        width = std::max(width, label->wordWrap() ? std::min(metrics.horizontalAdvance(line), area.width())
+                                                  : metrics.horizontalAdvance(line));
+    if (width > area.width()) {
+        cut.push_back(describe(label, text, "needs " + std::to_string(width) + " points, has "
+            + std::to_string(area.width())));
+        return;
+    }
+    if (label->alignment() & Qt::AlignRight)
+        area.setLeft(area.right() - width);
+    else if (label->alignment() & Qt::AlignHCenter)
+        area = QRect(area.center().x() - width / 2, area.y(), width, area.height());
+    else
+        area.setWidth(width);
+    int top = area.top();
+    if (label->alignment() & Qt::AlignVCenter)
+        top = area.top() + (area.height() - height) / 2;
+    else if (label->alignment() & Qt::AlignBottom)
+        top = area.bottom() - height;
+    if (!shownByAncestors(label, QRect(area.x(), top, area.width(), height), root))
         cut.push_back(describe(label, text, "cut by the view that holds it"));
 }
 
