@@ -179,8 +179,6 @@ void ProjectDesktopSetupView::rebuildLibrary()
     }
     updateSectionControls();
     library_->resize(width, y);
-    // As for the canvas: the width read is the one left beside a scroll bar that has just come or gone.
-    QCoreApplication::sendPostedEvents(libraryScroll_, QEvent::MetaCall);
     double contentWidth = libraryScroll_->viewport()->width();
     if (contentWidth > 0 && std::abs(contentWidth - lastLibraryWidth_) > 0.5) {
         lastLibraryWidth_ = contentWidth;
