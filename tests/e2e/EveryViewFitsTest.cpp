@@ -29,6 +29,7 @@
 #include <QToolButton>
 #include <QTabWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -42,10 +43,18 @@ using Variant = std::tuple<bool, std::string>;
 
 constexpr QSize smallest(820, 800);
 
-// Some windows on no project’s desktop, one of them (in a group of the library) with a title too long for a card.
+// Screens of different sizes, the last one small on the map; some windows on no project’s desktop, one of them (in
+// a group of the library) with a title too long for a card.
 sim::World world(const test::Crowd& crowd)
 {
     sim::World world = test::crowdedWorld(crowd);
+    const std::array<QRectF, 3> frames { QRectF(0, 0, 2560, 1440), QRectF(2560, 0, 1512, 982),
+        QRectF(4072, 0, 1024, 768) };
+    for (std::size_t index = 0; index < frames.size(); ++index) {
+        world.displays[index].frame = frames[index];
+        world.displays[index].visibleFrame = frames[index].adjusted(0, 0, 0, -25);
+    }
+    world.displays[1].name = "Built-in Retina Display";
     world.windows[4].title = "Revue de la proposition d’architecture pour la synchronisation des bureaux — brouillon";
     return world;
 }
