@@ -152,10 +152,14 @@ void Label::paintEvent(QPaintEvent* event)
         QLabel::paintEvent(event);
         return;
     }
-    // Drawn line by line: a text that does not fit ends in an ellipsis instead of being cut mid-letter.
+    // A text that does not fit ends in an ellipsis instead of being cut mid-letter.
     QPainter painter(this);
     painter.setPen(colour);
     painter.setFont(font());
+    if (!wordWrap()) {
+        painter.drawText(area, int(alignment()) | Qt::TextSingleLine, lines.front());
+        return;
+    }
     int lineHeight = QFontMetrics(font()).lineSpacing();
     int height = lineHeight * static_cast<int>(lines.size());
     int top = area.top();
