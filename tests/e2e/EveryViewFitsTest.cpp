@@ -2,6 +2,7 @@
 // text is cut without an ellipsis. With PELLAMOR_SCREENSHOT_DIR set, each view is also saved there as PNG at the
 // smallest, the first and a large size.
 #include "app/AppDelegate.h"
+#include "e2e/CrowdedShell.h"
 #include "app/MainWindow.h"
 #include "app/WindowSnapshot.h"
 #include "overview/WindowOverview.h"
@@ -39,7 +40,7 @@
 namespace pellamor {
 namespace {
 
-using Variant = std::tuple<bool, std::string>;
+using test::Variant;
 
 constexpr QSize smallest(820, 800);
 
@@ -59,34 +60,15 @@ sim::World world(const test::Crowd& crowd)
     return world;
 }
 
-class EveryViewFitsTest : public ::testing::TestWithParam<Variant> {
+class EveryViewFitsTest : public test::CrowdedShell {
 protected:
     EveryViewFitsTest()
-        : crowd { 35, 10, 8, 4, std::get<0>(GetParam()) }
-        , mac(world(crowd), { std::get<1>(GetParam()) == "en" ? "en-US" : "fr-FR" })
+        : CrowdedShell({ 35, 10, 8, 4, std::get<0>(GetParam()) }, world({ 35, 10, 8, 4, std::get<0>(GetParam()) }))
     {
-        mac.mac().standardDefaults().set(OnboardingProgress::seenKey, true);
-        EXPECT_TRUE(writeFileAtomically(mac.home() / ".codex" / ".codex-global-state.json",
-            test::crowdedAssistantState(crowd)));
-        ColorTable::appearanceChanged();
         delegate.applicationDidFinishLaunching();
         settle();
     }
-    ~EveryViewFitsTest() override
-    {
-        mac.world().darkAppearance = false;
-        ColorTable::appearanceChanged();
-        delegate.applicationWillTerminate();
-        mac.advance(0.01);
-    }
 
-    void settle()
-    {
-        for (int turn = 0; turn < 3; ++turn) {
-            QCoreApplication::sendPostedEvents();
-            mac.advance(0.2);
-        }
-    }
     static std::vector<QSize> sizes()
     {
         if (!std::getenv("PELLAMOR_SCREENSHOT_DIR"))
@@ -111,7 +93,7 @@ protected:
         const char* folder = std::getenv("PELLAMOR_SCREENSHOT_DIR");
         if (!folder)
             return;
-        std::string name = std::string(folder) + "/" + std::get<1>(GetParam()) + "-" + (crowd.dark ? "dark" : "light")
+        std::string name = std::string(folder) + "/" + language() + "-" + (crowd.dark ? "dark" : "light")
             + "-" + std::to_string(size.width()) + "x" + std::to_string(size.height()) + "-" + view + ".png";
         QImage picture = root == delegate.window.get() || SheetHost::attachedSheet(delegate.window.get())
             ? windowSnapshot(delegate.window.get())
@@ -119,10 +101,6 @@ protected:
         picture.save(QString::fromStdString(name), "PNG");
     }
 
-    test::WidgetApplication application;
-    test::Crowd crowd;
-    test::TestMac mac;
-    AppDelegate delegate;
 };
 
 // A narrow library column shortens its title's words, never its count.

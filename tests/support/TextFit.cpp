@@ -90,34 +90,33 @@ void checkLabel(const QLabel* label, const QWidget* root, std::vector<std::strin
         cut.push_back(describe(label, text, "cut by the view that holds it"));
 }
 
+// A one-line control shows its title whole when it is at least that wide.
+void checkWidth(const QWidget* control, const QString& text, int needed, const QWidget* root,
+    std::vector<std::string>& cut)
+{
+    if (control->width() < needed) {
+        cut.push_back(describe(control, text, "needs " + std::to_string(needed) + " points, has "
+            + std::to_string(control->width())));
+        return;
+    }
+    if (!shownByAncestors(control, control->rect(), root))
+        cut.push_back(describe(control, text, "cut by the view that holds it"));
+}
+
 void checkButton(const QAbstractButton* button, const QWidget* root, std::vector<std::string>& cut)
 {
     QString text = button->text();
     text.replace(QStringLiteral("&&"), QStringLiteral("&"));
     // The title and the image with the style's smallest padding.
-    int needed = QFontMetrics(button->font()).horizontalAdvance(text)
-        + (button->icon().isNull() ? 0 : button->iconSize().width() + 4) + 8;
-    if (button->width() < needed) {
-        cut.push_back(describe(button, text, "needs " + std::to_string(needed) + " points, has "
-            + std::to_string(button->width())));
-        return;
-    }
-    if (!shownByAncestors(button, button->rect(), root))
-        cut.push_back(describe(button, text, "cut by the view that holds it"));
+    checkWidth(button, text, QFontMetrics(button->font()).horizontalAdvance(text)
+        + (button->icon().isNull() ? 0 : button->iconSize().width() + 4) + 8, root, cut);
 }
 
 void checkPopUp(const QComboBox* popUp, const QWidget* root, std::vector<std::string>& cut)
 {
-    QString text = popUp->currentText();
     // The title and the arrow.
-    int needed = QFontMetrics(popUp->font()).horizontalAdvance(text) + 28;
-    if (popUp->width() < needed) {
-        cut.push_back(describe(popUp, text, "needs " + std::to_string(needed) + " points, has "
-            + std::to_string(popUp->width())));
-        return;
-    }
-    if (!shownByAncestors(popUp, popUp->rect(), root))
-        cut.push_back(describe(popUp, text, "cut by the view that holds it"));
+    checkWidth(popUp, popUp->currentText(), QFontMetrics(popUp->font()).horizontalAdvance(popUp->currentText()) + 28,
+        root, cut);
 }
 
 void checkTabs(const QTabBar* bar, const QWidget* root, std::vector<std::string>& cut)
