@@ -7,6 +7,7 @@
 #include "ui/AppearanceSurface.h"
 #include "ui/PlainText.h"
 #include "ui/SheetHost.h"
+#include "ui/SystemFont.h"
 #include "windows/DesktopWindow.h"
 
 #include <QComboBox>
@@ -19,6 +20,8 @@
 namespace pellamor {
 namespace {
 
+constexpr int formWidth = 590;
+
 QPlainTextEdit* editor(const std::string& text, int height, const std::string& accessibleName)
 {
     auto* made = new QPlainTextEdit(QString::fromStdString(text));
@@ -28,9 +31,7 @@ QPlainTextEdit* editor(const std::string& text, int height, const std::string& a
     made->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     made->setTabChangesFocus(true);
     made->document()->setDocumentMargin(7);
-    QFont font = made->font();
-    font.setPointSizeF(13);
-    made->setFont(font);
+    made->setFont(systemFont(13));
     made->setAccessibleName(PlainText::text(accessibleName));
     return made;
 }
@@ -59,7 +60,7 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
 {
     window_->setObjectName("feedback-form");
     window_->setWindowTitle(PlainText::text(L("Un problème ou une idée ?")));
-    window_->setFixedSize(590, 660);
+    window_->setFixedWidth(formWidth);
 
     kindPicker_ = new QComboBox;
     kindPicker_->setObjectName("feedback-kind");
@@ -114,7 +115,6 @@ FeedbackWindowController::FeedbackWindowController(FeedbackDraft draft, Feedback
              status_,
              AppInterface::stack({ supportButton_, AppInterface::spacer(), closeButton_, sendButton_ }, false, 10) })
         layout->addWidget(view);
-    layout->addStretch(1);
 
     kindChanged();
     if (!service_.isConfigured()) {
@@ -151,6 +151,15 @@ void FeedbackWindowController::kindChanged()
     FeedbackKind kind = draft().kind;
     prompt_->setText(feedbackKindPrompt(kind));
     errorGroup_->setVisible(kind == FeedbackKind::bug && !errorMessage_->toPlainText().isEmpty());
+    fitHeight();
+}
+
+void FeedbackWindowController::fitHeight()
+{
+    // The width is fixed; the height is what the form shows now, with no empty band under its buttons.
+    QLayout* layout = window_->layout();
+    window_->setFixedHeight(
+        layout->hasHeightForWidth() ? layout->totalHeightForWidth(formWidth) : layout->totalSizeHint().height());
 }
 
 void FeedbackWindowController::setLocked(bool locked)
@@ -165,6 +174,7 @@ void FeedbackWindowController::showStatus(const std::string& text, ColorRole rol
 {
     status_->setText(text);
     status_->setColorRole(role);
+    fitHeight();
 }
 
 void FeedbackWindowController::send()

@@ -51,6 +51,7 @@ public:
 private:
     void setLocked(bool locked);
     void showStatus(const std::string& text, ColorRole role);
+    void fitHeight();
     void finishSending(const FeedbackResult& result);
 
     FeedbackService& service_;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QCoreApplication>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
@@ -112,6 +113,9 @@ void ProjectDesktopSetupView::rebuildLibrary()
         = showsOnlyUnassignedWindows_ ? L("Non affectées · %@", count) : L("Toutes les fenêtres · %@", count);
     libraryTitle_->setText(title);
     libraryTitle_->setToolTipText(title);
+    // A narrow column shortens the words, never the count.
+    std::size_t countAt = title.rfind(" · " + count);
+    libraryTitle_->setKeptEnding(countAt == std::string::npos ? count : title.substr(countAt));
 
     int width = static_cast<int>(std::max(lastLibraryWidth_, 180.0));
     int y = 2;

@@ -154,6 +154,7 @@ void ProjectDesktopSetupView::buildViews()
     canvasTitle_ = panelLabel(L("Écrans du projet"), 14, FontWeight::semibold, false, true, this);
     canvas_ = new SetupDocument;
     canvasScroll_ = documentScroll(canvas_, this);
+    canvasScroll_->viewport()->installEventFilter(this);
     libraryTitle_ = panelLabel(L("Toutes les fenêtres"), 14, FontWeight::semibold, false, true, this);
     libraryTitle_->setObjectName("all-windows-title");
 
@@ -179,6 +180,7 @@ void ProjectDesktopSetupView::buildViews()
     });
     library_ = new SetupDocument;
     libraryScroll_ = documentScroll(library_, this);
+    libraryScroll_->viewport()->installEventFilter(this);
     divider_ = setupSeparator(this);
 
     status_ = panelLabel({}, 11, FontWeight::regular, true, true, this);
@@ -251,6 +253,16 @@ bool ProjectDesktopSetupView::event(QEvent* event)
     if (event->type() == QEvent::LayoutRequest)
         layoutIfNeeded();
     return QWidget::event(event);
+}
+
+bool ProjectDesktopSetupView::eventFilter(QObject* watched, QEvent* event)
+{
+    // A scroll bar that comes or goes, as when the window first shows, narrows or widens a column's document
+    // without resizing the panel.
+    if (event->type() == QEvent::Resize
+        && (watched == canvasScroll_->viewport() || watched == libraryScroll_->viewport()))
+        setNeedsLayout();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ProjectDesktopSetupView::resizeEvent(QResizeEvent*)

@@ -3,7 +3,7 @@
 #include "assistant/Localization.h"
 #include "ui/AssistantAppIcon.h"
 #include "ui/ColorTable.h"
-#include "ui/Label.h"
+#include "ui/SystemFont.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -77,14 +77,6 @@ std::string accessibilityValue(
 } // namespace ScreenMapLayout
 
 namespace {
-
-QFont systemFont(double points, FontWeight weight)
-{
-    QFont font;
-    font.setPointSizeF(points);
-    font.setWeight(qtWeight(weight));
-    return font;
-}
 
 // One line, centred, cut at the tail when too wide, from the top of its rectangle.
 void drawText(QPainter& painter, const QRectF& rect, const std::string& text, double points, FontWeight weight,

@@ -67,6 +67,30 @@ Appearance appearance()
     return platform().darkAppearance() ? Appearance::dark : Appearance::light;
 }
 
+namespace {
+
+QColor buttonColor(Appearance appearance)
+{
+    return appearance == Appearance::dark ? QColor(60, 60, 60) : QColor(250, 250, 250);
+}
+
+} // namespace
+
+void markSelection(QPalette& colours, bool selected)
+{
+    QColor fill = buttonColor(appearance());
+    if (selected) {
+        // Strong enough over dark grey too, where the style's own shading of a pressed button is barely seen.
+        QColor accent = color(ColorRole::accent);
+        double share = appearance() == Appearance::dark ? 0.55 : 0.3;
+        fill = QColor::fromRgbF(float(fill.redF() + (accent.redF() - fill.redF()) * share),
+            float(fill.greenF() + (accent.greenF() - fill.greenF()) * share),
+            float(fill.blueF() + (accent.blueF() - fill.blueF()) * share));
+    }
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        colours.setColor(group, QPalette::Button, fill);
+}
+
 QPalette palette(Appearance appearance)
 {
     const bool dark = appearance == Appearance::dark;
@@ -74,7 +98,7 @@ QPalette palette(Appearance appearance)
     const QColor base = color(ColorRole::controlBackground, appearance);
     const QColor text = color(ColorRole::label, appearance);
     const QColor secondary = color(ColorRole::secondaryLabel, appearance);
-    const QColor button = dark ? QColor(60, 60, 60) : QColor(250, 250, 250);
+    const QColor button = buttonColor(appearance);
     QPalette colours(button, window);
     for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
         const bool disabled = group == QPalette::Disabled;

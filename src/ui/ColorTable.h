@@ -44,6 +44,10 @@ QColor color(ColorRole role);
 // The application palette of an appearance: window, fields, buttons, text, selection, disabled text.
 QPalette palette(Appearance appearance);
 
+// The button colour of a control, tinted with the accent while it is selected (a checked segment, shortcut or
+// filter), so that the selection reads in either appearance.
+void markSelection(QPalette& colours, bool selected);
+
 // The platform's appearance.
 Appearance appearance();
 // Sets the application palette of the platform's appearance and repaints every widget, so that surfaces and

@@ -4,6 +4,9 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
 
 namespace pellamor {
 
@@ -43,8 +46,9 @@ void Label::setToolTipText(const std::string& text)
 
 void Label::setFontSize(double points, FontWeight weight)
 {
+    // One point is one pixel, as on the Mac and as every frame around the label is measured.
     QFont font = this->font();
-    font.setPointSizeF(points);
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(points))));
     font.setWeight(qtWeight(weight));
     setFont(font);
     applyLineCap();
@@ -67,9 +71,68 @@ void Label::setMaximumLines(int lines)
     applyLineCap();
 }
 
+void Label::setKeptEnding(const std::string& ending)
+{
+    keptEnding_ = PlainText::text(ending);
+    update();
+}
+
 void Label::applyLineCap()
 {
     setMaximumHeight(maximumLines_ > 0 ? QFontMetrics(font()).lineSpacing() * maximumLines_ + 2 : QWIDGETSIZE_MAX);
+}
+
+int Label::heightForWidth(int width) const
+{
+    int height = QLabel::heightForWidth(width);
+    if (maximumLines_ <= 0 || !wordWrap())
+        return height;
+    return std::min(height, QFontMetrics(font()).lineSpacing() * maximumLines_ + 2);
+}
+
+QRect Label::textArea() const
+{
+    return contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+}
+
+QString Label::shownLine(const QFontMetrics& metrics, int width) const
+{
+    QString text = QLabel::text();
+    if (metrics.horizontalAdvance(text) <= width)
+        return text;
+    if (!keptEnding_.isEmpty() && text.endsWith(keptEnding_)) {
+        int room = width - metrics.horizontalAdvance(keptEnding_);
+        QString start = text.left(text.size() - keptEnding_.size());
+        if (room > metrics.horizontalAdvance(QChar(0x2026)))
+            return metrics.elidedText(start, Qt::ElideRight, room) + keptEnding_;
+    }
+    return metrics.elidedText(text, Qt::ElideRight, width);
+}
+
+QStringList Label::shownLines() const
+{
+    QRect area = textArea();
+    QFontMetrics metrics(font());
+    if (!wordWrap())
+        return { shownLine(metrics, area.width()) };
+    QString text = QLabel::text();
+    QTextLayout layout(text, font());
+    QTextOption option(alignment());
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(area.width());
+        if (maximumLines_ > 0 && lines.size() == maximumLines_ - 1) {
+            // The last line allowed carries the rest of the text, ended by an ellipsis when it does not fit.
+            lines.push_back(metrics.elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, area.width()));
+            break;
+        }
+        lines.push_back(text.mid(line.textStart(), line.textLength()).trimmed());
+    }
+    layout.endLayout();
+    return lines;
 }
 
 void Label::paintEvent(QPaintEvent* event)
@@ -79,18 +142,36 @@ void Label::paintEvent(QPaintEvent* event)
     QPalette colours = palette();
     colours.setColor(QPalette::WindowText, colour);
     setPalette(colours);
-    QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    QFontMetrics metrics(font());
-    if (wordWrap() || metrics.horizontalAdvance(QLabel::text()) <= area.width()) {
+    QRect area = textArea();
+    if (wordWrap() && maximumLines_ <= 0) {
         QLabel::paintEvent(event);
         return;
     }
-    // A one-line text that does not fit ends in an ellipsis instead of being cut mid-letter.
+    QStringList lines = shownLines();
+    if (!wordWrap() && lines.front() == QLabel::text()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // A text that does not fit ends in an ellipsis instead of being cut mid-letter.
     QPainter painter(this);
     painter.setPen(colour);
     painter.setFont(font());
-    painter.drawText(area, int(alignment()) | Qt::TextSingleLine,
-        metrics.elidedText(QLabel::text(), Qt::ElideRight, area.width()));
+    if (!wordWrap()) {
+        painter.drawText(area, int(alignment()) | Qt::TextSingleLine, lines.front());
+        return;
+    }
+    int lineHeight = QFontMetrics(font()).lineSpacing();
+    int height = lineHeight * static_cast<int>(lines.size());
+    int top = area.top();
+    if (alignment() & Qt::AlignVCenter)
+        top += (area.height() - height) / 2;
+    else if (alignment() & Qt::AlignBottom)
+        top += area.height() - height;
+    for (const QString& line : lines) {
+        painter.drawText(QRect(area.left(), top, area.width(), lineHeight),
+            int(alignment() & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        top += lineHeight;
+    }
 }
 
 } // namespace pellamor

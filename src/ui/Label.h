@@ -4,6 +4,7 @@
 #include "ui/ColorTable.h"
 
 #include <QLabel>
+#include <QStringList>
 #include <string>
 
 namespace pellamor {
@@ -22,17 +23,30 @@ public:
     void setColorRole(ColorRole role);
     ColorRole colorRole() const { return role_; }
     void setWrapping(bool wraps);
-    // Caps the height at that many lines; 0 lifts the cap.
+    // Caps a wrapping text at that many lines, the last one ending in an ellipsis when more would be needed; 0
+    // lifts the cap.
     void setMaximumLines(int lines);
+    int maximumLines() const { return maximumLines_; }
+    // A one-line text that does not fit keeps this ending whole and shortens what comes before it (a count
+    // after its title); empty by default.
+    void setKeptEnding(const std::string& ending);
+
+    int heightForWidth(int width) const override;
+    // The lines drawn at the label's width, each whole or ending in an ellipsis.
+    QStringList shownLines() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyLineCap();
+    QRect textArea() const;
+    // One line as drawn in that width: whole, or cut with an ellipsis.
+    QString shownLine(const QFontMetrics& metrics, int width) const;
 
     ColorRole role_ = ColorRole::label;
     int maximumLines_ = 0;
+    QString keptEnding_;
 };
 
 QFont::Weight qtWeight(FontWeight weight);

@@ -1,12 +1,28 @@
 #include "ui/SegmentedControl.h"
 
+#include "ui/ColorTable.h"
 #include "ui/PlainText.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QToolButton>
 
 namespace pellamor {
+namespace {
+
+class Segment : public QToolButton {
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QPalette colours = palette();
+        ColorTable::markSelection(colours, isChecked());
+        setPalette(colours);
+        QToolButton::paintEvent(event);
+    }
+};
+
+} // namespace
 
 SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidget* parent)
     : QWidget(parent)
@@ -17,7 +33,7 @@ SegmentedControl::SegmentedControl(const std::vector<std::string>& labels, QWidg
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     for (const std::string& title : labels) {
-        auto* button = new QToolButton;
+        auto* button = new Segment;
         button->setCheckable(true);
         button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         button->setText(PlainText::title(title));

@@ -108,6 +108,8 @@ void SymbolButton::paintEvent(QPaintEvent* event)
     QPalette colours = palette();
     QColor text = ColorTable::color(isEnabled() ? tint_ : ColorRole::disabledControlText);
     colours.setColor(QPalette::ButtonText, text);
+    // A title already in the accent colour marks the selection itself, and would not read over an accent fill.
+    ColorTable::markSelection(colours, isChecked() && tint_ != ColorRole::accent);
     setPalette(colours);
     QPushButton::paintEvent(event);
 }

@@ -1,6 +1,7 @@
 // The windows tab on a busy Mac, at the window's smallest size and a large one, light and dark, French and
 // English: nothing clipped or overlapping. With PELLAMOR_SCREENSHOT_DIR set, each state is saved there as PNG.
 #include "app/AppDelegate.h"
+#include "e2e/CrowdedShell.h"
 #include "app/MainWindow.h"
 #include "app/ScriptDrive.h"
 #include "overview/WindowOverview.h"
@@ -35,34 +36,16 @@
 namespace pellamor {
 namespace {
 
-using Variant = std::tuple<bool, std::string>;
+using test::Variant;
 
-class WindowsTabScreenshotTest : public ::testing::TestWithParam<Variant> {
+class WindowsTabScreenshotTest : public test::CrowdedShell {
 protected:
     WindowsTabScreenshotTest()
-        : crowd { 120, 25, 30, 3, std::get<0>(GetParam()) }
-        , mac(test::crowdedWorld(crowd), { std::get<1>(GetParam()) == "en" ? "en-US" : "fr-FR" })
+        : CrowdedShell({ 120, 25, 30, 3, std::get<0>(GetParam()) },
+            test::crowdedWorld({ 120, 25, 30, 3, std::get<0>(GetParam()) }))
     {
-        mac.mac().standardDefaults().set(OnboardingProgress::seenKey, true);
-        EXPECT_TRUE(writeFileAtomically(mac.home() / ".codex" / ".codex-global-state.json",
-            test::crowdedAssistantState(crowd)));
-        ColorTable::appearanceChanged();
-    }
-    ~WindowsTabScreenshotTest() override
-    {
-        mac.world().darkAppearance = false;
-        ColorTable::appearanceChanged();
-        delegate.applicationWillTerminate();
-        mac.advance(0.01);
     }
 
-    void settle()
-    {
-        for (int turn = 0; turn < 3; ++turn) {
-            QCoreApplication::sendPostedEvents();
-            mac.advance(0.2);
-        }
-    }
     void save(QSize size, const char* state, QWidget* shown = nullptr)
     {
         const char* folder = std::getenv("PELLAMOR_SCREENSHOT_DIR");
@@ -74,10 +57,6 @@ protected:
         (shown ? shown : delegate.window.get())->grab().save(QString::fromStdString(name), "PNG");
     }
 
-    test::WidgetApplication application;
-    test::Crowd crowd;
-    test::TestMac mac;
-    AppDelegate delegate;
 };
 
 void expectNothingClipped(ProjectDesktopSetupView& panel)

@@ -8,6 +8,7 @@
 #include "ui/SheetHost.h"
 
 #include <QComboBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -39,6 +40,13 @@ protected:
         return form.window()->findChild<T*>(identifier);
     }
     std::string status(FeedbackWindowController& form) { return control<Label>(form, "feedback-status")->text(); }
+    // The form's height fits what it shows: under the buttons lies its bottom margin, no more.
+    int spaceUnderButtons(FeedbackWindowController& form)
+    {
+        form.window()->layout()->activate();
+        auto* send = control<QPushButton>(form, "send-feedback");
+        return form.window()->height() - send->mapTo(form.window(), QPoint(0, send->height())).y();
+    }
 
     test::WidgetApplication application;
     test::TestMac mac;
@@ -119,6 +127,8 @@ TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
     auto fromMenu = open({ FeedbackKind::bug });
     QWidget* group = control<QWidget>(*fromMenu, "feedback-error-group");
     EXPECT_TRUE(group->isHidden());
+    EXPECT_EQ(spaceUnderButtons(*fromMenu), 20);
+    int withoutError = fromMenu->window()->height();
     control<QComboBox>(*fromMenu, "feedback-kind")->setCurrentIndex(1);
     control<QComboBox>(*fromMenu, "feedback-kind")->setCurrentIndex(0);
     EXPECT_TRUE(group->isHidden());
@@ -127,8 +137,13 @@ TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
     auto fromError = open({ FeedbackKind::bug, "", "", "Bureau introuvable", "project_displays" });
     group = control<QWidget>(*fromError, "feedback-error-group");
     EXPECT_FALSE(group->isHidden());
+    EXPECT_EQ(spaceUnderButtons(*fromError), 20);
+    EXPECT_GT(fromError->window()->height(), withoutError + 74);
+    EXPECT_EQ(fromError->window()->width(), 590);
     control<QComboBox>(*fromError, "feedback-kind")->setCurrentIndex(2);
     EXPECT_TRUE(group->isHidden());
+    EXPECT_EQ(spaceUnderButtons(*fromError), 20);
+    EXPECT_EQ(fromError->window()->height(), withoutError);
     EXPECT_EQ(control<Label>(*fromError, "feedback-prompt")->text(),
         "Quelle fonctionnalité te manque et à quoi te servirait-elle ?");
 }

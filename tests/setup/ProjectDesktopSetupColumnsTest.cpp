@@ -338,6 +338,25 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheCanvasIsLaidOutAtTheWidthSeenButNeverB
     EXPECT_EQ(screenCards()[0]->width(), 178);
 }
 
+TEST_F(ProjectDesktopSetupColumnsTest, BothColumnsFollowTheirScrollBarComingOrGoing)
+{
+    for (std::uint32_t id = 1; id <= 20; ++id)
+        windows.push_back(window(id, "A", id % 2 ? 1 : 2));
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    for (QWidget* document : { panel->library(), panel->canvas() }) {
+        SCOPED_TRACE(document == panel->library() ? "library" : "canvas");
+        auto* scroll = qobject_cast<QScrollArea*>(document->parentWidget()->parentWidget());
+        ASSERT_TRUE(scroll->verticalScrollBar()->isVisible());
+        // The bar goes and comes back while the panel keeps its size, as when the window first shows.
+        for (auto policy : { Qt::ScrollBarAlwaysOff, Qt::ScrollBarAsNeeded }) {
+            scroll->setVerticalScrollBarPolicy(policy);
+            QCoreApplication::sendPostedEvents();
+            EXPECT_EQ(scroll->widget()->width(), scroll->viewport()->width());
+        }
+    }
+}
+
 TEST_F(ProjectDesktopSetupColumnsTest, MoveButtonsNeedASelectionElsewhereAndAnIdlePanel)
 {
     windows = { window(1, "A", 2), window(2, "B", 1) };
