@@ -213,6 +213,15 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
     settle(0.1);
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+
+    // A preview asked for from the keyboard next does not follow the pointer left on the first card.
+    QCursor::setPos(card->mapToGlobal(card->rect().center()));
+    card->onActivate(true);
+    ASSERT_EQ(overview->hoveredTile(), card);
+    activate(62);
+    settle(0.1);
+    EXPECT_EQ(overview->hoveredTile(), libraryCard(62));
+    EXPECT_EQ(overview->hoverPreview().representedWindowID(), 62u);
 }
 
 TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)

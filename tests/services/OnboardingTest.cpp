@@ -118,6 +118,14 @@ TEST_F(OnboardingTest, PermissionLinesFollowWhatIsGrantedMidway)
     EXPECT_EQ(text(*onboarding, "onboarding-accessibility-status"), "À autoriser pour organiser les fenêtres");
     EXPECT_EQ(text(*onboarding, "onboarding-capture-status"), "Non activée · facultatif");
     EXPECT_TRUE(button(*onboarding, "onboarding-authorize-accessibility")->isEnabled());
+    // The two permission cards stand one above the other, their lines aligned on the left.
+    QCoreApplication::sendPostedEvents();
+    QWidget* sheet = onboarding->window();
+    auto* accessibility = sheet->findChild<Label*>("onboarding-accessibility-status");
+    QPoint accessibilityAt = accessibility->mapTo(sheet, QPoint());
+    QPoint captureAt = sheet->findChild<Label*>("onboarding-capture-status")->mapTo(sheet, QPoint());
+    EXPECT_EQ(captureAt.x(), accessibilityAt.x());
+    EXPECT_GT(captureAt.y(), accessibilityAt.y() + accessibility->height());
 
     // Trusted for Accessibility, but events cannot be posted yet: still to allow.
     mac.world().permissions.accessibility = true;
