@@ -316,7 +316,7 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     EXPECT_FALSE(panel->projectPopover());
 }
 
-TEST_F(ProjectDesktopSetupViewTest, DestroyingThePanelMidHoverReportsTheHoverEndWhileItIsWhole)
+TEST_F(ProjectDesktopSetupViewTest, TurningBusyOrDestroyingThePanelMidHoverReportsTheHoverEnd)
 {
     feed();
     panel->commitProjectSelection(std::string("a"));
@@ -326,6 +326,16 @@ TEST_F(ProjectDesktopSetupViewTest, DestroyingThePanelMidHoverReportsTheHoverEnd
     ASSERT_TRUE(card);
     DraggingInfo info;
     info.types = QStringList { QString::fromLatin1(windowDragType) };
+    panel->canDropOnDisplay = [](const DraggingInfo&, const std::string&) { return true; };
+    EXPECT_TRUE(card->draggingUpdated(info));
+    // Turning busy ends the hover and the highlight, and says so once.
+    panel->setBusy(true);
+    EXPECT_FALSE(card->highlighted());
+    EXPECT_FALSE(card->dragHovered());
+    EXPECT_EQ(hovers, (std::vector<std::pair<std::string, bool>> { { "D1", true }, { "D1", false } }));
+    panel->setBusy(false);
+    EXPECT_EQ(hovers.size(), 2u);
+    hovers.clear();
     card->draggingUpdated(info);
     delete panel;
     panel = nullptr;
