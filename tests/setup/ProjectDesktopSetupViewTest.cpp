@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -212,6 +213,20 @@ TEST_F(ProjectDesktopSetupViewTest, ShortcutsThatDoNotFitGoToTheOverflowMenuWhic
         EXPECT_FALSE(item->isEnabled());
     panel->setBusy(false);
     EXPECT_TRUE(panel->moreProjectsMenu()->actions().front()->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, TheBottomButtonsShowTheirWholeTitleAndTheResetsSayWhatTheyKeep)
+{
+    feed();
+    for (SymbolButton* button : { panel->privacyButton(), panel->clearAssignmentsButton(), panel->deleteDesktopsButton() }) {
+        double title = QFontMetricsF(button->font()).horizontalAdvance(QString::fromStdString(button->title()));
+        EXPECT_GE(button->width(), title) << button->title();
+    }
+    EXPECT_EQ(panel->clearAssignmentsButton()->accessibleDescription().toStdString(),
+        "Dissocie tous les projets. Les bureaux et les fenêtres restent en place.");
+    EXPECT_EQ(panel->deleteDesktopsButton()->accessibleDescription().toStdString(),
+        "Supprime les bureaux supplémentaires sur les écrans connectés. Un bureau par écran et les fenêtres ouvertes "
+        "sont conservés.");
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheTrackingStateSaysWhetherSwitchingRuns)
