@@ -93,6 +93,10 @@ TEST_F(OnboardingTest, ContinuingThroughThePagesEndsOnTheScreensTabOnce)
     // The sheet's buttons are still there until the owner releases it; they do nothing more.
     QMetaObject::invokeMethod(button(*onboarding, "onboarding-skip"), "click");
     EXPECT_EQ(finished.size(), 1u);
+    // Released, it leaves nothing behind in the window.
+    onboarding.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window.findChild<QPushButton*>("onboarding-skip"));
 }
 
 TEST_F(OnboardingTest, EscapeSkipsFromAnyPageAndReturnGoesOn)
