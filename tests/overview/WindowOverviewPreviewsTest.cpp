@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -222,6 +223,15 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
     settle(0.1);
     EXPECT_EQ(overview->hoveredTile(), libraryCard(62));
     EXPECT_EQ(overview->hoverPreview().representedWindowID(), 62u);
+
+    // A mouse move off the card ends it at once, wherever the pointer was last read.
+    overview->dismissPreview();
+    card->onActivate(true);
+    ASSERT_EQ(overview->hoveredTile(), card);
+    QPointF away(2, 2);
+    QMouseEvent move(QEvent::MouseMove, away, overview->mapToGlobal(away), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overview.get(), &move);
+    EXPECT_FALSE(overview->hoveredTile());
 }
 
 TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)

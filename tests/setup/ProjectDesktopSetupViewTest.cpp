@@ -215,13 +215,19 @@ TEST_F(ProjectDesktopSetupViewTest, ShortcutsThatDoNotFitGoToTheOverflowMenuWhic
     EXPECT_TRUE(panel->moreProjectsMenu()->actions().front()->isEnabled());
 }
 
-TEST_F(ProjectDesktopSetupViewTest, TheBottomButtonsShowTheirWholeTitleAndTheResetsSayWhatTheyKeep)
+TEST_F(ProjectDesktopSetupViewTest, TitlesShowWholeAndTheResetsSayWhatTheyKeep)
 {
     feed();
+    settle();
     for (SymbolButton* button : { panel->privacyButton(), panel->clearAssignmentsButton(), panel->deleteDesktopsButton() }) {
         double title = QFontMetricsF(button->font()).horizontalAdvance(QString::fromStdString(button->title()));
         EXPECT_GE(button->width(), title) << button->title();
     }
+    // The first shortcut starts after the row's label.
+    Label* shortcuts = panel->shortcutsLabel();
+    ASSERT_FALSE(panel->shortcutButtons().empty());
+    EXPECT_GE(panel->shortcutButtons().front()->x(),
+        shortcuts->x() + QFontMetricsF(shortcuts->font()).horizontalAdvance(QString::fromStdString(shortcuts->text())));
     EXPECT_EQ(panel->clearAssignmentsButton()->accessibleDescription().toStdString(),
         "Dissocie tous les projets. Les bureaux et les fenêtres restent en place.");
     EXPECT_EQ(panel->deleteDesktopsButton()->accessibleDescription().toStdString(),
