@@ -147,8 +147,9 @@ TEST_F(OnboardingTest, PermissionLinesFollowWhatIsGrantedMidway)
     EXPECT_EQ(text(*onboarding, "onboarding-capture-status"), "Non activée · facultatif");
     EXPECT_TRUE(button(*onboarding, "onboarding-authorize-capture")->isEnabled());
 
-    // Going forth and back renders the page again with the same lines.
+    // Going forth and back renders the page again with the same lines, once the left page is gone.
     clickControl("onboarding-next");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     mac.world().permissions.accessibility = false;
     onboarding->refreshPermissions();
     EXPECT_EQ(status->text(), "Autorisation accordée");

@@ -113,14 +113,20 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
         panel->deleteDesktopsButton(), panel->previewPermission(), panel->accessibilityPermission() };
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    int previewRequests = 0;
+    panel->onAuthorizePreviews = [&] { ++previewRequests; };
     panel->setBusy(true);
     for (QWidget* control : controls)
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    panel->previewPermission()->onAction();
+    EXPECT_EQ(previewRequests, 0) << "not even when asked directly";
     panel->updateResetState(true);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled()) << "not while busy";
     panel->setBusy(false);
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    panel->previewPermission()->onAction();
+    EXPECT_EQ(previewRequests, 1);
 
     panel->updateResetState(false);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled());
