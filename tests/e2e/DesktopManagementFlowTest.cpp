@@ -398,6 +398,7 @@ protected:
 TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsIdle)
 {
     launch();
+    selectTab(delegate->tabs, "windows");
     mac.advance(5); // first pass: eligible from now on
     EXPECT_FALSE(removed());
     mac.advance(5); // 5 s later: old enough
@@ -419,6 +420,10 @@ TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsId
         lines.end());
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
     EXPECT_FALSE(delegate->isExecuting);
+    // The windows tab shows the screen without it at once.
+    QCoreApplication::sendPostedEvents();
+    const std::vector<NativeDesktopState>& shown = delegate->windowOverview->desktops();
+    EXPECT_TRUE(std::none_of(shown.begin(), shown.end(), [](const NativeDesktopState& desktop) { return desktop.spaceID == 13; }));
 }
 
 TEST_F(ManagedCleanupTest, NeverRemovesOneThatHoldsAWindow)

@@ -1,6 +1,7 @@
 #include "desktops/SystemRestorations.h"
 #include "e2e/ShellFixture.h"
 #include "overview/WindowOverview.h"
+#include "setup/ProjectDesktopSetupView.h"
 #include "sim/SimulatedMac.h"
 #include "ui/Alert.h"
 #include "ui/Label.h"
@@ -432,10 +433,13 @@ TEST_F(SwitchingEdgesTest, AScreenChangeThatBlocksSwitchingStopsItWithTheReason)
     ShellFixture::associateProjectB();
     launch();
     ASSERT_TRUE(delegate->isEnabled);
+    Label* band = delegate->windowOverview->setupView()->trackingState();
+    EXPECT_EQ(band->text(), "Activé");
     mac.world().permissions.accessibility = false;
     mac.mac().defaultCenter().post("AssistantScreenConfigurationChanged");
     EXPECT_FALSE(delegate->isEnabled);
     EXPECT_FALSE(delegate->toggle->isOn());
+    EXPECT_EQ(band->text(), "En pause") << "the windows tab's band follows";
     EXPECT_EQ(status(), "Suivi arrêté. Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
     EXPECT_EQ(delegate->statusLabel->colorRole(), ColorRole::red);
     EXPECT_TRUE(delegate->desktopAssociations.targets.count("project-b"));

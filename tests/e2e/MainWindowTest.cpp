@@ -86,6 +86,28 @@ TEST_F(MainWindowTest, WhileAnActionRunsTheViewsAreLockedAndTheLanguageAndTheSwi
     EXPECT_EQ(selectedTabIdentifier(delegate->tabs), "privacy");
 }
 
+TEST_F(MainWindowTest, AnotherDesktopShownIsReadAgainAtOnceAndAMinimisedWindowStaysSo)
+{
+    launch();
+    selectTab(delegate->tabs, "windows");
+    mac.advance(0.1);
+    auto shown = [this] {
+        for (const NativeDesktopState& desktop : delegate->windowOverview->desktops()) {
+            if (desktop.spaceID == 12)
+                return desktop.currentSpaceID;
+        }
+        return std::uint64_t(0);
+    };
+    EXPECT_EQ(shown(), 11u);
+    mac.mac().setCurrentSpace(contentDisplay, 12);
+    EXPECT_EQ(shown(), 12u);
+
+    delegate->window->showMinimized();
+    mac.mac().setCurrentSpace(contentDisplay, 11);
+    EXPECT_EQ(shown(), 11u);
+    EXPECT_TRUE(delegate->window->isMinimized());
+}
+
 TEST_F(MainWindowTest, AFormClosedUnsentIsReopenedAsTheUserLeftIt)
 {
     launch();

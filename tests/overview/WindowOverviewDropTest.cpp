@@ -477,6 +477,42 @@ TEST_F(WindowOverviewDropTest, AccessibilityWithdrawnAfterTheCommitLeavesTheWind
         << last().text;
 }
 
+// Quitting cancels a placement: neither its desktop is opened nor a status shown, whether the commit answers
+// after it or the desktop was being opened.
+TEST_F(WindowOverviewDropTest, APlacementCancelledByQuittingOpensNothingAndSaysNothing)
+{
+    std::function<void(std::optional<std::string>)> pendingCommit;
+    overview->commitProjectDisplay = [&](const ProjectDisplayPreparation& preparation, auto completion) {
+        commits.push_back(preparation);
+        pendingCommit = std::move(completion);
+    };
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    ASSERT_TRUE(pendingCommit);
+    std::size_t shown = statuses.size();
+    overview->shutdown();
+    pendingCommit(std::nullopt);
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(mac.world().displays[1].current, 11u);
+    EXPECT_EQ(statuses.size(), shown);
+
+    // Desktop 3's shortcut is off: the switch waits while it is turned on, and quitting turns it off again.
+    makeOverview();
+    mac.world().hotkeys[120].enabled = false;
+    ASSERT_TRUE(drop(62));
+    settle(0.1);
+    ASSERT_EQ(last(), (Status { "Fenêtre placée. Ouverture de son bureau…", false }));
+    ASSERT_TRUE(mac.world().hotkeys[120].enabled);
+    shown = statuses.size();
+    overview->shutdown();
+    settle(3);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(mac.world().displays[1].current, 11u);
+    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_EQ(statuses.size(), shown);
+}
+
 TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndItsOriginIsForgotten)
 {
     ASSERT_TRUE(drop(61));
@@ -535,6 +571,26 @@ TEST_F(WindowOverviewDropTest, AWindowReturnsToAnotherProjectsDesktopButNeverToO
     settle(3);
     EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
     EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
+}
+
+// Zed turns into a background application while its window travels back: the window is back, its frame cannot
+// be put back.
+TEST_F(WindowOverviewDropTest, AReturnedWindowNoLongerListedAsAnApplicationsWindowKeepsItsOrigin)
+{
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    mac.world().faults.windows.moves = sim::WindowMoves::late;
+    mac.world().faults.windows.moveDelay = 0.5;
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(0.2);
+    ASSERT_TRUE(overview->busy());
+    mac.world().applications[1].policy = ActivationPolicy::accessory;
+    settle(3);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres. La position d’origine de cette fenêtre n’est "
+                                "plus disponible.",
+                          true }));
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u);
 }
 
 TEST_F(WindowOverviewDropTest, AReturnThatCannotRestoreTheFrameKeepsTheOriginAndSaysWhy)

@@ -10,6 +10,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -213,6 +214,24 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
     settle(0.1);
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+
+    // A preview asked for from the keyboard next does not follow the pointer left on the first card.
+    QCursor::setPos(card->mapToGlobal(card->rect().center()));
+    card->onActivate(true);
+    ASSERT_EQ(overview->hoveredTile(), card);
+    activate(62);
+    settle(0.1);
+    EXPECT_EQ(overview->hoveredTile(), libraryCard(62));
+    EXPECT_EQ(overview->hoverPreview().representedWindowID(), 62u);
+
+    // A mouse move off the card ends it at once, wherever the pointer was last read.
+    overview->dismissPreview();
+    card->onActivate(true);
+    ASSERT_EQ(overview->hoveredTile(), card);
+    QPointF away(2, 2);
+    QMouseEvent move(QEvent::MouseMove, away, overview->mapToGlobal(away), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(overview.get(), &move);
+    EXPECT_FALSE(overview->hoveredTile());
 }
 
 TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)

@@ -9,6 +9,7 @@
 #include "ui/Popover.h"
 #include "ui/SymbolButton.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <set>
@@ -267,9 +268,14 @@ TEST_F(WindowOverviewTest, AScreenCardOfTheProjectsOwnDesktopCanBeReturned)
     EXPECT_FALSE((*inLibrary)->canReturnToLibrary());
 }
 
-TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsIt)
+TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndItsMenuRemovesTheUnavailable)
 {
-    overview->removeUnavailableProject = [](const std::string&, std::function<void(std::optional<std::string>)>) {};
+    std::vector<std::string> removals;
+    overview->removeUnavailableProject = [&](const std::string& id, std::function<void(std::optional<std::string>)>) {
+        removals.push_back(id);
+    };
+    std::vector<std::pair<std::string, bool>> said;
+    overview->onStatusMessage = [&](const std::string& text, bool error) { said.emplace_back(text, error); };
     overview->setOverviewVisible(true);
     settle();
     overview->setupView()->commitProjectSelection(std::string("a"));
@@ -278,6 +284,16 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsIt)
     overview->configurationChanged();
     settle();
     EXPECT_FALSE(overview->setupView()->actionsButton()->isHidden());
+
+    overview->setupView()->actionsButton()->click();
+    auto* item = overview->findChild<QAction*>("remove-unavailable-associations");
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->text().toStdString(), "Retirer les associations indisponibles");
+    item->trigger();
+    EXPECT_EQ(removals, std::vector<std::string> { "a" });
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back(), std::make_pair(std::string("Retrait des associations indisponibles de Project a…"), false));
+    EXPECT_TRUE(overview->busy());
 }
 
 TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRefreshesAfter)

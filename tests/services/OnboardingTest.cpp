@@ -93,6 +93,10 @@ TEST_F(OnboardingTest, ContinuingThroughThePagesEndsOnTheScreensTabOnce)
     // The sheet's buttons are still there until the owner releases it; they do nothing more.
     QMetaObject::invokeMethod(button(*onboarding, "onboarding-skip"), "click");
     EXPECT_EQ(finished.size(), 1u);
+    // Released, it leaves nothing behind in the window.
+    onboarding.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window.findChild<QPushButton*>("onboarding-skip"));
 }
 
 TEST_F(OnboardingTest, EscapeSkipsFromAnyPageAndReturnGoesOn)
@@ -118,6 +122,14 @@ TEST_F(OnboardingTest, PermissionLinesFollowWhatIsGrantedMidway)
     EXPECT_EQ(text(*onboarding, "onboarding-accessibility-status"), "À autoriser pour organiser les fenêtres");
     EXPECT_EQ(text(*onboarding, "onboarding-capture-status"), "Non activée · facultatif");
     EXPECT_TRUE(button(*onboarding, "onboarding-authorize-accessibility")->isEnabled());
+    // The two permission cards stand one above the other, their lines aligned on the left.
+    QCoreApplication::sendPostedEvents();
+    QWidget* sheet = onboarding->window();
+    auto* accessibility = sheet->findChild<Label*>("onboarding-accessibility-status");
+    QPoint accessibilityAt = accessibility->mapTo(sheet, QPoint());
+    QPoint captureAt = sheet->findChild<Label*>("onboarding-capture-status")->mapTo(sheet, QPoint());
+    EXPECT_EQ(captureAt.x(), accessibilityAt.x());
+    EXPECT_GT(captureAt.y(), accessibilityAt.y() + accessibility->height());
 
     // Trusted for Accessibility, but events cannot be posted yet: still to allow.
     mac.world().permissions.accessibility = true;
@@ -135,8 +147,9 @@ TEST_F(OnboardingTest, PermissionLinesFollowWhatIsGrantedMidway)
     EXPECT_EQ(text(*onboarding, "onboarding-capture-status"), "Non activée · facultatif");
     EXPECT_TRUE(button(*onboarding, "onboarding-authorize-capture")->isEnabled());
 
-    // Going forth and back renders the page again with the same lines.
+    // Going forth and back renders the page again with the same lines, once the left page is gone.
     clickControl("onboarding-next");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     mac.world().permissions.accessibility = false;
     onboarding->refreshPermissions();
     EXPECT_EQ(status->text(), "Autorisation accordée");

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetricsF>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -112,14 +113,20 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
         panel->deleteDesktopsButton(), panel->previewPermission(), panel->accessibilityPermission() };
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    int previewRequests = 0;
+    panel->onAuthorizePreviews = [&] { ++previewRequests; };
     panel->setBusy(true);
     for (QWidget* control : controls)
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    panel->previewPermission()->onAction();
+    EXPECT_EQ(previewRequests, 0) << "not even when asked directly";
     panel->updateResetState(true);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled()) << "not while busy";
     panel->setBusy(false);
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    panel->previewPermission()->onAction();
+    EXPECT_EQ(previewRequests, 1);
 
     panel->updateResetState(false);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled());
@@ -212,6 +219,26 @@ TEST_F(ProjectDesktopSetupViewTest, ShortcutsThatDoNotFitGoToTheOverflowMenuWhic
         EXPECT_FALSE(item->isEnabled());
     panel->setBusy(false);
     EXPECT_TRUE(panel->moreProjectsMenu()->actions().front()->isEnabled());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, TitlesShowWholeAndTheResetsSayWhatTheyKeep)
+{
+    feed();
+    settle();
+    for (SymbolButton* button : { panel->privacyButton(), panel->clearAssignmentsButton(), panel->deleteDesktopsButton() }) {
+        double title = QFontMetricsF(button->font()).horizontalAdvance(QString::fromStdString(button->title()));
+        EXPECT_GE(button->width(), title) << button->title();
+    }
+    // The first shortcut starts after the row's label.
+    Label* shortcuts = panel->shortcutsLabel();
+    ASSERT_FALSE(panel->shortcutButtons().empty());
+    EXPECT_GE(panel->shortcutButtons().front()->x(),
+        shortcuts->x() + QFontMetricsF(shortcuts->font()).horizontalAdvance(QString::fromStdString(shortcuts->text())));
+    EXPECT_EQ(panel->clearAssignmentsButton()->accessibleDescription().toStdString(),
+        "Dissocie tous les projets. Les bureaux et les fenêtres restent en place.");
+    EXPECT_EQ(panel->deleteDesktopsButton()->accessibleDescription().toStdString(),
+        "Supprime les bureaux supplémentaires sur les écrans connectés. Un bureau par écran et les fenêtres ouvertes "
+        "sont conservés.");
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheTrackingStateSaysWhetherSwitchingRuns)
@@ -316,7 +343,7 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     EXPECT_FALSE(panel->projectPopover());
 }
 
-TEST_F(ProjectDesktopSetupViewTest, DestroyingThePanelMidHoverReportsTheHoverEndWhileItIsWhole)
+TEST_F(ProjectDesktopSetupViewTest, TurningBusyOrDestroyingThePanelMidHoverReportsTheHoverEnd)
 {
     feed();
     panel->commitProjectSelection(std::string("a"));
@@ -326,6 +353,16 @@ TEST_F(ProjectDesktopSetupViewTest, DestroyingThePanelMidHoverReportsTheHoverEnd
     ASSERT_TRUE(card);
     DraggingInfo info;
     info.types = QStringList { QString::fromLatin1(windowDragType) };
+    panel->canDropOnDisplay = [](const DraggingInfo&, const std::string&) { return true; };
+    EXPECT_TRUE(card->draggingUpdated(info));
+    // Turning busy ends the hover and the highlight, and says so once.
+    panel->setBusy(true);
+    EXPECT_FALSE(card->highlighted());
+    EXPECT_FALSE(card->dragHovered());
+    EXPECT_EQ(hovers, (std::vector<std::pair<std::string, bool>> { { "D1", true }, { "D1", false } }));
+    panel->setBusy(false);
+    EXPECT_EQ(hovers.size(), 2u);
+    hovers.clear();
     card->draggingUpdated(info);
     delete panel;
     panel = nullptr;

@@ -108,6 +108,37 @@ TEST_F(WindowArrangementAccessSessionTest, TheDesktopIsOpenedAndTheElementAwaite
     EXPECT_EQ(results, one(std::nullopt));
 }
 
+// Answered before any desktop is opened: the element is reachable already, the window's desktop is active yet
+// the element is not, or the validation refuses.
+TEST_F(WindowArrangementAccessSessionTest, WhatTheFirstChecksSettleOpensNoDesktop)
+{
+    environment->available = true;
+    start();
+    EXPECT_EQ(results, one(std::nullopt));
+    EXPECT_EQ(environment->calls, (std::vector<std::string> { "validate", "available" }));
+
+    auto active = std::make_shared<FakeAccess>();
+    active->active = true;
+    std::vector<std::optional<std::string>> got;
+    WindowArrangementAccessSession::make(active, time.now(), time.schedule())->start([&](auto message) {
+        got.push_back(message);
+    });
+    EXPECT_EQ(got, one(inaccessible));
+    EXPECT_EQ(active->openings, 0);
+
+    auto refused = std::make_shared<FakeAccess>();
+    refused->validation = "Les bureaux ou les écrans ont changé. La disposition a été arrêtée.";
+    got.clear();
+    WindowArrangementAccessSession::make(refused, time.now(), time.schedule())->start([&](auto message) {
+        got.push_back(message);
+    });
+    EXPECT_EQ(got, one("Les bureaux ou les écrans ont changé. La disposition a été arrêtée."));
+    EXPECT_EQ(refused->calls, std::vector<std::string> { "validate" });
+    time.runUntil(5);
+    EXPECT_EQ(environment->openings + active->openings + refused->openings, 0);
+    EXPECT_EQ(results.size() + got.size(), 2u);
+}
+
 TEST_F(WindowArrangementAccessSessionTest, AnUnansweredSwitchTimesOutAndIsCancelledFirst)
 {
     start();

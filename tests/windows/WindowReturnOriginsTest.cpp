@@ -56,6 +56,8 @@ TEST_F(WindowReturnOriginsTest, InvalidOriginsAreRefusedAndLeaveTheSetAlone)
              WindowReturnIdentity { 40, 301, "a\u0001b", 1 } })
         EXPECT_FALSE(origins.recordOriginal(bad, inventory[0], frame));
     EXPECT_TRUE(origins.entries().empty());
+    // A window one point wide or high still has a frame to go back to.
+    EXPECT_TRUE(origins.recordOriginal(notes, inventory[0], QRectF(0, 0, 1, 1)));
 }
 
 TEST_F(WindowReturnOriginsTest, RemovingTakesEveryEntryOfTheIdentity)
@@ -107,6 +109,11 @@ TEST_F(WindowReturnOriginsTest, ARecordedOriginIsFoundByItsUUIDOrIsUnavailable)
     EXPECT_EQ(std::get<WindowReturnDestination>(origins.destination(notes, renumbered, "D2", "com.openai.codex", {}))
                   .desktop.spaceID,
         15u);
+    // Two desktops carrying the recorded UUID: the window goes to neither.
+    auto twice = inventory;
+    twice[0].spaceUUID = "u12";
+    EXPECT_TRUE(std::holds_alternative<WindowReturnDestinationError>(
+        origins.destination(notes, twice, "D2", "com.openai.codex", {})));
 }
 
 TEST_F(WindowReturnOriginsTest, TheDedicatedScreenMustHaveOneKnownCurrentDesktop)
