@@ -6,6 +6,7 @@
 #include "assistant/Localization.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDisplayDropView.h"
+#include "setup/ScreenMapView.h"
 #include "sim/ScriptRunner.h"
 #include "ui/ControlClick.h"
 
@@ -26,6 +27,16 @@ void reportFailure(const sim::ScriptRunner& script, const std::string& reason)
     std::cerr << "app: script-failed step=" << script.runningStep() << " reason=" << reason << std::endl;
 }
 
+// True when the step reached its control; a missing or disabled one is reported.
+bool reached(const sim::ScriptRunner& script, ControlOutcome outcome, const std::string& identifier)
+{
+    if (outcome == ControlOutcome::missing)
+        reportFailure(script, "no control " + identifier);
+    else if (outcome == ControlOutcome::disabled)
+        reportFailure(script, identifier + " is disabled");
+    return outcome == ControlOutcome::done;
+}
+
 std::optional<std::string> text(const nlohmann::json& value, const char* member)
 {
     if (!value.is_object() || !value.contains(member) || !value[member].is_string())
@@ -33,17 +44,37 @@ std::optional<std::string> text(const nlohmann::json& value, const char* member)
     return value[member].get<std::string>();
 }
 
-// The script's "click": the control with that identifier, clicked as a person would.
+// A screen's card on the screen map clicked in its middle: the map's own hit test tells which screen it is.
+void clickScreen(const sim::ScriptRunner& script, const std::string& identifier, const std::string& screen)
+{
+    QWidget* control = shownControl(identifier);
+    auto* map = qobject_cast<ScreenMapView*>(control);
+    if (!control)
+        return reportFailure(script, "no control " + identifier);
+    if (!map)
+        return reportFailure(script, identifier + " is not a screen map");
+    if (!map->isEnabled())
+        return reportFailure(script, identifier + " is disabled");
+    std::optional<QPointF> point = map->screenPoint(screen);
+    if (!point)
+        return reportFailure(script, "no screen " + screen + " on " + identifier);
+    clickAt(*map, *point);
+}
+
+// The script's "click": the control with that identifier, clicked as a person would; on the screen map, the
+// card of a given screen.
 sim::ScriptRunner::Action clickAction(const sim::ScriptRunner& script)
 {
     return [&script](const nlohmann::json& argument) -> Prepared {
+        auto control = text(argument, "control");
+        auto screen = text(argument, "screen");
+        if (control && screen && argument.size() == 2)
+            return Block([&script, control = *control, screen = *screen] { clickScreen(script, control, screen); });
         if (!argument.is_string() || argument.get<std::string>().empty())
-            return std::string("expected a control identifier");
+            return std::string(
+                "expected a control identifier, or { \"control\": <identifier>, \"screen\": <display id> }");
         std::string identifier = argument.get<std::string>();
-        return Block([&script, identifier] {
-            if (!clickControl(identifier))
-                reportFailure(script, "no control " + identifier);
-        });
+        return Block([&script, identifier] { reached(script, clickIdentified(identifier), identifier); });
     };
 }
 
@@ -111,8 +142,7 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
         if (!into || !typed || argument.size() != 2)
             return std::string("expected { \"into\": <identifier>, \"text\": <text> }");
         return Block([runner, into = *into, typed = *typed] {
-            if (!typeIntoControl(into, typed))
-                reportFailure(*runner, "no control " + into);
+            reached(*runner, typeIntoControl(into, typed), into);
         });
     });
     script.registerAction("key", [runner](const nlohmann::json& argument) -> Prepared {
@@ -122,8 +152,7 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
         if (!into || !key || argument.size() != 2 || !keys.count(*key))
             return std::string("expected { \"into\": <identifier>, \"key\": \"Return\" | \"Escape\" | \"Up\" | \"Down\" | \"Space\" }");
         return Block([runner, into = *into, key = *key] {
-            if (!pressKeyInControl(into, key))
-                reportFailure(*runner, "no control " + into);
+            reached(*runner, pressKeyInControl(into, key), into);
         });
     });
     script.registerAction("choose-project", [runner, self](const nlohmann::json& argument) -> Prepared {
@@ -137,11 +166,11 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
                 [&](const Project& candidate) { return candidate.id == projectID; });
             if (project == self->projects.end())
                 return reportFailure(*runner, "no project " + projectID);
-            if (!isControlShown("setup-project-search") && !clickControl("setup-new-project"))
-                return reportFailure(*runner, "no control setup-new-project");
-            if (!typeIntoControl("setup-project-search", project->name)
-                || !pressKeyInControl("setup-project-search", "Return"))
-                reportFailure(*runner, "no control setup-project-search");
+            const std::string search = "setup-project-search";
+            if (!isControlShown(search) && !reached(*runner, clickIdentified("setup-new-project"), "setup-new-project"))
+                return;
+            if (reached(*runner, typeIntoControl(search, project->name), search))
+                reached(*runner, pressKeyInControl(search, "Return"), search);
         });
     });
     script.registerAction("drag-window", [runner](const nlohmann::json& argument) -> Prepared {
@@ -188,7 +217,7 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
             if (chosen == actions.end())
                 return reportFailure(*runner, "no menu item " + item);
             if (!(*chosen)->isEnabled())
-                return reportFailure(*runner, "menu item disabled " + item);
+                return reportFailure(*runner, item + " is disabled");
             (*chosen)->trigger();
         });
     });
@@ -196,19 +225,13 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
         if (!argument.is_string() || argument.get<std::string>().empty())
             return std::string("expected a project id");
         std::string identifier = "project-shortcut:" + argument.get<std::string>();
-        return Block([runner, identifier] {
-            if (!clickControl(identifier))
-                reportFailure(*runner, "no control " + identifier);
-        });
+        return Block([runner, identifier] { reached(*runner, clickIdentified(identifier), identifier); });
     });
     script.registerAction("select-window", [runner](const nlohmann::json& argument) -> Prepared {
         if (!argument.is_number_unsigned())
             return std::string("expected a window number");
         std::string identifier = "window-card:" + std::to_string(argument.get<std::uint64_t>());
-        return Block([runner, identifier] {
-            if (!clickControl(identifier))
-                reportFailure(*runner, "no control " + identifier);
-        });
+        return Block([runner, identifier] { reached(*runner, clickIdentified(identifier), identifier); });
     });
 }
 

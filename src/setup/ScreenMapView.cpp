@@ -125,6 +125,15 @@ QRectF ScreenMapView::flipped(const QRectF& rect) const
     return QRectF(rect.x(), height() - rect.y() - rect.height(), rect.width(), rect.height());
 }
 
+std::optional<QPointF> ScreenMapView::screenPoint(const std::string& monitorID) const
+{
+    for (const auto& [index, rect] : ScreenMapLayout::monitorRects(monitors_, unflippedBounds())) {
+        if (monitors_[index].id == monitorID)
+            return flipped(rect).center();
+    }
+    return std::nullopt;
+}
+
 void ScreenMapView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -43,6 +43,8 @@ public:
     const AssistantScreenConfiguration& configuration() const { return configuration_; }
     void setConfiguration(AssistantScreenConfiguration configuration);
     std::function<void(const std::string& monitorID)> onSelectMonitor;
+    // The middle of that screen's card, in the view's coordinates; none when the map draws no card for it.
+    std::optional<QPointF> screenPoint(const std::string& monitorID) const;
 
     void setAccessibilityValue(const std::string& value);
     const std::string& accessibilityValue() const { return accessibilityValue_; }

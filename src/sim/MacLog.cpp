@@ -1,6 +1,7 @@
 #include "sim/MacLog.h"
 
 #include <charconv>
+#include <cmath>
 
 namespace pellamor::sim {
 
@@ -13,10 +14,11 @@ std::string flag(bool value)
 
 std::string formatNumber(double value)
 {
-    char buffer[64];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-    if (result.ec != std::errc())
+    if (std::isnan(value))
         return "nan";
+    // The longest fixed text of a double: -5e-324, "-0." and 324 digits; -1.8e308 takes 310 characters.
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     std::string text(buffer, result.ptr);
     return text == "-0" ? "0" : text;
 }

@@ -40,7 +40,8 @@ private:
     std::vector<std::string> lines_;
 };
 
-// A coordinate as the log writes it: no exponent, no trailing zeros.
+// A number as the log writes it, never with an exponent: a whole number as its exact value, a fraction as the
+// shortest decimal that reads back as the same double; "inf", "-inf" or "nan" when it is not finite.
 std::string formatNumber(double value);
 
 } // namespace pellamor::sim

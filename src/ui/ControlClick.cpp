@@ -10,23 +10,35 @@
 namespace pellamor {
 namespace {
 
-void sendClick(QWidget* widget)
-{
-    QPointF centre = QRectF(widget->rect()).center();
-    QPointF global = widget->mapToGlobal(centre);
-    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &release);
-}
-
-
 void sendKey(QWidget* widget, int key, const QString& text)
 {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
     QCoreApplication::sendEvent(widget, &release);
+}
+
+// The shown control with that identifier, focused, when a person could type into it.
+std::pair<ControlOutcome, QWidget*> focusedControl(const std::string& identifier)
+{
+    QWidget* widget = shownControl(identifier);
+    if (!widget)
+        return { ControlOutcome::missing, nullptr };
+    if (!widget->isEnabled())
+        return { ControlOutcome::disabled, nullptr };
+    widget->setFocus(Qt::OtherFocusReason);
+    return { ControlOutcome::done, widget };
+}
+
+QAction* menuItem(const QString& name)
+{
+    for (QWidget* widget : QApplication::allWidgets()) {
+        for (QAction* action : widget->actions()) {
+            if (action->objectName() == name)
+                return action;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -46,18 +58,48 @@ bool isControlShown(const std::string& identifier)
     return shownControl(identifier) != nullptr;
 }
 
-bool typeIntoControl(const std::string& identifier, const std::string& text)
+void clickAt(QWidget& widget, QPointF point)
 {
-    QWidget* widget = shownControl(identifier);
-    if (!widget)
-        return false;
-    widget->setFocus(Qt::OtherFocusReason);
-    for (QChar character : QString::fromStdString(text))
-        sendKey(widget, 0, QString(character));
-    return true;
+    QPointF global = widget.mapToGlobal(point);
+    QMouseEvent press(QEvent::MouseButtonPress, point, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, point, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&widget, &release);
 }
 
-bool pressKeyInControl(const std::string& identifier, const std::string& key)
+ControlOutcome clickIdentified(const std::string& identifier)
+{
+    if (QWidget* widget = shownControl(identifier)) {
+        if (!widget->isEnabled())
+            return ControlOutcome::disabled;
+        clickAt(*widget, QRectF(widget->rect()).center());
+        return ControlOutcome::done;
+    }
+    QAction* item = menuItem(QString::fromStdString(identifier));
+    if (!item)
+        return ControlOutcome::missing;
+    if (!item->isEnabled())
+        return ControlOutcome::disabled;
+    item->trigger();
+    return ControlOutcome::done;
+}
+
+bool clickControl(const std::string& identifier)
+{
+    return clickIdentified(identifier) != ControlOutcome::missing;
+}
+
+ControlOutcome typeIntoControl(const std::string& identifier, const std::string& text)
+{
+    auto [outcome, widget] = focusedControl(identifier);
+    if (!widget)
+        return outcome;
+    for (QChar character : QString::fromStdString(text))
+        sendKey(widget, 0, QString(character));
+    return outcome;
+}
+
+ControlOutcome pressKeyInControl(const std::string& identifier, const std::string& key)
 {
     static const std::map<std::string, std::pair<int, QString>> keys {
         { "Return", { Qt::Key_Return, QStringLiteral("\r") } },
@@ -67,33 +109,12 @@ bool pressKeyInControl(const std::string& identifier, const std::string& key)
         { "Space", { Qt::Key_Space, QStringLiteral(" ") } },
     };
     auto found = keys.find(key);
-    QWidget* widget = shownControl(identifier);
-    if (found == keys.end() || !widget)
-        return false;
-    widget->setFocus(Qt::OtherFocusReason);
-    sendKey(widget, found->second.first, found->second.second);
-    return true;
-}
-
-bool clickControl(const std::string& identifier)
-{
-    QString name = QString::fromStdString(identifier);
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget->objectName() == name && widget->isVisible()) {
-            sendClick(widget);
-            return true;
-        }
-    }
-    for (QWidget* widget : QApplication::allWidgets()) {
-        for (QAction* action : widget->actions()) {
-            if (action->objectName() == name) {
-                if (action->isEnabled())
-                    action->trigger();
-                return true;
-            }
-        }
-    }
-    return false;
+    if (found == keys.end())
+        return ControlOutcome::missing;
+    auto [outcome, widget] = focusedControl(identifier);
+    if (widget)
+        sendKey(widget, found->second.first, found->second.second);
+    return outcome;
 }
 
 } // namespace pellamor

@@ -62,6 +62,33 @@ TEST(ExecutableTest, TheScriptClicksControlsByTheirIdentifier)
         << run.errors;
 }
 
+// The map's middle falls between the two cards: only a click aimed at a card selects its screen.
+TEST(ExecutableTest, TheScriptClicksAScreenOfTheMapAndNamesWhatItCannotClick)
+{
+    Outcome run = runWorld(R"({ "displays": [
+    { "id": "11111111-1111-1111-1111-111111111111", "number": 1, "name": "A", "main": true, "frame": [0, 0, 800, 600], "spaces": [{ "id": 1 }] },
+    { "id": "22222222-2222-2222-2222-222222222222", "number": 2, "name": "B", "frame": [800, 0, 800, 600], "spaces": [{ "id": 2 }] }],
+  "defaults": { "assistantScreenID": "11111111-1111-1111-1111-111111111111", "onboardingIntroductionSeen": true },
+  "script": [{ "at": 0.3, "tab": "screens" },
+             { "at": 0.4, "click": { "control": "assistant-screen-map", "screen": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 0.5, "click": { "control": "assistant-screen-map", "screen": "99999999-9999-9999-9999-999999999999" } },
+             { "at": 0.6, "click": { "control": "place-assistant", "screen": "22222222-2222-2222-2222-222222222222" } },
+             { "at": 0.7, "click": "open-feedback" }, { "at": 0.8, "click": "send-feedback" },
+             { "at": 1.0, "quit": true }] })");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    Lookup<std::string> screen = lookupString(run.defaults, "assistantScreenID");
+    ASSERT_TRUE(screen) << run.errors;
+    EXPECT_EQ(*screen, "22222222-2222-2222-2222-222222222222");
+    for (const char* failed : { "app: script-failed step=2 reason=no screen 99999999-9999-9999-9999-999999999999 on "
+                                "assistant-screen-map\n",
+             "app: script-failed step=3 reason=place-assistant is not a screen map\n",
+             // No feedback is sent from a build without a service to send it to.
+             "app: script-failed step=5 reason=send-feedback is disabled\n" })
+        EXPECT_NE(run.errors.find(failed), std::string::npos) << run.errors;
+    for (const char* reached : { "step=1 ", "step=4 " })
+        EXPECT_EQ(run.errors.find(reached), std::string::npos) << run.errors;
+}
+
 TEST(ExecutableTest, TheScriptResizesTheWindowAndItsScreenshotShowsTheOnboardingSheet)
 {
     TemporaryDirectory pictures;
@@ -253,11 +280,14 @@ TEST(ExecutableTest, TheScriptAppliesALayoutFromACardsMenuAndClicksAProjectShort
   "script": [{ "at": 0.5, "choose-project": "p-b" },
              { "at": 1.5, "window-menu": { "window": 62, "item": "Demi-écran gauche" } },
              { "at": 2.5, "window-menu": { "window": 62, "item": "Nulle part" } },
+             { "at": 2.7, "window-menu": { "window": 62, "item": "Remettre à sa place" } },
              { "at": 3.0, "shortcut": "p-b" },
              { "at": 4.0, "quit": true }] })");
     EXPECT_EQ(run.status, 0) << run.errors;
     EXPECT_NE(run.errors.find("mac: window-frame window=62 frame=800,0,400,600\n"), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("step=2 reason=no menu item Nulle part"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("step=3 reason=Remettre à sa place is disabled"), std::string::npos)
+        << "nothing to put back: the window never left its desktop\n" << run.errors;
     EXPECT_NE(run.errors.find("mac: current-space display=33333333-3333-3333-3333-333333333333 space=4\n"),
         std::string::npos)
         << "the shortcut opens the project's desktop\n" << run.errors;

@@ -5,6 +5,8 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
+#include <QAction>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -50,12 +52,32 @@ TEST_F(SupportViewsTest, ClicksReachOnlyEnabledControls)
     auto* button = new QPushButton("Bouton", &window);
     button->setObjectName("some-button");
     button->show();
-    int clicks = 0;
+    auto* field = new QLineEdit(&window);
+    field->setObjectName("some-field");
+    field->show();
+    QAction* item = window.addAction("Élément");
+    item->setObjectName("some-item");
+    int clicks = 0, triggers = 0;
     QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
-    EXPECT_TRUE(clickControl("some-button"));
+    QObject::connect(item, &QAction::triggered, [&] { ++triggers; });
+    EXPECT_EQ(clickIdentified("some-button"), ControlOutcome::done);
+    EXPECT_EQ(clickIdentified("some-item"), ControlOutcome::done);
+    EXPECT_EQ(typeIntoControl("some-field", "ab"), ControlOutcome::done);
+    EXPECT_EQ(pressKeyInControl("some-field", "Space"), ControlOutcome::done);
     button->setEnabled(false);
+    item->setEnabled(false);
+    field->setEnabled(false);
+    EXPECT_EQ(clickIdentified("some-button"), ControlOutcome::disabled);
+    EXPECT_EQ(clickIdentified("some-item"), ControlOutcome::disabled);
+    EXPECT_EQ(typeIntoControl("some-field", "c"), ControlOutcome::disabled);
+    EXPECT_EQ(pressKeyInControl("some-field", "Space"), ControlOutcome::disabled);
     EXPECT_TRUE(clickControl("some-button"));
     EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(triggers, 1);
+    EXPECT_EQ(field->text(), "ab ");
+    EXPECT_EQ(clickIdentified("no-such-control"), ControlOutcome::missing);
+    EXPECT_EQ(typeIntoControl("no-such-control", "x"), ControlOutcome::missing);
+    EXPECT_EQ(pressKeyInControl("some-field", "Tab"), ControlOutcome::missing);
     EXPECT_FALSE(clickControl("no-such-control"));
 }
 

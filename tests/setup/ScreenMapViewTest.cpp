@@ -148,6 +148,19 @@ TEST_F(ScreenMapViewTest, AClickReportsTheScreenUnderThePointerInFlippedWidgetCo
     QTest::mouseClick(&map, Qt::LeftButton, {}, QPoint(300, 40));
     QTest::mouseClick(&map, Qt::LeftButton, {}, QPoint(5, 115));
     EXPECT_EQ(clicked, (std::vector<std::string> { "low", "high" }));
+
+    // A script aims at a screen by the middle of its card, in the same widget coordinates.
+    clicked.clear();
+    for (const char* screen : { "high", "low" }) {
+        std::optional<QPointF> point = map.screenPoint(screen);
+        ASSERT_TRUE(point) << screen;
+        QTest::mouseClick(&map, Qt::LeftButton, {}, point->toPoint());
+    }
+    EXPECT_EQ(clicked, (std::vector<std::string> { "high", "low" }));
+    EXPECT_GT(map.screenPoint("low")->y(), 115);
+    EXPECT_EQ(map.screenPoint("LOW"), std::nullopt);
+    map.resize(30, 230);
+    EXPECT_EQ(map.screenPoint("low"), std::nullopt) << "no room for cards, nothing to aim at";
 }
 
 } // namespace
