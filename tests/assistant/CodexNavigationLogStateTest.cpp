@@ -207,6 +207,10 @@ TEST_F(NavigationLogTest, PendingTableOverflowMakesTheSelectionAmbiguous)
     // The table was emptied: the first window's candidate is gone.
     feed(sim::performanceSpanLine(start + 10, LogRenderer { 1, 1 }));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::ambiguous());
+    // Overflowing again while ambiguous is no new observation.
+    for (int window = 20; window <= 37; ++window)
+        feed(sim::routeChangeLine(start + 20, LogRenderer { window, 1 }, "/a"));
+    EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::ambiguous(), 2, 0));
 }
 
 TEST_F(NavigationLogTest, ThirtyThirdRendererEmptiesBothTablesYetVerificationWorksAtOnce)

@@ -348,7 +348,7 @@ TEST_F(SwitchingEdgesTest, OpeningAProjectOnlyOnTheAssistantsScreenFromTheOvervi
     delegate->windowOverview->endAction();
 }
 
-TEST_F(SwitchingEdgesTest, ASwitchFromTheOverviewThatFailsAnswersOnceWithItsFailure)
+TEST_F(SwitchingEdgesTest, ASwitchFromTheOverviewAnswersOnceWhenItFailsOrTheAppQuits)
 {
     mac.world().faults.switchDelivery = sim::SwitchDelivery::never;
     associateProjectB(12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012");
@@ -361,6 +361,18 @@ TEST_F(SwitchingEdgesTest, ASwitchFromTheOverviewThatFailsAnswersOnceWithItsFail
     EXPECT_EQ(answers[0].kind(), MissionControlResult::Kind::failed);
     EXPECT_EQ(answers[0].message(), "macOS n’a pas confirmé le changement de bureau. Le suivi a été arrêté.");
     delegate->windowOverview->endAction();
+
+    // Quitting mid-switch answers once, cancelled.
+    mac.world().faults.switchDelivery = sim::SwitchDelivery::normal;
+    mac.world().faults.switchDelay = 1;
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    answers.clear();
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answers.push_back(result); });
+    mac.advance(0.2);
+    delegate->applicationWillTerminate();
+    mac.advance(2);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].kind(), MissionControlResult::Kind::cancelled);
 }
 
 TEST_F(SwitchingEdgesTest, RemovingTheUnavailableAssociationsKeepsTheOthers)

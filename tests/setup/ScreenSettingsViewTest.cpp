@@ -201,6 +201,13 @@ TEST_F(ScreenSettingsViewTest, AChangeRefusedWhileAnActionRunsPutsThePickersBack
     EXPECT_EQ(pane->assistantPicker()->selectedSegment(), 0);
     EXPECT_EQ(pane->configuration().assistant, AssistantApp::codex);
     EXPECT_EQ(changes(), 0);
+
+    // Codex chosen is saved as such, also over what an earlier version stored.
+    mac.mac().standardDefaults().set(assistantDefaultsKey::selectedAssistant, std::string("claude"));
+    pane->assistantPicker()->setSelectedSegment(0);
+    pane->assistantPicker()->onAction();
+    EXPECT_EQ(mac.mac().standardDefaults().string(assistantDefaultsKey::selectedAssistant).value(), "codex");
+    EXPECT_EQ(changes(), 1);
 }
 
 TEST_F(ScreenSettingsViewTest, PlacingShowsTheBlockingReasonTheConfirmationOrTheError)
