@@ -249,6 +249,12 @@ TEST_F(WindowOverviewTest, ASelectionWhoseWindowLeftItsDesktopIsDroppedByTheNext
         if (card->isVisible())
             EXPECT_FALSE(card->selected());
     }
+
+    // Another project chosen drops the selection at once, before any render.
+    overview->cards(61).front()->onSelect();
+    ASSERT_EQ(overview->setupView()->selectedWindowID(), 61u);
+    overview->setupView()->commitProjectSelection(std::string("b"));
+    EXPECT_FALSE(overview->setupView()->selectedWindowID());
 }
 
 TEST_F(WindowOverviewTest, AScreenCardOfTheProjectsOwnDesktopCanBeReturned)
