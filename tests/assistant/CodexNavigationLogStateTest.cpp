@@ -83,6 +83,16 @@ TEST_F(NavigationLogTest, VerifiedWindowLosingFocusOrVisibilityMakesTheSelection
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::localThread(threadID), 5, 5));
 }
 
+TEST_F(NavigationLogTest, AVerifiedWindowThatStopsBeingPrimaryIsVerifiedNoMore)
+{
+    navigate(mainWindow, threadPath, start);
+    feed(sim::readyToShowLine(start + 500, mainWindow, "hud"));
+    EXPECT_EQ(state.observation().selection, CodexNavigationSelection::ambiguous());
+    // A new window's navigation is followed again, as when nothing was verified.
+    feed(sim::routeChangeLine(start + 600, otherWindow, "/a"));
+    EXPECT_EQ(state.observation().selection, CodexNavigationSelection::pending());
+}
+
 TEST_F(NavigationLogTest, AnotherPrimaryWindowReportingFocusDropsTheVerifiedWindow)
 {
     feed(sim::readyToShowLine(start, otherWindow, "primary"));
