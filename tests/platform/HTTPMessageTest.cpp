@@ -61,6 +61,7 @@ TEST(HTTPMessageTest, MalformedOrOversizedAnswersAreRefused)
              "HTTP/1.1 200OK\r\n\r\n", "HTTP/1.1 600 X\r\n\r\n", "HTTP/1.1 200 OK\r\nNoColon\r\n\r\n",
              "HTTP/1.1 200 OK\r\n : x\r\n\r\n", "HTTP/1.1 200 OK\r\nContent-Length: 1x\r\n\r\n",
              "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nContent-Length: 3\r\n\r\n",
+             "HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000000\r\n\r\n",
              "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n",
              "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1000000000000000\r\n",
              "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabX\r\n",
