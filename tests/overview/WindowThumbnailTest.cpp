@@ -91,6 +91,14 @@ TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheI
     QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 36));
     EXPECT_EQ(std::count(events.begin(), events.end(), "activate-pointer"), 0);
     EXPECT_EQ(events.back(), "interaction-off");
+
+    // A press given up with Escape starts no drag, however far the pointer then travels.
+    dragged.clear();
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::keyClick(shown.get(), Qt::Key_Escape);
+    QTest::mouseMove(shown.get(), QPoint(50, 45));
+    EXPECT_TRUE(dragged.empty());
+    QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 45));
 }
 
 TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnoresThePointer)
