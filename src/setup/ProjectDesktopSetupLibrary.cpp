@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QScrollArea>
-#include <QCoreApplication>
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
