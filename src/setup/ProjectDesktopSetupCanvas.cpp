@@ -80,6 +80,13 @@ void ProjectDesktopSetupView::scrollTo(QScrollArea* scroll, int offset)
     scroll->verticalScrollBar()->setValue(std::clamp(offset, 0, limit));
 }
 
+double ProjectDesktopSetupView::seenWidth(QScrollArea* scroll)
+{
+    // The scroll area shows or hides its scroll bar on a queued call: let it, so that the width read is the one seen.
+    QCoreApplication::sendPostedEvents(scroll, QEvent::MetaCall);
+    return scroll->viewport()->width();
+}
+
 void ProjectDesktopSetupView::rebuildCanvas()
 {
     ++rebuildCount_;
@@ -98,9 +105,7 @@ void ProjectDesktopSetupView::rebuildCanvas()
         y = layoutScreenCards(*selected, width);
     }
     canvas_->resize(width, y);
-    // The scroll area shows or hides its scroll bar on a queued call: let it, so that the width read is the one seen.
-    QCoreApplication::sendPostedEvents(canvasScroll_, QEvent::MetaCall);
-    double contentWidth = canvasScroll_->viewport()->width();
+    double contentWidth = seenWidth(canvasScroll_);
     if (contentWidth > 0 && std::abs(contentWidth - lastCanvasWidth_) > 0.5) {
         lastCanvasWidth_ = contentWidth;
         rebuildCanvas();

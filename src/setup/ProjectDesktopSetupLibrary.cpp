@@ -178,7 +178,7 @@ void ProjectDesktopSetupView::rebuildLibrary()
     }
     updateSectionControls();
     library_->resize(width, y);
-    double contentWidth = libraryScroll_->viewport()->width();
+    double contentWidth = seenWidth(libraryScroll_);
     if (contentWidth > 0 && std::abs(contentWidth - lastLibraryWidth_) > 0.5) {
         lastLibraryWidth_ = contentWidth;
         rebuildLibrary();

@@ -219,6 +219,8 @@ private:
     static SetupDocument* replaceDocument(QScrollArea* scroll);
     static void endDragHovers(QWidget* document);
     static void scrollTo(QScrollArea* scroll, int offset);
+    // The document's width beside the scroll bar its new height calls for.
+    static double seenWidth(QScrollArea* scroll);
     void overflowMenuOpened();
     void overflowMenuClosed();
     const OverviewProjectAssignment* selectedAssignment() const;

@@ -114,6 +114,17 @@ TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsS
     EXPECT_FALSE(logged("current-space"));
 }
 
+TEST_F(WindowOverviewActionsTest, ALayoutNamesTheApplicationAsItIsCalledNow)
+{
+    for (sim::Application& running : mac.world().applications)
+        if (running.pid == 600)
+            running.bundlePath = "/Applications/Zed Preview.app";
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    EXPECT_TRUE(said("Préparation de cette fenêtre de Zed Preview…")) << statuses.back();
+    settle(3);
+    EXPECT_EQ(statuses.back(), "Zed Preview : disposition « Demi-écran gauche » appliquée.");
+}
+
 TEST_F(WindowOverviewActionsTest, AWindowOnAnotherDesktopHasItsDesktopOpenedFirst)
 {
     WindowThumbnail* hidden = card(62);

@@ -253,6 +253,8 @@ TEST_F(WindowOverviewTest, ASelectionWhoseWindowLeftItsDesktopIsDroppedByTheNext
     // Another project chosen drops the selection at once, before any render.
     overview->cards(61).front()->onSelect();
     ASSERT_EQ(overview->setupView()->selectedWindowID(), 61u);
+    for (WindowThumbnail* card : overview->cards(62))
+        EXPECT_FALSE(card->selected()) << "another window of the same desktop stays unselected";
     overview->setupView()->commitProjectSelection(std::string("b"));
     EXPECT_FALSE(overview->setupView()->selectedWindowID());
 }

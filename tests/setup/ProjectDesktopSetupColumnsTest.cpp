@@ -357,6 +357,20 @@ TEST_F(ProjectDesktopSetupColumnsTest, BothColumnsFollowTheirScrollBarComingOrGo
     }
 }
 
+TEST_F(ProjectDesktopSetupColumnsTest, LibraryCardsThatOutgrowTheColumnLeaveRoomForItsBar)
+{
+    windows = { window(1, "A", 1) };
+    feed();
+    auto* scroll = qobject_cast<QScrollArea*>(panel->library()->parentWidget()->parentWidget());
+    ASSERT_FALSE(scroll->verticalScrollBar()->isVisible());
+    for (std::uint32_t id = 2; id <= 30; ++id)
+        windows.push_back(window(id, "A", 1));
+    feed();
+    ASSERT_TRUE(scroll->verticalScrollBar()->isVisible());
+    for (QWidget* card : panel->library()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        EXPECT_LT(card->geometry().right(), scroll->viewport()->width());
+}
+
 TEST_F(ProjectDesktopSetupColumnsTest, MoveButtonsNeedASelectionElsewhereAndAnIdlePanel)
 {
     windows = { window(1, "A", 2), window(2, "B", 1) };
