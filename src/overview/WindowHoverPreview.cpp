@@ -3,12 +3,12 @@
 #include "ui/AppearanceSurface.h"
 #include "ui/ApplicationIcon.h"
 #include "ui/Label.h"
+#include "ui/WrappedText.h"
 #include "windows/WindowPreviewGeometry.h"
 
 #include <QCursor>
 #include <QMainWindow>
 #include <QPainter>
-#include <QTextLayout>
 #include <cmath>
 
 namespace pellamor {
@@ -75,28 +75,10 @@ Label* makeLabel(QWidget* parent, int points, FontWeight weight, bool secondary)
     return label;
 }
 
-// The text laid out in at most `lines` lines of that width, the last one cut at its tail with an ellipsis.
-QString truncated(const std::string& text, const QFont& font, double width, int lines)
+// The text in at most `lines` lines of the label's width, the last one cut at its tail with an ellipsis.
+std::string shown(const std::string& text, const Label* label, int lines)
 {
-    QString whole = QString::fromStdString(text);
-    QFontMetricsF metrics(font);
-    if (lines == 1 || width <= 0)
-        return metrics.elidedText(whole, Qt::ElideRight, std::max(width, 0.0));
-    QTextLayout layout(whole, font);
-    layout.beginLayout();
-    QStringList kept;
-    for (int index = 0; index < lines; ++index) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width);
-        QString part = whole.mid(line.textStart(), line.textLength());
-        if (index == lines - 1 && line.textStart() + line.textLength() < whole.size())
-            part = metrics.elidedText(whole.mid(line.textStart()), Qt::ElideRight, width);
-        kept.append(part.trimmed());
-    }
-    layout.endLayout();
-    return kept.join('\n');
+    return wrappedLines(QString::fromStdString(text), label->font(), label->width(), lines).join('\n').toStdString();
 }
 
 // A window size as whole points, without the fraction; an unusable number counts as 0.
@@ -288,10 +270,10 @@ void WindowHoverPreview::placeTexts()
 {
     Card& parts = card();
     parts.application->setText(
-        truncated(application_, parts.application->font(), parts.application->width(), 1).toStdString());
-    parts.title->setText(truncated(title_, parts.title->font(), parts.title->width(), 3).toStdString());
-    parts.fallback->setText(truncated(status_, parts.fallback->font(), parts.fallback->width(), 4).toStdString());
-    parts.details->setText(truncated(details_, parts.details->font(), parts.details->width(), 1).toStdString());
+        shown(application_, parts.application, 1));
+    parts.title->setText(shown(title_, parts.title, 3));
+    parts.fallback->setText(shown(status_, parts.fallback, 4));
+    parts.details->setText(shown(details_, parts.details, 1));
 }
 
 void WindowHoverPreview::bringToFront(QWidget* host)

@@ -1,10 +1,10 @@
 #include "ui/Label.h"
 
 #include "ui/PlainText.h"
+#include "ui/WrappedText.h"
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -115,24 +115,7 @@ QStringList Label::shownLines() const
     QFontMetrics metrics(font());
     if (!wordWrap())
         return { shownLine(metrics, area.width()) };
-    QString text = QLabel::text();
-    QTextLayout layout(text, font());
-    QTextOption option(alignment());
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QStringList lines;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(area.width());
-        if (maximumLines_ > 0 && lines.size() == maximumLines_ - 1) {
-            // The last line allowed carries the rest of the text, ended by an ellipsis when it does not fit.
-            lines.push_back(metrics.elidedText(text.mid(line.textStart()).trimmed(), Qt::ElideRight, area.width()));
-            break;
-        }
-        lines.push_back(text.mid(line.textStart(), line.textLength()).trimmed());
-    }
-    layout.endLayout();
-    return lines;
+    return wrappedLines(QLabel::text(), font(), area.width(), maximumLines_);
 }
 
 void Label::paintEvent(QPaintEvent* event)

@@ -3,7 +3,9 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
+#include "ui/Label.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -57,6 +59,31 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_EQ(preview.surface()->geometry(), QRect(4, 176, 384, 351));
     EXPECT_EQ(preview.titleText(), "Courses");
     EXPECT_TRUE(preview.showsImage());
+}
+
+TEST_F(WindowHoverPreviewTest, LongTextsKeepTheirLinesAndEndInAnEllipsis)
+{
+    record.application = std::string(60, 'N');
+    record.title = "";
+    for (int word = 0; word < 80; ++word)
+        record.title += "courses ";
+    show();
+    ASSERT_TRUE(shown());
+    std::vector<QStringList> lines;
+    for (Label* label : preview.surface()->findChildren<Label*>())
+        if (label->isVisible())
+            lines.push_back(QString::fromStdString(label->text()).split('\n'));
+    auto application
+        = std::find_if(lines.begin(), lines.end(), [](const QStringList& text) { return text[0].startsWith("NNN"); });
+    auto title = std::find_if(
+        lines.begin(), lines.end(), [](const QStringList& text) { return text[0].startsWith("courses"); });
+    ASSERT_NE(application, lines.end());
+    ASSERT_NE(title, lines.end());
+    EXPECT_EQ(application->size(), 1);
+    EXPECT_TRUE(application->back().endsWith(QChar(0x2026)));
+    EXPECT_EQ(title->size(), 3);
+    EXPECT_TRUE(title->back().endsWith(QChar(0x2026)));
+    EXPECT_EQ(preview.titleText(), record.title) << "the whole title stays known";
 }
 
 TEST_F(WindowHoverPreviewTest, ImagesReachOnlyTheCardOfTheirWindowWhileItsGeometryHolds)
