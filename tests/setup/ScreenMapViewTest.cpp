@@ -163,5 +163,23 @@ TEST_F(ScreenMapViewTest, AClickReportsTheScreenUnderThePointerInFlippedWidgetCo
     EXPECT_EQ(map.screenPoint("low"), std::nullopt) << "no room for cards, nothing to aim at";
 }
 
+TEST_F(ScreenMapViewTest, EachScreenIsDrawnAsACardAndTheAssistantsOneIsTinted)
+{
+    std::vector<ConnectedMonitor> screens { monitor("A", QRectF(0, 0, 1000, 800)),
+        monitor("B", QRectF(1000, 0, 1000, 800)) };
+    ScreenMapView map;
+    map.resize(600, 230);
+    map.setMonitors(screens);
+    map.setConfiguration({ AssistantApp::codex, std::string("B") });
+    auto rects = monitorRects(screens, QRectF(0, 0, 600, 230));
+    ASSERT_EQ(rects.size(), 2u);
+    QImage image = map.grab().toImage();
+    int middle = static_cast<int>(rects[0].rect.center().y());
+    QColor gap = image.pixelColor(static_cast<int>((rects[0].rect.right() + rects[1].rect.left()) / 2), middle);
+    QColor dedicated = image.pixelColor(static_cast<int>(rects[1].rect.left()) + 3, middle);
+    EXPECT_NE(dedicated, gap);
+    EXPECT_GT(dedicated.blueF() - dedicated.redF(), gap.blueF() - gap.redF()) << "tinted with the accent";
+}
+
 } // namespace
 } // namespace pellamor
