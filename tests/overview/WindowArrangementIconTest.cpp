@@ -4,6 +4,7 @@
 #include "support/WidgetApplication.h"
 
 #include <QImage>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace pellamor {
@@ -74,6 +75,15 @@ TEST_F(WindowArrangementIconTest, EveryScaleIsDrawnAfreshAndSmallerBoundsKeepThe
     EXPECT_EQ(icon.pixmap(QSize(16, 16), 1.0).size(), QSize(16, 13));
     QImage disabled = icon.pixmap(WindowArrangementIcon::size, 2, QIcon::Disabled).toImage();
     EXPECT_EQ(disabled.pixelColor(24, 20), ColorTable::color(ColorRole::disabledControlText));
+
+    // Painted straight into a larger area, as a menu does, it is drawn centred there.
+    QImage painted(44, 40, QImage::Format_ARGB32_Premultiplied);
+    painted.fill(Qt::transparent);
+    QPainter painter(&painted);
+    icon.paint(&painter, painted.rect());
+    painter.end();
+    EXPECT_GT(qAlpha(painted.pixel(22, 20)), 200);
+    EXPECT_EQ(qAlpha(painted.pixel(22, 1)), 0) << "fitted into 44 points wide, it is 36.7 high, centred";
 }
 
 } // namespace
