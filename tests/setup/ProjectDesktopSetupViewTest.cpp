@@ -343,6 +343,20 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     EXPECT_FALSE(panel->projectPopover());
 }
 
+TEST_F(ProjectDesktopSetupViewTest, APanelDestroyedWithItsChooserOpenTakesTheChooserAlong)
+{
+    feed();
+    panel->toggleProjectSetup();
+    QPointer<ProjectSetupChooserViewController> chooser = panel->projectChooser();
+    QPointer<Popover> popover = panel->projectPopover();
+    ASSERT_TRUE(chooser && popover);
+    delete panel;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(chooser);
+    EXPECT_FALSE(popover);
+    panel = new ProjectDesktopSetupView(std::nullopt, &host);
+}
+
 TEST_F(ProjectDesktopSetupViewTest, TurningBusyOrDestroyingThePanelMidHoverReportsTheHoverEnd)
 {
     feed();
