@@ -117,6 +117,22 @@ TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSecon
     EXPECT_TRUE(overview->capturing());
 }
 
+TEST_F(WindowOverviewPreviewsTest, TheImageOfAWindowThatClosedIsForgottenAtTheNextRender)
+{
+    activate(61);
+    settle();
+    activate(62);
+    settle();
+    overview->dismissPreview();
+    ASSERT_TRUE(overview->cachedImage(61));
+    ASSERT_TRUE(overview->cachedImage(62));
+    std::erase_if(mac.world().windows, [](const sim::Window& window) { return window.number == 61; });
+    overview->refresh();
+    settle();
+    EXPECT_FALSE(overview->cachedImage(61));
+    EXPECT_TRUE(overview->cachedImage(62));
+}
+
 TEST_F(WindowOverviewPreviewsTest, AnOpenPreviewHoldsThePeriodicRefreshSoItIsNeitherRedrawnNorCapturedAgain)
 {
     activate(61);

@@ -153,6 +153,28 @@ TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOne
     EXPECT_EQ(changes.size(), 1u);
 }
 
+TEST_F(ProjectDesktopSetupViewTest, EveryPartStandsWhereTheLayoutPutsIt)
+{
+    feed();
+    QCoreApplication::sendPostedEvents();
+    const SetupPanelLayout& layout = panel->currentLayout();
+    auto scrollOf = [](QWidget* document) { return document->parentWidget()->parentWidget(); };
+    std::vector<std::pair<QWidget*, QRectF>> parts { { panel->titleLabel(), layout.title },
+        { panel->refreshButton(), layout.refresh }, { panel->actionsButton(), layout.actions },
+        { panel->trackingDetailsButton(), layout.trackingDetails }, { panel->trackingState(), layout.trackingState },
+        { panel->shortcutsRow(), layout.shortcutsRow }, { panel->canvasTitle(), layout.canvasTitle },
+        { panel->libraryTitle(), layout.libraryTitle }, { panel->searchField(), layout.search },
+        { panel->privacyButton(), layout.privacy }, { panel->previewPermission(), layout.previewPermission },
+        { panel->accessibilityPermission(), layout.accessibilityPermission },
+        { panel->clearAssignmentsButton(), layout.clearAssignments },
+        { panel->deleteDesktopsButton(), layout.deleteDesktops }, { scrollOf(panel->canvas()), layout.canvasScroll },
+        { scrollOf(panel->library()), layout.libraryScroll }, { panel->status(), layout.status } };
+    for (const auto& [part, frame] : parts) {
+        EXPECT_FALSE(frame.isEmpty());
+        EXPECT_EQ(part->geometry(), frame.toAlignedRect()) << part->metaObject()->className();
+    }
+}
+
 TEST_F(ProjectDesktopSetupViewTest, ShowingTheActionsButtonTwiceLaysOutOnce)
 {
     settle();
