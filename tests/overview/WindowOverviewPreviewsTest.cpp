@@ -2,9 +2,11 @@
 #include "overview/WindowOverview.h"
 #include "overview/WindowThumbnail.h"
 #include "setup/ProjectDesktopSetupView.h"
+#include "sim/AccessibilityTree.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
+#include "ui/SymbolButton.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -314,6 +316,29 @@ TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIs
     mac.world().permissions.screenCapture = false;
     settle(5);
     EXPECT_EQ(overview->statusMessage(), "Fenêtre déplacée.");
+}
+
+TEST_F(WindowOverviewPreviewsTest, AccessibilityIsAskedForOnlyWhenMissingAndThePrivacyLinkClosesThePreviewFirst)
+{
+    int& prompts = mac.mac().accessibilityTree().prompts;
+    overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_EQ(prompts, 0) << "already granted";
+    mac.world().permissions.accessibility = false;
+    overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_EQ(prompts, 1);
+
+    int shown = 0;
+    overview->onShowPrivacy = [&] { ++shown; };
+    activate(61);
+    ASSERT_TRUE(overview->hoveredTile());
+    overview->setupView()->privacyButton()->click();
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(overview->hoveredTile());
+    overview->setMaintenanceBusy(true);
+    ASSERT_TRUE(overview->busy());
+    overview->setupView()->onPrivacy();
+    EXPECT_EQ(shown, 1) << "not while busy";
+    overview->setMaintenanceBusy(false);
 }
 
 TEST_F(WindowOverviewPreviewsTest, AMenuShownAnywhereClosesThePreviewAndHoldsMaintenanceUntilItGoes)
