@@ -101,6 +101,12 @@ TEST(SetupPanelLayoutTest, ShortcutsAreCappedAndTheRestOverflowsBehindTheOthersB
     ASSERT_TRUE(four.shortcuts->more);
     EXPECT_EQ(*four.shortcuts->more, QRectF(88 + 3 * 138, 4, 72, 26));
 
+    // Four buttons exactly as wide as the room all show, without the overflow button: 4 × 127.5 + 18 = 528.
+    m.shortcutTitles = { 85.5, 85.5, 85.5, 85.5 };
+    SetupPanelLayout exact = setupPanelLayout(m);
+    EXPECT_TRUE(exact.shortcuts->overflow.empty());
+    EXPECT_FALSE(exact.shortcuts->more);
+
     // Once one button has gone to the overflow, a later narrow one goes too.
     m.shortcutTitles = { 100, 400, 400, 10 };
     SetupPanelLayout ordered = setupPanelLayout(m);
