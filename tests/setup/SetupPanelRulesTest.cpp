@@ -160,6 +160,9 @@ TEST_F(SetupPanelRulesTest, AnyChangeAPanelWouldShowChangesTheFingerprint)
     EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.usingAssistantFallback = true; }), base);
     EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop = 2; }), base) << "fallback";
     EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop.reset(); }), base);
+    EXPECT_NE(changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop = 0; }),
+        changedRow([](OverviewProjectAssignment& r) { r.fallbackDesktop.reset(); }))
+        << "no fallback is not desktop 0";
 
     desktops[1].currentSpaceID = 1;
     EXPECT_NE(print(row, record), base) << "current desktop";
