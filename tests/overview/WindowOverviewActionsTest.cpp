@@ -269,13 +269,18 @@ TEST_F(WindowOverviewActionsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
 TEST_F(WindowOverviewActionsTest, ARemovalForAnUnknownProjectNamesItByItsID)
 {
     std::function<void(std::optional<std::string>)> pending;
+    int removals = 0;
     overview->removeUnavailableProject = [&](const std::string&, std::function<void(std::optional<std::string>)> done) {
+        ++removals;
         pending = std::move(done);
     };
     std::optional<std::optional<std::string>> told;
     overview->removeUnavailableSelection("zz", [&](std::optional<std::string> problem) { told = problem; });
     EXPECT_EQ(statuses.back(), "Retrait des associations indisponibles de zz…");
     ASSERT_TRUE(pending);
+    overview->removeUnavailableSelection("a", nullptr);
+    EXPECT_EQ(removals, 1) << "no second removal while one runs";
+    EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
     pending(std::nullopt);
     EXPECT_EQ(statuses.back(), "Les associations indisponibles de zz ont été retirées. Ses autres bureaux sont conservés.");
     EXPECT_FALSE(lastIsError) << "a success is not offered for a report";
