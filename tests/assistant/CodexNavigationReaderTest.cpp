@@ -307,6 +307,7 @@ TEST(CodexLogFileNameTest, MatchesOnlyTheRunningProcessesNames)
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-0930000-3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-093000x3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-09300",
+             "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-093000",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-093000-3.log.gz",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i-093000-3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i99999999999999999999-093000-3.log",
