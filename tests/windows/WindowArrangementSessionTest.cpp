@@ -147,6 +147,10 @@ TEST_F(WindowArrangementSessionTest, EachTimeOutNamesWhatWentWrong)
         { [](double) { return std::optional<QRectF>(QRectF(100, 50, 438.5, 300.5)); },
             "La fenêtre mesure 438 × 300 pt au lieu des 800 × 400 pt demandés. L’application n’a pas appliqué la "
             "taille demandée." },
+        // A size off by exactly the tolerance is the size asked for; the position is what went wrong.
+        { [](double) { return std::optional<QRectF>(QRectF(130, 50, 806, 406)); },
+            "La fenêtre n’a pas atteint la position demandée. Actualise pour voir sa position actuelle, puis "
+            "réessaie." },
         // A size read as unusable counts as no frame at all.
         { [](double) { return std::optional<QRectF>(QRectF(100, 50, std::numeric_limits<double>::infinity(), 400)); },
             "macOS n’a pas permis de vérifier la taille et la position de cette fenêtre. Actualise puis réessaie." },
