@@ -148,9 +148,12 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     feed();
     EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 1");
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
+    EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher toutes les fenêtres")
+        << "the control says what it does from the start";
     panel->toggleUnassignedFilter();
     EXPECT_EQ(panel->libraryTitle()->text(), "Toutes les fenêtres · 3");
     EXPECT_TRUE(panel->unassignedFilterButton()->isChecked());
+    EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher uniquement les fenêtres non affectées");
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1, 2, 3 }));
 
     panel->commitProjectSelection(std::string("a"));
