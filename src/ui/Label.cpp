@@ -112,9 +112,8 @@ QString Label::shownLine(const QFontMetrics& metrics, int width) const
 QStringList Label::shownLines() const
 {
     QRect area = textArea();
-    QFontMetrics metrics(font());
     if (!wordWrap())
-        return { shownLine(metrics, area.width()) };
+        return { shownLine(QFontMetrics(font()), area.width()) };
     return wrappedLines(QLabel::text(), font(), area.width(), maximumLines_);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QTextLayout>
+#include <algorithm>
 
 namespace pellamor {
 
