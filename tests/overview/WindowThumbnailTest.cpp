@@ -151,13 +151,16 @@ TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCard
     EXPECT_FALSE(shown->returnItem()->isVisible());
 
     std::vector<WindowArrangement> arranged;
+    int dismissed = 0;
     shown->onArrange = [&](WindowArrangement layout) { arranged.push_back(layout); };
+    shown->onPreviewDismiss = [&] { ++dismissed; };
     shown->choosePlacement(9);
     EXPECT_TRUE(arranged.empty());
     shown->setEditable(true);
     shown->choosePlacement(9);
     shown->choosePlacement(10);
     EXPECT_EQ(arranged, std::vector<WindowArrangement>({ WindowArrangement::maximize }));
+    EXPECT_EQ(dismissed, 1) << "the card's preview closes as its layout starts";
 
     for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
         EXPECT_EQ(atTwice(shown->placementItems()[tag]->icon()),
