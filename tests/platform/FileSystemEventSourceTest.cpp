@@ -55,6 +55,30 @@ TEST_F(FileSystemEventSourceTest, ASourceThatEndsLeavesNoEventToTheNextOne)
     EXPECT_EQ(secondCalls, 1);
 }
 
+TEST_F(FileSystemEventSourceTest, AWriteAPermissionChangeAndARenameAreToldApart)
+{
+    auto watched = file("watched");
+    std::vector<unsigned> seen;
+    auto source = FileSystemEventSource::open(
+        watched, FileEvent::write | FileEvent::attribute | FileEvent::rename,
+        [&](unsigned events) { seen.push_back(events); });
+    ASSERT_TRUE(source);
+    append(watched);
+    mac.advance(0.1);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), FileEvent::write);
+    seen.clear();
+    std::filesystem::permissions(watched, std::filesystem::perms::owner_exec, std::filesystem::perm_options::add);
+    mac.advance(0.1);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), FileEvent::attribute);
+    seen.clear();
+    std::filesystem::rename(watched, mac.home() / "renamed");
+    mac.advance(0.1);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.back(), FileEvent::rename);
+}
+
 TEST_F(FileSystemEventSourceTest, ManySourcesEndedAtOnceKeepOnlyAFewInstancesOpen)
 {
     auto watched = file("watched");
