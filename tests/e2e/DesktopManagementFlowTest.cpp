@@ -450,6 +450,35 @@ TEST_F(ManagedCleanupTest, WaitsWhileInputIsHeldOrRecent)
     EXPECT_TRUE(removed());
 }
 
+// The passes run every 5 s from launch: the one after an input exactly 8 s old counts the user idle, one after
+// an input 7.5 s old does not.
+TEST_F(ManagedCleanupTest, EightSecondsWithoutInputIsIdleEnough)
+{
+    launch();
+    auto at = [&](double time) { mac.advance(time - platform().uptime()); };
+    at(1002.5);
+    mac.mac().input(EventType::mouseMoved);
+    at(1016.9);
+    EXPECT_FALSE(removed()) << "idle only from the pass at 1015";
+    at(1017);
+    mac.mac().input(EventType::keyDown);
+    at(1029.9);
+    EXPECT_FALSE(removed()) << "the pass at 1020 saw fresh input";
+    at(1033);
+    EXPECT_TRUE(removed()) << "idle at 1025, removed at 1030";
+}
+
+TEST_F(ManagedCleanupTest, WaitsWhileAModifierIsHeld)
+{
+    launch();
+    mac.mac().hold(0x40000, {}, {});
+    mac.advance(30);
+    EXPECT_FALSE(removed());
+    mac.mac().release();
+    mac.advance(8 + 5 + 5 + 3);
+    EXPECT_TRUE(removed());
+}
+
 TEST_F(ManagedCleanupTest, KeepsTheLastDesktopOfADisplay)
 {
     setContentDesktops({ 13 });
@@ -638,6 +667,29 @@ TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
     EXPECT_FALSE(delegate->isExecuting);
     EXPECT_FALSE(delegate->managedCleanupSuspended) << "the cleanup resumes after the back-off";
     EXPECT_FALSE(alert());
+}
+
+// A managed desktop the failed removal left is cleaned up again, but only a minute after the reset.
+TEST_F(ResetFlowTest, TheCleanupResumesAMinuteAfterTheReset)
+{
+    setContentDesktops({ 11, 12, 13 });
+    occupy({ 11, 12 });
+    ProjectManagedDesktops managed;
+    managed.markCreated("project-a", { 13, 11, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000013" });
+    std::string data = *managed.encodedData();
+    defaults().set(managedDesktopsKey, PlistData(data.begin(), data.end()));
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    for (int step = 0; step < 300 && delegate->isExecuting; ++step)
+        mac.advance(0.1);
+    ASSERT_FALSE(delegate->isExecuting);
+    double ended = platform().uptime();
+    mac.world().faults.missionControl.pressRefused = false;
+    mac.advance(ended + 59.9 - platform().uptime());
+    EXPECT_EQ(contentSpaces().size(), 3u);
+    mac.advance(60 + 5 + 5 + 3 - 59.9);
+    EXPECT_EQ(contentSpaces().size(), 2u);
 }
 
 TEST_F(ResetFlowTest, StoppingMidwayGivesTheExactCount)
