@@ -638,11 +638,26 @@ TEST_F(ResetFlowTest, CancellingTheConfirmationChangesNothing)
     EXPECT_FALSE(delegate->desktopAssociations.targets.empty());
 }
 
+TEST_F(ResetFlowTest, AConfirmationAnsweredWhileQuittingChangesNothing)
+{
+    associateProjectB();
+    launch();
+    delegate->confirmClearProjectAssignments();
+    QPointer<AlertSheet> sheet = alert();
+    ASSERT_TRUE(sheet);
+    delegate->applicationWillTerminate();
+    if (sheet)
+        sheet->respond(alertFirstButtonReturn + 1);
+    EXPECT_TRUE(readStoredAssociations(defaults()).associations.targets.count("project-b"));
+    EXPECT_TRUE(delegate->desktopAssociations.targets.count("project-b"));
+}
+
 TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
 {
     setContentDesktops({ 11, 12, 13, 14 });
     mac.world().displays[1].current = 13;
     associateProjectB();
+    defaults().set(managedDesktopsKey, PlistData { 'x' });
     launch();
     ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
     ASSERT_TRUE(alert()) << "the progress sheet";
@@ -663,7 +678,9 @@ TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
     EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 13 }));
     EXPECT_EQ(status(), "3 bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le "
                         "changement automatique est désactivé.");
+    EXPECT_FALSE(statusIsError());
     EXPECT_TRUE(delegate->desktopAssociations.targets.empty()) << "the removed desktop's association is forgotten";
+    EXPECT_EQ(*defaults().data(managedDesktopsKey), PlistData { 'x' }) << "an unreadable record is not overwritten";
     EXPECT_FALSE(delegate->isExecuting);
     EXPECT_FALSE(delegate->managedCleanupSuspended) << "the cleanup resumes after the back-off";
     EXPECT_FALSE(alert());
@@ -704,6 +721,21 @@ TEST_F(ResetFlowTest, StoppingMidwayGivesTheExactCount)
     mac.advance(10);
     EXPECT_EQ(contentSpaces().size(), 3u);
     EXPECT_EQ(status(), "Suppression arrêtée : 2 / 4 bureaux supprimés. Les autres bureaux sont conservés.");
+    EXPECT_FALSE(statusIsError());
+}
+
+TEST_F(ResetFlowTest, QuittingMidwayStopsTheRemovals)
+{
+    setContentDesktops({ 11, 12, 13, 14, 15 });
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    while (contentSpaces().size() > 4)
+        mac.advance(0.1);
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(alert()) << "the progress sheet closes";
+    mac.advance(20);
+    EXPECT_EQ(contentSpaces().size(), 4u);
+    EXPECT_FALSE(mac.mac().missionControl().isShown());
 }
 
 TEST_F(ResetFlowTest, AFailedRemovalIsReported)
@@ -715,6 +747,19 @@ TEST_F(ResetFlowTest, AFailedRemovalIsReported)
     mac.advance(20);
     EXPECT_EQ(contentSpaces().size(), 3u);
     EXPECT_EQ(status().rfind("Suppression interrompue : 0 / 2 bureaux supprimés. ", 0), 0u) << status();
+    EXPECT_TRUE(statusIsError());
+}
+
+TEST_F(ResetFlowTest, WithoutAccessibilityNoRemovalIsOffered)
+{
+    mac.world().permissions.accessibility = false;
+    launch();
+    delegate->confirmDeleteAllDesktops();
+    EXPECT_FALSE(alert());
+    EXPECT_EQ(status(), "Autorise l’accessibilité pour ajouter ou supprimer un bureau.");
+    EXPECT_TRUE(statusIsError());
+    EXPECT_FALSE(delegate->isExecuting);
+    EXPECT_EQ(contentSpaces().size(), 2u);
 }
 
 // Desktop 3 of the screen is at its place in the reversed row; desktop 4 is not, and is refused.
