@@ -347,6 +347,7 @@ TEST_F(DesktopManagementFlowTest, ADesktopTheCreationCannotHaveMadeIsNotRecorded
 TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccupies)
 {
     launch();
+    selectTab(delegate->tabs, "windows");
     ASSERT_TRUE(delegate->windowOverview->beginAction());
     std::optional<ProjectDisplayPreparation> prepared;
     delegate->prepareProjectDisplay("project-a", contentDisplay,
@@ -376,7 +377,44 @@ TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccu
     auto row = std::find_if(rows.begin(), rows.end(), [](const auto& each) { return each.id == "project-a"; });
     ASSERT_NE(row, rows.end());
     EXPECT_EQ(row->desktops, std::vector<int> { prepared->desktop.spaceID == 11 ? 2 : 3 });
+    mac.advance(0.1);
+    const std::vector<OverviewProjectAssignment>& shown = delegate->windowOverview->projectSnapshot();
+    auto shownRow = std::find_if(shown.begin(), shown.end(), [](const auto& each) { return each.id == "project-a"; });
+    ASSERT_NE(shownRow, shown.end());
+    EXPECT_EQ(shownRow->desktops, std::vector<int> { prepared->desktop.spaceID == 11 ? 2 : 3 }) << "the windows tab too";
+
     delegate->windowOverview->endAction();
+}
+
+// A new desktop is made only when it can be recorded for the cleanup, and only under the action lock.
+TEST_F(DesktopManagementFlowTest, NoDesktopIsMadeThatCouldNotBeRecorded)
+{
+    occupy({ 11, 12 });
+    defaults().set(managedDesktopsKey, PlistData { 'x' });
+    launch();
+    const std::string cannot = "Impossible de préparer cet écran pour le moment. Actualise la liste puis réessaie.";
+    std::optional<std::string> answer;
+    delegate->prepareProjectDisplay("project-a", contentDisplay,
+        [&](std::optional<ProjectDisplayPreparation>, std::optional<std::string> message) { answer = message; });
+    EXPECT_EQ(answer, cannot) << "without the lock";
+    EXPECT_EQ(prepare("project-a"), "app: display-refused project=project-a message=" + cannot + "\n");
+    EXPECT_EQ(contentSpaces().size(), 2u);
+    EXPECT_EQ(*defaults().data(managedDesktopsKey), PlistData { 'x' });
+}
+
+// An assignment made while switching is on is checked like the switch: a refusal stops the switching and says why.
+TEST_F(DesktopManagementFlowTest, AnAssignmentThatTheSwitchingCannotServeStopsIt)
+{
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    mac.world().permissions.postEvents = false;
+    ScriptDrive::prepareDisplay(*delegate, "project-a", contentDisplay, script);
+    EXPECT_EQ(script.str(), "app: display-prepared project=project-a display=" + contentDisplay + " space=11 created=false\n");
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(status(), "Choix enregistré. Suivi arrêté : Autorise Pellamor dans les réglages Accessibilité de macOS, "
+                        "puis reviens ici.");
+    EXPECT_EQ(delegate->statusLabel->colorRole(), ColorRole::red);
 }
 
 // The cleanup: a desktop created for project A on the content screen, empty.

@@ -348,6 +348,29 @@ TEST_F(SwitchingEdgesTest, OpeningAProjectOnlyOnTheAssistantsScreenFromTheOvervi
     delegate->windowOverview->endAction();
 }
 
+TEST_F(SwitchingEdgesTest, OpeningFromTheOverviewWithUnreadableDesktopsIsRefused)
+{
+    associateProjectB(12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012");
+    launch();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<MissionControlResult> answer;
+    auto open = [&] {
+        answer.reset();
+        newLogLines();
+        delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answer = result; });
+        mac.advance(3);
+        return answer ? answer->message() : std::string("<no answer>");
+    };
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    EXPECT_EQ(open(), "Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+
+    EXPECT_EQ(open(), "");
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->kind(), MissionControlResult::Kind::sent);
+    delegate->windowOverview->endAction();
+}
+
 TEST_F(SwitchingEdgesTest, ASwitchFromTheOverviewAnswersOnceWhenItFailsOrTheAppQuits)
 {
     mac.world().faults.switchDelivery = sim::SwitchDelivery::never;
