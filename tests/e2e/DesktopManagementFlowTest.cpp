@@ -417,6 +417,46 @@ TEST_F(DesktopManagementFlowTest, AnAssignmentThatTheSwitchingCannotServeStopsIt
     EXPECT_EQ(delegate->statusLabel->colorRole(), ColorRole::red);
 }
 
+// A creation that failed on desktops that can no longer be read leaves nothing the switching could trust.
+TEST_F(DesktopManagementFlowTest, AFailedCreationOnUnreadableDesktopsStopsTheSwitching)
+{
+    occupy({ 11, 12 });
+    associateProjectB();
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<std::string> answer;
+    bool enabledWhenAnswered = true;
+    delegate->prepareProjectDisplay("project-a", contentDisplay,
+        [&](std::optional<ProjectDisplayPreparation>, std::optional<std::string> message) {
+            answer = message;
+            enabledWhenAnswered = delegate->isEnabled;
+        });
+    for (int step = 0; step < 50 && !mac.mac().missionControl().isShown(); ++step)
+        mac.advance(0.05);
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    mac.advance(5);
+    EXPECT_EQ(answer, "L’action n’a pas pu être vérifiée. Le suivi est arrêté ; actualise la liste des bureaux.");
+    EXPECT_FALSE(enabledWhenAnswered);
+    delegate->windowOverview->endAction();
+}
+
+// A screen's creation that leaves the switching unable to serve its desktops stops it.
+TEST_F(DesktopManagementFlowTest, AFailedCreationThatTheSwitchingCannotFollowStopsIt)
+{
+    occupy({ 11, 12 });
+    associateProjectB();
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    ScriptDrive::prepareDisplay(*delegate, "project-a", contentDisplay, script);
+    mac.world().permissions.postEvents = false;
+    mac.advance(5);
+    EXPECT_FALSE(delegate->isEnabled);
+    EXPECT_EQ(status(), "Suivi arrêté : Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+}
+
 // The cleanup: a desktop created for project A on the content screen, empty.
 class ManagedCleanupTest : public DesktopManagementFlowTest {
 protected:
