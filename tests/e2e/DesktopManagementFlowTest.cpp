@@ -386,6 +386,30 @@ TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccu
     delegate->windowOverview->endAction();
 }
 
+// The first screen given to a project would start the switching as the action ends, unless the user opened
+// the project's desktops by hand meanwhile.
+TEST_F(DesktopManagementFlowTest, OpeningTheDesktopsByHandKeepsTheSwitchingOff)
+{
+    launch();
+    ASSERT_FALSE(delegate->isEnabled);
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<ProjectDisplayPreparation> prepared;
+    delegate->prepareProjectDisplay("project-b", contentDisplay,
+        [&](std::optional<ProjectDisplayPreparation> preparation, std::optional<std::string>) { prepared = preparation; });
+    ASSERT_TRUE(prepared);
+    std::optional<std::string> committed = "not called";
+    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> message) { committed = message; });
+    ASSERT_FALSE(committed) << *committed;
+    std::optional<MissionControlResult> opened;
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { opened = result; });
+    mac.advance(3);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->kind(), MissionControlResult::Kind::sent) << opened->message();
+    delegate->windowOverview->endAction();
+    mac.advance(1);
+    EXPECT_FALSE(delegate->isEnabled);
+}
+
 // A new desktop is made only when it can be recorded for the cleanup, and only under the action lock.
 TEST_F(DesktopManagementFlowTest, NoDesktopIsMadeThatCouldNotBeRecorded)
 {
