@@ -106,6 +106,15 @@ protected:
         overview.setupView()->onDropOnDisplay(info, contentDisplay);
         mac.advance(5);
     }
+    // Switching on for project B; every content desktop taken and Mission Control refusing the press.
+    void launchSwitchingWhereNoDesktopCanBeMade()
+    {
+        occupy({ 11, 12 });
+        associateProjectB();
+        mac.world().faults.missionControl.pressRefused = true;
+        launch();
+        ASSERT_TRUE(delegate->isEnabled);
+    }
     std::vector<std::uint64_t> zedSpaces() { return mac.mac().window(61)->spaces; }
     bool statusIsRed() { return delegate->windowOverview->setupView()->status()->colorRole() == ColorRole::red; }
 };
@@ -444,11 +453,7 @@ TEST_F(DesktopManagementFlowTest, AnAssignmentThatTheSwitchingCannotServeStopsIt
 // A creation that failed on desktops that can no longer be read leaves nothing the switching could trust.
 TEST_F(DesktopManagementFlowTest, AFailedCreationOnUnreadableDesktopsStopsTheSwitching)
 {
-    occupy({ 11, 12 });
-    associateProjectB();
-    mac.world().faults.missionControl.pressRefused = true;
-    launch();
-    ASSERT_TRUE(delegate->isEnabled);
+    launchSwitchingWhereNoDesktopCanBeMade();
     ASSERT_TRUE(delegate->windowOverview->beginAction());
     std::optional<std::string> answer;
     bool enabledWhenAnswered = true;
@@ -469,11 +474,7 @@ TEST_F(DesktopManagementFlowTest, AFailedCreationOnUnreadableDesktopsStopsTheSwi
 // A screen's creation that leaves the switching unable to serve its desktops stops it.
 TEST_F(DesktopManagementFlowTest, AFailedCreationThatTheSwitchingCannotFollowStopsIt)
 {
-    occupy({ 11, 12 });
-    associateProjectB();
-    mac.world().faults.missionControl.pressRefused = true;
-    launch();
-    ASSERT_TRUE(delegate->isEnabled);
+    launchSwitchingWhereNoDesktopCanBeMade();
     ScriptDrive::prepareDisplay(*delegate, "project-a", contentDisplay, script);
     mac.world().permissions.postEvents = false;
     mac.advance(5);
@@ -619,6 +620,23 @@ TEST_F(ManagedCleanupTest, AfterAFailureWaitsAMinute)
     EXPECT_TRUE(removed());
 }
 
+// A managed desktop the failed removal left is cleaned up again, but only a minute after the reset.
+TEST_F(ManagedCleanupTest, ResumesAMinuteAfterAReset)
+{
+    mac.world().faults.missionControl.pressRefused = true;
+    launch();
+    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+    for (int step = 0; step < 300 && delegate->isExecuting; ++step)
+        mac.advance(0.1);
+    ASSERT_FALSE(delegate->isExecuting);
+    double ended = platform().uptime();
+    mac.world().faults.missionControl.pressRefused = false;
+    mac.advance(ended + 59.9 - platform().uptime());
+    EXPECT_FALSE(removed());
+    mac.advance(60 + 5 + 5 + 3 - 59.9);
+    EXPECT_TRUE(removed());
+}
+
 // The row lists the screen's desktops the other way round: at the created desktop's place stands the user's
 // desktop 2, with its window.
 TEST_F(ManagedCleanupTest, NeverPressesTheThumbnailOfAnotherDesktop)
@@ -636,6 +654,27 @@ TEST_F(ManagedCleanupTest, NeverPressesTheThumbnailOfAnotherDesktop)
 class ResetFlowTest : public DesktopManagementFlowTest {
 protected:
     bool statusIsError() const { return delegate->statusLabel->colorRole() == ColorRole::red; }
+
+    // The removal of the extra desktops refused in red, without a confirmation, and nothing removed.
+    void expectRemovalRefusedAtOnce(const std::string& text)
+    {
+        delegate->confirmDeleteAllDesktops();
+        EXPECT_FALSE(alert());
+        EXPECT_EQ(status(), text);
+        EXPECT_TRUE(statusIsError());
+        EXPECT_FALSE(delegate->isExecuting);
+        EXPECT_EQ(contentSpaces().size(), 2u);
+    }
+
+    // The content screen's five desktops being removed, until that many are left.
+    void removeExtraDesktopsUntil(std::size_t left)
+    {
+        setContentDesktops({ 11, 12, 13, 14, 15 });
+        launch();
+        ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
+        while (contentSpaces().size() > left)
+            mac.advance(0.1);
+    }
 };
 
 TEST_F(ResetFlowTest, ClearingAssignmentsEmptiesTheStoreAndTheLegacyKeys)
@@ -690,12 +729,8 @@ TEST_F(ResetFlowTest, UnreadableAssociationsLeaveNoPlanForTheRemoval)
 {
     defaults().set(desktopIdentitiesKey, "pas des données");
     launch();
-    delegate->confirmDeleteAllDesktops();
-    EXPECT_FALSE(alert());
-    EXPECT_EQ(status(), "Impossible de préparer la suppression des bureaux. Actualise la liste et vérifie les affectations.");
-    EXPECT_TRUE(statusIsError());
-    EXPECT_FALSE(delegate->isExecuting);
-    EXPECT_EQ(contentSpaces().size(), 2u);
+    expectRemovalRefusedAtOnce(
+        "Impossible de préparer la suppression des bureaux. Actualise la liste et vérifie les affectations.");
 }
 
 TEST_F(ResetFlowTest, NoResetIsOfferedOverAnotherSheet)
@@ -788,36 +823,9 @@ TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
     EXPECT_FALSE(alert());
 }
 
-// A managed desktop the failed removal left is cleaned up again, but only a minute after the reset.
-TEST_F(ResetFlowTest, TheCleanupResumesAMinuteAfterTheReset)
-{
-    setContentDesktops({ 11, 12, 13 });
-    occupy({ 11, 12 });
-    ProjectManagedDesktops managed;
-    managed.markCreated("project-a", { 13, 11, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000013" });
-    std::string data = *managed.encodedData();
-    defaults().set(managedDesktopsKey, PlistData(data.begin(), data.end()));
-    mac.world().faults.missionControl.pressRefused = true;
-    launch();
-    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
-    for (int step = 0; step < 300 && delegate->isExecuting; ++step)
-        mac.advance(0.1);
-    ASSERT_FALSE(delegate->isExecuting);
-    double ended = platform().uptime();
-    mac.world().faults.missionControl.pressRefused = false;
-    mac.advance(ended + 59.9 - platform().uptime());
-    EXPECT_EQ(contentSpaces().size(), 3u);
-    mac.advance(60 + 5 + 5 + 3 - 59.9);
-    EXPECT_EQ(contentSpaces().size(), 2u);
-}
-
 TEST_F(ResetFlowTest, StoppingMidwayGivesTheExactCount)
 {
-    setContentDesktops({ 11, 12, 13, 14, 15 });
-    launch();
-    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
-    while (contentSpaces().size() > 3)
-        mac.advance(0.1);
+    removeExtraDesktopsUntil(3);
     ASSERT_TRUE(alert());
     alert()->respond(alertFirstButtonReturn);
     mac.advance(10);
@@ -828,11 +836,7 @@ TEST_F(ResetFlowTest, StoppingMidwayGivesTheExactCount)
 
 TEST_F(ResetFlowTest, QuittingMidwayStopsTheRemovals)
 {
-    setContentDesktops({ 11, 12, 13, 14, 15 });
-    launch();
-    ASSERT_TRUE(ScriptDrive::confirmReset(*delegate, ScriptDrive::ResetKind::desktops));
-    while (contentSpaces().size() > 4)
-        mac.advance(0.1);
+    removeExtraDesktopsUntil(4);
     delegate->applicationWillTerminate();
     EXPECT_FALSE(alert()) << "the progress sheet closes";
     mac.advance(20);
@@ -856,12 +860,7 @@ TEST_F(ResetFlowTest, WithoutAccessibilityNoRemovalIsOffered)
 {
     mac.world().permissions.accessibility = false;
     launch();
-    delegate->confirmDeleteAllDesktops();
-    EXPECT_FALSE(alert());
-    EXPECT_EQ(status(), "Autorise l’accessibilité pour ajouter ou supprimer un bureau.");
-    EXPECT_TRUE(statusIsError());
-    EXPECT_FALSE(delegate->isExecuting);
-    EXPECT_EQ(contentSpaces().size(), 2u);
+    expectRemovalRefusedAtOnce("Autorise l’accessibilité pour ajouter ou supprimer un bureau.");
 }
 
 // Desktop 3 of the screen is at its place in the reversed row; desktop 4 is not, and is refused.
