@@ -174,9 +174,32 @@ TEST_F(WindowOverviewActionsTest, AFinishedLayoutForgetsTheWindowsPreview)
     EXPECT_FALSE(overview->cachedImage(61));
 }
 
+TEST_F(WindowOverviewActionsTest, ALayoutEndedWhileItIsVerifiedWritesNoMoreOnceAnotherActionRuns)
+{
+    // Positions are never taken: the layout would write the size again while it waits for them.
+    mac.world().faults.accessibility.frameWriteTarget = sim::FrameWriteTarget::position;
+    mac.world().faults.frameWrites = sim::FrameWrites::ignored;
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    for (int step = 0; step < 40 && !said("Zed : placement « Demi-écran gauche » en cours…"); ++step)
+        settle(0.01);
+    ASSERT_TRUE(said("Zed : placement « Demi-écran gauche » en cours…"));
+    overview->finish("Arrêtée.", false);
+    ASSERT_TRUE(overview->start());
+    const QRectF before(1100, 80, 700, 500);
+    mac.mac().window(61)->frame = before;
+    settle(2);
+    EXPECT_EQ(mac.mac().window(61)->frame, before);
+    EXPECT_TRUE(overview->busy()) << "the newer action is left running";
+    overview->finish("", false);
+}
+
 TEST_F(WindowOverviewActionsTest, ASecondActionIsRefusedWhileOneRuns)
 {
     card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    ASSERT_TRUE(overview->selected());
+    EXPECT_EQ(overview->selected()->first, 61u);
+    card(62)->menuForContextRequest();
+    EXPECT_EQ(overview->selected()->first, 61u) << "no other card is selected meanwhile";
     std::size_t before = statuses.size();
     EXPECT_FALSE(overview->start());
     EXPECT_EQ(statuses.size(), before + 1);
