@@ -61,6 +61,20 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_TRUE(preview.showsImage());
 }
 
+TEST_F(WindowHoverPreviewTest, TheImageIsDrawnEnlargedToTheCardsWidthAndCentred)
+{
+    show(QPointF(150, 120), picture());
+    ASSERT_TRUE(shown());
+    QImage drawn = preview.surface()->grab().toImage();
+    QRect cyan;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixelColor(x, y) == QColor(Qt::darkCyan))
+                cyan |= QRect(x, y, 1, 1);
+    EXPECT_EQ(cyan.size(), QSize(360, 225));
+    EXPECT_EQ(cyan.left(), drawn.width() - 1 - cyan.right());
+}
+
 TEST_F(WindowHoverPreviewTest, LongTextsKeepTheirLinesAndEndInAnEllipsis)
 {
     record.application = std::string(60, 'N');
