@@ -113,6 +113,20 @@ TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheI
     QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 45));
 }
 
+TEST_F(WindowThumbnailTest, ACardTakenDownDuringItsDragIsLeftAlone)
+{
+    auto shown = card();
+    shown->setCanDrag(true);
+    setDragRunner([&](QWidget*, QMimeData* data, const QPixmap&, DragOperations) {
+        delete data;
+        shown.reset();
+        return Qt::IgnoreAction;
+    });
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseMove(shown.get(), QPoint(50, 36));
+    EXPECT_FALSE(shown);
+}
+
 TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnoresThePointer)
 {
     auto shown = card();
