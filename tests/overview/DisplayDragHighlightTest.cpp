@@ -69,6 +69,33 @@ TEST_F(DisplayDragHighlightTest, CoversTheWholeScreenInTopLeftCoordinatesAndFloa
     EXPECT_EQ(panel->geometry(), QRect(2000, 0, 1000, 800));
 }
 
+// Counts the times a window is brought to the front.
+class Raises final : public QObject {
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::ZOrderChange)
+            ++count;
+        return false;
+    }
+};
+
+TEST_F(DisplayDragHighlightTest, TheBorderIsBroughtToTheFrontEachTimeItMoves)
+{
+    highlight.show("D1");
+    Raises raises;
+    highlight.panel()->installEventFilter(&raises);
+    QWidget other;
+    other.show();
+    highlight.show("D2");
+    EXPECT_EQ(raises.count, 1);
+    highlight.show("D2");
+    EXPECT_EQ(raises.count, 1) << "already in place";
+}
+
 TEST_F(DisplayDragHighlightTest, ADrawnBorderIsRedAtTheEdgeAndClearInside)
 {
     highlight.show("D1");

@@ -61,6 +61,39 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_TRUE(preview.showsImage());
 }
 
+TEST_F(WindowHoverPreviewTest, TheImageIsDrawnEnlargedToFitSmoothedAndCentred)
+{
+    // The window is 16:10; a square image fits the height of its place and stands in the middle.
+    QImage square(100, 100, QImage::Format_ARGB32);
+    square.fill(Qt::darkCyan);
+    show(QPointF(150, 120), square);
+    ASSERT_TRUE(shown());
+    QImage drawn = preview.surface()->grab().toImage();
+    QRect cyan;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x)
+            if (drawn.pixelColor(x, y) == QColor(Qt::darkCyan))
+                cyan |= QRect(x, y, 1, 1);
+    EXPECT_EQ(cyan.size(), QSize(225, 225));
+    EXPECT_NEAR(cyan.left(), drawn.width() - 1 - cyan.right(), 1);
+
+    // Smoothed: where a black half meets a white one, greys are drawn between.
+    QImage halves(160, 100, QImage::Format_ARGB32);
+    halves.fill(Qt::black);
+    for (int y = 0; y < halves.height(); ++y)
+        for (int x = 80; x < halves.width(); ++x)
+            halves.setPixelColor(x, y, Qt::white);
+    show(QPointF(150, 120), halves);
+    drawn = preview.surface()->grab().toImage();
+    const int row = cyan.center().y();
+    bool grey = false;
+    for (int x = cyan.left(); x <= cyan.right(); ++x) {
+        QColor colour = drawn.pixelColor(x, row);
+        grey = grey || (colour.red() > 40 && colour.red() < 215 && colour.red() == colour.blue());
+    }
+    EXPECT_TRUE(grey);
+}
+
 TEST_F(WindowHoverPreviewTest, LongTextsKeepTheirLinesAndEndInAnEllipsis)
 {
     record.application = std::string(60, 'N');

@@ -31,6 +31,7 @@ protected:
         };
         overview->onStatusMessage = [this](const std::string& text, bool error) {
             statuses.push_back(text);
+            errors.push_back(error);
             lastIsError = error;
         };
         overview->setOverviewVisible(true);
@@ -73,12 +74,20 @@ protected:
             [&](const DesktopWindow& shown) { return shown.id == window; });
         return found == overview->records().end() ? DesktopWindow {} : *found;
     }
+    // Until the layout is being written; false if it never is.
+    bool placing()
+    {
+        for (int step = 0; step < 40 && !said("Zed : placement « Demi-écran gauche » en cours…"); ++step)
+            settle(0.01);
+        return said("Zed : placement « Demi-écran gauche » en cours…");
+    }
     bool said(const std::string& text) const { return std::find(statuses.begin(), statuses.end(), text) != statuses.end(); }
 
     test::WidgetApplication application;
     test::TestMac mac { actionsWorld() };
     std::unique_ptr<WindowOverviewView> overview;
     std::vector<std::string> statuses;
+    std::vector<bool> errors;
     bool lastIsError = false;
 };
 
@@ -131,7 +140,9 @@ TEST_F(WindowOverviewActionsTest, AWindowOnAnotherDesktopHasItsDesktopOpenedFirs
     ASSERT_TRUE(hidden);
     hidden->choosePlacement(static_cast<int>(WindowArrangement::maximize));
     settle(5);
-    EXPECT_TRUE(said("Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…"));
+    auto opening = std::find(statuses.begin(), statuses.end(), "Ouverture du Bureau 3 pour disposer cette fenêtre de Zed…");
+    ASSERT_NE(opening, statuses.end());
+    EXPECT_FALSE(errors[static_cast<std::size_t>(opening - statuses.begin())]);
     EXPECT_TRUE(logged("current-space display=D2 space=12"));
     EXPECT_TRUE(logged("window-frame window=62"));
     EXPECT_FALSE(lastIsError) << statuses.back();
@@ -174,9 +185,50 @@ TEST_F(WindowOverviewActionsTest, AFinishedLayoutForgetsTheWindowsPreview)
     EXPECT_FALSE(overview->cachedImage(61));
 }
 
+TEST_F(WindowOverviewActionsTest, ALayoutMacOSNeverAppliesEndsInErrorAndOneStoppedAtShutdownSaysNothing)
+{
+    mac.world().faults.frameWrites = sim::FrameWrites::ignored;
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    settle(3);
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(),
+        "La fenêtre mesure 700 × 500 pt au lieu des 500 × 775 pt demandés. L’application n’a pas appliqué la taille demandée.");
+
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    ASSERT_TRUE(placing());
+    std::size_t before = statuses.size();
+    overview->shutdown();
+    settle(3);
+    EXPECT_EQ(statuses.size(), before);
+}
+
+TEST_F(WindowOverviewActionsTest, ALayoutEndedWhileItIsVerifiedWritesNoMoreOnceAnotherActionRuns)
+{
+    // Positions are never taken: the layout would write the size again while it waits for them.
+    mac.world().faults.accessibility.frameWriteTarget = sim::FrameWriteTarget::position;
+    mac.world().faults.frameWrites = sim::FrameWrites::ignored;
+    card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    ASSERT_TRUE(placing());
+    overview->finish("Arrêtée.", false);
+    ASSERT_TRUE(overview->start());
+    const QRectF before(1100, 80, 700, 500);
+    mac.mac().window(61)->frame = before;
+    settle(2);
+    EXPECT_EQ(mac.mac().window(61)->frame, before);
+    EXPECT_TRUE(overview->busy()) << "the newer action is left running";
+    overview->finish("", false);
+}
+
 TEST_F(WindowOverviewActionsTest, ASecondActionIsRefusedWhileOneRuns)
 {
     card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
+    overview->arrange(record(62), 12, WindowArrangement::maximize);
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), "Préparation de cette fenêtre de Zed…"), 1);
+    ASSERT_TRUE(overview->selected());
+    EXPECT_EQ(overview->selected()->first, 61u);
+    card(62)->menuForContextRequest();
+    EXPECT_EQ(overview->selected()->first, 61u) << "no other card is selected meanwhile";
     std::size_t before = statuses.size();
     EXPECT_FALSE(overview->start());
     EXPECT_EQ(statuses.size(), before + 1);

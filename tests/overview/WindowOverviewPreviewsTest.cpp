@@ -252,6 +252,48 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
     EXPECT_FALSE(overview->hoveredTile());
 }
 
+TEST_F(WindowOverviewPreviewsTest, LeavingTheShownCardOrAnEventForAnotherWindowClosesThePreview)
+{
+    activate(61);
+    libraryCard(62)->onPreviewHover(false);
+    EXPECT_EQ(overview->hoveredTile(), libraryCard(61)) << "leaving another card";
+    libraryCard(61)->onPreviewHover(false);
+    EXPECT_FALSE(overview->hoveredTile());
+
+    activate(61);
+    QObject plain;
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(&plain, &enter);
+    EXPECT_TRUE(overview->hoveredTile()) << "an event for no widget";
+    QWidget other;
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&other, &move);
+    EXPECT_FALSE(overview->hoveredTile());
+}
+
+TEST_F(WindowOverviewPreviewsTest, AKeyboardPreviewFollowsThePointerFromItsFirstEvent)
+{
+    QCursor::setPos(overview->mapToGlobal(QPoint(2, 2)));
+    activate(61);
+    settle(0.1);
+    ASSERT_TRUE(overview->hoveredTile()) << "the pointer is not followed yet";
+    QEvent enter(QEvent::Enter);
+    QCoreApplication::sendEvent(overview.get(), &enter);
+    EXPECT_FALSE(overview->hoveredTile()) << "the pointer is off the card";
+}
+
+TEST_F(WindowOverviewPreviewsTest, AReadArrivingWhileAPreviewIsOpenIsDropped)
+{
+    mac.mac().window(62)->title = "Renamed";
+    overview->refresh();
+    activate(61);
+    settle();
+    EXPECT_TRUE(overview->hoveredTile());
+    auto renamed = std::find_if(overview->records().begin(), overview->records().end(),
+        [](const DesktopWindow& window) { return window.title == "Renamed"; });
+    EXPECT_EQ(renamed, overview->records().end());
+}
+
 TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)
 {
     activate(61);
@@ -293,10 +335,22 @@ TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryI
 
 TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIsGranted)
 {
+    std::vector<bool> errors;
+    overview->onStatusMessage = [&](const std::string&, bool error) { errors.push_back(error); };
     mac.world().permissions.screenCapture = false;
     overview->refreshPermissionStatus();
-    overview->setupView()->onAuthorizePreviews();
     const auto& lines = mac.mac().log().lines();
+    overview->setMaintenanceBusy(true);
+    ASSERT_TRUE(overview->busy());
+    overview->setupView()->onAuthorizePreviews();
+    overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.find("open-url") != std::string::npos;
+    })) << "nothing is opened while busy";
+    overview->setMaintenanceBusy(false);
+    overview->setupView()->onAuthorizePreviews();
+    ASSERT_FALSE(errors.empty());
+    EXPECT_FALSE(errors.back()) << "a hint, not an error";
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.find("open-url url=x-apple.systempreferences:com.apple.preference.security?Privacy_ScreenCapture")
             != std::string::npos;
@@ -360,6 +414,13 @@ TEST_F(WindowOverviewPreviewsTest, AMenuShownAnywhereClosesThePreviewAndHoldsMai
     overview->setMaintenanceBusy(true);
     EXPECT_TRUE(overview->busy());
     overview->setMaintenanceBusy(false);
+
+    // With the tab hidden, a menu holds nothing.
+    overview->setOverviewVisible(false);
+    QMenu later;
+    later.addAction("Item");
+    later.popup(QPoint(10, 10));
+    EXPECT_FALSE(overview->menuTracks());
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QPointer>
 #include <gtest/gtest.h>
 #include <set>
 #include <memory>
@@ -269,6 +271,17 @@ TEST_F(WindowOverviewTest, AScreenCardOfTheProjectsOwnDesktopCanBeReturned)
     auto onScreen = std::find_if(cards.begin(), cards.end(), [](auto* card) { return card->isOnDisplay(); });
     ASSERT_NE(onScreen, cards.end());
     EXPECT_TRUE((*onScreen)->canReturnToLibrary());
+    // Pressed, it opens its desktop; from its menu, it goes back.
+    (*onScreen)->accessibilityPerformPress();
+    EXPECT_EQ(overview->statusMessage(), "Ouverture du bureau de cette fenêtre…");
+    settle(5);
+    ASSERT_FALSE(overview->busy());
+    cards = overview->cards(62);
+    onScreen = std::find_if(cards.begin(), cards.end(), [](auto* card) { return card->isOnDisplay(); });
+    ASSERT_NE(onScreen, cards.end());
+    (*onScreen)->returnToLibrary();
+    EXPECT_EQ(overview->statusMessage(), "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.")
+        << "it came from nowhere";
     // A window on the project's screens is not listed again; one elsewhere is, and has nowhere to return to.
     std::vector<WindowThumbnail*> listed = overview->cards(61);
     auto inLibrary = std::find_if(listed.begin(), listed.end(), [](auto* card) { return !card->isOnDisplay(); });
@@ -286,8 +299,13 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
     overview->onStatusMessage = [&](const std::string& text, bool error) { said.emplace_back(text, error); };
     overview->setOverviewVisible(true);
     settle();
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.front(), std::make_pair(std::string("Autorise les aperçus pour afficher le contenu des fenêtres."), false));
     overview->setupView()->commitProjectSelection(std::string("a"));
     EXPECT_TRUE(overview->setupView()->actionsButton()->isHidden());
+    overview->setupView()->onActions(overview->setupView()->actionsButton());
+    EXPECT_FALSE(overview->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly))
+        << "a menu with nothing in it is not shown";
     assignments[0].unavailable = true;
     overview->configurationChanged();
     settle();
@@ -297,6 +315,11 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
     auto* item = overview->findChild<QAction*>("remove-unavailable-associations");
     ASSERT_TRUE(item);
     EXPECT_EQ(item->text().toStdString(), "Retirer les associations indisponibles");
+    // Chosen once another project is selected, it removes nothing.
+    overview->setupView()->commitProjectSelection(std::string("b"));
+    item->trigger();
+    EXPECT_TRUE(removals.empty());
+    overview->setupView()->commitProjectSelection(std::string("a"));
     item->trigger();
     EXPECT_EQ(removals, std::vector<std::string> { "a" });
     ASSERT_FALSE(said.empty());
@@ -306,7 +329,12 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
 
 TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRefreshesAfter)
 {
+    QPointer<QWidget> first = new QWidget;
+    overview->setTrackingControls(first, new SwitchControl);
     overview->setTrackingControls(new QWidget, new SwitchControl);
+    EXPECT_TRUE(first->isHidden()) << "controls given again take the place of the old ones";
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(first);
     overview->setOverviewVisible(true);
     settle();
     QWidget* details = overview->setupView()->trackingDetailsButton();
@@ -320,6 +348,60 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
     EXPECT_FALSE(overview->trackingPopover());
     settle();
     EXPECT_GT(assignmentReads, reads);
+
+    overview->setupView()->onTrackingDetails(details);
+    ASSERT_TRUE(overview->trackingPopover());
+    overview->setOverviewVisible(false);
+    EXPECT_FALSE(overview->trackingPopover()) << "hiding the tab closes it";
+}
+
+TEST_F(WindowOverviewTest, ResetsRunOnlyWhileTheTabIsShownIdleAndAllowed)
+{
+    int clears = 0;
+    int deletions = 0;
+    overview->onClearProjectAssignments = [&] { ++clears; };
+    overview->onDeleteAllDesktops = [&] { ++deletions; };
+    overview->setOverviewVisible(true);
+    settle();
+    overview->updateResetState(false);
+    overview->setupView()->onClearProjectAssignments();
+    overview->setupView()->onDeleteAllDesktops();
+    EXPECT_EQ(clears + deletions, 0);
+    overview->updateResetState(true);
+    overview->setupView()->onClearProjectAssignments();
+    overview->setupView()->onDeleteAllDesktops();
+    EXPECT_EQ(clears, 1);
+    EXPECT_EQ(deletions, 1);
+    overview->setMaintenanceBusy(true);
+    overview->setupView()->onDeleteAllDesktops();
+    EXPECT_EQ(deletions, 1);
+    overview->setMaintenanceBusy(false);
+}
+
+TEST_F(WindowOverviewTest, NoRefreshIsMadeWhileAProjectIsBeingChosen)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    overview->showStatus("", false);
+    overview->setupView()->onProjectPickerVisibilityChange(true);
+    EXPECT_FALSE(overview->refresh());
+    overview->refreshClicked();
+    EXPECT_EQ(overview->statusMessage(), "");
+    overview->setupView()->onProjectPickerVisibilityChange(false);
+    overview->refreshClicked();
+    EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
+}
+
+TEST_F(WindowOverviewTest, DesktopsThatChangeDuringAReadAreReadAgainAtOnce)
+{
+    overview->setOverviewVisible(true);
+    settle();
+    ASSERT_EQ(overview->desktops().size(), 4u);
+    overview->refresh();
+    mac.mac().addSpace("D1", 3);
+    settle();
+    EXPECT_EQ(overview->desktops().size(), 5u) << "not at the next periodic refresh";
+    EXPECT_TRUE(overview->inventoryHasLoaded());
 }
 
 TEST_F(WindowOverviewTest, PermissionsAreReadAgainWhenTheApplicationBecomesActive)

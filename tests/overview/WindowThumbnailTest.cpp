@@ -7,6 +7,7 @@
 #include "ui/SymbolView.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -74,6 +75,17 @@ TEST_F(WindowThumbnailTest, AClickWithoutTravelActivatesAndTravelBeyondFivePoint
     QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(56, 30));
     EXPECT_EQ(events, std::vector<std::string>({ "interaction-on", "select", "interaction-off" }));
     EXPECT_TRUE(dragged.empty());
+
+    // Another button let go ends nothing; a press outside the card starts nothing.
+    events.clear();
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseRelease(shown.get(), Qt::RightButton, {}, QPoint(50, 30));
+    EXPECT_EQ(events, std::vector<std::string>({ "interaction-on", "select" }));
+    QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    EXPECT_EQ(events.back(), "activate-pointer");
+    events.clear();
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(250, 30));
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheInteraction)
@@ -99,6 +111,20 @@ TEST_F(WindowThumbnailTest, ADragCarriesTheTokenTheWindowAndItsSourceAndEndsTheI
     QTest::mouseMove(shown.get(), QPoint(50, 45));
     EXPECT_TRUE(dragged.empty());
     QTest::mouseRelease(shown.get(), Qt::LeftButton, {}, QPoint(50, 45));
+}
+
+TEST_F(WindowThumbnailTest, ACardTakenDownDuringItsDragIsLeftAlone)
+{
+    auto shown = card();
+    shown->setCanDrag(true);
+    setDragRunner([&](QWidget*, QMimeData* data, const QPixmap&, DragOperations) {
+        delete data;
+        shown.reset();
+        return Qt::IgnoreAction;
+    });
+    QTest::mousePress(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
+    QTest::mouseMove(shown.get(), QPoint(50, 36));
+    EXPECT_FALSE(shown);
 }
 
 TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnoresThePointer)
@@ -135,6 +161,17 @@ TEST_F(WindowThumbnailTest, AssistiveTechnologiesSeeAButtonThatPressesLikeAKeyAn
     EXPECT_TRUE(shown->cardMenu()->isVisible()) << "the menu opens as for a Control-click";
     shown->cardMenu()->hide();
     events.clear();
+    QTest::mousePress(shown.get(), Qt::LeftButton, Qt::ControlModifier, QPoint(50, 30));
+    EXPECT_TRUE(shown->cardMenu()->isVisible());
+    EXPECT_EQ(events, std::vector<std::string>({ "select" })) << "a Control-click starts no press";
+    shown->cardMenu()->hide();
+    events.clear();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(50, 30), shown->mapToGlobal(QPoint(50, 30)));
+    QCoreApplication::sendEvent(shown.get(), &request);
+    EXPECT_TRUE(shown->cardMenu()->isVisible());
+    EXPECT_EQ(events, std::vector<std::string>({ "select" }));
+    shown->cardMenu()->hide();
+    events.clear();
 
     shown->setInteractive(false);
     EXPECT_TRUE(accessible->state().disabled);
@@ -161,6 +198,8 @@ TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCard
     shown->choosePlacement(10);
     EXPECT_EQ(arranged, std::vector<WindowArrangement>({ WindowArrangement::maximize }));
     EXPECT_EQ(dismissed, 1) << "the card's preview closes as its layout starts";
+    QTest::keyClick(shown.get(), Qt::Key_Escape);
+    EXPECT_EQ(dismissed, 2) << "and on Escape";
 
     for (std::size_t tag = 0; tag < WindowArrangement::allCases.size(); ++tag) {
         EXPECT_EQ(atTwice(shown->placementItems()[tag]->icon()),
