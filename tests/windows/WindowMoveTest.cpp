@@ -307,6 +307,65 @@ TEST_F(WindowMoveTest, ACancelFromInsideAnEnvironmentCallCompletesAfterTheCallRe
     EXPECT_FALSE(moveWasLogged());
 }
 
+// Answers as scripted and names each call made to it.
+class ScriptedMoveEnvironment : public WindowMoveEnvironment {
+public:
+    bool held = false;
+    std::vector<std::string> calls;
+    std::function<void(const std::string& call)> during;
+
+    bool inputHeld() override { return note("inputHeld"), held; }
+    std::optional<std::string> validate() override { return note("validate"), std::nullopt; }
+    std::optional<std::string> requestMove() override { return note("requestMove"), std::nullopt; }
+    bool arrived() override { return note("arrived"), false; }
+    bool desktopUnchanged() override { return note("desktopUnchanged"), true; }
+
+private:
+    void note(const std::string& call)
+    {
+        calls.push_back(call);
+        if (during)
+            during(call);
+    }
+};
+
+TEST(WindowMoveSessionTest, ACancelFromInsideAnyEnvironmentCallIsTheLastThingTheMoveDoes)
+{
+    struct Case {
+        std::string call;
+        long occurrence;
+        bool held;
+    };
+    for (const auto& [call, occurrence, held] : { Case { "desktopUnchanged", 1, false }, Case { "inputHeld", 1, true },
+             Case { "requestMove", 1, false }, Case { "desktopUnchanged", 2, false }, Case { "arrived", 1, false } }) {
+        SCOPED_TRACE(call + " #" + std::to_string(occurrence));
+        auto environment = std::make_shared<ScriptedMoveEnvironment>();
+        environment->held = held;
+        std::vector<std::function<void()>> scheduled;
+        auto session = std::make_shared<WindowMoveSession>(
+            environment, [] { return 0.0; },
+            [&](double, std::function<void()> block) { scheduled.push_back(std::move(block)); });
+        std::size_t scheduledAtCancel = 0;
+        environment->during = [&](const std::string& now) {
+            if (now == call && std::count(environment->calls.begin(), environment->calls.end(), call) == occurrence) {
+                session->cancel();
+                scheduledAtCancel = scheduled.size();
+            }
+        };
+        int completions = 0;
+        session->start([&](const std::optional<std::string>&) { ++completions; });
+        for (std::size_t next = 0; next < scheduled.size() && next < 20; ++next) {
+            auto block = scheduled[next];
+            block();
+        }
+        EXPECT_EQ(completions, 1);
+        ASSERT_FALSE(environment->calls.empty());
+        EXPECT_EQ(environment->calls.back(), call);
+        EXPECT_EQ(std::count(environment->calls.begin(), environment->calls.end(), call), occurrence);
+        EXPECT_EQ(scheduled.size(), scheduledAtCancel) << "nothing is scheduled after the cancel";
+    }
+}
+
 TEST(WindowMoveIdentificationTest, LayoutsNeedWellFormedDisplaysWithDistinctIds)
 {
     auto display = [](PlistValue identifier, PlistArray spaces, PlistValue current) {
