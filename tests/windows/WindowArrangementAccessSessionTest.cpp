@@ -246,11 +246,11 @@ TEST_F(WindowArrangementAccessSessionTest, ACancelFromInsideAnyCheckIsTheLastThi
         auto fake = std::make_shared<FakeAccess>();
         fake->availableAfterOpening = false;
         auto cancelled = WindowArrangementAccessSession::make(fake, time.now(), time.schedule());
-        std::size_t scheduledAtCancel = 0;
+        int scheduledAtCancel = 0;
         fake->during = [&](const std::string& now) {
             if (now == call && std::count(fake->calls.begin(), fake->calls.end(), call) == occurrence) {
                 cancelled->cancel();
-                scheduledAtCancel = time.blocks.size();
+                scheduledAtCancel = time.scheduled;
             }
         };
         std::vector<std::optional<std::string>> got;
@@ -260,7 +260,7 @@ TEST_F(WindowArrangementAccessSessionTest, ACancelFromInsideAnyCheckIsTheLastThi
         EXPECT_EQ(got, one("L’accès à la fenêtre a été annulé."));
         EXPECT_EQ(fake->openings, occurrence > 1 ? 1 : 0);
         EXPECT_EQ(fake->calls.back(), call);
-        EXPECT_EQ(time.blocks.size(), scheduledAtCancel) << "nothing is scheduled after the cancel";
+        EXPECT_EQ(time.scheduled, scheduledAtCancel) << "nothing is scheduled after the cancel";
         time.runUntil(time.time + 5);
         EXPECT_EQ(got.size(), 1u);
     }

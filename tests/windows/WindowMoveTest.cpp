@@ -2,6 +2,7 @@
 #include "sim/ClassRegistry.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
+#include "windows/ManualTime.h"
 #include "windows/NativeWindowMove.h"
 
 #include <algorithm>
@@ -341,28 +342,23 @@ TEST(WindowMoveSessionTest, ACancelFromInsideAnyEnvironmentCallIsTheLastThingThe
         SCOPED_TRACE(call + " #" + std::to_string(occurrence));
         auto environment = std::make_shared<ScriptedMoveEnvironment>();
         environment->held = held;
-        std::vector<std::function<void()>> scheduled;
-        auto session = std::make_shared<WindowMoveSession>(
-            environment, [] { return 0.0; },
-            [&](double, std::function<void()> block) { scheduled.push_back(std::move(block)); });
-        std::size_t scheduledAtCancel = 0;
+        test::ManualTime time;
+        auto session = std::make_shared<WindowMoveSession>(environment, time.now(), time.schedule());
+        int scheduledAtCancel = 0;
         environment->during = [&](const std::string& now) {
             if (now == call && std::count(environment->calls.begin(), environment->calls.end(), call) == occurrence) {
                 session->cancel();
-                scheduledAtCancel = scheduled.size();
+                scheduledAtCancel = time.scheduled;
             }
         };
         int completions = 0;
         session->start([&](const std::optional<std::string>&) { ++completions; });
-        for (std::size_t next = 0; next < scheduled.size() && next < 20; ++next) {
-            auto block = scheduled[next];
-            block();
-        }
+        time.runUntil(1);
         EXPECT_EQ(completions, 1);
         ASSERT_FALSE(environment->calls.empty());
         EXPECT_EQ(environment->calls.back(), call);
         EXPECT_EQ(std::count(environment->calls.begin(), environment->calls.end(), call), occurrence);
-        EXPECT_EQ(scheduled.size(), scheduledAtCancel) << "nothing is scheduled after the cancel";
+        EXPECT_EQ(time.scheduled, scheduledAtCancel) << "nothing is scheduled after the cancel";
     }
 }
 
