@@ -155,6 +155,29 @@ TEST_F(WindowMoveTest, DesktopsOrReservationChangedSinceThePlanFailTheMove)
     mac.advance(1);
     EXPECT_EQ(outcome, changed);
     EXPECT_FALSE(moveWasLogged());
+
+    // Desktops unreadable when the move was planned, though readable again when it runs.
+    AssistantScreenConfiguration { AssistantApp::codex, "D2" }.save(platform().standardDefaults());
+    completions = 0;
+    outcome.reset();
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    stale = environment();
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    start(stale);
+    mac.advance(1);
+    EXPECT_EQ(outcome, changed);
+    EXPECT_FALSE(moveWasLogged());
+
+    // Unreadable once the move runs: no waiting for held keys first.
+    completions = 0;
+    outcome.reset();
+    stale = environment();
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    mac.mac().hold(0x20000, {}, {});
+    start(stale);
+    mac.advance(0.1);
+    EXPECT_EQ(outcome, changed);
+    EXPECT_FALSE(moveWasLogged());
 }
 
 TEST_F(WindowMoveTest, WithoutTheOperationClassNothingIsMoved)
