@@ -147,6 +147,15 @@ protected:
         return std::any_of(lines.begin() + std::ptrdiff_t(std::min(first, lines.size())), lines.end(),
             [&](const std::string& line) { return line.find(part) != std::string::npos; });
     }
+    // Window 61 dropped on the project's desktop, then given another frame there.
+    void placeThenReframe(const QRectF& frame)
+    {
+        ASSERT_TRUE(drop(61));
+        settle(1);
+        mac.mac().window(61)->frame = frame;
+        overview->refreshClicked();
+        settle();
+    }
     std::vector<std::uint64_t> spacesOf(std::uint32_t window) { return mac.mac().window(window)->spaces; }
     Status last() const { return statuses.empty() ? Status {} : statuses.back(); }
 
@@ -689,11 +698,7 @@ TEST_F(WindowOverviewDropTest, AReturnRefusedBeforeItStartsLeavesTheWindowAndThe
 
 TEST_F(WindowOverviewDropTest, QuittingWhileAReturnedWindowsFrameIsRestoredSaysNothing)
 {
-    ASSERT_TRUE(drop(61));
-    settle(1);
-    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
-    overview->refreshClicked();
-    settle();
+    placeThenReframe(QRectF(1200, 100, 500, 400));
     mac.world().faults.frameWrites = sim::FrameWrites::late;
     mac.world().faults.frameWriteDelay = 1;
     overview->setupView()->onReturnToLibrary(drag(61));
@@ -709,11 +714,7 @@ TEST_F(WindowOverviewDropTest, QuittingWhileAReturnedWindowsFrameIsRestoredSaysN
 
 TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResized)
 {
-    ASSERT_TRUE(drop(61));
-    settle(1);
-    mac.mac().window(61)->frame = QRectF(106, 34, 694, 506);
-    overview->refreshClicked();
-    settle();
+    placeThenReframe(QRectF(106, 34, 694, 506));
     std::size_t before = mac.mac().log().lines().size();
     overview->setupView()->onReturnToLibrary(drag(61));
     settle(3);
