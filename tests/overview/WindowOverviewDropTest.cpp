@@ -272,6 +272,17 @@ TEST_F(WindowOverviewDropTest, TheSelectedWindowGoesToAScreenAsADroppedOneWould)
     EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
 }
 
+TEST_F(WindowOverviewDropTest, WithoutAnOwnerToCommitTheScreenTheMovedWindowIsReportedUnassigned)
+{
+    overview->commitProjectDisplay = nullptr;
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(last(),
+        (Status { "La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran.", true }));
+    EXPECT_FALSE(overview->busy());
+}
+
 TEST_F(WindowOverviewDropTest, AWindowAlreadyOnTheProjectsDesktopOfThatScreenIsRefusedUnlessItIsTheFallback)
 {
     mac.mac().window(62)->spaces = { 12 };
