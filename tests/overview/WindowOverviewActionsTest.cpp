@@ -282,6 +282,13 @@ TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextT
     EXPECT_EQ(opened, 3);
     EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
     EXPECT_FALSE(lastIsError);
+
+    // Quitting before the next turn opens nothing.
+    overview->beginAction = nullptr;
+    overview->openProjectFromShortcut("a");
+    overview->shutdown();
+    settle();
+    EXPECT_EQ(opened, 3);
 }
 
 TEST_F(WindowOverviewActionsTest, AWindowsDesktopIsOpenedByItsPositionAmongAllDesktops)
@@ -303,6 +310,30 @@ TEST_F(WindowOverviewActionsTest, AWindowThatLeftItsDesktopStartsNoAction)
     EXPECT_EQ(begun, 0);
     EXPECT_TRUE(lastIsError);
     EXPECT_EQ(statuses.back(), "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.");
+}
+
+TEST_F(WindowOverviewActionsTest, AnUnknownOrChangedDesktopOrARefusedActionOpensNothing)
+{
+    int begun = 0;
+    overview->beginAction = [&] { return ++begun > 1; };
+    overview->openDesktop(record(62), 99);
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.");
+
+    // Desktop 11 as the overview listed it is no longer on the Mac: same id, another desktop.
+    statuses.clear();
+    lastIsError = false;
+    mac.world().displays[1].spaces[0].uuid = "UUID-OTHER";
+    overview->openDesktop(record(61), 11);
+    EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses, std::vector<std::string> { "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie." });
+    EXPECT_EQ(begun, 0);
+
+    overview->openDesktop(record(62), 12);
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(statuses.back(), "Une autre action est en cours. Réessaie dans un instant.");
+    settle(3);
+    EXPECT_FALSE(logged("current-space display=D2 space=12"));
 }
 
 TEST_F(WindowOverviewActionsTest, ADesktopBeyondTheNinthIsNotSwitchedTo)
@@ -346,6 +377,14 @@ TEST_F(WindowOverviewActionsTest, ARemovalForAnUnknownProjectNamesItByItsID)
     EXPECT_EQ(statuses.back(), "Impossible d’enregistrer.");
     EXPECT_TRUE(lastIsError);
     EXPECT_FALSE(overview->busy());
+
+    // Answered after quitting: the caller hears of it, the status does not change.
+    told.reset();
+    overview->removeUnavailableSelection("a", [&](std::optional<std::string> problem) { told = problem; });
+    overview->shutdown();
+    pending(std::nullopt);
+    EXPECT_EQ(statuses.back(), "Retrait des associations indisponibles de Alpha…");
+    EXPECT_TRUE(told);
 }
 
 } // namespace

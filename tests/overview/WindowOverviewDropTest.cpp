@@ -2,8 +2,10 @@
 #include "overview/WindowOverview.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
+#include "platform/SkyLight.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "setup/WindowDragType.h"
+#include "sim/SymbolTable.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
@@ -145,6 +147,15 @@ protected:
         return std::any_of(lines.begin() + std::ptrdiff_t(std::min(first, lines.size())), lines.end(),
             [&](const std::string& line) { return line.find(part) != std::string::npos; });
     }
+    // Window 61 dropped on the project's desktop, then given another frame there.
+    void placeThenReframe(const QRectF& frame)
+    {
+        ASSERT_TRUE(drop(61));
+        settle(1);
+        mac.mac().window(61)->frame = frame;
+        overview->refreshClicked();
+        settle();
+    }
     std::vector<std::uint64_t> spacesOf(std::uint32_t window) { return mac.mac().window(window)->spaces; }
     Status last() const { return statuses.empty() ? Status {} : statuses.back(); }
 
@@ -228,6 +239,51 @@ TEST_F(WindowOverviewDropTest, OnlyTheExactItemOfALiveCardOfThisOverviewIsAccept
     EXPECT_FALSE(panel.canDropOnDisplay(stale, "D2"));
 }
 
+TEST_F(WindowOverviewDropTest, WithoutAProjectOrSomeoneToPrepareItsScreenADropDoesNothing)
+{
+    overview->prepareProjectDisplay = nullptr;
+    std::size_t shown = statuses.size();
+    ASSERT_TRUE(drop(61));
+    EXPECT_FALSE(overview->busy());
+    EXPECT_EQ(statuses.size(), shown);
+
+    overview->projectAssignments = [](const std::vector<NativeDesktopState>&) {
+        return std::vector<OverviewProjectAssignment> {};
+    };
+    overview->refreshClicked();
+    settle();
+    EXPECT_FALSE(overview->setupView()->canDropOnDisplay(drag(61), "D2"));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+}
+
+TEST_F(WindowOverviewDropTest, TheSelectedWindowGoesToAScreenAsADroppedOneWould)
+{
+    overview->cards(61).back()->accessibilityPerformPress();
+    overview->dismissPreview();
+    ProjectDesktopSetupView& panel = *overview->setupView();
+    EXPECT_FALSE(panel.canMoveSelectionToDisplay("D1")) << "the assistant's screen";
+    panel.onMoveSelectionToDisplay("D1");
+    EXPECT_TRUE(preparedDisplays.empty());
+    ASSERT_TRUE(panel.canMoveSelectionToDisplay("D2"));
+    panel.onMoveSelectionToDisplay("D2");
+    EXPECT_EQ(preparedDisplays, std::vector<std::string> { "D2" });
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+}
+
+TEST_F(WindowOverviewDropTest, WithoutAnOwnerToCommitTheScreenTheMovedWindowIsReportedUnassigned)
+{
+    overview->commitProjectDisplay = nullptr;
+    ASSERT_TRUE(drop(61));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(last(),
+        (Status { "La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran.", true }));
+    EXPECT_FALSE(overview->busy());
+}
+
 TEST_F(WindowOverviewDropTest, AWindowAlreadyOnTheProjectsDesktopOfThatScreenIsRefusedUnlessItIsTheFallback)
 {
     mac.mac().window(62)->spaces = { 12 };
@@ -242,6 +298,13 @@ TEST_F(WindowOverviewDropTest, AWindowAlreadyOnTheProjectsDesktopOfThatScreenIsR
     EXPECT_EQ(record.spaces, std::vector<std::uint64_t> { 12 });
     EXPECT_TRUE(overview->canOrganize(record, 12, "D2"));
     EXPECT_TRUE(overview->setupView()->canDropOnDisplay(drag(62), "D2"));
+    // Dropped there, it is where it should be: nothing moves and nothing is committed.
+    ASSERT_TRUE(drop(62));
+    EXPECT_EQ(last(), (Status { "La fenêtre est déjà sur ce bureau.", false }));
+    settle(1);
+    EXPECT_EQ(last(), (Status { "La fenêtre est déjà sur ce bureau.", false }));
+    EXPECT_FALSE(overview->busy());
+    EXPECT_TRUE(commits.empty());
 }
 
 TEST_F(WindowOverviewDropTest, AWindowMovedBetweenTheProjectsOwnDesktopsGetsNoOrigin)
@@ -312,6 +375,29 @@ TEST_F(WindowOverviewDropTest, APreparationFailureEndsTheActionWithTheOwnersText
     pendingPreparation(std::nullopt, std::nullopt);
     EXPECT_EQ(last(), (Status { "Cet écran n’est plus disponible. Choisis un écran connecté.", true }));
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+}
+
+TEST_F(WindowOverviewDropTest, AWindowClosedWhileItsScreenIsPreparedIsNotMoved)
+{
+    prepareAtOnce = false;
+    ASSERT_TRUE(drop(61));
+    mac.mac().closeWindow(61);
+    answerPreparation();
+    EXPECT_EQ(last(), (Status { "Les bureaux ou la fenêtre ont changé. Actualise la vue puis réessaie.", true }));
+    EXPECT_FALSE(overview->busy());
+    settle(1);
+    EXPECT_TRUE(commits.empty());
+}
+
+TEST_F(WindowOverviewDropTest, QuittingBeforeTheWindowMovedSaysNothingAndMovesNothing)
+{
+    ASSERT_TRUE(drop(61));
+    std::size_t shown = statuses.size();
+    overview->shutdown();
+    settle(3);
+    EXPECT_EQ(statuses.size(), shown);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    EXPECT_TRUE(commits.empty());
 }
 
 TEST_F(WindowOverviewDropTest, APreparationThatArrivesAfterTheActionEndedChangesNothing)
@@ -386,6 +472,58 @@ TEST_F(WindowOverviewDropTest, AMoveThatArrivesLateStillCompletesOneThatNeverArr
                           true }));
     EXPECT_EQ(commits.size(), 1u);
     EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+}
+
+// The window server goes on answering the window's old desktop for a while once the move session saw it arrive:
+// the overview looks again every 0.05 s, for 2 s at most.
+TEST_F(WindowOverviewDropTest, AMoveTheWindowServerStillDeniesIsCheckedAgainForTwoSeconds)
+{
+    auto original = platform()
+                        .frameworks()
+                        .open(skylight::frameworkPath)
+                        ->function<skylight::CopySpacesForWindows>("SLSCopySpacesForWindows");
+    std::uint32_t denied = 61;
+    bool arrivalSeen = false;
+    double deniedUntil = 0;
+    mac.mac().symbolTable().add(skylight::frameworkPath, "SLSCopySpacesForWindows",
+        std::function<skylight::CopySpacesForWindows>(
+            [&](skylight::ConnectionID connection, std::int32_t mask, const PlistArray& windows) {
+                auto answer = original(connection, mask, windows);
+                const std::uint64_t* number = windows.size() == 1 ? windows.front().asUnsigned() : nullptr;
+                if (!number || *number != denied || spacesOf(denied) != std::vector<std::uint64_t> { 12 })
+                    return answer;
+                if (!std::exchange(arrivalSeen, true) || platform().uptime() >= deniedUntil)
+                    return answer;
+                return std::optional<PlistValue>(PlistArray { std::uint64_t { 1 } });
+            }));
+    makeOverview();
+
+    double dropped = platform().uptime();
+    deniedUntil = dropped + 0.04;
+    ASSERT_TRUE(drop(61));
+    settle(0.03);
+    ASSERT_TRUE(arrivalSeen);
+    EXPECT_TRUE(commits.empty());
+    settle(0.049);
+    EXPECT_TRUE(commits.empty());
+    settle(0.002);
+    EXPECT_EQ(commits.size(), 1u) << "seen at the first look after the denial";
+    settle(1);
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+
+    denied = 62;
+    arrivalSeen = false;
+    deniedUntil = 1e9;
+    ASSERT_TRUE(drop(62));
+    settle(0.03);
+    ASSERT_TRUE(arrivalSeen);
+    settle(1.99);
+    EXPECT_TRUE(overview->busy());
+    settle(0.07);
+    EXPECT_EQ(last(),
+        (Status { "macOS n’a pas confirmé le déplacement. Actualise pour vérifier où se trouve la fenêtre.", true }));
+    EXPECT_FALSE(overview->busy());
+    EXPECT_EQ(commits.size(), 1u);
 }
 
 TEST_F(WindowOverviewDropTest, AWindowThatJoinsTheTargetButStaysOnItsDesktopIsNeverConfirmed)
@@ -522,6 +660,11 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     overview->refreshClicked();
     settle();
     ASSERT_TRUE(overview->setupView()->canReturnToLibrary(drag(61)));
+    EXPECT_FALSE(overview->setupView()->canReturnToLibrary(drag(61, "x")));
+    ASSERT_TRUE(overview->start());
+    EXPECT_FALSE(overview->setupView()->canReturnToLibrary(drag(61))) << "while another action runs";
+    overview->finish("", false);
+    settle();
     overview->setupView()->onReturnToLibrary(drag(61));
     settle(3);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
@@ -530,13 +673,60 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
-TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResized)
+TEST_F(WindowOverviewDropTest, AReturnRefusedBeforeItStartsLeavesTheWindowAndTheNextDropAlone)
 {
     ASSERT_TRUE(drop(61));
     settle(1);
-    mac.mac().window(61)->frame = QRectF(106, 34, 694, 506);
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
     overview->refreshClicked();
     settle();
+    int begun = 0;
+    overview->beginAction = [&] {
+        ++begun;
+        return ActionAdmission(false);
+    };
+
+
+    mac.world().applications[1].terminated = true;
+    overview->setupView()->onReturnToLibrary(drag(61));
+    EXPECT_EQ(last(), (Status { "La position d’origine de cette fenêtre n’est plus disponible.", true }));
+    EXPECT_EQ(begun, 0);
+    mac.world().applications[1].terminated = false;
+
+    overview->setupView()->onReturnToLibrary(drag(61));
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(last(), (Status { "Une autre action est en cours. Réessaie dans un instant.", false }));
+    settle(1);
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u);
+
+    // The refused return leaves nothing behind for the next drop.
+    overview->beginAction = nullptr;
+    ASSERT_TRUE(drop(62));
+    settle(1);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    EXPECT_TRUE(last().text.find("Zed ajouté au projet sur") == 0) << last().text;
+}
+
+TEST_F(WindowOverviewDropTest, QuittingWhileAReturnedWindowsFrameIsRestoredSaysNothing)
+{
+    placeThenReframe(QRectF(1200, 100, 500, 400));
+    mac.world().faults.frameWrites = sim::FrameWrites::late;
+    mac.world().faults.frameWriteDelay = 1;
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(0.2);
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
+    ASSERT_TRUE(overview->busy());
+    std::size_t shown = statuses.size();
+    overview->shutdown();
+    settle(3);
+    EXPECT_EQ(statuses.size(), shown);
+    EXPECT_EQ(overview->returnOrigins().entries().size(), 1u) << "kept, since the frame was not put back";
+}
+
+TEST_F(WindowOverviewDropTest, AReturnedWindowWithinSixPointsOfItsFrameIsNotResized)
+{
+    placeThenReframe(QRectF(106, 34, 694, 506));
     std::size_t before = mac.mac().log().lines().size();
     overview->setupView()->onReturnToLibrary(drag(61));
     settle(3);

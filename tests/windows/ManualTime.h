@@ -16,7 +16,10 @@ public:
     }
     SessionTiming::Schedule schedule()
     {
-        return [this](double delay, std::function<void()> block) { blocks.emplace(time + delay, std::move(block)); };
+        return [this](double delay, std::function<void()> block) {
+            ++scheduled;
+            blocks.emplace(time + delay, std::move(block));
+        };
     }
     // Moves the clock to `until`, running each block due by then at its own time.
     void runUntil(double until)
@@ -31,6 +34,8 @@ public:
     }
 
     double time = 0;
+    // Every block ever scheduled, run or not.
+    int scheduled = 0;
     std::multimap<double, std::function<void()>> blocks;
 };
 

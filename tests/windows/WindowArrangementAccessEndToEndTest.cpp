@@ -108,6 +108,27 @@ TEST_F(WindowArrangementAccessEndToEndTest, AnotherScreenChangingStopsItButTheWi
     EXPECT_EQ(reached, Results { "Le bureau de cette fenêtre n’est plus actif. Actualise puis réessaie." });
 }
 
+TEST_F(WindowArrangementAccessEndToEndTest, ADesktopAddedOrReplacedSinceThePlanStopsIt)
+{
+    const char* const changed = "Les bureaux ou les écrans ont changé. La disposition a été arrêtée.";
+    auto planned = [&] {
+        return std::make_shared<NativeWindowArrangementAccessEnvironment>(
+            runtime, record(onSecond), 21, *runtime->desktops(), monitor("D2"), switcher, nullptr, nullptr);
+    };
+    auto beforeAdding = planned();
+    EXPECT_EQ(beforeAdding->validate(), std::nullopt);
+    std::uint64_t added = mac.mac().addSpace("D1", 1);
+    EXPECT_EQ(beforeAdding->validate(), changed);
+
+    // As many desktops as planned, one of them elsewhere.
+    auto beforeReplacing = planned();
+    mac.mac().removeSpace(22);
+    mac.mac().addSpace("D1", 3);
+    EXPECT_EQ(beforeReplacing->validate(), changed);
+    mac.mac().removeSpace(added);
+    EXPECT_EQ(planned()->validate(), std::nullopt);
+}
+
 TEST_F(WindowArrangementAccessEndToEndTest, ASwitchThatFailsOrIsCancelledEndsItOnce)
 {
     faults().switchDelivery = sim::SwitchDelivery::never;

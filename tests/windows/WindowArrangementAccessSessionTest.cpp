@@ -2,6 +2,7 @@
 
 #include "windows/ManualTime.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace pellamor {
@@ -26,21 +27,23 @@ public:
     std::optional<std::optional<std::string>> answerAtOnce;
     OpeningCompletion pending;
     std::vector<std::string> calls;
+    // Runs inside each check, once it is noted in `calls`.
+    std::function<void(const std::string& call)> during;
 
     std::string inaccessibleMessage() override { return inaccessible; }
     std::optional<std::string> validate() override
     {
-        calls.push_back("validate");
+        note("validate");
         return validation;
     }
     bool accessibilityAvailable() override
     {
-        calls.push_back("available");
+        note("available");
         return available;
     }
     bool sourceIsActive() override
     {
-        calls.push_back("active");
+        note("active");
         return active;
     }
     void openSource(OpeningCompletion completion) override
@@ -60,6 +63,12 @@ public:
         // As the switcher does, the cancelled switch answers at once.
         if (auto answer = std::exchange(pending, nullptr))
             answer("Ouverture du bureau annulée.");
+    }
+    void note(const std::string& call)
+    {
+        calls.push_back(call);
+        if (during)
+            during(call);
     }
     // The switcher's answer; `sent` makes the desktop active.
     void answer(std::optional<std::string> message)
@@ -222,6 +231,39 @@ TEST_F(WindowArrangementAccessSessionTest, ASecondStartIsRefusedAndReleaseCancel
     session.reset();
     EXPECT_EQ(environment->cancellations, 1);
     EXPECT_TRUE(results.empty());
+}
+
+TEST_F(WindowArrangementAccessSessionTest, ACancelFromInsideAnyCheckIsTheLastThingTheSessionDoes)
+{
+    // Before the desktop is opened ("available" once), then while the element is awaited.
+    struct Case {
+        std::string call;
+        long occurrence;
+    };
+    for (const auto& [call, occurrence] :
+        { Case { "available", 1 }, Case { "validate", 3 }, Case { "active", 3 }, Case { "available", 2 } }) {
+        SCOPED_TRACE(call + " #" + std::to_string(occurrence));
+        auto fake = std::make_shared<FakeAccess>();
+        fake->availableAfterOpening = false;
+        auto cancelled = WindowArrangementAccessSession::make(fake, time.now(), time.schedule());
+        int scheduledAtCancel = 0;
+        fake->during = [&](const std::string& now) {
+            if (now == call && std::count(fake->calls.begin(), fake->calls.end(), call) == occurrence) {
+                cancelled->cancel();
+                scheduledAtCancel = time.scheduled;
+            }
+        };
+        std::vector<std::optional<std::string>> got;
+        cancelled->start([&](auto message) { got.push_back(message); });
+        if (fake->pending)
+            fake->answer(std::nullopt);
+        EXPECT_EQ(got, one("L’accès à la fenêtre a été annulé."));
+        EXPECT_EQ(fake->openings, occurrence > 1 ? 1 : 0);
+        EXPECT_EQ(fake->calls.back(), call);
+        EXPECT_EQ(time.scheduled, scheduledAtCancel) << "nothing is scheduled after the cancel";
+        time.runUntil(time.time + 5);
+        EXPECT_EQ(got.size(), 1u);
+    }
 }
 
 } // namespace

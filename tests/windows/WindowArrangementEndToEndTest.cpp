@@ -1,6 +1,7 @@
 #include "windows/ArrangementFixture.h"
 
 #include "desktops/SystemRestorations.h"
+#include "sim/AccessibilityTree.h"
 
 #include <algorithm>
 
@@ -41,6 +42,8 @@ TEST_F(WindowArrangementEndToEndTest, EachLayoutLandsInTheVisibleAreaOfASecondSc
         EXPECT_EQ(window(onSecond).frame, frame) << arrangement.rawValue();
     }
     EXPECT_EQ(log().back(), "window-frame window=41 frame=1060,225,1140,875");
+    // A hung application holds the main thread no longer than this.
+    EXPECT_EQ(mac.mac().accessibilityTree().windowElement(onSecond)->messagingTimeout(), 0.3);
 }
 
 TEST_F(WindowArrangementEndToEndTest, ClampedLateAndDroppedWritesStillArriveThroughTheSecondSizeAndTheReapply)

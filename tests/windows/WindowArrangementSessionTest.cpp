@@ -243,6 +243,56 @@ TEST_F(WindowArrangementSessionTest, CancelOrAFinishFromInsideACallCompletesOnce
     EXPECT_EQ(early->count("size"), 0);
 }
 
+// While the frame is verified: in its validation, its read, or the one re-apply of a window that did not move.
+TEST_F(WindowArrangementSessionTest, ACancelFromInsideTheVerificationIsTheLastThingTheSessionDoes)
+{
+    for (const std::string moment : { "validate", "read", "size" }) {
+        SCOPED_TRACE(moment);
+        auto fake = std::make_shared<FakeArrangement>();
+        fake->time = &time.time;
+        auto verifying = WindowArrangementSession::make(fake, time.now(), time.schedule());
+        int scheduledAtCancel = 0;
+        std::vector<std::string> callsAtCancel;
+        // A read is noted before its answer, a check or write after its hook.
+        auto cancelAt = [&](const std::string& call, int noted) {
+            if (call == moment && fake->count(call) == noted) {
+                verifying->cancel();
+                scheduledAtCancel = time.scheduled;
+                callsAtCancel = fake->calls;
+            }
+        };
+        fake->duringValidation = [&] { cancelAt("validate", 4); };
+        fake->duringSizeWrite = [&] { cancelAt("size", 2); };
+        fake->frameAt = [&](double) {
+            cancelAt("read", 1);
+            return std::optional<QRectF>(QRectF(0, 0, 800, 400));
+        };
+        std::vector<std::optional<std::string>> got;
+        verifying->start([&](auto message) { got.push_back(message); });
+        time.runUntil(time.time + 0.2);
+        EXPECT_EQ(got, one("Disposition annulée. Actualise pour vérifier la position de la fenêtre."));
+        ASSERT_FALSE(callsAtCancel.empty());
+        if (moment != "read")
+            callsAtCancel.push_back(moment);
+        callsAtCancel.push_back("cleanup");
+        EXPECT_EQ(fake->calls, callsAtCancel) << "only the cleanup follows the cancel";
+        EXPECT_EQ(time.scheduled, scheduledAtCancel) << "nothing is scheduled after the cancel";
+        time.runUntil(time.time + 2);
+        time.time = 0;
+    }
+
+    // Cancelled before it started: cleaned up once, with no one to tell, and never started.
+    auto unstarted = std::make_shared<FakeArrangement>();
+    auto never = WindowArrangementSession::make(unstarted, time.now(), time.schedule());
+    never->cancel();
+    EXPECT_EQ(unstarted->calls, std::vector<std::string> { "cleanup" });
+    std::optional<std::string> refused;
+    never->start([&](std::optional<std::string> message) { refused = message; });
+    EXPECT_EQ(refused, "Cette disposition a déjà été demandée.");
+    never.reset();
+    EXPECT_EQ(unstarted->cleanups, 1);
+}
+
 TEST_F(WindowArrangementSessionTest, ASecondStartIsRefusedAndReleaseCleansUp)
 {
     start();

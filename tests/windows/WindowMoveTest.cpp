@@ -2,6 +2,7 @@
 #include "sim/ClassRegistry.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
+#include "windows/ManualTime.h"
 #include "windows/NativeWindowMove.h"
 
 #include <algorithm>
@@ -152,6 +153,29 @@ TEST_F(WindowMoveTest, DesktopsOrReservationChangedSinceThePlanFailTheMove)
     AssistantScreenConfiguration { AssistantApp::codex, "D1" }.save(platform().standardDefaults());
     start(stale);
     mac.advance(1);
+    EXPECT_EQ(outcome, changed);
+    EXPECT_FALSE(moveWasLogged());
+
+    // Desktops unreadable when the move was planned, though readable again when it runs.
+    AssistantScreenConfiguration { AssistantApp::codex, "D2" }.save(platform().standardDefaults());
+    completions = 0;
+    outcome.reset();
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    stale = environment();
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    start(stale);
+    mac.advance(1);
+    EXPECT_EQ(outcome, changed);
+    EXPECT_FALSE(moveWasLogged());
+
+    // Unreadable once the move runs: no waiting for held keys first.
+    completions = 0;
+    outcome.reset();
+    stale = environment();
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    mac.mac().hold(0x20000, {}, {});
+    start(stale);
+    mac.advance(0.1);
     EXPECT_EQ(outcome, changed);
     EXPECT_FALSE(moveWasLogged());
 }
@@ -305,6 +329,60 @@ TEST_F(WindowMoveTest, ACancelFromInsideAnEnvironmentCallCompletesAfterTheCallRe
     EXPECT_FALSE(completedInside);
     EXPECT_EQ(outcome, Outcome("Déplacement annulé."));
     EXPECT_FALSE(moveWasLogged());
+}
+
+// Answers as scripted and names each call made to it.
+class ScriptedMoveEnvironment : public WindowMoveEnvironment {
+public:
+    bool held = false;
+    std::vector<std::string> calls;
+    std::function<void(const std::string& call)> during;
+
+    bool inputHeld() override { return note("inputHeld"), held; }
+    std::optional<std::string> validate() override { return note("validate"), std::nullopt; }
+    std::optional<std::string> requestMove() override { return note("requestMove"), std::nullopt; }
+    bool arrived() override { return note("arrived"), false; }
+    bool desktopUnchanged() override { return note("desktopUnchanged"), true; }
+
+private:
+    void note(const std::string& call)
+    {
+        calls.push_back(call);
+        if (during)
+            during(call);
+    }
+};
+
+TEST(WindowMoveSessionTest, ACancelFromInsideAnyEnvironmentCallIsTheLastThingTheMoveDoes)
+{
+    struct Case {
+        std::string call;
+        long occurrence;
+        bool held;
+    };
+    for (const auto& [call, occurrence, held] : { Case { "desktopUnchanged", 1, false }, Case { "inputHeld", 1, true },
+             Case { "requestMove", 1, false }, Case { "desktopUnchanged", 2, false }, Case { "arrived", 1, false } }) {
+        SCOPED_TRACE(call + " #" + std::to_string(occurrence));
+        auto environment = std::make_shared<ScriptedMoveEnvironment>();
+        environment->held = held;
+        test::ManualTime time;
+        auto session = std::make_shared<WindowMoveSession>(environment, time.now(), time.schedule());
+        int scheduledAtCancel = 0;
+        environment->during = [&](const std::string& now) {
+            if (now == call && std::count(environment->calls.begin(), environment->calls.end(), call) == occurrence) {
+                session->cancel();
+                scheduledAtCancel = time.scheduled;
+            }
+        };
+        int completions = 0;
+        session->start([&](const std::optional<std::string>&) { ++completions; });
+        time.runUntil(1);
+        EXPECT_EQ(completions, 1);
+        ASSERT_FALSE(environment->calls.empty());
+        EXPECT_EQ(environment->calls.back(), call);
+        EXPECT_EQ(std::count(environment->calls.begin(), environment->calls.end(), call), occurrence);
+        EXPECT_EQ(time.scheduled, scheduledAtCancel) << "nothing is scheduled after the cancel";
+    }
 }
 
 TEST(WindowMoveIdentificationTest, LayoutsNeedWellFormedDisplaysWithDistinctIds)

@@ -1,5 +1,6 @@
 #include "windows/WindowSpaceRuntime.h"
 
+#include "sim/AccessibilityTree.h"
 #include "sim/SymbolTable.h"
 #include "support/TestMac.h"
 #include "support/WorldBuilder.h"
@@ -220,19 +221,43 @@ TEST_F(WindowSpaceRuntimeTest, SpacesAndWindowsOfSpacesComeFromTheWindowServer)
 TEST_F(WindowSpaceRuntimeTest, AnyBadWindowNumberOfASpaceMakesTheWholeAnswerAbsent)
 {
     PlistArray answer;
+    std::uint32_t options = 0;
     mac.mac().symbolTable().add(skylight::frameworkPath, "SLSCopyWindowsWithOptionsAndTags",
         std::function<skylight::CopyWindowsWithOptionsAndTags>(
-            [&](skylight::ConnectionID, std::uint32_t, const PlistArray&, std::uint32_t, std::uint64_t*,
-                std::uint64_t*) { return std::optional<PlistValue>(answer); }));
+            [&](skylight::ConnectionID, std::uint32_t, const PlistArray&, std::uint32_t asked, std::uint64_t*,
+                std::uint64_t*) {
+                options = asked;
+                return std::optional<PlistValue>(answer);
+            }));
     auto fresh = WindowSpaceRuntime::make();
     answer = { 40, 4294967295.0, std::uint64_t { 7 } };
     EXPECT_EQ(fresh->windowsInSpace(11), (std::vector<std::uint32_t> { 40, 4294967295u, 7 }));
+    EXPECT_EQ(options, 7u);
     answer = {};
     EXPECT_EQ(fresh->windowsInSpace(11), std::vector<std::uint32_t> {});
     for (PlistValue bad : { PlistValue(0), PlistValue(std::int64_t { 4294967296 }), PlistValue(40.5), PlistValue(true),
              PlistValue("40"), PlistValue(-1) }) {
         answer = { 40, bad };
         EXPECT_EQ(fresh->windowsInSpace(11), std::nullopt);
+    }
+}
+
+TEST_F(WindowSpaceRuntimeTest, AWindowsSpacesAreAskedOverAllSpacesAndReadAsWholeNonNegativeNumbers)
+{
+    PlistArray answer;
+    std::int32_t mask = 0;
+    mac.mac().symbolTable().add(skylight::frameworkPath, "SLSCopySpacesForWindows",
+        std::function<skylight::CopySpacesForWindows>([&](skylight::ConnectionID, std::int32_t asked, const PlistArray&) {
+            mask = asked;
+            return std::optional<PlistValue>(answer);
+        }));
+    auto fresh = WindowSpaceRuntime::make();
+    answer = { std::uint64_t { 11 }, std::int64_t { 12 }, 13.0, 0.0 };
+    EXPECT_EQ(fresh->spaces(40), (std::vector<std::uint64_t> { 11, 12, 13, 0 }));
+    EXPECT_EQ(mask, 7);
+    for (PlistValue bad : { PlistValue(0x1p64), PlistValue(-1.0), PlistValue("12"), PlistValue(true) }) {
+        answer = { std::uint64_t { 11 }, bad };
+        EXPECT_EQ(fresh->spaces(40), std::nullopt);
     }
 }
 
@@ -258,6 +283,10 @@ TEST_F(WindowSpaceRuntimeTest, OwnerChecksAndElementsFollowTheLiveWindow)
     AXElementRef element = runtime->accessibilityWindow(record);
     ASSERT_TRUE(element);
     EXPECT_EQ(runtime->windowID(element), 40u);
+    // Finding one window's element may wait longer than reading every window's metadata.
+    EXPECT_EQ(mac.mac().accessibilityTree().applicationElement(301)->messagingTimeout(), 0.3);
+    runtime->windows(false, true);
+    EXPECT_EQ(mac.mac().accessibilityTree().applicationElement(301)->messagingTimeout(), 0.1);
     window(40).frame = QRectF(0, 0, 800, 600);
     window(40).spaces = { 12 };
     auto refreshed = runtime->window(record);
@@ -270,6 +299,12 @@ TEST_F(WindowSpaceRuntimeTest, OwnerChecksAndElementsFollowTheLiveWindow)
     window(40).pid = 302;
     EXPECT_FALSE(runtime->identifiesOwner(record));
     EXPECT_FALSE(runtime->window(record));
+    // A window whose owner runs no application at all.
+    window(40).pid = 999;
+    DesktopWindow orphan = record;
+    orphan.pid = 999;
+    EXPECT_FALSE(runtime->identifiesOwner(orphan));
+    EXPECT_FALSE(runtime->window(orphan));
     window(40).pid = 301;
     mac.world().applications[0].policy = ActivationPolicy::accessory;
     EXPECT_TRUE(runtime->identifiesOwner(record));
