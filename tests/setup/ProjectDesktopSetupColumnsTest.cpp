@@ -5,9 +5,13 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/DraggingInfo.h"
+#include "ui/ColorTable.h"
 #include "ui/Label.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -443,6 +447,67 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheReturnAreaTakesADropOnlyWithAProjectWh
     EXPECT_FALSE(panel->performReturnDrop(info, panel->status()->geometry().center()));
     EXPECT_EQ(returned, 0);
     EXPECT_TRUE(panel->performReturnDrop(info, library));
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(panel->returnHighlighted());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, TheDragEventsOverTheReturnAreaAnswerTheSourceAndTintTheColumn)
+{
+    int returned = 0;
+    bool ownerAgrees = false;
+    panel->canReturnToLibrary = [&](const DraggingInfo&) { return ownerAgrees; };
+    panel->onReturnToLibrary = [&](const DraggingInfo&) { ++returned; };
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    QCoreApplication::sendPostedEvents();
+    QMimeData data;
+    QPointF library = panel->library()->mapTo(panel, QPoint(10, 10));
+    auto answer = [](const QDropEvent& event) { return event.isAccepted() && event.dropAction() == Qt::MoveAction; };
+    auto enter = [&] {
+        QDragEnterEvent event(library.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    auto move = [&] {
+        // Qt hands a movement over already taken when the last one was.
+        QDragMoveEvent event(library.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        event.accept();
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    auto drop = [&] {
+        QDropEvent event(library, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    QImage plain = panel->grab().toImage();
+    EXPECT_FALSE(enter());
+    EXPECT_FALSE(drop());
+    EXPECT_EQ(returned, 0);
+
+    ownerAgrees = true;
+    EXPECT_TRUE(enter());
+    ownerAgrees = false;
+    EXPECT_FALSE(move());
+    EXPECT_FALSE(panel->returnHighlighted());
+    ownerAgrees = true;
+    EXPECT_TRUE(move());
+    ASSERT_TRUE(panel->returnHighlighted());
+    // The column is framed in the accent from just above its title and tinted inside.
+    QImage tinted = panel->grab().toImage();
+    int x = panel->library()->mapTo(panel, QPoint(panel->library()->width() / 2, 0)).x();
+    int top = panel->libraryTitle()->geometry().top() - 4;
+    QColor accent = ColorTable::color(ColorRole::accent);
+    EXPECT_EQ(tinted.pixelColor(x, top - 2), plain.pixelColor(x, top - 2));
+    EXPECT_EQ(tinted.pixelColor(x, top - 1), accent);
+    EXPECT_EQ(tinted.pixelColor(x, top), accent);
+    QColor under = plain.pixelColor(x, top + 2);
+    QColor inside = tinted.pixelColor(x, top + 2);
+    EXPECT_NEAR(inside.red(), under.red() * 0.92 + accent.red() * 0.08, 1.5);
+    EXPECT_NEAR(inside.green(), under.green() * 0.92 + accent.green() * 0.08, 1.5);
+    EXPECT_NEAR(inside.blue(), under.blue() * 0.92 + accent.blue() * 0.08, 1.5);
+
+    EXPECT_TRUE(drop());
     EXPECT_EQ(returned, 1);
     EXPECT_FALSE(panel->returnHighlighted());
 }
