@@ -417,5 +417,25 @@ TEST_F(ProjectDesktopSetupViewTest, AnOwnerThatTurnsBusyWhenThePickerOpensKeepsT
     EXPECT_TRUE(panel->busy());
 }
 
+TEST_F(ProjectDesktopSetupViewTest, AScreenCardHandsItsOwnerOnlyTheDropsItAllows)
+{
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    auto* card = panel->canvas()->findChild<ProjectDisplayDropView*>();
+    ASSERT_TRUE(card);
+    DraggingInfo info;
+    bool allowed = true;
+    std::vector<std::string> dropped;
+    panel->canDropOnDisplay = [&](const DraggingInfo&, const std::string&) { return allowed; };
+    EXPECT_FALSE(card->performDragOperation(info)) << "no one to take it";
+    panel->onDropOnDisplay = [&](const DraggingInfo&, const std::string& display) { dropped.push_back(display); };
+    allowed = false;
+    EXPECT_FALSE(card->performDragOperation(info));
+    EXPECT_TRUE(dropped.empty());
+    allowed = true;
+    EXPECT_TRUE(card->performDragOperation(info));
+    EXPECT_EQ(dropped, std::vector<std::string> { "D1" });
+}
+
 } // namespace
 } // namespace pellamor
