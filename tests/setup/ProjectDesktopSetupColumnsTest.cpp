@@ -315,6 +315,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, WithOnlyTheReservedScreenTheCanvasSaysSo)
     feed();
     panel->commitProjectSelection(std::string("a"));
     EXPECT_TRUE(screenCards().empty());
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "a")) << "the reserved screen takes no window";
     EXPECT_EQ(texts(panel->canvas()),
         (std::vector<std::string> {
             "Aucun écran de contenu disponible. L’écran de Codex reste réservé à l’assistant." }));

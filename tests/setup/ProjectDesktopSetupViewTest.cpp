@@ -139,6 +139,7 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
 TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOneIsClearedSilently)
 {
     feed();
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "a")) << "no project chosen yet";
     panel->commitProjectSelection(std::string("a"));
     panel->commitProjectSelection(std::string("a"));
     panel->commitProjectSelection(std::string("unknown"));
@@ -146,6 +147,7 @@ TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOne
     EXPECT_EQ(panel->linkedDesktop("d1")->spaceID, 2u);
     EXPECT_TRUE(panel->isEligibleTarget("d1", "a"));
     EXPECT_FALSE(panel->isEligibleTarget("D2", "a"));
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "b")) << "another project's screen";
 
     assignments = { project("b", "Beta") };
     feed();
@@ -435,6 +437,40 @@ TEST_F(ProjectDesktopSetupViewTest, AScreenCardHandsItsOwnerOnlyTheDropsItAllows
     allowed = true;
     EXPECT_TRUE(card->performDragOperation(info));
     EXPECT_EQ(dropped, std::vector<std::string> { "D1" });
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AnOpenPickerFollowsTheProjectsAndTheOverflowMenuKeepsItsShortcutsWhileOpen)
+{
+    feed();
+    panel->toggleProjectSetup();
+    ASSERT_TRUE(panel->projectChooser());
+    assignments.push_back(project("c", "Gamma", { 1 }));
+    feed();
+    EXPECT_EQ(panel->projectChooser()->projects().size(), 3u);
+    panel->dismissProjectChooser(false);
+    ASSERT_EQ(panel->shortcutProjects().size(), 2u);
+
+    pickerEvents.clear();
+    QMenu* menu = panel->moreProjectsMenu();
+    emit menu->aboutToShow();
+    EXPECT_EQ(pickerEvents, std::vector<bool> { true });
+    assignments.push_back(project("d", "Delta", { 1 }));
+    feed();
+    EXPECT_EQ(panel->shortcutProjects().size(), 2u) << "not under an open menu";
+    emit menu->aboutToHide();
+    EXPECT_EQ(pickerEvents, std::vector<bool> { true });
+    settle();
+    EXPECT_EQ(panel->shortcutProjects().size(), 3u);
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false }));
+
+    // A menu reopened before the close is handled: only the last close counts.
+    pickerEvents.clear();
+    emit menu->aboutToShow();
+    emit menu->aboutToHide();
+    emit menu->aboutToShow();
+    emit menu->aboutToHide();
+    settle();
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, true, false }));
 }
 
 } // namespace
