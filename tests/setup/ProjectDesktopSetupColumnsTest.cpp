@@ -4,15 +4,16 @@
 #include "setup/SetupControls.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
-#include "ui/DraggingInfo.h"
 #include "ui/ColorTable.h"
+#include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QImage>
-#include <QMimeData>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -144,6 +145,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     // Two groups of one window are not separated; the last big group and the first single are.
     EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
     EXPECT_FALSE(panel->toggleSectionsButton()->isHidden());
+
+    // Two applications of one name stay apart, in the order of their bundle identifiers.
+    windows = { window(1, "Twin", 1), window(2, "Twin", 1) };
+    windows[0].bundleID = "com.zulu.twin";
+    windows[1].bundleID = "com.alpha.twin";
+    feed();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 2, 1 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjectsOwnAreNeverListed)
@@ -165,6 +173,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     panel->toggleUnassignedFilter();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
     EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
+
+    // A toggle refused while busy puts the control back as it was.
+    panel->setBusy(true);
+    panel->unassignedFilterButton()->toggle();
+    panel->toggleUnassignedFilter();
+    EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
@@ -211,9 +226,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     windows = { window(1, "Alpha", 1), window(2, "Alpha", 1), window(3, "Beta", 1), window(4, "Beta", 1),
         window(5, "Solo", 1) };
     feed();
+    QApplication::setActiveWindow(&host);
     SetupApplicationSectionButton* alpha = panel->applicationSectionButtons()[0];
+    alpha->setFocus();
     panel->toggleSection(alpha);
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 3, 4, 5 }));
+    EXPECT_TRUE(panel->applicationSectionButtons()[0]->hasFocus()) << "the rebuilt header keeps the focus";
+    EXPECT_FALSE(panel->applicationSectionButtons()[1]->hasFocus());
     EXPECT_EQ(panel->applicationSectionButtons()[0]->symbolName(), "chevron.right");
     EXPECT_TRUE(panel->applicationSectionButtons()[0]->isVisible()) << "a collapsed section can still be opened";
     // The old header is gone: pressing it again changes nothing.
