@@ -114,12 +114,18 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     int previewRequests = 0;
+    int accessibilityRequests = 0;
+    int deletions = 0;
     panel->onAuthorizePreviews = [&] { ++previewRequests; };
+    panel->onAuthorizeAccessibility = [&] { ++accessibilityRequests; };
+    panel->onDeleteAllDesktops = [&] { ++deletions; };
     panel->setBusy(true);
     for (QWidget* control : controls)
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     panel->previewPermission()->onAction();
+    panel->accessibilityPermission()->onAction();
     EXPECT_EQ(previewRequests, 0) << "not even when asked directly";
+    EXPECT_EQ(accessibilityRequests, 0);
     panel->updateResetState(true);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled()) << "not while busy";
     panel->setBusy(false);
@@ -127,6 +133,10 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     panel->previewPermission()->onAction();
     EXPECT_EQ(previewRequests, 1);
+    panel->accessibilityPermission()->onAction();
+    EXPECT_EQ(accessibilityRequests, 1);
+    panel->deleteDesktopsButton()->click();
+    EXPECT_EQ(deletions, 1);
 
     panel->updateResetState(false);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled());
@@ -134,6 +144,26 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     panel->setBusy(true);
     panel->setBusy(false);
     EXPECT_FALSE(panel->deleteDesktopsButton()->isEnabled()) << "the gate is kept across a busy spell";
+    panel->deleteDesktopsButton()->click();
+    EXPECT_EQ(deletions, 1);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
+{
+    auto* first = new SwitchControl;
+    panel->setTrackingSwitch(first);
+    EXPECT_EQ(first->parentWidget(), panel);
+    EXPECT_TRUE(first->isVisible());
+    auto* second = new SwitchControl;
+    panel->setTrackingSwitch(second);
+    std::unique_ptr<SwitchControl> away(first);
+    EXPECT_EQ(first->parentWidget(), nullptr);
+    EXPECT_TRUE(first->isHidden());
+    EXPECT_EQ(second->parentWidget(), panel);
+    panel->setTrackingSwitch(nullptr);
+    std::unique_ptr<SwitchControl> alsoAway(second);
+    EXPECT_EQ(second->parentWidget(), nullptr);
+    EXPECT_FALSE(panel->trackingSwitch());
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOneIsClearedSilently)
