@@ -382,12 +382,24 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     feed();
     panel->toggleProjectSetup();
     QPointer<ProjectSetupChooserViewController> first = panel->projectChooser();
+    QPointer<Popover> firstPopover = panel->projectPopover();
     auto choose = first->onChoose;
+    auto cancel = first->onCancel;
     panel->toggleProjectSetup();
     panel->toggleProjectSetup();
     choose("a");
+    cancel();
     EXPECT_FALSE(panel->selectedProjectID());
     ASSERT_TRUE(panel->projectPopover());
+    // Nor does the earlier popover speak for the current one.
+    panel->popoverDidClose(firstPopover);
+    ASSERT_TRUE(panel->projectPopover());
+    PopoverEvent onButton { true, panel->window(),
+        panel->setupProjectButton()->mapToGlobal(panel->setupProjectButton()->rect().center()) };
+    EXPECT_FALSE(panel->popoverShouldClose(panel->projectPopover(), onButton)) << "the button's own click closes it";
+    EXPECT_TRUE(panel->popoverShouldClose(firstPopover, onButton));
+    QWidget other;
+    EXPECT_TRUE(panel->popoverShouldClose(panel->projectPopover(), PopoverEvent { true, &other, onButton.globalPosition }));
 
     // An id that vanished meanwhile leaves the popover open and the selection as it was.
     panel->projectChooser()->onChoose("gone");
@@ -395,6 +407,12 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     panel->projectChooser()->onChoose("b");
     EXPECT_EQ(panel->selectedProjectID(), "b");
     EXPECT_FALSE(panel->projectPopover());
+
+    panel->toggleProjectSetup();
+    pickerEvents.clear();
+    panel->projectChooser()->onCancel();
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_EQ(pickerEvents, std::vector<bool> { false });
 }
 
 TEST_F(ProjectDesktopSetupViewTest, APanelDestroyedWithItsChooserOpenTakesTheChooserAlong)
