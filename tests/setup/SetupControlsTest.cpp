@@ -3,6 +3,7 @@
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
 #include "ui/SymbolRegistry.h"
+#include "ui/SystemFont.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
@@ -71,6 +72,8 @@ TEST_F(SetupControlsTest, TheDisabledPrimaryButtonDrawsItsFaintestWhateverItsSta
     button.setEnabled(false);
     EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.02);
     EXPECT_DOUBLE_EQ(button.strokeColor().alpha, 0.06);
+    // Its title and symbol fit with room on both sides.
+    EXPECT_EQ(button.sizeHint(), QSize(static_cast<int>(textWidth("Configurer un projet", button.font())) + 52, 34));
 }
 
 TEST_F(SetupControlsTest, ThePrimaryButtonDrawsItsSymbolAtFourteenPoints)
