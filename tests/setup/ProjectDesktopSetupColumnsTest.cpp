@@ -4,11 +4,16 @@
 #include "setup/SetupControls.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
+#include "ui/ColorTable.h"
 #include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QImage>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -140,6 +145,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     // Two groups of one window are not separated; the last big group and the first single are.
     EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
     EXPECT_FALSE(panel->toggleSectionsButton()->isHidden());
+
+    // Two applications of one name stay apart, in the order of their bundle identifiers.
+    windows = { window(1, "Twin", 1), window(2, "Twin", 1) };
+    windows[0].bundleID = "com.zulu.twin";
+    windows[1].bundleID = "com.alpha.twin";
+    feed();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 2, 1 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjectsOwnAreNeverListed)
@@ -161,6 +173,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     panel->toggleUnassignedFilter();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
     EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
+
+    // A toggle refused while busy puts the control back as it was.
+    panel->setBusy(true);
+    panel->unassignedFilterButton()->toggle();
+    panel->toggleUnassignedFilter();
+    EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
@@ -207,9 +226,13 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     windows = { window(1, "Alpha", 1), window(2, "Alpha", 1), window(3, "Beta", 1), window(4, "Beta", 1),
         window(5, "Solo", 1) };
     feed();
+    QApplication::setActiveWindow(&host);
     SetupApplicationSectionButton* alpha = panel->applicationSectionButtons()[0];
+    alpha->setFocus();
     panel->toggleSection(alpha);
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 3, 4, 5 }));
+    EXPECT_TRUE(panel->applicationSectionButtons()[0]->hasFocus()) << "the rebuilt header keeps the focus";
+    EXPECT_FALSE(panel->applicationSectionButtons()[1]->hasFocus());
     EXPECT_EQ(panel->applicationSectionButtons()[0]->symbolName(), "chevron.right");
     EXPECT_TRUE(panel->applicationSectionButtons()[0]->isVisible()) << "a collapsed section can still be opened";
     // The old header is gone: pressing it again changes nothing.
@@ -311,6 +334,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, WithOnlyTheReservedScreenTheCanvasSaysSo)
     feed();
     panel->commitProjectSelection(std::string("a"));
     EXPECT_TRUE(screenCards().empty());
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "a")) << "the reserved screen takes no window";
     EXPECT_EQ(texts(panel->canvas()),
         (std::vector<std::string> {
             "Aucun écran de contenu disponible. L’écran de Codex reste réservé à l’assistant." }));
@@ -443,6 +467,67 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheReturnAreaTakesADropOnlyWithAProjectWh
     EXPECT_FALSE(panel->performReturnDrop(info, panel->status()->geometry().center()));
     EXPECT_EQ(returned, 0);
     EXPECT_TRUE(panel->performReturnDrop(info, library));
+    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(panel->returnHighlighted());
+}
+
+TEST_F(ProjectDesktopSetupColumnsTest, TheDragEventsOverTheReturnAreaAnswerTheSourceAndTintTheColumn)
+{
+    int returned = 0;
+    bool ownerAgrees = false;
+    panel->canReturnToLibrary = [&](const DraggingInfo&) { return ownerAgrees; };
+    panel->onReturnToLibrary = [&](const DraggingInfo&) { ++returned; };
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    QCoreApplication::sendPostedEvents();
+    QMimeData data;
+    QPointF library = panel->library()->mapTo(panel, QPoint(10, 10));
+    auto answer = [](const QDropEvent& event) { return event.isAccepted() && event.dropAction() == Qt::MoveAction; };
+    auto enter = [&] {
+        QDragEnterEvent event(library.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    auto move = [&] {
+        // Qt hands a movement over already taken when the last one was.
+        QDragMoveEvent event(library.toPoint(), Qt::MoveAction, &data, Qt::LeftButton, {});
+        event.accept();
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    auto drop = [&] {
+        QDropEvent event(library, Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(panel, &event);
+        return answer(event);
+    };
+    QImage plain = panel->grab().toImage();
+    EXPECT_FALSE(enter());
+    EXPECT_FALSE(drop());
+    EXPECT_EQ(returned, 0);
+
+    ownerAgrees = true;
+    EXPECT_TRUE(enter());
+    ownerAgrees = false;
+    EXPECT_FALSE(move());
+    EXPECT_FALSE(panel->returnHighlighted());
+    ownerAgrees = true;
+    EXPECT_TRUE(move());
+    ASSERT_TRUE(panel->returnHighlighted());
+    // The column is framed in the accent from just above its title and tinted inside.
+    QImage tinted = panel->grab().toImage();
+    int x = panel->library()->mapTo(panel, QPoint(panel->library()->width() / 2, 0)).x();
+    int top = panel->libraryTitle()->geometry().top() - 4;
+    QColor accent = ColorTable::color(ColorRole::accent);
+    EXPECT_EQ(tinted.pixelColor(x, top - 2), plain.pixelColor(x, top - 2));
+    EXPECT_EQ(tinted.pixelColor(x, top - 1), accent);
+    EXPECT_EQ(tinted.pixelColor(x, top), accent);
+    QColor under = plain.pixelColor(x, top + 2);
+    QColor inside = tinted.pixelColor(x, top + 2);
+    EXPECT_NEAR(inside.red(), under.red() * 0.92 + accent.red() * 0.08, 1.5);
+    EXPECT_NEAR(inside.green(), under.green() * 0.92 + accent.green() * 0.08, 1.5);
+    EXPECT_NEAR(inside.blue(), under.blue() * 0.92 + accent.blue() * 0.08, 1.5);
+
+    EXPECT_TRUE(drop());
     EXPECT_EQ(returned, 1);
     EXPECT_FALSE(panel->returnHighlighted());
 }

@@ -114,12 +114,18 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     for (QWidget* control : controls)
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     int previewRequests = 0;
+    int accessibilityRequests = 0;
+    int deletions = 0;
     panel->onAuthorizePreviews = [&] { ++previewRequests; };
+    panel->onAuthorizeAccessibility = [&] { ++accessibilityRequests; };
+    panel->onDeleteAllDesktops = [&] { ++deletions; };
     panel->setBusy(true);
     for (QWidget* control : controls)
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
     panel->previewPermission()->onAction();
+    panel->accessibilityPermission()->onAction();
     EXPECT_EQ(previewRequests, 0) << "not even when asked directly";
+    EXPECT_EQ(accessibilityRequests, 0);
     panel->updateResetState(true);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled()) << "not while busy";
     panel->setBusy(false);
@@ -127,6 +133,10 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
         EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
     panel->previewPermission()->onAction();
     EXPECT_EQ(previewRequests, 1);
+    panel->accessibilityPermission()->onAction();
+    EXPECT_EQ(accessibilityRequests, 1);
+    panel->deleteDesktopsButton()->click();
+    EXPECT_EQ(deletions, 1);
 
     panel->updateResetState(false);
     EXPECT_FALSE(panel->clearAssignmentsButton()->isEnabled());
@@ -134,11 +144,32 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     panel->setBusy(true);
     panel->setBusy(false);
     EXPECT_FALSE(panel->deleteDesktopsButton()->isEnabled()) << "the gate is kept across a busy spell";
+    panel->deleteDesktopsButton()->click();
+    EXPECT_EQ(deletions, 1);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
+{
+    auto* first = new SwitchControl;
+    panel->setTrackingSwitch(first);
+    EXPECT_EQ(first->parentWidget(), panel);
+    EXPECT_TRUE(first->isVisible());
+    auto* second = new SwitchControl;
+    panel->setTrackingSwitch(second);
+    std::unique_ptr<SwitchControl> away(first);
+    EXPECT_EQ(first->parentWidget(), nullptr);
+    EXPECT_TRUE(first->isHidden());
+    EXPECT_EQ(second->parentWidget(), panel);
+    panel->setTrackingSwitch(nullptr);
+    std::unique_ptr<SwitchControl> alsoAway(second);
+    EXPECT_EQ(second->parentWidget(), nullptr);
+    EXPECT_FALSE(panel->trackingSwitch());
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOneIsClearedSilently)
 {
     feed();
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "a")) << "no project chosen yet";
     panel->commitProjectSelection(std::string("a"));
     panel->commitProjectSelection(std::string("a"));
     panel->commitProjectSelection(std::string("unknown"));
@@ -146,6 +177,7 @@ TEST_F(ProjectDesktopSetupViewTest, ChoosingAProjectCallsBackOnceAndAVanishedOne
     EXPECT_EQ(panel->linkedDesktop("d1")->spaceID, 2u);
     EXPECT_TRUE(panel->isEligibleTarget("d1", "a"));
     EXPECT_FALSE(panel->isEligibleTarget("D2", "a"));
+    EXPECT_FALSE(panel->isEligibleTarget("D1", "b")) << "another project's screen";
 
     assignments = { project("b", "Beta") };
     feed();
@@ -350,12 +382,24 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     feed();
     panel->toggleProjectSetup();
     QPointer<ProjectSetupChooserViewController> first = panel->projectChooser();
+    QPointer<Popover> firstPopover = panel->projectPopover();
     auto choose = first->onChoose;
+    auto cancel = first->onCancel;
     panel->toggleProjectSetup();
     panel->toggleProjectSetup();
     choose("a");
+    cancel();
     EXPECT_FALSE(panel->selectedProjectID());
     ASSERT_TRUE(panel->projectPopover());
+    // Nor does the earlier popover speak for the current one.
+    panel->popoverDidClose(firstPopover);
+    ASSERT_TRUE(panel->projectPopover());
+    PopoverEvent onButton { true, panel->window(),
+        panel->setupProjectButton()->mapToGlobal(panel->setupProjectButton()->rect().center()) };
+    EXPECT_FALSE(panel->popoverShouldClose(panel->projectPopover(), onButton)) << "the button's own click closes it";
+    EXPECT_TRUE(panel->popoverShouldClose(firstPopover, onButton));
+    QWidget other;
+    EXPECT_TRUE(panel->popoverShouldClose(panel->projectPopover(), PopoverEvent { true, &other, onButton.globalPosition }));
 
     // An id that vanished meanwhile leaves the popover open and the selection as it was.
     panel->projectChooser()->onChoose("gone");
@@ -363,6 +407,12 @@ TEST_F(ProjectDesktopSetupViewTest, AChoiceFromAnEarlierOpeningIsIgnored)
     panel->projectChooser()->onChoose("b");
     EXPECT_EQ(panel->selectedProjectID(), "b");
     EXPECT_FALSE(panel->projectPopover());
+
+    panel->toggleProjectSetup();
+    pickerEvents.clear();
+    panel->projectChooser()->onCancel();
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_EQ(pickerEvents, std::vector<bool> { false });
 }
 
 TEST_F(ProjectDesktopSetupViewTest, APanelDestroyedWithItsChooserOpenTakesTheChooserAlong)
@@ -415,6 +465,60 @@ TEST_F(ProjectDesktopSetupViewTest, AnOwnerThatTurnsBusyWhenThePickerOpensKeepsT
     panel->toggleProjectSetup();
     EXPECT_FALSE(panel->projectPopover());
     EXPECT_TRUE(panel->busy());
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AScreenCardHandsItsOwnerOnlyTheDropsItAllows)
+{
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    auto* card = panel->canvas()->findChild<ProjectDisplayDropView*>();
+    ASSERT_TRUE(card);
+    DraggingInfo info;
+    bool allowed = true;
+    std::vector<std::string> dropped;
+    panel->canDropOnDisplay = [&](const DraggingInfo&, const std::string&) { return allowed; };
+    EXPECT_FALSE(card->performDragOperation(info)) << "no one to take it";
+    panel->onDropOnDisplay = [&](const DraggingInfo&, const std::string& display) { dropped.push_back(display); };
+    allowed = false;
+    EXPECT_FALSE(card->performDragOperation(info));
+    EXPECT_TRUE(dropped.empty());
+    allowed = true;
+    EXPECT_TRUE(card->performDragOperation(info));
+    EXPECT_EQ(dropped, std::vector<std::string> { "D1" });
+}
+
+TEST_F(ProjectDesktopSetupViewTest, AnOpenPickerFollowsTheProjectsAndTheOverflowMenuKeepsItsShortcutsWhileOpen)
+{
+    feed();
+    panel->toggleProjectSetup();
+    ASSERT_TRUE(panel->projectChooser());
+    assignments.push_back(project("c", "Gamma", { 1 }));
+    feed();
+    EXPECT_EQ(panel->projectChooser()->projects().size(), 3u);
+    panel->dismissProjectChooser(false);
+    ASSERT_EQ(panel->shortcutProjects().size(), 2u);
+
+    pickerEvents.clear();
+    QMenu* menu = panel->moreProjectsMenu();
+    emit menu->aboutToShow();
+    EXPECT_EQ(pickerEvents, std::vector<bool> { true });
+    assignments.push_back(project("d", "Delta", { 1 }));
+    feed();
+    EXPECT_EQ(panel->shortcutProjects().size(), 2u) << "not under an open menu";
+    emit menu->aboutToHide();
+    EXPECT_EQ(pickerEvents, std::vector<bool> { true });
+    settle();
+    EXPECT_EQ(panel->shortcutProjects().size(), 3u);
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false }));
+
+    // A menu reopened before the close is handled: only the last close counts.
+    pickerEvents.clear();
+    emit menu->aboutToShow();
+    emit menu->aboutToHide();
+    emit menu->aboutToShow();
+    emit menu->aboutToHide();
+    settle();
+    EXPECT_EQ(pickerEvents, std::vector<bool>({ true, true, false }));
 }
 
 } // namespace

@@ -200,5 +200,42 @@ TEST_F(ProjectSetupChooserTest, EscapeInTheSearchOrTheListAndTheCloseButtonCance
     EXPECT_TRUE(chosen.empty());
 }
 
+TEST_F(ProjectSetupChooserTest, ReturnInTheListChoosesAndWhatCannotBeChosenChangesNothing)
+{
+    ProjectSetupChooserViewController early([this](const std::string& id) { chosen.push_back(id); }, [this] { ++cancelled; });
+    early.resize(400, 300);
+    early.show();
+    EXPECT_FALSE(early.isLoaded()) << "shown before any project, it lays nothing out";
+    QTest::keyClick(&early, Qt::Key_Escape);
+    EXPECT_EQ(cancelled, 1);
+
+    chooser->update({}, std::nullopt);
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_FALSE(chooser->selectedRow());
+    chooser->update({ row("a", "A"), row("b", "B") }, std::nullopt);
+    chooser->rowClicked(2);
+    chooser->rowClicked(-1);
+    ASSERT_EQ(chooser->selectedRow(), 0);
+    key(Qt::Key_Down);
+    chooser->update({ row("a", "A") }, std::string("a"));
+    ASSERT_FALSE(chooser->selectedRow());
+    key(Qt::Key_Return);
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_FALSE(chooser->finished());
+
+    // An arrow over an empty list leaves the dropped highlight dropped.
+    chooser->update({}, std::nullopt);
+    key(Qt::Key_Down);
+    chooser->update({ row("a", "A"), row("b", "B") }, std::nullopt);
+    EXPECT_FALSE(chooser->selectedRow());
+
+    key(Qt::Key_Down);
+    QTest::keyClick(chooser->table(), Qt::Key_Return);
+    EXPECT_EQ(chosen, std::vector<std::string> { "a" });
+    key(Qt::Key_Down);
+    EXPECT_EQ(chooser->selectedRow(), 0) << "a finished list stays as it was";
+}
+
 } // namespace
 } // namespace pellamor

@@ -8,6 +8,7 @@
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
 
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -78,6 +79,16 @@ TEST_F(ScreenSettingsViewTest, FirstStartOnOneBuiltInScreenTakesItAndAsksForAnot
     EXPECT_EQ(pane->summary()->text(), "1 écran dédié · 0 écrans de contenu");
     EXPECT_TRUE(pane->placeButton()->isEnabled());
     EXPECT_EQ(pane->placeButton()->text().toStdString(), "Placer Codex");
+    // The choices' rows stand 11 points apart, the pane's blocks 16.
+    auto gapAbove = [](QWidget* view) {
+        QBoxLayout* column = qobject_cast<QBoxLayout*>(view->parentWidget()->layout());
+        QWidget* above = column->itemAt(column->indexOf(view) - 1)->widget();
+        return view->y() - above->geometry().bottom() - 1;
+    };
+    QWidget* screenRow = pane->monitorPicker()->parentWidget();
+    EXPECT_EQ(gapAbove(screenRow), 11);
+    QWidget* layoutCard = pane->summary()->parentWidget()->parentWidget();
+    EXPECT_EQ(gapAbove(layoutCard), 16);
     EXPECT_EQ(pane->spacesNote()->text(),
         "Branche un autre écran pour afficher le contenu des projets en gardant l’assistant sur son écran dédié.");
     EXPECT_EQ(pane->spacesNote()->colorRole(), ColorRole::orange);
@@ -149,6 +160,8 @@ TEST_F(ScreenSettingsViewTest, ComingBackToTheApplicationReadsTheScreensAgainUnt
 
 TEST_F(ScreenSettingsViewTest, WithNoScreenAtAllTheOnlyEntryHoldsNoScreenAndChangesNothing)
 {
+    sim::Display first = mac.world().displays[0];
+    sim::Display second = mac.world().displays[1];
     mac.mac().disconnectDisplay(external);
     mac.mac().disconnectDisplay(builtIn);
     auto pane = makePane();
@@ -158,6 +171,15 @@ TEST_F(ScreenSettingsViewTest, WithNoScreenAtAllTheOnlyEntryHoldsNoScreenAndChan
     choose(*pane, 0);
     EXPECT_EQ(changes(), 0);
     EXPECT_FALSE(pane->placeButton()->isEnabled());
+
+    // Screens that come back give it the main one, wherever it is listed, and keep it.
+    first.main = false;
+    second.main = true;
+    mac.world().displays.push_back(first);
+    mac.mac().connectDisplay(second);
+    EXPECT_EQ(pane->configuration().monitorID, external);
+    EXPECT_EQ(storedScreen(), external);
+    EXPECT_TRUE(pane->placeButton()->isEnabled());
 }
 
 TEST_F(ScreenSettingsViewTest, ChoosingAScreenSavesAndAnnouncesItEvenWhenItIsTheSavedOne)

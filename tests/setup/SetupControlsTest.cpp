@@ -3,11 +3,15 @@
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
 #include "ui/SymbolRegistry.h"
+#include "ui/SystemFont.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
+#include <QCoreApplication>
+#include <QDropEvent>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QMimeData>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -68,6 +72,8 @@ TEST_F(SetupControlsTest, TheDisabledPrimaryButtonDrawsItsFaintestWhateverItsSta
     button.setEnabled(false);
     EXPECT_DOUBLE_EQ(button.fillColor().alpha, 0.02);
     EXPECT_DOUBLE_EQ(button.strokeColor().alpha, 0.06);
+    // Its title and symbol fit with room on both sides.
+    EXPECT_EQ(button.sizeHint(), QSize(static_cast<int>(textWidth("Configurer un projet", button.font())) + 52, 34));
 }
 
 TEST_F(SetupControlsTest, ThePrimaryButtonDrawsItsSymbolAtFourteenPoints)
@@ -134,6 +140,57 @@ TEST_F(SetupControlsTest, ADropViewWithoutItsClosuresRefusesAndARemovedOneEndsIt
     EXPECT_EQ(hovers, std::vector<bool>({ true, false }));
     delete card;
     EXPECT_EQ(hovers.size(), 2u);
+}
+
+TEST_F(SetupControlsTest, ADropViewAnswersQtsDragEventsAsItsOwnerDoes)
+{
+    QWidget parent;
+    auto* card = new ProjectDisplayDropView("D1", &parent);
+    card->setGeometry(0, 0, 200, 100);
+    std::vector<bool> hovers;
+    bool accept = true;
+    bool taken = true;
+    card->onDragHover = [&](bool hovering) { hovers.push_back(hovering); };
+    card->accepts = [&](const DraggingInfo&) { return accept; };
+    card->onDrop = [&](const DraggingInfo&) { return taken; };
+    QMimeData data;
+    data.setData(QString::fromLatin1(windowDragType), "TOKEN:1:2");
+    auto answer = [](const QDropEvent& event) { return event.isAccepted() && event.dropAction() == Qt::MoveAction; };
+    auto enter = [&] {
+        QDragEnterEvent event(QPoint(20, 20), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(card, &event);
+        return answer(event);
+    };
+    auto move = [&] {
+        // Qt hands a movement over already taken when the last one was.
+        QDragMoveEvent event(QPoint(30, 20), Qt::MoveAction, &data, Qt::LeftButton, {});
+        event.accept();
+        QCoreApplication::sendEvent(card, &event);
+        return answer(event);
+    };
+    auto drop = [&] {
+        QDropEvent event(QPointF(30, 20), Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(card, &event);
+        return answer(event);
+    };
+
+    EXPECT_TRUE(enter());
+    accept = false;
+    EXPECT_FALSE(move());
+    EXPECT_FALSE(card->highlighted());
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(card, &leave);
+    EXPECT_EQ(hovers, std::vector<bool>({ true, false }));
+
+    accept = true;
+    EXPECT_TRUE(enter());
+    EXPECT_TRUE(move());
+    taken = false;
+    EXPECT_FALSE(drop()) << "the owner refused it";
+    EXPECT_FALSE(card->dragHovered());
+    taken = true;
+    EXPECT_TRUE(enter());
+    EXPECT_TRUE(drop());
 }
 
 } // namespace
