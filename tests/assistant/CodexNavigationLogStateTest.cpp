@@ -97,6 +97,9 @@ TEST_F(NavigationLogTest, AnotherPrimaryWindowReportingFocusDropsTheVerifiedWind
 {
     feed(sim::readyToShowLine(start, otherWindow, "primary"));
     navigate(mainWindow, threadPath, start);
+    // Focus reported by a window that is not primary changes nothing.
+    feed(sim::performanceSpanLine(start + 900, LogRenderer { 3, 3 }, SpanState { .appearance = "hud", .name = "idle" }));
+    EXPECT_EQ(state.observation().selection, CodexNavigationSelection::localThread(threadID));
     feed(sim::performanceSpanLine(start + 1000, otherWindow, SpanState { .name = "idle" }));
     EXPECT_EQ(state.observation().selection, CodexNavigationSelection::ambiguous());
 }
@@ -117,6 +120,8 @@ TEST_F(NavigationLogTest, RepeatOfTheVerifiedRouteChangesNothingButReverifiesAft
     feed(sim::readyToShowLine(start, otherWindow, "primary"));
     navigate(mainWindow, threadPath, start);
     feed(sim::routeChangeLine(start + 1000, mainWindow, threadPath));
+    EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::localThread(threadID), 2, 2));
+    feed(sim::performanceSpanLine(start + 1200, mainWindow));
     EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::localThread(threadID), 2, 2));
 
     feed(sim::routeChangeLine(start + 2000, otherWindow, "/settings"));
@@ -181,6 +186,22 @@ TEST_F(NavigationLogTest, MalformedRenderersAndRepeatedFieldsAreIgnored)
     signs.consume(prefix + "windowId=+1 webContentsId=07 appearance=detached");
     signs.consume(sim::routeChangeLine(start, LogRenderer { 1, 7 }, threadPath));
     EXPECT_EQ(signs.observation().selection, CodexNavigationSelection::none()) << "+1 and 07 are valid ids";
+}
+
+TEST_F(NavigationLogTest, MarkerLinesMissingTheirFieldsAreIgnored)
+{
+    feed(sim::readyToShowLine(start, mainWindow, "primary"));
+    feed(sim::routeChangeLine(start, mainWindow, threadPath));
+    const std::string stamp = sim::logTimestamp(start + 100);
+    feed(stamp + " info [window-manager] window ready-to-show windowId=1 webContentsId=7");
+    feed(stamp + " info [electron-message-handler] client.performance.span name=thread_navigation outcome=success "
+                 "rendererWindowAppearance=primary rendererWindowFocused=true rendererWindowVisible=true");
+    feed(stamp + " info [electron-message-handler] client.performance.span name=thread_navigation outcome=success "
+                 "rendererWindowId=1 rendererWebContentsId=7 rendererWindowFocused=true rendererWindowVisible=true");
+    feed(stamp);
+    EXPECT_EQ(state.observation(), observed(CodexNavigationSelection::pending(), 1, 0));
+    feed(sim::performanceSpanLine(start + 200, mainWindow));
+    EXPECT_EQ(state.observation().selection, CodexNavigationSelection::localThread(threadID));
 }
 
 TEST_F(NavigationLogTest, TimestampsAndPrefixesAreStrict)

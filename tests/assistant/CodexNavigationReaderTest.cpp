@@ -317,5 +317,12 @@ TEST(CodexLogFileNameTest, MatchesOnlyTheRunningProcessesNames)
         EXPECT_FALSE(matchCodexLogFileName(other, 4242)) << other;
 }
 
+TEST(CodexLogFileNameTest, DayFoldersAreUTCDays)
+{
+    EXPECT_EQ(utcDayFolder(PlistDate { 1780000000 }, 0), "2026/05/28");
+    EXPECT_EQ(utcDayFolder(PlistDate { 1780000000 }, 4), "2026/06/01");
+    EXPECT_EQ(utcDayFolder(PlistDate { -1 }, -1), "1969/12/30");
+}
+
 } // namespace
 } // namespace pellamor

@@ -16,6 +16,9 @@ TEST(LossyUtf8Test, EachMaximalInvalidSubpartBecomesOneReplacement)
     EXPECT_EQ(repairingUtf8("\xED\xA0\x80"), fffd + fffd + fffd) << "surrogate";
     EXPECT_EQ(repairingUtf8("\xF4\x90\x80\x80"), fffd + fffd + fffd + fffd) << "above U+10FFFF";
     EXPECT_EQ(repairingUtf8("\xFF"), fffd);
+    // After E0 only A0...BF: below is overlong.
+    EXPECT_EQ(repairingUtf8("\xE0\x9F\xBF"), fffd + fffd + fffd) << "overlong after E0";
+    EXPECT_EQ(repairingUtf8("\xE0\xA0\x80|\xE0\xBF\xBF"), "\xE0\xA0\x80|\xE0\xBF\xBF");
 }
 
 TEST(LossyUtf8Test, ASequenceCutAtTheEndIsReplacedAndValidTextKept)

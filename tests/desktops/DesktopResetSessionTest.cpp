@@ -90,6 +90,8 @@ protected:
 
 TEST_F(DesktopResetSessionTest, RemovesEveryTargetInOrderWithProgress)
 {
+    session->cancel();
+    EXPECT_FALSE(outcome) << "nothing to stop before the start";
     start();
     EXPECT_EQ(asked, 2u);
     removeAsked();
@@ -126,6 +128,19 @@ TEST_F(DesktopResetSessionTest, StopsWithAnExactCountWhenCancelledOrFailing)
     EXPECT_EQ(outcome->removed.size(), 3u) << "a late completion changes nothing";
 }
 
+TEST_F(DesktopResetSessionTest, ARemoverGivingUpStopsWithWhatReallyWent)
+{
+    start();
+    removeAsked();
+    std::erase_if(machine, [&](const auto& d) { return d.spaceID == asked; });
+    readable = machine;
+    pending(DesktopManagementResult::cancelled());
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->status, Status::cancelled);
+    EXPECT_EQ(ids(outcome->removed), (std::vector<std::uint64_t> { 2, 3 }));
+    EXPECT_EQ(progress.back(), std::make_pair(std::size_t { 2 }, std::size_t { 3 }));
+}
+
 TEST_F(DesktopResetSessionTest, EachStepIsVerifiedAgainstTheInventory)
 {
     start();
@@ -157,6 +172,20 @@ TEST_F(DesktopResetSessionTest, EachStepIsVerifiedAgainstTheInventory)
     start(false);
     ASSERT_TRUE(outcome && outcome->failure);
     EXPECT_EQ(outcome->failure->kind, DesktopResetFailureKind::notConfirmed);
+}
+
+TEST_F(DesktopResetSessionTest, ADesktopAppearingBetweenTwoRemovalsStopsTheReset)
+{
+    start();
+    Inventory before = machine;
+    std::erase_if(machine, [&](const auto& d) { return d.spaceID == asked; });
+    readable = machine;
+    readable->push_back(desktop(6, 4, "B"));
+    std::exchange(pending, nullptr)(DesktopManagementResult::changed(before, machine));
+    ASSERT_TRUE(outcome && outcome->failure);
+    EXPECT_EQ(outcome->failure->kind, DesktopResetFailureKind::topologyChanged);
+    EXPECT_EQ(ids(outcome->removed), (std::vector<std::uint64_t> { 2 }));
+    EXPECT_FALSE(pending) << "no further removal asked for";
 }
 
 TEST_F(DesktopResetSessionTest, TheDriversLastCheckSeesOnlyThePendingTargetOnAnUnchangedMachine)

@@ -296,6 +296,29 @@ TEST_F(NativeDesktopManagementDriverTest, RemovingADisplaysCurrentDesktopLeavesI
     EXPECT_EQ(completions.back(), "Ce bureau n’est plus disponible.");
 }
 
+TEST_F(NativeDesktopManagementDriverTest, ARemovalStopsAtTheFirstRefusalAndTellsIt)
+{
+    auto normal = driver();
+    normal->remove(6, "B", [] { return std::optional<std::string>("Refusé."); }, record());
+    int checks = 0;
+    normal->remove(6, "B", [&checks] { return ++checks == 1 ? std::nullopt : std::optional<std::string>("Trop tard."); },
+        record());
+    mac.world().faults.spaces = sim::SpacesShape::notArray;
+    normal->remove(6, "B", allow(), record());
+    mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    // Leaving the current desktop first needs the right to post the switch's keys.
+    mac.world().displays[1].current = 6;
+    mac.world().permissions.postEvents = false;
+    normal->remove(6, "B", allow(), record());
+    mac.advance(10);
+    EXPECT_EQ(completions,
+        (std::vector<std::optional<std::string>> { "Refusé.", "Trop tard.", "Ce bureau n’est plus disponible.",
+            "L’autorisation Accessibilité est nécessaire." }));
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(mac.world().displays[1].spaces.size(), 3u);
+    EXPECT_EQ(mac.world().displays[1].current, 6u);
+}
+
 TEST_F(NativeDesktopManagementDriverTest, ACurrentDesktopWithoutANumberedNeighbourIsKept)
 {
     test::TestMac wide { test::world()

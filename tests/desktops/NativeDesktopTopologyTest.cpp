@@ -88,6 +88,9 @@ TEST(NativeDesktopTopologyTest, ConfirmsOnlyOneNewDesktopAfterTheDisplaysLastDes
         topology({ { "a", { { 1, 0 }, { 9, 0 }, { 2, 4 } } }, { "B", { { 5, 0 } } } }).confirmsAddition("A", before))
         << "identifiers are compared exactly between snapshots";
     EXPECT_FALSE(before.confirmsAddition("A", before));
+    EXPECT_FALSE(
+        topology({ { "A", { { 2, 4 }, { 1, 0 }, { 9, 0 } } }, { "B", { { 5, 0 } } } }).confirmsAddition("A", before))
+        << "the display's other spaces reordered";
 }
 
 TEST(NativeDesktopTopologyTest, NeverConfirmsAnAdditionOnADisplayItDoesNotKnow)

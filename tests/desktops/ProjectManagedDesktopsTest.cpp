@@ -102,6 +102,10 @@ TEST(ProjectManagedDesktopsTest, RefusesMalformedStoredDataWhole)
     };
     EXPECT_TRUE(ProjectManagedDesktops::decode(document(entry(identity))));
     EXPECT_TRUE(ProjectManagedDesktops::decode(document(entry(R"({"display":"D","spaceID":5,"spaceUUID":null})"))));
+    // Without UUIDs, two entries are one desktop only with the same id on the same display.
+    const std::string bare = entry(R"({"display":"D","spaceID":5})");
+    EXPECT_TRUE(ProjectManagedDesktops::decode(document(bare + "," + entry(R"({"display":"D","spaceID":6})"))));
+    EXPECT_TRUE(ProjectManagedDesktops::decode(document(bare + "," + entry(R"({"display":"E","spaceID":5})"))));
     const std::vector<std::string> malformed = {
         "",
         "[]",
@@ -111,6 +115,7 @@ TEST(ProjectManagedDesktopsTest, RefusesMalformedStoredDataWhole)
         document(entry(identity), "1.5"),
         document(entry(identity), "\"1\""),
         document(entry(identity) + "," + entry(R"({"display":"d","spaceID":6,"spaceUUID":"u5"})", R"("q")")),
+        document(bare + "," + entry(R"({"display":"d","spaceID":5})", R"("q")")),
         document(entry(R"({"display":"D","spaceID":0})")),
         document(entry(R"({"display":"D","spaceID":-5})")),
         document(entry(R"({"display":"D","spaceID":5.5})")),

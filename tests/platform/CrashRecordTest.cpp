@@ -22,6 +22,8 @@ TEST(CrashRecordTest, ReadsWhatTheHandlerWritesAndWritesItBack)
         "pellamor-crash 1\nkind terminate\nsignal 6\ncode 0\naddress 0\nexception St13runtime_error\nend\n");
     ASSERT_TRUE(terminate);
     EXPECT_EQ(terminate->exceptionType, "St13runtime_error");
+    terminate->address = 0xffffffffffffffff;
+    EXPECT_NE(terminate->text().find("\naddress ffffffffffffffff\n"), std::string::npos);
 }
 
 TEST(CrashRecordTest, AnythingElseIsRefused)

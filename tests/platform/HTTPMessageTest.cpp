@@ -53,6 +53,28 @@ TEST(HTTPMessageTest, BodiesEndByLengthChunksOrTheConnection)
     EXPECT_EQ(cut.finish(), State::reading);
     HTTPResponseParser noContent(100);
     EXPECT_EQ(noContent.feed("HTTP/1.1 204 No Content\r\n\r\n"), State::complete);
+    HTTPResponseParser empty(100);
+    EXPECT_EQ(empty.feed("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"), State::complete);
+    EXPECT_EQ(empty.feed("late"), State::complete);
+    EXPECT_EQ(empty.takeBody(), "");
+}
+
+TEST(HTTPMessageTest, TheHeadMayTakeSixtyFourKibibytesAndAChunkSizeFifteenDigits)
+{
+    const std::string start = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nX: ";
+    std::string head = start + std::string(64 * 1024 - start.size() - 4, 'x') + "\r\n\r\n";
+    ASSERT_EQ(head.size(), 64u * 1024);
+    HTTPResponseParser longest(100);
+    EXPECT_EQ(longest.feed(head), State::complete);
+    HTTPResponseParser longer(100);
+    EXPECT_EQ(longer.feed(head.insert(start.size(), "x")), State::malformed);
+
+    const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+    HTTPResponseParser fifteen(100);
+    EXPECT_EQ(fifteen.feed(chunked + std::string(14, '0') + "3\r\nabc\r\n0\r\n\r\n"), State::complete);
+    EXPECT_EQ(fifteen.takeBody(), "abc");
+    HTTPResponseParser sixteen(100);
+    EXPECT_EQ(sixteen.feed(chunked + std::string(15, '0') + "3\r\nabc\r\n0\r\n\r\n"), State::malformed);
 }
 
 TEST(HTTPMessageTest, MalformedOrOversizedAnswersAreRefused)

@@ -35,7 +35,7 @@ TEST(URLComponentsTest, WhatNoURICanHoldIsRefused)
     for (const char* text : { "https://host/a b", "https://host/<x>", "https://host/?q=\"", "https://host/#a#b",
              "https://ho st/", "https://us er@host/", "https://host:8a/", "https://host:-1/", "https://[fe80::g]/",
              "https://host/%G1", "https://host/%4", "https://host/%", "1http://host/", "://host/", "host/path",
-             "ht_tp://host/", "https://host/\xC3\xA9", "https://host/\x7F" })
+             "ht_tp://host/", "https://host/\xC3\xA9", "https://host/\x7F", "https://[fe80::1/", "https://[/" })
         EXPECT_FALSE(URLComponents::parse(text)) << text;
     std::string longest = "https://h/" + std::string(64 * 1024 - 10, 'a');
     EXPECT_TRUE(URLComponents::parse(longest));

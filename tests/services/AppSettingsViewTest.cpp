@@ -5,6 +5,7 @@
 #include "ui/ControlClick.h"
 #include "ui/Label.h"
 #include "ui/SwitchControl.h"
+#include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
@@ -137,6 +138,18 @@ TEST_F(AppSettingsViewTest, ShowingPrivacyScrollsTheCardNearTheTopWithoutPassing
     ASSERT_LT(lowEnd, lowCard - 40);
     EXPECT_EQ(low->scrollView()->verticalScrollBar()->value(), lowEnd);
 }
+TEST_F(AppSettingsViewTest, EachTextStandsUnderItsTitleAndEachRowUnderTheLast)
+{
+    auto view = makeView();
+    EXPECT_EQ(test::stackGaps(test::labelShowing(view.get(), "Réglages")->parentWidget()), std::vector<int> { 5 });
+    for (const char* title : { "Langue de l’app", "Prise en main", "Mesure d’utilisation facultative" })
+        EXPECT_EQ(test::stackGaps(test::labelShowing(view.get(), title)->parentWidget()), std::vector<int> { 4 }) << title;
+    // The hidden language message and privacy details take no room.
+    for (const char* control : { "review-onboarding", "privacy-details" }) {
+        QWidget* rows = view->findChild<QWidget*>(control)->parentWidget()->parentWidget();
+        EXPECT_EQ(test::stackGaps(rows), (std::vector<int> { 15, 15 })) << control;
+    }
+}
 
 TEST_F(AppSettingsViewTest, WithoutAnalyticsConfigurationTheSwitchIsOffDisabledAndSaysSo)
 {
@@ -168,6 +181,7 @@ TEST_F(AppSettingsViewTest, TheConsentSwitchStoresAndWithdrawsConsentForTheBundl
     auto* retention = view->findChild<Label*>("usage-analytics-retention");
     ASSERT_NE(retention, nullptr);
     EXPECT_EQ(retention->text(), "Conservation des événements chez Amplitude : 30 jours.");
+    EXPECT_EQ(retention->colorRole(), ColorRole::secondaryLabel);
 
     clickControl("usage-analytics-consent");
     EXPECT_TRUE(consent->isOn());

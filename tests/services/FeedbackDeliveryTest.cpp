@@ -253,7 +253,7 @@ TEST_F(FeedbackDeliveryTest, RefusalsComeAtOnceAndSendNothing)
     std::vector<FeedbackResult> results;
     test::ScriptedReply slow = test::ScriptedReply::answering(200);
     slow.delayMilliseconds = 50;
-    server.script({ slow });
+    server.script({ slow, test::ScriptedReply::answering(200) });
     service.send(draft, {}, [&](FeedbackResult outcome) { results.push_back(outcome); });
     service.send(draft, {}, [&](FeedbackResult outcome) { results.push_back(outcome); });
     ASSERT_EQ(results.size(), 1u);
@@ -266,6 +266,13 @@ TEST_F(FeedbackDeliveryTest, RefusalsComeAtOnceAndSendNothing)
     EXPECT_EQ(failureOf(sendAndWait(service, { FeedbackKind::bug, "  " })), FeedbackFailure::Kind::invalid);
     test::pumpFor(mac, 0.05);
     EXPECT_EQ(server.requests().size(), 1u);
+    // A text that cannot be encoded leaves no send in progress.
+    EXPECT_EQ(failureOf(sendAndWait(service, { FeedbackKind::bug, "Panne", "", "Erreur \xff" })),
+        FeedbackFailure::Kind::unencodable);
+    auto next = sendAndWait(service, { FeedbackKind::improvement, "Plus de raccourcis" });
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(std::holds_alternative<std::string>(*next));
+    EXPECT_EQ(server.requests().size(), 2u);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "services/FeedbackWindowController.h"
 
 #include "support/LoopbackHTTPSServer.h"
+#include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/ControlClick.h"
@@ -122,6 +123,18 @@ TEST_F(FeedbackFormTest, AnInvalidDraftIsRefusedInRedWithoutSending)
     EXPECT_TRUE(closed[0]);
 }
 
+TEST_F(FeedbackFormTest, AFormOutlivingItsWindowIsReleasedQuietly)
+{
+    auto host = std::make_unique<QWidget>();
+    host->show();
+    auto form = std::make_unique<FeedbackWindowController>(FeedbackDraft { FeedbackKind::bug }, service);
+    form->present(host.get());
+    host.reset();
+    EXPECT_EQ(form->window(), nullptr) << "the sheet went with its window";
+    form.reset();
+    EXPECT_TRUE(closed.empty());
+}
+
 TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
 {
     auto fromMenu = open({ FeedbackKind::bug });
@@ -137,6 +150,7 @@ TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
     auto fromError = open({ FeedbackKind::bug, "", "", "Bureau introuvable", "project_displays" });
     group = control<QWidget>(*fromError, "feedback-error-group");
     EXPECT_FALSE(group->isHidden());
+    EXPECT_EQ(test::stackGaps(group), std::vector<int> { 6 }) << "the error's title right above it";
     EXPECT_EQ(spaceUnderButtons(*fromError), 20);
     EXPECT_GT(fromError->window()->height(), withoutError + 74);
     EXPECT_EQ(fromError->window()->width(), 590);

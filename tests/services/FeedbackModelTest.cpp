@@ -141,10 +141,11 @@ TEST_F(FeedbackModelTest, OnlyAnHttpsDsnOfTheServiceIsAccepted)
 TEST_F(FeedbackModelTest, TheBundleResourceNeedsBothStrings)
 {
     test::TemporaryDirectory folder;
-    auto write = [&](const std::string& dictionary) {
+    auto write = [&](const std::string& dictionary, std::size_t size = 0) {
+        const std::string text
+            = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" + dictionary + "</dict></plist>";
         std::ofstream(folder.path() / "SentryConfiguration.plist")
-            << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>" << dictionary
-            << "</dict></plist>";
+            << text << std::string(std::max(size, text.size()) - text.size(), '\n');
         return SentryConfiguration::load(Bundle(folder.path()));
     };
     std::string dsn = "<key>DSN</key><string>https://" + key + "@sentry.io/3</string>";
@@ -152,6 +153,8 @@ TEST_F(FeedbackModelTest, TheBundleResourceNeedsBothStrings)
     auto loaded = write(dsn + "<key>Environment</key><string>test</string>");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->environment, "test");
+    EXPECT_TRUE(write(dsn + "<key>Environment</key><string>test</string>", 64 * 1024)) << "64 KiB are read";
+    EXPECT_FALSE(write(dsn + "<key>Environment</key><string>test</string>", 64 * 1024 + 1));
     EXPECT_FALSE(write(dsn));
     EXPECT_FALSE(write("<key>DSN</key><integer>3</integer><key>Environment</key><string>test</string>"));
 }

@@ -1,7 +1,9 @@
 #include "services/Onboarding.h"
+#include "ui/AppearanceSurface.h"
 #include "ui/ControlClick.h"
 #include "ui/Label.h"
 #include "ui/SheetHost.h"
+#include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
@@ -97,6 +99,27 @@ TEST_F(OnboardingTest, ContinuingThroughThePagesEndsOnTheScreensTabOnce)
     onboarding.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window.findChild<QPushButton*>("onboarding-skip"));
+}
+
+TEST_F(OnboardingTest, EveryPageHasThePlainHeaderAndItsTextsInPlace)
+{
+    ASSERT_TRUE(AppInterface::brandImage()) << "the icon a branded header would show";
+    auto onboarding = open();
+    QWidget* sheet = onboarding->window();
+    auto badge = [&] { return sheet->findChild<AppearanceSurface*>("header-badge")->fillColor; };
+    EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
+    // The project, an arrow and its windows side by side, above the sentence that explains them.
+    QWidget* flow = test::labelShowing(sheet, "Ton projet Codex")->parentWidget();
+    EXPECT_EQ(test::stackGaps(flow, Qt::Horizontal), (std::vector<int> { 16, 16, 16, 16 }));
+    EXPECT_EQ(test::stackGaps(flow->parentWidget()), std::vector<int> { 18 });
+
+    clickControl("onboarding-next");
+    EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
+    clickControl("onboarding-next");
+    EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
+    QWidget* texts = test::labelShowing(sheet, "Choisis tes écrans")->parentWidget();
+    EXPECT_EQ(test::stackGaps(texts), std::vector<int> { 6 });
+    EXPECT_EQ(test::stackGaps(texts->parentWidget()->parentWidget()), (std::vector<int> { 22, 22 }));
 }
 
 TEST_F(OnboardingTest, EscapeSkipsFromAnyPageAndReturnGoesOn)

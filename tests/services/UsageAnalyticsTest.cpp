@@ -106,7 +106,15 @@ TEST_F(UsageAnalyticsTest, OnlyAnExactReceiptConfirmsAnUpload)
     auto receipt = test::ScriptedReply::answering(200);
     receipt.body = R"({"code":200,"events_ingested":1})";
     receipt.chunked = true;
-    server.script({ redirect, receipt });
+    // The receipt may fill 64 KiB, not a byte more.
+    auto filling = [&](std::size_t size) {
+        auto reply = receipt;
+        reply.chunked = false;
+        const std::string start = R"({"code":200,"events_ingested":1,"x":")";
+        reply.body = start + std::string(size - start.size() - 2, 'x') + R"("})";
+        return reply;
+    };
+    server.script({ redirect, receipt, filling(64 * 1024), filling(64 * 1024 + 1) });
     HTTPSUsageAnalyticsTransport transport;
     std::vector<bool> outcomes;
     URLRequest request { "https://api2.amplitude.com/2/httpapi", "POST", { { "Content-Type", "application/json" } },
@@ -115,8 +123,12 @@ TEST_F(UsageAnalyticsTest, OnlyAnExactReceiptConfirmsAnUpload)
     ASSERT_TRUE(test::pumpUntil(mac, [&] { return outcomes.size() == 1; }));
     transport.send(request, [&](bool ok) { outcomes.push_back(ok); });
     ASSERT_TRUE(test::pumpUntil(mac, [&] { return outcomes.size() == 2; }));
-    EXPECT_EQ(outcomes, (std::vector<bool> { false, true }));
-    EXPECT_EQ(server.requests().size(), 2u);
+    for (std::size_t sent = 3; sent <= 4; ++sent) {
+        transport.send(request, [&](bool ok) { outcomes.push_back(ok); });
+        ASSERT_TRUE(test::pumpUntil(mac, [&] { return outcomes.size() == sent; }));
+    }
+    EXPECT_EQ(outcomes, (std::vector<bool> { false, true, true, false }));
+    EXPECT_EQ(server.requests().size(), 4u);
 }
 
 TEST_F(UsageAnalyticsTest, ConsentGivenLaterSendsOnlyInteractionsSpacedByUptime)
@@ -213,12 +225,18 @@ TEST_F(UsageAnalyticsTest, ConsentIsBoundToTheExactConfiguration)
     EXPECT_EQ(mac.mac().standardDefaults().string(UsageAnalytics::consentKey).valueOr(""), "v1:" + apiKey + ":EU:30");
 
     test::TemporaryDirectory folder;
-    std::ofstream(folder.path() / "UsageAnalyticsConfiguration.plist")
-        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>APIKey</key><string>" << apiKey
-        << "</string><key>Region</key><string>US</string><key>RetentionDays</key><integer>90</integer></dict></plist>";
-    auto loaded = UsageAnalyticsConfiguration::load(Bundle(folder.path()));
+    // Up to 64 KiB are read.
+    auto write = [&](std::size_t size) {
+        const std::string start = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>APIKey</key>"
+                                  "<string>" + apiKey + "</string><key>Region</key><string>US</string>"
+                                  "<key>RetentionDays</key><integer>90</integer></dict></plist>";
+        std::ofstream(folder.path() / "UsageAnalyticsConfiguration.plist") << start << std::string(size - start.size(), '\n');
+        return UsageAnalyticsConfiguration::load(Bundle(folder.path()));
+    };
+    auto loaded = write(64 * 1024);
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->consentScope(), "v1:" + apiKey + ":US:90");
+    EXPECT_FALSE(write(64 * 1024 + 1));
     EXPECT_FALSE(UsageAnalyticsConfiguration::load(Bundle(std::filesystem::path())));
 }
 
