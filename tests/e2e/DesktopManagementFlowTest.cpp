@@ -7,9 +7,11 @@
 #include "overview/WindowOverview.h"
 #include "overview/WindowThumbnail.h"
 #include "platform/Platform.h"
+#include "platform/SkyLight.h"
 #include "setup/ProjectDesktopSetupView.h"
 #include "setup/WindowDragType.h"
 #include "sim/MissionControl.h"
+#include "sim/SymbolTable.h"
 #include "sim/WindowServer.h"
 #include "ui/Alert.h"
 #include "ui/DraggingInfo.h"
@@ -215,6 +217,26 @@ TEST_F(DesktopManagementFlowTest, TheMainWindowOnEveryDesktopLeavesTheEmptyOneTo
         Platform::processIdentifier());
     EXPECT_EQ(prepare("project-a"),
         "app: display-prepared project=project-a display=" + contentDisplay + " space=11 created=false\n");
+}
+
+// The window server can fail to list the desktops at any moment: a list that cannot be read once the screen's
+// desktop is chosen hands nothing over.
+TEST_F(DesktopManagementFlowTest, DesktopsUnreadableAsTheChosenOneIsHandedOverCancelThePreparation)
+{
+    auto original = platform()
+                        .frameworks()
+                        .open(skylight::frameworkPath)
+                        ->function<skylight::CopyManagedDisplaySpaces>("SLSCopyManagedDisplaySpaces");
+    mac.mac().symbolTable().add(skylight::frameworkPath, "SLSCopyManagedDisplaySpaces",
+        std::function<skylight::CopyManagedDisplaySpaces>([&](skylight::ConnectionID connection) {
+            bool choosing = delegate && delegate->displayPreparationRequest && !delegate->pendingDisplayPreparation;
+            return choosing ? std::optional<PlistValue>() : original(connection);
+        }));
+    associateProjectB();
+    launch();
+    EXPECT_EQ(prepare("project-b"), "app: display-refused project=project-b message=Action annulée.\n");
+    EXPECT_FALSE(delegate->isExecuting) << "the lock is given back";
+    EXPECT_FALSE(delegate->pendingDisplayPreparation);
 }
 
 TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)

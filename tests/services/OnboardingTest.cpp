@@ -115,6 +115,10 @@ TEST_F(OnboardingTest, EveryPageHasThePlainHeaderAndItsTextsInPlace)
 
     clickControl("onboarding-next");
     EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
+    // Back, the free room, later and next, 12 apart under a separator 18 above them.
+    QWidget* buttons = button(*onboarding, "onboarding-next")->parentWidget();
+    EXPECT_EQ(test::stackGaps(buttons, Qt::Horizontal), (std::vector<int> { 12, 12, 12 }));
+    EXPECT_EQ(test::stackGaps(buttons->parentWidget()), std::vector<int> { 18 });
     clickControl("onboarding-next");
     EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
     QWidget* texts = test::labelShowing(sheet, "Choisis tes écrans")->parentWidget();
