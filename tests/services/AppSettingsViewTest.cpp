@@ -149,6 +149,9 @@ TEST_F(AppSettingsViewTest, EachTextStandsUnderItsTitleAndEachRowUnderTheLast)
         QWidget* rows = view->findChild<QWidget*>(control)->parentWidget()->parentWidget();
         EXPECT_EQ(test::stackGaps(rows), (std::vector<int> { 15, 15 })) << control;
     }
+    // Shown, the privacy details stand evenly apart.
+    view->showPrivacy();
+    EXPECT_EQ(test::stackGaps(view->findChild<QWidget*>("privacy-details-rows")), std::vector<int>(7, 14));
 }
 
 TEST_F(AppSettingsViewTest, WithoutAnalyticsConfigurationTheSwitchIsOffDisabledAndSaysSo)
