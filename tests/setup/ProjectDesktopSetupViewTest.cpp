@@ -5,6 +5,7 @@
 #include "setup/SetupPermissionStatusView.h"
 #include "setup/SetupPrimaryButton.h"
 #include "setup/WindowDragType.h"
+#include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "ui/DraggingInfo.h"
@@ -191,6 +192,7 @@ TEST_F(ProjectDesktopSetupViewTest, EveryPartStandsWhereTheLayoutPutsIt)
     QCoreApplication::sendPostedEvents();
     const SetupPanelLayout& layout = panel->currentLayout();
     auto scrollOf = [](QWidget* document) { return document->parentWidget()->parentWidget(); };
+    auto named = [&](const char* name) { return panel->findChild<QWidget*>(name); };
     std::vector<std::pair<QWidget*, QRectF>> parts { { panel->titleLabel(), layout.title },
         { panel->refreshButton(), layout.refresh }, { panel->actionsButton(), layout.actions },
         { panel->trackingDetailsButton(), layout.trackingDetails }, { panel->trackingState(), layout.trackingState },
@@ -202,8 +204,16 @@ TEST_F(ProjectDesktopSetupViewTest, EveryPartStandsWhereTheLayoutPutsIt)
         { panel->accessibilityPermission(), layout.accessibilityPermission },
         { panel->clearAssignmentsButton(), layout.clearAssignments },
         { panel->deleteDesktopsButton(), layout.deleteDesktops }, { scrollOf(panel->canvas()), layout.canvasScroll },
-        { scrollOf(panel->library()), layout.libraryScroll }, { panel->status(), layout.status } };
+        { scrollOf(panel->library()), layout.libraryScroll }, { panel->status(), layout.status },
+        { named("automatic-switching-section"), layout.band }, { named("automatic-switching-title"), layout.trackingTitle },
+        { test::labelShowing(panel, "Change de bureau quand tu changes de projet."), layout.trackingDescription },
+        { test::labelShowing(panel, "Glisse une fenêtre sur un écran pour l’ajouter au projet, ou vers Toutes les "
+                                          "fenêtres pour la remettre à sa place."),
+            layout.instructions },
+        { named("macos-permissions-title"), layout.permissionTitle }, { named("reset-section-title"), layout.resetTitle },
+        { test::labelShowing(panel, "Une confirmation précède chaque suppression."), layout.resetHint } };
     for (const auto& [part, frame] : parts) {
+        ASSERT_TRUE(part);
         EXPECT_FALSE(frame.isEmpty());
         EXPECT_EQ(part->geometry(), frame.toAlignedRect()) << part->metaObject()->className();
     }
