@@ -227,15 +227,18 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
 {
     WindowThumbnail* card = libraryCard(61);
     ASSERT_TRUE(card);
+    ASSERT_FALSE(overview->window()->hasMouseTracking());
     QCursor::setPos(card->mapToGlobal(card->rect().center()));
     card->onActivate(true);
     ASSERT_EQ(overview->hoveredTile(), card);
+    EXPECT_TRUE(overview->window()->hasMouseTracking()) << "moves reach the preview without a button held";
     settle(0.1);
     EXPECT_EQ(overview->hoveredTile(), card) << "the pointer is still on it";
     QCursor::setPos(overview->mapToGlobal(QPoint(2, 2)));
     settle(0.1);
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+    EXPECT_FALSE(overview->window()->hasMouseTracking()) << "the window tracks the mouse as it did before";
 
     // A preview asked for from the keyboard next does not follow the pointer left on the first card.
     QCursor::setPos(card->mapToGlobal(card->rect().center()));
