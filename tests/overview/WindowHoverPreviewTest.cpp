@@ -51,6 +51,10 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_EQ(preview.applicationText(), "Notes");
     EXPECT_EQ(preview.titleText(), "Courses de la semaine");
     EXPECT_EQ(preview.detailsText(), "1600 × 1000 · liste.txt");
+    auto labels = preview.surface()->findChildren<Label*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](Label* label) {
+        return label->isVisible() && label->text() == "1600 × 1000 · liste.txt";
+    })) << "the details line reads its text";
     EXPECT_FALSE(preview.showsImage());
 
     // Shown again with unchanged geometry, the card keeps its place wherever the pointer is now.

@@ -162,11 +162,20 @@ TEST_F(WindowOverviewActionsTest, WithoutAccessibilityNothingIsOpenedOrWritten)
 
 TEST_F(WindowOverviewActionsTest, AnApplicationThatRefusesAccessibilityToTheWindowEndsTheLayoutNamingIt)
 {
+    DesktopWindow shown = record(61);
     mac.world().faults.windows.hidden = { 61 };
     card(61)->choosePlacement(static_cast<int>(WindowArrangement::left));
     settle(3);
     EXPECT_FALSE(overview->busy());
     EXPECT_TRUE(lastIsError);
+    EXPECT_EQ(statuses.back(), "Zed ne permet pas d’accéder à cette fenêtre pour la disposer, même sur son bureau.");
+    EXPECT_FALSE(logged("window-frame"));
+
+    // Asked again once it has been hidden for longer than a second, it is still found and named the same way.
+    statuses.clear();
+    overview->arrange(shown, 11, WindowArrangement::left);
+    settle(3);
+    ASSERT_FALSE(statuses.empty());
     EXPECT_EQ(statuses.back(), "Zed ne permet pas d’accéder à cette fenêtre pour la disposer, même sur son bureau.");
     EXPECT_FALSE(logged("window-frame"));
 }

@@ -43,7 +43,8 @@ protected:
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
         overview->show();
-        overview->projectAssignments = [](const std::vector<NativeDesktopState>&) {
+        overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
+            ++assignmentReads;
             OverviewProjectAssignment project;
             project.id = "a";
             project.name = "Project a";
@@ -80,6 +81,7 @@ protected:
 
     test::WidgetApplication application;
     test::TestMac mac { previewWorld() };
+    int assignmentReads = 0;
     std::unique_ptr<WindowOverviewView> overview;
 };
 
@@ -142,7 +144,9 @@ TEST_F(WindowOverviewPreviewsTest, AnOpenPreviewHoldsThePeriodicRefreshSoItIsNei
     ASSERT_TRUE(overview->cachedImage(61));
     // The inventory changes while the preview stays open, beyond the image's ten seconds.
     mac.mac().window(62)->title = "Renamed";
+    int reads = assignmentReads;
     settle(11);
+    EXPECT_EQ(assignmentReads, reads) << "nothing read again";
     EXPECT_TRUE(overview->hoveredTile()) << "no redraw closed it";
     EXPECT_FALSE(overview->capturing());
     EXPECT_TRUE(overview->hoverPreview().showsImage());
@@ -223,15 +227,18 @@ TEST_F(WindowOverviewPreviewsTest, APreviewOpenedByThePointerEndsWhenThePointerL
 {
     WindowThumbnail* card = libraryCard(61);
     ASSERT_TRUE(card);
+    ASSERT_FALSE(overview->window()->hasMouseTracking());
     QCursor::setPos(card->mapToGlobal(card->rect().center()));
     card->onActivate(true);
     ASSERT_EQ(overview->hoveredTile(), card);
+    EXPECT_TRUE(overview->window()->hasMouseTracking()) << "moves reach the preview without a button held";
     settle(0.1);
     EXPECT_EQ(overview->hoveredTile(), card) << "the pointer is still on it";
     QCursor::setPos(overview->mapToGlobal(QPoint(2, 2)));
     settle(0.1);
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+    EXPECT_FALSE(overview->window()->hasMouseTracking()) << "the window tracks the mouse as it did before";
 
     // A preview asked for from the keyboard next does not follow the pointer left on the first card.
     QCursor::setPos(card->mapToGlobal(card->rect().center()));
@@ -404,6 +411,9 @@ TEST_F(WindowOverviewPreviewsTest, AMenuShownAnywhereClosesThePreviewAndHoldsMai
     menu->popup(QPoint(10, 10));
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_TRUE(overview->isInteracting());
+    int reads = assignmentReads;
+    settle(6);
+    EXPECT_EQ(assignmentReads, reads) << "the periodic refresh waits for the menu";
     overview->setMaintenanceBusy(true);
     EXPECT_FALSE(overview->busy());
     activate(61);
