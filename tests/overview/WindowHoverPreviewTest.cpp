@@ -39,6 +39,12 @@ protected:
         return image;
     }
     bool shown() const { return preview.surface() && preview.surface()->parentWidget() == window.get(); }
+    bool showsLabel(const std::string& text) const
+    {
+        auto labels = preview.surface()->findChildren<Label*>();
+        return std::any_of(
+            labels.begin(), labels.end(), [&](Label* label) { return label->isVisible() && label->text() == text; });
+    }
 };
 
 TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
@@ -51,10 +57,7 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_EQ(preview.applicationText(), "Notes");
     EXPECT_EQ(preview.titleText(), "Courses de la semaine");
     EXPECT_EQ(preview.detailsText(), "1600 × 1000 · liste.txt");
-    auto labels = preview.surface()->findChildren<Label*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](Label* label) {
-        return label->isVisible() && label->text() == "1600 × 1000 · liste.txt";
-    })) << "the details line reads its text";
+    EXPECT_TRUE(showsLabel("1600 × 1000 · liste.txt")) << "the details line reads its text";
     EXPECT_FALSE(preview.showsImage());
 
     // Shown again with unchanged geometry, the card keeps its place wherever the pointer is now.
@@ -62,6 +65,7 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     show(QPointF(290, 170), picture());
     EXPECT_EQ(preview.surface()->geometry(), QRect(4, 176, 384, 351));
     EXPECT_EQ(preview.titleText(), "Courses");
+    EXPECT_TRUE(showsLabel("Courses")) << "the kept card reads the new title";
     EXPECT_TRUE(preview.showsImage());
 }
 

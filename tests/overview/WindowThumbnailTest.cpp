@@ -3,6 +3,7 @@
 #include "setup/WindowDragType.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
+#include "support/WorldBuilder.h"
 #include "ui/DragSession.h"
 #include "ui/SymbolView.h"
 
@@ -245,6 +246,27 @@ TEST_F(WindowThumbnailTest, LabelsSayWhenTheWindowIsMinimizedAndNameItsDocument)
     auto library = card(false, record(true, std::string("plan.md")));
     EXPECT_EQ(library->accessibilityLabel(), "Éditeur — Notes & plans · Réduite");
     EXPECT_EQ(library->placementItems()[0]->text(), QStringLiteral("Quart supérieur gauche"));
+}
+
+TEST(WindowThumbnailIconTest, ACardShowsTheIconOfARunningApplicationAndAScreenCardNoneOtherwise)
+{
+    test::WidgetApplication application;
+    test::TestMac mac { test::world().display("D1", { 93 }).application(42, "com.example.editor", "Éditeur") };
+    auto applicationIcon = [](const WindowThumbnail& card) -> SymbolView* {
+        for (SymbolView* view : card.findChildren<SymbolView*>())
+            if (view->objectName().isEmpty())
+                return view;
+        return nullptr;
+    };
+    WindowThumbnail running(record(), 93, "TOKEN", 4, true, true);
+    ASSERT_NE(applicationIcon(running), nullptr);
+    EXPECT_FALSE(applicationIcon(running)->isEmpty());
+
+    DesktopWindow quit = record();
+    quit.pid = 9999;
+    WindowThumbnail orphan(quit, 93, "TOKEN", 4, true, true);
+    ASSERT_NE(applicationIcon(orphan), nullptr);
+    EXPECT_TRUE(applicationIcon(orphan)->isEmpty());
 }
 
 } // namespace

@@ -237,7 +237,12 @@ TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirD
     feed();
     ASSERT_EQ(panel->shortcutButtons().size(), 1u);
     EXPECT_EQ(panel->shortcutButtons().front()->objectName(), QStringLiteral("project-shortcut:a"));
+    // Pressed by an assistive technology while the chooser is open, the shortcut closes the chooser.
+    panel->toggleProjectSetup();
+    ASSERT_TRUE(panel->projectPopover());
     panel->shortcutButtons().front()->click();
+    EXPECT_FALSE(panel->projectPopover());
+    EXPECT_FALSE(panel->setupProjectButton()->isOn());
     EXPECT_EQ(opened, std::vector<std::string>({ "a" }));
     EXPECT_EQ(panel->selectedProjectID(), "a");
     EXPECT_TRUE(panel->shortcutButtons().front()->isChecked());

@@ -18,6 +18,9 @@ TEST(WindowPreviewGeometryTest, TheCardGoesAfterTheAnchorWhenOnlyThatSideHasRoom
     QRectF anchor(100, 100, 200, 76);
     EXPECT_EQ(frame(card, anchor, QPointF(150, 120), host800), QRectF(4, 176, 384, 420));
     EXPECT_EQ(frame(card, anchor, QPointF(290, 170), host800), QRectF(98, 176, 384, 420));
+    // A room of exactly the minimum height takes the card, after or before.
+    EXPECT_EQ(frame(card, QRectF(100, 200, 200, 99), QPointF(150, 220), host800), QRectF(4, 299, 384, 297));
+    EXPECT_EQ(frame(card, QRectF(100, 301, 200, 99), QPointF(150, 320), host800), QRectF(4, 4, 384, 297));
 }
 
 TEST(WindowPreviewGeometryTest, NearEachEdgeTheCardStaysInsideTheHost)

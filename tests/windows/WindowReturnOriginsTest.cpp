@@ -162,6 +162,8 @@ TEST_F(WindowReturnOriginsTest, StoredDataThatFailsAnyCheckIsRejectedWhole)
     EXPECT_FALSE(replaced(",\"spaceUUID\":\"U11\"", ""));
     EXPECT_FALSE(replaced("[640.0,480.0]", "[640.0]"));
     EXPECT_FALSE(replaced("[640.0,480.0]", "[640.0,0]"));
+    EXPECT_FALSE(replaced("[640.0,480.0]]", "[640.0,480.0],[1.0,1.0]]")) << "a frame is two pairs";
+    EXPECT_FALSE(replaced("[[10.0,20.0],[640.0,480.0]]", R"({"a":[10.0,20.0],"b":[640.0,480.0]})"));
     std::string entry = data.substr(12, data.size() - 12 - 15);
     EXPECT_FALSE(WindowReturnOrigins::decode(R"({"entries":[)" + entry + "," + entry + R"(],"version":1})"));
     EXPECT_FALSE(WindowReturnOrigins::decode("not JSON"));
