@@ -300,7 +300,11 @@ TEST(CodexLogFileNameTest, MatchesOnlyTheRunningProcessesNames)
     EXPECT_EQ(name->instance, 12);
     EXPECT_EQ(name->started, 93000);
     EXPECT_EQ(name->rotation, 3);
+    // Hexadecimal digits in either case, the ends of each range included.
+    EXPECT_TRUE(matchCodexLogFileName("codex-desktop-a0f9AF00-0000-4000-8000-00000000abcd-4242-t0-i1-093000-3.log", 4242));
     for (const char* other : {
+             "codex-desktop-g0f9AF00-0000-4000-8000-00000000abcd-4242-t0-i1-093000-3.log",
+             "codex-desktop-a0f9AG00-0000-4000-8000-00000000abcd-4242-t0-i1-093000-3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4243-t0-i1-093000-3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t1-i1-093000-3.log",
              "codex-desktop-A1B2C3D4-0000-4000-8000-00000000ABCD-4242-t0-i1-93000-3.log",

@@ -522,6 +522,11 @@ protected:
 
 TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsIdle)
 {
+    ProjectDesktopAssociations store;
+    store.targets["project-a"]
+        = { ProjectDesktopAssociation { 13, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000013" } };
+    std::string stored = *store.encodedData();
+    defaults().set(desktopIdentitiesKey, PlistData(stored.begin(), stored.end()));
     launch();
     selectTab(delegate->tabs, "windows");
     mac.advance(5); // first pass: eligible from now on
@@ -544,6 +549,8 @@ TEST_F(ManagedCleanupTest, RemovesACreatedDesktopThatStayedEmptyWhileTheUserIsId
     EXPECT_NE(std::find(lines.begin(), lines.end(), "space-removed display=" + contentDisplay + " space=13"),
         lines.end());
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
+    EXPECT_TRUE(readStoredAssociations(*mac.defaultsAfterRestart()).associations.targets.empty())
+        << "its assignment is forgotten with it";
     EXPECT_FALSE(delegate->isExecuting);
     // The windows tab shows the screen without it at once.
     QCoreApplication::sendPostedEvents();

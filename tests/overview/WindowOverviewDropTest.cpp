@@ -663,6 +663,11 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_FALSE(overview->setupView()->canReturnToLibrary(drag(61, "x")));
     ASSERT_TRUE(overview->start());
     EXPECT_FALSE(overview->setupView()->canReturnToLibrary(drag(61))) << "while another action runs";
+    Status before = last();
+    overview->setupView()->onReturnToLibrary(drag(61));
+    settle(1);
+    EXPECT_EQ(last(), before) << "a return arriving anyway does nothing";
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
     overview->finish("", false);
     settle();
     overview->setupView()->onReturnToLibrary(drag(61));

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 namespace pellamor {
@@ -126,6 +127,16 @@ TEST_F(AppSettingsViewTest, ShowingPrivacyScrollsTheCardNearTheTopWithoutPassing
     EXPECT_EQ(scroller->value(), std::min(end, cardTop - 40));
     EXPECT_EQ(scroller->value(), cardTop - 40);
     EXPECT_TRUE(view->privacyButton()->hasFocus() || !view->isActiveWindow());
+    // In the main window's tab, the privacy settings take the keyboard.
+    QWidget window;
+    auto* embedded = new AppSettingsView();
+    embedded->setParent(&window);
+    window.resize(820, 400);
+    embedded->resize(820, 400);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    embedded->showPrivacy();
+    EXPECT_TRUE(embedded->privacyButton()->hasFocus());
 
     // Low enough that the card's top cannot come up to 40 points below the top: the end of the page.
     int pageHeight = tall->document()->heightForWidth(tall->document()->width());

@@ -8,11 +8,13 @@
 #include "ui/Label.h"
 #include "ui/SheetHost.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
 
@@ -160,6 +162,25 @@ TEST_F(FeedbackFormTest, TheErrorShowsOnlyForABugAboutAnError)
     EXPECT_EQ(fromError->window()->height(), withoutError);
     EXPECT_EQ(control<Label>(*fromError, "feedback-prompt")->text(),
         "Quelle fonctionnalité te manque et à quoi te servirait-elle ?");
+}
+
+TEST_F(FeedbackFormTest, ReturnInTheAddressPressesNoButtonAndTabLeavesTheMessageUntouched)
+{
+    auto form = open({ FeedbackKind::bug, "Bonjour", "", "", "automatic_switching" });
+    QApplication::setActiveWindow(form->window());
+    auto* email = control<QLineEdit>(*form, "feedback-email");
+    email->setFocus();
+    std::size_t logged = mac.mac().log().lines().size();
+    QTest::keyClick(email, Qt::Key_Return);
+    EXPECT_EQ(mac.mac().log().lines().size(), logged) << "no mail opened, nothing sent";
+    EXPECT_TRUE(closed.empty());
+    EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isEnabled());
+
+    auto* message = form->window()->findChildren<QPlainTextEdit*>().front();
+    message->setFocus();
+    QTest::keyClick(message, Qt::Key_Tab);
+    EXPECT_EQ(message->toPlainText(), "Bonjour");
+    EXPECT_FALSE(message->hasFocus());
 }
 
 TEST_F(FeedbackFormTest, TheSupportLinkCarriesTheTextsIntact)

@@ -235,6 +235,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     EXPECT_FALSE(panel->applicationSectionButtons()[1]->hasFocus());
     EXPECT_EQ(panel->applicationSectionButtons()[0]->symbolName(), "chevron.right");
     EXPECT_TRUE(panel->applicationSectionButtons()[0]->isVisible()) << "a collapsed section can still be opened";
+    EXPECT_TRUE(panel->applicationSectionButtons()[0]->isFlat()) << "a header reads as a title, not a button";
     // The old header is gone: pressing it again changes nothing.
     panel->toggleSection(alpha);
     EXPECT_EQ(panel->collapsedApplications().size(), 1u);
