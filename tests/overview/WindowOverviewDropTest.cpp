@@ -678,6 +678,22 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
+TEST_F(WindowOverviewDropTest, AWindowReturnedToADesktopNotShownStillGetsItsFrameBack)
+{
+    ASSERT_TRUE(drop(62));
+    settle(1);
+    ASSERT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
+    mac.mac().window(62)->frame = QRectF(1200, 100, 500, 400);
+    overview->refreshClicked();
+    settle();
+    overview->setupView()->onReturnToLibrary(drag(62));
+    settle(3);
+    EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
+    EXPECT_EQ(mac.world().displays[1].current, 12u) << "its desktop is not shown";
+    EXPECT_EQ(mac.mac().window(62)->frame, QRectF(1100, 40, 700, 500));
+    EXPECT_EQ(last(), (Status { "Zed est revenu dans Toutes les fenêtres.", false }));
+}
+
 TEST_F(WindowOverviewDropTest, AReturnRefusedBeforeItStartsLeavesTheWindowAndTheNextDropAlone)
 {
     ASSERT_TRUE(drop(61));

@@ -225,6 +225,14 @@ TEST_F(WindowOverviewTest, TheResetButtonsOpenOnlyWhenAllowedShownAndIdle)
     EXPECT_FALSE(clear->isEnabled());
     overview->setMaintenanceBusy(false);
     EXPECT_TRUE(clear->isEnabled());
+    // Pressed with the chooser open, as an assistive technology can, a reset closes the chooser first.
+    int clears = 0;
+    overview->onClearProjectAssignments = [&] { ++clears; };
+    overview->setupView()->toggleProjectSetup();
+    ASSERT_TRUE(overview->setupView()->projectPopover());
+    clear->click();
+    EXPECT_EQ(clears, 1);
+    EXPECT_FALSE(overview->setupView()->projectPopover());
     overview->setOverviewVisible(false);
     EXPECT_FALSE(clear->isEnabled());
     EXPECT_FALSE(remove->isEnabled());
