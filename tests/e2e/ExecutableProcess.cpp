@@ -1,6 +1,7 @@
 #include "e2e/ExecutableProcess.h"
 
 #include <fstream>
+#include <signal.h>
 
 namespace pellamor::test {
 
@@ -24,6 +25,12 @@ void startOnWorld(QProcess& process, const std::filesystem::path& home, const st
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     process.setProcessEnvironment(environment);
     process.start(QString::fromStdString(executable().string()), {});
+}
+
+bool signalRunning(const QProcess& process, int number)
+{
+    qint64 id = process.processId();
+    return process.state() == QProcess::Running && id > 0 && ::kill(static_cast<pid_t>(id), number) == 0;
 }
 
 } // namespace pellamor::test

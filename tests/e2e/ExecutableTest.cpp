@@ -152,7 +152,7 @@ TEST(ExecutableTest, TerminationSignalsRunTheShutdownAndRestoreTheShortcut)
         while (errors.find("mac: hotkey id=119 enabled=true") == std::string::npos && process.waitForReadyRead(5000))
             errors += process.readAllStandardError().toStdString();
         ASSERT_NE(errors.find("mac: hotkey id=119 enabled=true"), std::string::npos) << errors;
-        ::kill(static_cast<pid_t>(process.processId()), number);
+        ASSERT_TRUE(test::signalRunning(process, number)) << errors;
         ASSERT_TRUE(process.waitForFinished(5000));
         errors += process.readAllStandardError().toStdString();
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << number;

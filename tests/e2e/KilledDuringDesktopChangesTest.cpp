@@ -61,7 +61,7 @@ protected:
                 break;
         }
         ASSERT_TRUE(seenAt) << errors;
-        ::kill(static_cast<pid_t>(process.processId()), SIGKILL);
+        ASSERT_TRUE(test::signalRunning(process, SIGKILL)) << "ended before it was killed\n" << errors;
         process.waitForFinished(5000);
         errors += process.readAllStandardError().toStdString();
         std::istringstream lines(errors);
