@@ -348,7 +348,7 @@ TEST_F(SwitchingEdgesTest, OpeningAProjectOnlyOnTheAssistantsScreenFromTheOvervi
     delegate->windowOverview->endAction();
 }
 
-TEST_F(SwitchingEdgesTest, OpeningFromTheOverviewWithUnreadableDesktopsIsRefused)
+TEST_F(SwitchingEdgesTest, OpeningFromTheOverviewWithUnreadableDesktopsOrWithoutAccessibilityIsRefused)
 {
     associateProjectB(12, contentDisplay, "BBBBBBBB-0000-0000-0000-000000000012");
     launch();
@@ -364,6 +364,18 @@ TEST_F(SwitchingEdgesTest, OpeningFromTheOverviewWithUnreadableDesktopsIsRefused
     mac.world().faults.spaces = sim::SpacesShape::null;
     EXPECT_EQ(open(), "Impossible de vérifier les bureaux après leur modification. Actualise la liste.");
     mac.world().faults.spaces = sim::SpacesShape::wellFormed;
+    // A switch the checks before it refuse is not tried.
+    mac.world().permissions.accessibility = false;
+    std::vector<MissionControlResult> answers;
+    newLogLines();
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answers.push_back(result); });
+    mac.advance(3);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0].kind(), MissionControlResult::Kind::failed);
+    EXPECT_EQ(answers[0].message(), "Autorise Pellamor dans les réglages Accessibilité de macOS, puis reviens ici.");
+    for (const std::string& line : newLogLines())
+        EXPECT_NE(line.rfind("key-posted", 0), 0u) << line;
+    mac.world().permissions.accessibility = true;
 
     EXPECT_EQ(open(), "");
     ASSERT_TRUE(answer);

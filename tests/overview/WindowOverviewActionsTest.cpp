@@ -22,6 +22,7 @@ protected:
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
         overview->show();
+        overview->onUserInteraction = [this] { ++interactions; };
         overview->projectAssignments = [](const std::vector<NativeDesktopState>&) {
             OverviewProjectAssignment row;
             row.id = "a";
@@ -89,6 +90,7 @@ protected:
     std::vector<std::string> statuses;
     std::vector<bool> errors;
     bool lastIsError = false;
+    int interactions = 0;
 };
 
 TEST_F(WindowOverviewActionsTest, CardsMadeBetweenRendersHaveTheirFlagsAndLayoutFromTheStart)
@@ -113,6 +115,7 @@ TEST_F(WindowOverviewActionsTest, ALayoutOnTheShownDesktopIsAppliedOnTheWindowsS
     ASSERT_TRUE(shown);
     ASSERT_TRUE(shown->isEditable());
     shown->choosePlacement(static_cast<int>(WindowArrangement::left));
+    EXPECT_EQ(interactions, 1) << "a layout is an interaction";
     EXPECT_TRUE(overview->busy());
     EXPECT_TRUE(said("Préparation de cette fenêtre de Zed…"));
     settle(3);
@@ -258,7 +261,9 @@ TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextT
     overview->openProjectFromShortcut("a");
     EXPECT_FALSE(overview->busy());
     overview->setupView()->commitProjectSelection(std::string("a"));
+    int before = interactions;
     overview->openProjectFromShortcut("a");
+    EXPECT_EQ(interactions, before + 1) << "a shortcut is an interaction";
     EXPECT_TRUE(overview->busy());
     EXPECT_EQ(statuses.back(), "Ouverture des bureaux de Alpha…");
     EXPECT_EQ(opened, 0);
@@ -303,6 +308,7 @@ TEST_F(WindowOverviewActionsTest, AShortcutOpensOnlyTheSelectedProjectOnTheNextT
 TEST_F(WindowOverviewActionsTest, AWindowsDesktopIsOpenedByItsPositionAmongAllDesktops)
 {
     overview->openDesktop(record(62), 12);
+    EXPECT_EQ(interactions, 1) << "opening a desktop is an interaction";
     EXPECT_EQ(statuses.back(), "Ouverture du bureau de cette fenêtre…");
     settle(3);
     EXPECT_EQ(statuses.back(), "Le bureau de cette fenêtre est affiché.");

@@ -70,6 +70,7 @@ protected:
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
         overview->show();
+        overview->onUserInteraction = [this] { ++interactions; };
         overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
             return std::vector<OverviewProjectAssignment> { project };
         };
@@ -170,11 +171,14 @@ protected:
     std::optional<std::string> validation;
     std::optional<std::string> commitFailure;
     std::vector<ProjectDisplayPreparation> commits;
+    int interactions = 0;
 };
 
 TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemembersWhereItCameFrom)
 {
+    int before = interactions;
     ASSERT_TRUE(drop(61));
+    EXPECT_EQ(interactions, before + 1) << "a drop is an interaction";
     settle(1);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
     ASSERT_EQ(commits.size(), 1u);
@@ -670,7 +674,9 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
     overview->finish("", false);
     settle();
+    int interactionsBefore = interactions;
     overview->setupView()->onReturnToLibrary(drag(61));
+    EXPECT_EQ(interactions, interactionsBefore + 1) << "a return is an interaction";
     settle(3);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 1 });
     EXPECT_EQ(mac.mac().window(61)->frame, QRectF(100, 40, 700, 500));

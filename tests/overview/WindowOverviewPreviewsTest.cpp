@@ -43,6 +43,7 @@ protected:
         overview = std::make_unique<WindowOverviewView>();
         overview->resize(880, 850);
         overview->show();
+        overview->onUserInteraction = [this] { ++interactions; };
         overview->projectAssignments = [this](const std::vector<NativeDesktopState>&) {
             ++assignmentReads;
             OverviewProjectAssignment project;
@@ -82,6 +83,7 @@ protected:
     test::WidgetApplication application;
     test::TestMac mac { previewWorld() };
     int assignmentReads = 0;
+    int interactions = 0;
     std::unique_ptr<WindowOverviewView> overview;
 };
 
@@ -98,7 +100,9 @@ TEST(WindowCaptureSizeTest, HeightKeepsTheProportionsWithinOneToSixHundredPixels
 
 TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSeconds)
 {
+    int before = interactions;
     activate(61);
+    EXPECT_EQ(interactions, before + 1) << "opening a preview is an interaction";
     EXPECT_EQ(overview->hoverPreview().representedWindowID(), 61u);
     EXPECT_EQ(previewStatus(), "Chargement de l’aperçu…");
     EXPECT_TRUE(overview->capturing());
@@ -119,6 +123,12 @@ TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSecon
     settle(6);
     activate(61);
     EXPECT_TRUE(overview->capturing());
+
+    // The refresh button forgets every image, however fresh.
+    settle();
+    ASSERT_TRUE(overview->cachedImage(61));
+    overview->refreshClicked();
+    EXPECT_FALSE(overview->cachedImage(61));
 }
 
 TEST_F(WindowOverviewPreviewsTest, TheImageOfAWindowThatClosedIsForgottenAtTheNextRender)
@@ -349,13 +359,16 @@ TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIs
     const auto& lines = mac.mac().log().lines();
     overview->setMaintenanceBusy(true);
     ASSERT_TRUE(overview->busy());
+    int before = interactions;
     overview->setupView()->onAuthorizePreviews();
     overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_EQ(interactions, before);
     EXPECT_TRUE(std::none_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.find("open-url") != std::string::npos;
     })) << "nothing is opened while busy";
     overview->setMaintenanceBusy(false);
     overview->setupView()->onAuthorizePreviews();
+    EXPECT_EQ(interactions, before + 1);
     ASSERT_FALSE(errors.empty());
     EXPECT_FALSE(errors.back()) << "a hint, not an error";
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
@@ -369,6 +382,7 @@ TEST_F(WindowOverviewPreviewsTest, AskingForCaptureOpensItsPaneAndHintsUntilItIs
     EXPECT_EQ(overview->statusMessage(), "Les fenêtres réduites peuvent ne pas fournir d’image.");
 
     overview->setupView()->onAuthorizeAccessibility();
+    EXPECT_EQ(interactions, before + 2);
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
         return line.find("Privacy_Accessibility") != std::string::npos;
     }));
@@ -392,8 +406,10 @@ TEST_F(WindowOverviewPreviewsTest, AccessibilityIsAskedForOnlyWhenMissingAndTheP
     overview->onShowPrivacy = [&] { ++shown; };
     activate(61);
     ASSERT_TRUE(overview->hoveredTile());
+    int before = interactions;
     overview->setupView()->privacyButton()->click();
     EXPECT_EQ(shown, 1);
+    EXPECT_EQ(interactions, before + 1);
     EXPECT_FALSE(overview->hoveredTile());
     overview->setMaintenanceBusy(true);
     ASSERT_TRUE(overview->busy());

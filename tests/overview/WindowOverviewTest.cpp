@@ -58,6 +58,7 @@ protected:
             ++assignmentReads;
             return assignments;
         };
+        overview->onUserInteraction = [this] { ++interactions; };
     }
     ~WindowOverviewTest() override { overview->shutdown(); }
 
@@ -78,6 +79,7 @@ protected:
     test::TestMac mac { overviewWorld() };
     std::vector<OverviewProjectAssignment> assignments { project("a", { 4 }), project("b", {}) };
     int assignmentReads = 0;
+    int interactions = 0;
     std::unique_ptr<WindowOverviewView> overview;
 };
 
@@ -324,12 +326,16 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
     ASSERT_TRUE(item);
     EXPECT_EQ(item->text().toStdString(), "Retirer les associations indisponibles");
     // Chosen once another project is selected, it removes nothing.
+    int before = interactions;
     overview->setupView()->commitProjectSelection(std::string("b"));
+    EXPECT_EQ(interactions, before + 1) << "choosing a project is an interaction";
     item->trigger();
     EXPECT_TRUE(removals.empty());
+    EXPECT_EQ(interactions, before + 1);
     overview->setupView()->commitProjectSelection(std::string("a"));
     item->trigger();
     EXPECT_EQ(removals, std::vector<std::string> { "a" });
+    EXPECT_EQ(interactions, before + 3) << "so is the removal";
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said.back(), std::make_pair(std::string("Retrait des associations indisponibles de Project a…"), false));
     EXPECT_TRUE(overview->busy());
@@ -346,10 +352,13 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
     overview->setOverviewVisible(true);
     settle();
     QWidget* details = overview->setupView()->trackingDetailsButton();
+    int before = interactions;
     overview->setupView()->onTrackingDetails(details);
     ASSERT_TRUE(overview->trackingPopover());
+    EXPECT_EQ(interactions, before + 1);
     EXPECT_TRUE(overview->isInteracting());
     overview->refreshClicked();
+    EXPECT_EQ(interactions, before + 2);
     EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
     int reads = assignmentReads;
     overview->setupView()->onTrackingDetails(details);
@@ -375,11 +384,13 @@ TEST_F(WindowOverviewTest, ResetsRunOnlyWhileTheTabIsShownIdleAndAllowed)
     overview->setupView()->onClearProjectAssignments();
     overview->setupView()->onDeleteAllDesktops();
     EXPECT_EQ(clears + deletions, 0);
+    int before = interactions;
     overview->updateResetState(true);
     overview->setupView()->onClearProjectAssignments();
     overview->setupView()->onDeleteAllDesktops();
     EXPECT_EQ(clears, 1);
     EXPECT_EQ(deletions, 1);
+    EXPECT_EQ(interactions, before + 2);
     overview->setMaintenanceBusy(true);
     overview->setupView()->onDeleteAllDesktops();
     EXPECT_EQ(deletions, 1);

@@ -36,6 +36,9 @@ TEST(CrashRecordTest, AnythingElseIsRefused)
     EXPECT_FALSE(replaced("pellamor-crash 1", "pellamor-crash 2"));
     EXPECT_FALSE(replaced("kind signal", "kind other"));
     EXPECT_FALSE(replaced("signal 11", "signal 65"));
+    EXPECT_FALSE(replaced("signal 11", "signal 0"));
+    EXPECT_TRUE(replaced("signal 11", "signal 1")) << "signal numbers run from 1 to 64";
+    EXPECT_TRUE(replaced("signal 11", "signal 64"));
     EXPECT_FALSE(replaced("signal 11", "signal +11"));
     EXPECT_FALSE(replaced("address 7f00", "address 7g00"));
     EXPECT_FALSE(replaced("address 7f00", "address 1ffffffffffffffff"));
