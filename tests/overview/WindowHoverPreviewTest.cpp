@@ -139,6 +139,8 @@ TEST_F(WindowHoverPreviewTest, ImagesReachOnlyTheCardOfTheirWindowWhileItsGeomet
     EXPECT_FALSE(preview.representedWindowID());
     EXPECT_FALSE(shown());
     EXPECT_EQ(preview.titleText(), "");
+    EXPECT_EQ(preview.applicationText(), "");
+    EXPECT_EQ(preview.detailsText(), "");
 }
 
 TEST_F(WindowHoverPreviewTest, NoCardWhereItCannotBeSoundlyPlaced)

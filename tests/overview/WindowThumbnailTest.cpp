@@ -212,6 +212,9 @@ TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCard
     EXPECT_EQ(placementIcon->symbolName(), "macwindow");
     shown->setCurrentArrangement(WindowArrangement::left);
     EXPECT_TRUE(shown->placementItems()[4]->isChecked());
+    EXPECT_EQ(std::count_if(shown->placementItems().begin(), shown->placementItems().end(),
+                  [](QAction* item) { return item->isChecked(); }),
+        1);
     EXPECT_EQ(shown->placementSummary(), "Demi-écran gauche");
     EXPECT_EQ(atTwice(placementIcon->icon()), atTwice(WindowArrangementIcon::icon(WindowArrangement::left, ColorRole::accent)))
         << "the placement shows the layout's icon in the accent colour";

@@ -188,6 +188,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
     feed();
     EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 0");
     EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Chargement des fenêtres…" }));
+    EXPECT_TRUE(panel->library()->findChild<Label*>()->isVisible()) << "made while the panel is on screen, it shows";
     loaded = true;
     windows = { window(1, "Theirs", 3) };
     feed();

@@ -63,6 +63,10 @@ TEST_F(SetupPanelRulesTest, ConfiguredProjectsLeaveOutAFallbackOnlyProjectAndSor
     for (const auto& row : configuredProjects(rows))
         ids.push_back(row.id);
     EXPECT_EQ(ids, std::vector<std::string>({ "p2", "p10", "a", "b", "u" }));
+
+    EXPECT_TRUE(isAssistantFallback(fallbackOnly, 2));
+    EXPECT_FALSE(isAssistantFallback(fallbackOnly, 3));
+    EXPECT_FALSE(isAssistantFallback(project("p", "P", { 2 }), 2)) << "a desktop of its own is no fallback";
 }
 
 TEST_F(SetupPanelRulesTest, TheLinkedDesktopSkipsTheReservedScreenTheFallbackAndNumbersBeyondNine)
