@@ -118,6 +118,11 @@ TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSecon
     activate(61);
     EXPECT_FALSE(overview->capturing());
     EXPECT_TRUE(overview->hoverPreview().showsImage());
+    // Any action that starts closes it.
+    ASSERT_TRUE(overview->start());
+    EXPECT_FALSE(overview->hoveredTile());
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID());
+    overview->finish("", false);
 
     overview->dismissPreview();
     settle(6);

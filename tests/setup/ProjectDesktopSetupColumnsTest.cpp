@@ -306,6 +306,17 @@ TEST_F(ProjectDesktopSetupColumnsTest, ScreenCardsGrowWithTheirWindowsAndNoProje
     EXPECT_EQ(panel->canvas()->height(), 2 + 354 + 18 + 160 + 18);
 }
 
+TEST_F(ProjectDesktopSetupColumnsTest, ACardOnTheFirstDesktopKnowsItsNumberToo)
+{
+    assignments = { project("a", { 1 }) };
+    windows = { window(1, "A", 1) };
+    feed();
+    panel->commitProjectSelection(std::string("a"));
+    auto cards = shownCards(panel->canvas());
+    ASSERT_EQ(cards.size(), 1u);
+    EXPECT_EQ(cards[0].number, 1);
+}
+
 TEST_F(ProjectDesktopSetupColumnsTest, OneWindowOnAScreenIsCountedInTheSingular)
 {
     windows = { window(1, "A", 2), window(2, "B", 3), window(3, "C", 3) };

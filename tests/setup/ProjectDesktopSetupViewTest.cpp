@@ -259,6 +259,7 @@ TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirD
     EXPECT_TRUE(panel->shortcutButtons().front()->text().endsWith(QChar(0x2026)))
         << panel->shortcutButtons().front()->text().toStdString();
     EXPECT_EQ(panel->shortcutButtons().front()->title(), name);
+    EXPECT_EQ(panel->findChildren<SetupProjectShortcutButton*>().size(), 1u) << "the old button left at once";
     EXPECT_TRUE(panel->moreProjectsMenu()->toolTipsVisible());
 }
 
