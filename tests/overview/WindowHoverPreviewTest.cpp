@@ -4,6 +4,7 @@
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
 #include "ui/Label.h"
+#include "windows/WindowPreviewGeometry.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -58,6 +59,14 @@ TEST_F(WindowHoverPreviewTest, TheCardIsPlacedBesideTheAnchorAndFilled)
     EXPECT_EQ(preview.titleText(), "Courses de la semaine");
     EXPECT_EQ(preview.detailsText(), "1600 × 1000 · liste.txt");
     EXPECT_TRUE(showsLabel("1600 × 1000 · liste.txt")) << "the details line reads its text";
+    // The running application's icon, a coloured tile, stands in its place.
+    QImage drawn = preview.surface()->grab().toImage();
+    QRect icon = WindowPreviewGeometry::layout(QSizeF(384, 351)).appIcon.toAlignedRect();
+    bool coloured = false;
+    for (int y = icon.top(); y <= icon.bottom(); ++y)
+        for (int x = icon.left(); x <= icon.right(); ++x)
+            coloured = coloured || drawn.pixelColor(x, y).hslSaturation() > 80;
+    EXPECT_TRUE(coloured);
     EXPECT_FALSE(preview.showsImage());
 
     // Shown again with unchanged geometry, the card keeps its place wherever the pointer is now.
