@@ -118,11 +118,19 @@ TEST_F(WindowOverviewPreviewsTest, ACaptureFillsThePreviewAndIsReusedForTenSecon
     activate(61);
     EXPECT_FALSE(overview->capturing());
     EXPECT_TRUE(overview->hoverPreview().showsImage());
-    // Any action that starts closes it.
+    // Any action that starts closes it, and so does a reset asked for or a press on a card.
     ASSERT_TRUE(overview->start());
     EXPECT_FALSE(overview->hoveredTile());
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
     overview->finish("", false);
+    activate(61);
+    overview->updateResetState(true);
+    overview->setupView()->onClearProjectAssignments();
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID()) << "a reset";
+    activate(61);
+    ASSERT_TRUE(overview->hoverPreview().representedWindowID());
+    libraryCard(61)->onPreviewDismiss();
+    EXPECT_FALSE(overview->hoverPreview().representedWindowID()) << "a press";
 
     overview->dismissPreview();
     settle(6);
