@@ -148,12 +148,12 @@ protected:
         return std::any_of(lines.begin() + std::ptrdiff_t(std::min(first, lines.size())), lines.end(),
             [&](const std::string& line) { return line.find(part) != std::string::npos; });
     }
-    // Window 61 dropped on the project's desktop, then given another frame there.
-    void placeThenReframe(const QRectF& frame)
+    // The window dropped on the project's desktop, then given another frame there.
+    void placeThenReframe(const QRectF& frame, std::uint32_t window = 61)
     {
-        ASSERT_TRUE(drop(61));
+        ASSERT_TRUE(drop(window));
         settle(1);
-        mac.mac().window(61)->frame = frame;
+        mac.mac().window(window)->frame = frame;
         overview->refreshClicked();
         settle();
     }
@@ -657,12 +657,8 @@ TEST_F(WindowOverviewDropTest, APlacementCancelledByQuittingOpensNothingAndSaysN
 
 TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndItsOriginIsForgotten)
 {
-    ASSERT_TRUE(drop(61));
-    settle(1);
+    placeThenReframe(QRectF(1200, 100, 500, 400));
     ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
-    mac.mac().window(61)->frame = QRectF(1200, 100, 500, 400);
-    overview->refreshClicked();
-    settle();
     ASSERT_TRUE(overview->setupView()->canReturnToLibrary(drag(61)));
     EXPECT_FALSE(overview->setupView()->canReturnToLibrary(drag(61, "x")));
     ASSERT_TRUE(overview->start());
@@ -686,12 +682,8 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
 
 TEST_F(WindowOverviewDropTest, AWindowReturnedToADesktopNotShownStillGetsItsFrameBack)
 {
-    ASSERT_TRUE(drop(62));
-    settle(1);
+    placeThenReframe(QRectF(1200, 100, 500, 400), 62);
     ASSERT_EQ(spacesOf(62), std::vector<std::uint64_t> { 12 });
-    mac.mac().window(62)->frame = QRectF(1200, 100, 500, 400);
-    overview->refreshClicked();
-    settle();
     overview->setupView()->onReturnToLibrary(drag(62));
     settle(3);
     EXPECT_EQ(spacesOf(62), std::vector<std::uint64_t> { 11 });
