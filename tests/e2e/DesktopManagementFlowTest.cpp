@@ -441,6 +441,22 @@ TEST_F(DesktopManagementFlowTest, OpeningTheDesktopsByHandKeepsTheSwitchingOff)
     EXPECT_FALSE(delegate->isEnabled);
 }
 
+// The project the assistant shows once a desktop change ends, even a failed one, is where the switching starts from.
+TEST_F(DesktopManagementFlowTest, AProjectChosenWhileADesktopIsMadeIsNotSwitchedTo)
+{
+    launchSwitchingWhereNoDesktopCanBeMade();
+    ScriptDrive::prepareDisplay(*delegate, "project-a", contentDisplay, script);
+    writeState("project-b");
+    mac.advance(5);
+    ASSERT_TRUE(delegate->isEnabled);
+    EXPECT_EQ(mac.world().displays[1].current, 11u);
+    writeState("project-a");
+    mac.advance(1);
+    writeState("project-b");
+    mac.advance(1);
+    EXPECT_EQ(mac.world().displays[1].current, 12u) << "a later choice still switches";
+}
+
 // A new desktop is made only when it can be recorded for the cleanup, and only under the action lock.
 TEST_F(DesktopManagementFlowTest, NoDesktopIsMadeThatCouldNotBeRecorded)
 {

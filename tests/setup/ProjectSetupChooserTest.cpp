@@ -155,6 +155,10 @@ TEST_F(ProjectSetupChooserTest, OnlyTheSelectedRowOfTheFocusedListIsEmphasized)
     EXPECT_TRUE(emphasized(2));
     EXPECT_FALSE(emphasized(1)) << "the row left behind is drawn plain again";
     EXPECT_EQ(chooser->cell(1)->pathLabel->colorRole(), ColorRole::secondaryLabel);
+    chooser->update({ row("a", "A"), row("b", "B"), row("c", "C") }, std::string("b"));
+    EXPECT_TRUE(emphasized(2)) << "rows made anew keep the selection's look";
+    QTest::keyClick(chooser->table(), Qt::Key_Home);
+    EXPECT_TRUE(emphasized(0));
 }
 
 TEST_F(ProjectSetupChooserTest, ArrowsStopAtTheEndsAndUpWithoutSelectionTakesTheLast)
