@@ -837,7 +837,7 @@ TEST_F(ResetFlowTest, AConfirmationAnsweredWhileQuittingChangesNothing)
 TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
 {
     setContentDesktops({ 11, 12, 13, 14 });
-    mac.world().displays[1].current = 13;
+    mac.world().displays[1].current = 11;
     associateProjectB();
     defaults().set(managedDesktopsKey, PlistData { 'x' });
     launch();
@@ -857,7 +857,7 @@ TEST_F(ResetFlowTest, RemovingEveryExtraDesktopKeepsOnePerDisplay)
         mac.advance(0.05);
     EXPECT_EQ(progressText(), "1 / 3 bureaux supprimés");
     mac.advance(20);
-    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 13 }));
+    EXPECT_EQ(contentSpaces(), (std::vector<std::uint64_t> { 11 }));
     EXPECT_EQ(status(), "3 bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le "
                         "changement automatique est désactivé.");
     EXPECT_FALSE(statusIsError());

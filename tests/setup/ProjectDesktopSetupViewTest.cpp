@@ -523,10 +523,12 @@ TEST_F(ProjectDesktopSetupViewTest, AnOpenPickerFollowsTheProjectsAndTheOverflow
     assignments.push_back(project("d", "Delta", { 1 }));
     feed();
     EXPECT_EQ(panel->shortcutProjects().size(), 2u) << "not under an open menu";
+    settle();
     int layouts = panel->layoutCount();
     emit menu->aboutToHide();
     EXPECT_EQ(pickerEvents, std::vector<bool> { true });
     settle();
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(panel->shortcutProjects().size(), 3u);
     EXPECT_GT(panel->layoutCount(), layouts) << "the new shortcuts are laid out";
     EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false }));
