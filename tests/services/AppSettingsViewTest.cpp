@@ -108,6 +108,11 @@ TEST_F(AppSettingsViewTest, TheDetailsButtonTogglesTheRowsItsTitleAndItsValue)
     EXPECT_FALSE(view->privacyDetailsVisible());
     EXPECT_EQ(button->text().toStdString(), "Voir les détails");
     EXPECT_EQ(button->accessibleDescription().toStdString(), "Détails masqués");
+    QImage chevron = button->icon().pixmap(button->iconSize()).toImage();
+    for (int x = 0; x < 6; ++x) {
+        for (int y = 0; y < chevron.height(); ++y)
+            ASSERT_EQ(qAlpha(chevron.pixel(x, y)), 0) << "the room before the chevron stays clear";
+    }
 }
 
 TEST_F(AppSettingsViewTest, ShowingPrivacyScrollsTheCardNearTheTopWithoutPassingTheEnd)

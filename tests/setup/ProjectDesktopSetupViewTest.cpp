@@ -223,11 +223,15 @@ TEST_F(ProjectDesktopSetupViewTest, ShowingTheActionsButtonTwiceLaysOutOnce)
 {
     settle();
     int before = panel->layoutCount();
+    SetupDocument* library = panel->library();
+    SetupDocument* canvas = panel->canvas();
     panel->setActionsAvailable(false);
     panel->setActionsAvailable(true);
     panel->setActionsAvailable(true);
     settle();
     EXPECT_EQ(panel->layoutCount(), before + 1);
+    EXPECT_EQ(panel->library(), library) << "a layout at the same width keeps the window list";
+    EXPECT_EQ(panel->canvas(), canvas) << "and the screens";
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirDesktops)
