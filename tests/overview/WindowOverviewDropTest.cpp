@@ -177,10 +177,19 @@ protected:
 TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemembersWhereItCameFrom)
 {
     int before = interactions;
+    std::vector<std::uint64_t> listedWhenPlaced;
+    overview->onStatusMessage = [&](const std::string& text, bool error) {
+        statuses.push_back({ text, error });
+        for (const DesktopWindow& window : overview->records()) {
+            if (window.id == 61 && overview->inventoryHasLoaded() && text == "Fenêtre placée. Ouverture de son bureau…")
+                listedWhenPlaced = window.spaces;
+        }
+    };
     ASSERT_TRUE(drop(61));
     EXPECT_EQ(interactions, before + 1) << "a drop is an interaction";
     settle(1);
     EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    EXPECT_EQ(listedWhenPlaced, std::vector<std::uint64_t> { 12 }) << "the list shows the move as soon as it is confirmed";
     ASSERT_EQ(commits.size(), 1u);
     EXPECT_EQ(mac.world().displays[1].current, 12u);
     EXPECT_FALSE(overview->busy());
