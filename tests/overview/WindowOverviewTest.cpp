@@ -251,6 +251,9 @@ TEST_F(WindowOverviewTest, ASelectionWhoseWindowLeftItsDesktopIsDroppedByTheNext
     cards.front()->onSelect();
     ASSERT_TRUE(overview->selected());
     EXPECT_EQ(overview->setupView()->selectedWindowID(), 62u);
+    overview->refresh();
+    settle();
+    EXPECT_EQ(overview->setupView()->selectedWindowID(), 62u) << "a window still on its desktop stays selected";
 
     mac.world().windows[2].spaces = { 11 };
     overview->refresh();
