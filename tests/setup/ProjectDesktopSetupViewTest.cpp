@@ -337,8 +337,11 @@ TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOn
     EXPECT_TRUE(panel->projectPopover()->isShown());
     EXPECT_TRUE(button->isOn());
     // The press on the button does not close the popover; the button's own click does.
+    QPointer<Popover> popover = panel->projectPopover();
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(panel->projectPopover());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(popover) << "a closed chooser is not kept";
     EXPECT_FALSE(button->isOn());
     EXPECT_EQ(pickerEvents, std::vector<bool>({ true, false }));
 
