@@ -42,6 +42,9 @@ TEST(CrashRecordTest, AnythingElseIsRefused)
     EXPECT_FALSE(replaced("signal 11", "signal +11"));
     EXPECT_FALSE(replaced("address 7f00", "address 7g00"));
     EXPECT_FALSE(replaced("address 7f00", "address 1ffffffffffffffff"));
+    EXPECT_FALSE(replaced("address 7f00", "address " + std::string(17, '0') + "7f00")) << "no more than 20 digits";
+    EXPECT_TRUE(replaced("address 7f00", "address " + std::string(16, '0') + "7f00"));
+    EXPECT_FALSE(replaced("code -1", "code "));
     EXPECT_FALSE(replaced("frame 55d0\n", "frame 55d0 \n"));
     EXPECT_FALSE(replaced("thread main\n", "thread ma\x01in\n"));
     EXPECT_FALSE(replaced("thread main\n", "thread \xc3(\n"));
