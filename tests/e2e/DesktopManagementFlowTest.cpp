@@ -239,11 +239,14 @@ TEST_F(DesktopManagementFlowTest, DesktopsUnreadableAsTheChosenOneIsHandedOverCa
     EXPECT_FALSE(delegate->pendingDisplayPreparation);
 }
 
-TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsRefused)
+TEST_F(DesktopManagementFlowTest, TheNinthDesktopIsTakenButNoneIsMadePastIt)
 {
     setContentDesktops({ 11, 12, 13, 14, 15, 16, 17, 18 });
-    occupy({ 11, 12, 13, 14, 15, 16, 17, 18 });
+    occupy({ 11, 12, 13, 14, 15, 16, 17 });
     launch();
+    EXPECT_EQ(prepare("project-b"),
+        "app: display-prepared project=project-b display=" + contentDisplay + " space=18 created=false\n");
+    occupy({ 18 });
     EXPECT_EQ(prepare("project-a"),
         "app: display-refused project=project-a message=" + messageKey(ProjectDisplayWorkspaceError::desktopLimit)
             + "\n");

@@ -202,10 +202,17 @@ TEST_F(WindowOverviewTest, MaintenanceHoldsEveryCardAndAFalseWithoutATrueChanges
         EXPECT_FALSE(card->canReturnToLibrary());
         EXPECT_FALSE(card->isEditable());
     }
+    std::size_t desktops = overview->desktops().size();
+    mac.mac().addSpace("D2", 2);
     overview->setMaintenanceBusy(false);
     EXPECT_FALSE(overview->busy());
+    settle();
+    EXPECT_EQ(overview->desktops().size(), desktops + 1) << "the shown list is read again once the maintenance ends";
     overview->setMaintenanceBusy(false);
     EXPECT_FALSE(overview->busy());
+    ASSERT_TRUE(overview->start());
+    for (WindowThumbnail* card : overview->cards(62))
+        EXPECT_FALSE(card->canDrag()) << "nor during the overview's own action";
 }
 
 TEST_F(WindowOverviewTest, TheResetButtonsOpenOnlyWhenAllowedShownAndIdle)
