@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollArea>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <algorithm>
@@ -147,6 +148,19 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     EXPECT_FALSE(panel->deleteDesktopsButton()->isEnabled()) << "the gate is kept across a busy spell";
     panel->deleteDesktopsButton()->click();
     EXPECT_EQ(deletions, 1);
+}
+
+TEST_F(ProjectDesktopSetupViewTest, NeitherColumnScrollsSidewaysOrDrawsAFrameOrABackground)
+{
+    ProjectDesktopSetupView fresh(std::nullopt, &host);
+    for (SetupDocument* document : { fresh.canvas(), fresh.library() }) {
+        auto* scroll = document->parentWidget() ? qobject_cast<QScrollArea*>(document->parentWidget()->parentWidget())
+                                                : nullptr;
+        ASSERT_TRUE(scroll) << "a new panel's documents already sit in their columns";
+        EXPECT_EQ(scroll->frameShape(), QFrame::NoFrame);
+        EXPECT_EQ(scroll->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_FALSE(scroll->viewport()->autoFillBackground());
+    }
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
