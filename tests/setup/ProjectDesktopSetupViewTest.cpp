@@ -165,8 +165,11 @@ TEST_F(ProjectDesktopSetupViewTest, NeitherColumnScrollsSidewaysOrDrawsAFrameOrA
 
 TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
 {
+    EXPECT_FALSE(panel->trackingDetailsButton()->isEnabled()) << "no details without a switch";
+    EXPECT_TRUE(panel->trackingDetailsButton()->isFlat());
     auto* first = new SwitchControl;
     panel->setTrackingSwitch(first);
+    EXPECT_TRUE(panel->trackingDetailsButton()->isEnabled());
     EXPECT_EQ(first->parentWidget(), panel);
     EXPECT_TRUE(first->isVisible());
     auto* second = new SwitchControl;
