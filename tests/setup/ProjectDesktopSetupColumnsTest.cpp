@@ -162,7 +162,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
     EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher toutes les fenêtres")
         << "the control says what it does from the start";
-    panel->toggleUnassignedFilter();
+    panel->unassignedFilterButton()->click();
     EXPECT_EQ(panel->libraryTitle()->text(), "Toutes les fenêtres · 3");
     EXPECT_TRUE(panel->unassignedFilterButton()->isChecked());
     EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher uniquement les fenêtres non affectées");
@@ -241,7 +241,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     panel->toggleSection(alpha);
     EXPECT_EQ(panel->collapsedApplications().size(), 1u);
 
-    panel->toggleAllSections();
+    panel->toggleSectionsButton()->click();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 5 }));
     EXPECT_EQ(panel->collapsedApplications().size(), 2u);
     panel->toggleAllSections();

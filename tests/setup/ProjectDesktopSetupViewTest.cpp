@@ -150,7 +150,7 @@ TEST_F(ProjectDesktopSetupViewTest, WhileBusyNoControlTakesInputAndTheResetsFoll
     EXPECT_EQ(deletions, 1);
 }
 
-TEST_F(ProjectDesktopSetupViewTest, NeitherColumnScrollsSidewaysOrDrawsAFrameOrABackground)
+TEST_F(ProjectDesktopSetupViewTest, APanelWithoutContentShowsNoShortcutsAndItsColumnsScrollOnlyDownWithoutAFrame)
 {
     ProjectDesktopSetupView fresh(std::nullopt, &host);
     for (SetupDocument* document : { fresh.canvas(), fresh.library() }) {
@@ -161,6 +161,12 @@ TEST_F(ProjectDesktopSetupViewTest, NeitherColumnScrollsSidewaysOrDrawsAFrameOrA
         EXPECT_EQ(scroll->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         EXPECT_FALSE(scroll->viewport()->autoFillBackground());
     }
+    // Nor does a panel without content show a shortcut row's parts or the sections' control.
+    settle();
+    EXPECT_FALSE(panel->shortcutsLabel()->isVisible());
+    EXPECT_FALSE(panel->moreProjects()->isVisible());
+    EXPECT_EQ(panel->moreProjects()->menu(), panel->moreProjectsMenu());
+    EXPECT_FALSE(panel->toggleSectionsButton()->isVisible());
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
