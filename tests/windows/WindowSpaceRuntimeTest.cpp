@@ -74,7 +74,7 @@ TEST_F(WindowSpaceRuntimeTest, ListsOrdinaryWindowsOfOtherRegularApplicationsOnS
     EXPECT_EQ(listed(), (std::vector<std::uint32_t> { 40, 41, 42, 57 }));
 }
 
-TEST_F(WindowSpaceRuntimeTest, ABoundsDictionaryThatIsNotFiniteLeavesTheWindowOut)
+TEST_F(WindowSpaceRuntimeTest, ABoundsDictionaryThatIsNotFiniteOrAnOwnerThatIsNoProcessLeavesTheWindowOut)
 {
     // Bounds the world file cannot hold: the window server's own list is replaced for this test.
     auto list = platform().windowList().copyWindowInfo(windowListOption::excludeDesktopElements, 0);
@@ -88,6 +88,15 @@ TEST_F(WindowSpaceRuntimeTest, ABoundsDictionaryThatIsNotFiniteLeavesTheWindowOu
     EXPECT_FALSE(WindowDescription::parse(broken));
     EXPECT_FALSE(WindowDescription::parse(huge));
     EXPECT_TRUE(WindowDescription::parse(*list->front().asDictionary()));
+    // Nor is one whose owner is missing or not a process number.
+    PlistDictionary ownerless = *list->front().asDictionary();
+    ownerless.erase(windowKey::ownerPID);
+    EXPECT_FALSE(WindowDescription::parse(ownerless));
+    PlistDictionary farOwner = *list->front().asDictionary();
+    farOwner[windowKey::ownerPID] = std::int64_t { 2147483648 };
+    EXPECT_FALSE(WindowDescription::parse(farOwner));
+    farOwner[windowKey::ownerPID] = std::int64_t { 2147483647 };
+    EXPECT_TRUE(WindowDescription::parse(farOwner));
 }
 
 TEST_F(WindowSpaceRuntimeTest, ApplicationNamesComeFromTheBundleThenTheNames)
