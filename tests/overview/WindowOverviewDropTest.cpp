@@ -586,11 +586,23 @@ TEST_F(WindowOverviewDropTest, AWindowThatLeavesItsNewDesktopBeforeItIsShownIsPl
     };
     ASSERT_TRUE(drop(61));
     settle(3);
-    EXPECT_EQ(last(), (Status { "La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. "
-                                "Le bureau de destination ou la fenêtre a changé. Actualise la liste.",
-                          true }));
+    const Status notShown { "La fenêtre est placée et affectée au projet, mais son bureau n’a pas pu être affiché. "
+                            "Le bureau de destination ou la fenêtre a changé. Actualise la liste.",
+        true };
+    EXPECT_EQ(last(), notShown);
     EXPECT_EQ(mac.world().displays[1].current, 11u) << "no desktop was opened";
     EXPECT_FALSE(overview->busy());
+
+    // Nor is it when the window closed meanwhile.
+    overview->commitProjectDisplay = [this](const ProjectDisplayPreparation& preparation, auto completion) {
+        commits.push_back(preparation);
+        std::erase_if(mac.world().windows, [](const sim::Window& window) { return window.number == 62; });
+        completion(std::nullopt);
+    };
+    ASSERT_TRUE(drop(62));
+    settle(3);
+    EXPECT_EQ(last(), notShown);
+    EXPECT_EQ(mac.world().displays[1].current, 11u);
 }
 
 TEST_F(WindowOverviewDropTest, ASwitchThatLandsWithoutTheWindowThereIsNotConfirmed)
