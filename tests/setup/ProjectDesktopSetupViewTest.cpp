@@ -240,6 +240,11 @@ TEST_F(ProjectDesktopSetupViewTest, EveryPartStandsWhereTheLayoutPutsIt)
         EXPECT_FALSE(frame.isEmpty());
         EXPECT_EQ(part->geometry(), frame.toAlignedRect()) << part->metaObject()->className();
     }
+    EXPECT_TRUE(layout.titleOnButtonLine) << "a wide panel has room for the title beside its buttons";
+    panel->setGeometry(0, 0, 420, 800);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(panel->currentLayout().titleOnButtonLine) << "a narrow one puts it above them";
+    EXPECT_LE(panel->titleLabel()->geometry().bottom(), panel->refreshButton()->geometry().top());
 }
 
 TEST_F(ProjectDesktopSetupViewTest, ShowingTheActionsButtonTwiceLaysOutOnce)
@@ -338,6 +343,8 @@ TEST_F(ProjectDesktopSetupViewTest, TitlesShowWholeAndTheResetsSayWhatTheyKeep)
     EXPECT_EQ(panel->deleteDesktopsButton()->accessibleDescription().toStdString(),
         "Supprime les bureaux supplémentaires sur les écrans connectés. Un bureau par écran et les fenêtres ouvertes "
         "sont conservés.");
+    for (SymbolButton* reset : { panel->clearAssignmentsButton(), panel->deleteDesktopsButton() })
+        EXPECT_EQ(reset->toolTip(), reset->accessibleDescription()) << "the same help under the pointer";
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheTrackingStateSaysWhetherSwitchingRuns)
