@@ -227,6 +227,10 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     windows = { window(1, "Alpha", 1), window(2, "Alpha", 1), window(3, "Beta", 1), window(4, "Beta", 1),
         window(5, "Solo", 1) };
     feed();
+    QCoreApplication::sendPostedEvents();
+    ASSERT_TRUE(panel->toggleSectionsButton()->isVisible());
+    EXPECT_LE(panel->unassignedFilterButton()->geometry().right(), panel->toggleSectionsButton()->geometry().left())
+        << "the filter makes room for the sections' button";
     QApplication::setActiveWindow(&host);
     SetupApplicationSectionButton* alpha = panel->applicationSectionButtons()[0];
     alpha->setFocus();
