@@ -8,9 +8,11 @@
 #include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
+#include "ui/AppearanceSurface.h"
 #include "ui/DraggingInfo.h"
 #include "ui/Label.h"
 #include "ui/Popover.h"
+#include "ui/SwitchControl.h"
 #include "ui/SymbolButton.h"
 
 #include <QAction>
@@ -25,6 +27,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <memory>
+#include <set>
 
 namespace pellamor {
 namespace {
@@ -240,6 +243,17 @@ TEST_F(ProjectDesktopSetupViewTest, EveryPartStandsWhereTheLayoutPutsIt)
         EXPECT_FALSE(frame.isEmpty());
         EXPECT_EQ(part->geometry(), frame.toAlignedRect()) << part->metaObject()->className();
     }
+    std::set<std::pair<int, int>> lines;
+    for (auto* line : panel->findChildren<AppearanceSurface*>(Qt::FindDirectChildrenOnly))
+        lines.emplace(line->y(), line->height());
+    for (const QRectF& divider : { layout.divider, layout.permissionDivider, layout.resetDivider }) {
+        QRect frame = divider.toAlignedRect();
+        EXPECT_TRUE(lines.count({ frame.y(), frame.height() })) << "a divider at " << frame.y();
+    }
+    auto* toggle = new SwitchControl;
+    panel->setTrackingSwitch(toggle);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(toggle->geometry(), panel->currentLayout().trackingSwitch.toAlignedRect());
     EXPECT_TRUE(layout.titleOnButtonLine) << "a wide panel has room for the title beside its buttons";
     panel->setGeometry(0, 0, 420, 800);
     QCoreApplication::sendPostedEvents();
