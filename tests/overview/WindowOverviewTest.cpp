@@ -378,6 +378,10 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
 
     overview->setupView()->onTrackingDetails(details);
     ASSERT_TRUE(overview->trackingPopover());
+    overview->setupView()->onPrivacy();
+    EXPECT_FALSE(overview->trackingPopover()) << "the privacy link closes it";
+    overview->setupView()->onTrackingDetails(details);
+    ASSERT_TRUE(overview->trackingPopover());
     overview->setOverviewVisible(false);
     EXPECT_FALSE(overview->trackingPopover()) << "hiding the tab closes it";
 }
