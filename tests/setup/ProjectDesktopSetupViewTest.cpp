@@ -179,6 +179,10 @@ TEST_F(ProjectDesktopSetupViewTest, ASwitchPutInAnothersPlaceSendsTheOldOneAway)
     auto* first = new SwitchControl;
     panel->setTrackingSwitch(first);
     EXPECT_TRUE(panel->trackingDetailsButton()->isEnabled());
+    panel->setBusy(true);
+    EXPECT_FALSE(panel->trackingDetailsButton()->isEnabled());
+    panel->setBusy(false);
+    EXPECT_TRUE(panel->trackingDetailsButton()->isEnabled());
     EXPECT_EQ(first->parentWidget(), panel);
     EXPECT_TRUE(first->isVisible());
     auto* second = new SwitchControl;
