@@ -270,7 +270,10 @@ TEST_F(ProjectDesktopSetupColumnsTest, AReturnedWindowIsShownExpandedAndScrolled
             panel->toggleSection(header);
     }
     ASSERT_EQ(panel->collapsedApplications().count(key), 1u);
+    panel->searchField()->setText("Many");
+    ASSERT_EQ(panel->libraryQuery(), "Many");
     panel->revealReturnedWindow(windows.back());
+    EXPECT_TRUE(panel->searchField()->text().isEmpty()) << "a search would hide it";
     feed();
     EXPECT_FALSE(panel->returnedWindowToReveal());
     EXPECT_TRUE(panel->collapsedApplications().empty());

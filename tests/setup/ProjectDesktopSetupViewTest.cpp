@@ -378,6 +378,30 @@ TEST_F(ProjectDesktopSetupViewTest, TheTrackingStateSaysWhetherSwitchingRuns)
     EXPECT_EQ(panel->trackingState()->text(), "En pause");
     EXPECT_EQ(panel->trackingState()->colorRole(), ColorRole::secondaryLabel);
     EXPECT_EQ(panel->trackingState()->accessibleName().toStdString(), "Suivi automatique · En pause");
+    settle();
+    int layouts = panel->layoutCount();
+    panel->updateTrackingState(true);
+    settle();
+    EXPECT_EQ(panel->layoutCount(), layouts + 1) << "a longer state is laid out again";
+
+    // A switch put in place says its own state.
+    auto* on = new SwitchControl;
+    on->setOn(true);
+    panel->updateTrackingState(false);
+    panel->setTrackingSwitch(on);
+    EXPECT_EQ(panel->trackingState()->text(), "Activé");
+}
+
+TEST_F(ProjectDesktopSetupViewTest, TheStatusAndThePermissionsSayWhatTheyAreToo)
+{
+    panel->showResetStatus("Toutes les affectations ont été supprimées.", true);
+    EXPECT_EQ(panel->status()->text(), "Toutes les affectations ont été supprimées.");
+    EXPECT_EQ(panel->status()->colorRole(), ColorRole::red);
+    EXPECT_EQ(panel->status()->accessibleName().toStdString(), "Toutes les affectations ont été supprimées.");
+    EXPECT_TRUE(panel->status()->toolTip().contains("Toutes les affectations ont été supprimées."));
+    panel->updatePermissions(true, true);
+    EXPECT_EQ(panel->previewPermission()->currentAuthorization(), true);
+    EXPECT_EQ(panel->accessibilityPermission()->currentAuthorization(), true);
 }
 
 TEST_F(ProjectDesktopSetupViewTest, TheSetupButtonOpensAndClosesTheChooserWithOneClickEach)
