@@ -6,6 +6,7 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
+#include "ui/Label.h"
 #include "ui/Popover.h"
 #include "ui/SymbolButton.h"
 
@@ -242,6 +243,8 @@ TEST_F(WindowOverviewTest, TheResetButtonsOpenOnlyWhenAllowedShownAndIdle)
     clear->click();
     EXPECT_EQ(clears, 1);
     EXPECT_FALSE(overview->setupView()->projectPopover());
+    overview->showResetStatus("Suppression annulée.", false);
+    EXPECT_EQ(overview->setupView()->status()->text(), "Suppression annulée.");
     overview->setOverviewVisible(false);
     EXPECT_FALSE(clear->isEnabled());
     EXPECT_FALSE(remove->isEnabled());
@@ -423,6 +426,10 @@ TEST_F(WindowOverviewTest, NoRefreshIsMadeWhileAProjectIsBeingChosen)
     overview->setupView()->onProjectPickerVisibilityChange(false);
     overview->refreshClicked();
     EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
+    overview->setupView()->onProjectPickerVisibilityChange(true);
+    overview->setOverviewVisible(false);
+    overview->setOverviewVisible(true);
+    EXPECT_TRUE(overview->refresh()) << "hiding the tab ends the choice";
 }
 
 TEST_F(WindowOverviewTest, DesktopsThatChangeDuringAReadAreReadAgainAtOnce)
