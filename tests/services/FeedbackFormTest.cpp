@@ -70,6 +70,7 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
     EXPECT_FALSE(control<QComboBox>(*form, "feedback-kind")->isEnabled());
     EXPECT_FALSE(control<QLineEdit>(*form, "feedback-email")->isEnabled());
     EXPECT_TRUE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
+    EXPECT_TRUE(control<QPlainTextEdit>(*form, "feedback-error")->isReadOnly());
     EXPECT_FALSE(control<QPushButton>(*form, "close-feedback")->isEnabled());
     EXPECT_FALSE(control<QPushButton>(*form, "contact-support")->isEnabled());
     form->closeForm();
@@ -87,6 +88,26 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
     ASSERT_EQ(closed.size(), 1u);
     EXPECT_FALSE(closed[0]);
     EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
+}
+
+TEST_F(FeedbackFormTest, TheFormOpensOnTheMessageAndGoesWithItsController)
+{
+    auto form = open({ FeedbackKind::bug, "Écran noir", "", "Erreur", "automatic_switching" });
+    EXPECT_EQ(form->window()->focusWidget(), control<QPlainTextEdit>(*form, "feedback-message"));
+    EXPECT_EQ(control<QPlainTextEdit>(*form, "feedback-message")->accessibleName().toStdString(),
+        "Description de ton problème ou de ton idée");
+    for (auto* field : form->window()->findChildren<QPlainTextEdit*>()) {
+        EXPECT_EQ(field->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        EXPECT_EQ(field->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        EXPECT_EQ(field->document()->documentMargin(), 7);
+    }
+    EXPECT_EQ(control<QPushButton>(*form, "send-feedback")->y(), control<QPushButton>(*form, "close-feedback")->y())
+        << "the buttons stand in one row";
+    QPointer<QDialog> sheet = form->window();
+    form.reset();
+    EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(sheet);
 }
 
 TEST_F(FeedbackFormTest, AFailureKeepsEveryFieldAndUnlocksTheForm)
