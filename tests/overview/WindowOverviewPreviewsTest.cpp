@@ -334,7 +334,7 @@ TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
 }
 
-TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScreenClosesThePreview)
+TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScreenOrAChangedConfigurationClosesThePreview)
 {
     for (QEvent::Type change : { QEvent::WindowDeactivate, QEvent::ScreenChangeInternal }) {
         activate(62);
@@ -345,6 +345,10 @@ TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScre
         EXPECT_FALSE(overview->hoverPreview().representedWindowID()) << change;
         EXPECT_FALSE(overview->capturing()) << change;
     }
+    activate(62);
+    ASSERT_TRUE(overview->hoveredTile());
+    overview->configurationChanged();
+    EXPECT_FALSE(overview->hoveredTile()) << "nor does one outlive a changed configuration";
 }
 
 TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)

@@ -124,6 +124,10 @@ TEST_F(WindowOverviewTest, AnUnchangedRefreshNeitherUpdatesThePanelNorRedrawsBut
     settle(5);
     EXPECT_EQ(overview->generation(), generation);
     EXPECT_EQ(overview->setupView()->rebuildCount(), rebuilt);
+    overview->configurationChanged();
+    settle();
+    EXPECT_GT(overview->generation(), generation) << "a changed configuration redraws whatever the data";
+    generation = overview->generation();
 
     int ended = 0;
     overview->endAction = [&] { ++ended; };
