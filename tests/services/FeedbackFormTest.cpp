@@ -78,6 +78,7 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
 
     ASSERT_TRUE(test::pumpUntil(mac, [&] { return status(*form).starts_with("Merci"); }));
     std::string body = server.requests().at(0).body;
+    EXPECT_EQ(body.find("associated_event_id"), std::string::npos);
     std::string id = body.substr(body.find("\"event_id\":\"") + 12, 8);
     EXPECT_EQ(status(*form), "Merci ! Ton message a été envoyé. Référence : " + id);
     EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::green);
@@ -114,9 +115,13 @@ TEST_F(FeedbackFormTest, AFailureKeepsEveryFieldAndUnlocksTheForm)
 {
     server.script({ test::ScriptedReply::answering(500) });
     auto form = open({ FeedbackKind::bug, "Écran noir", "moi@exemple.fr", "Erreur", "automatic_switching" });
+    int before = form->window()->height();
     clickControl("send-feedback");
     ASSERT_TRUE(test::pumpUntil(mac, [&] { return status(*form).starts_with("Le serveur"); }));
     EXPECT_EQ(control<Label>(*form, "feedback-status")->colorRole(), ColorRole::red);
+    EXPECT_GT(form->window()->height(), before) << "the form grows with the failure's text";
+    EXPECT_NE(server.requests().at(0).body.find("associated_event_id"), std::string::npos)
+        << "a bug about an error names that error's report";
     EXPECT_TRUE(control<QPushButton>(*form, "send-feedback")->isEnabled());
     EXPECT_TRUE(control<QPushButton>(*form, "contact-support")->isEnabled());
     EXPECT_FALSE(control<QPlainTextEdit>(*form, "feedback-message")->isReadOnly());
