@@ -100,10 +100,21 @@ TEST_F(WindowOverviewTest, NothingIsReadUntilTheTabIsShownThenEveryFiveSecondsUn
     reads = assignmentReads;
     mac.world().permissions.screenCapture = true;
     settle(15);
+    EXPECT_FALSE(overview->refresh());
     EXPECT_EQ(assignmentReads, reads);
-    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), false) << "nothing runs while hidden";
+    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), true) << "asked for, read at once";
+    mac.world().permissions.screenCapture = false;
+    settle(15);
+    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), true) << "nothing runs while hidden";
     overview->setOverviewVisible(true);
-    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), true);
+    EXPECT_EQ(overview->setupView()->previewPermission()->currentAuthorization(), false);
+    // Nor is anything read during an action.
+    settle();
+    ASSERT_TRUE(overview->start());
+    reads = assignmentReads;
+    overview->configurationChanged();
+    EXPECT_FALSE(overview->refresh());
+    EXPECT_EQ(assignmentReads, reads);
 }
 
 TEST_F(WindowOverviewTest, HidingTheTabDuringAReadDropsItsResult)
