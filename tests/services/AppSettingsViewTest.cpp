@@ -168,6 +168,8 @@ TEST_F(AppSettingsViewTest, EachTextStandsUnderItsTitleAndEachRowUnderTheLast)
     // Shown, the privacy details stand evenly apart.
     view->showPrivacy();
     EXPECT_EQ(test::stackGaps(view->findChild<QWidget*>("privacy-details-rows")), std::vector<int>(7, 14));
+    EXPECT_EQ(test::stackGaps(test::labelShowing(view.get(), "Identifiant temporaire")->parentWidget()),
+        std::vector<int> { 4 });
 }
 
 TEST_F(AppSettingsViewTest, WithoutAnalyticsConfigurationTheSwitchIsOffDisabledAndSaysSo)
