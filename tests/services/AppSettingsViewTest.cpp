@@ -5,6 +5,7 @@
 #include "ui/ControlClick.h"
 #include "ui/Label.h"
 #include "ui/SwitchControl.h"
+#include "ui/SymbolRegistry.h"
 #include "support/StackGeometry.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
@@ -108,6 +109,8 @@ TEST_F(AppSettingsViewTest, TheDetailsButtonTogglesTheRowsItsTitleAndItsValue)
     EXPECT_FALSE(view->privacyDetailsVisible());
     EXPECT_EQ(button->text().toStdString(), "Voir les détails");
     EXPECT_EQ(button->accessibleDescription().toStdString(), "Détails masqués");
+    EXPECT_EQ(button->iconSize().width(), SymbolRegistry::image("chevron.down", 10, Qt::black).width() + 6);
+    EXPECT_EQ(view->scrollView()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QImage chevron = button->icon().pixmap(button->iconSize()).toImage();
     for (int x = 0; x < 6; ++x) {
         for (int y = 0; y < chevron.height(); ++y)
