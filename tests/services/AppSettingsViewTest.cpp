@@ -111,6 +111,10 @@ TEST_F(AppSettingsViewTest, TheDetailsButtonTogglesTheRowsItsTitleAndItsValue)
     EXPECT_EQ(button->accessibleDescription().toStdString(), "Détails masqués");
     EXPECT_EQ(button->iconSize().width(), SymbolRegistry::image("chevron.down", 10, Qt::black).width() + 6);
     EXPECT_EQ(view->scrollView()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(view->scrollView()->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(view->scrollView()->viewport()->autoFillBackground());
+    EXPECT_FALSE(view->document()->autoFillBackground());
+    EXPECT_EQ(button->layoutDirection(), Qt::RightToLeft) << "the chevron follows the title";
     QImage chevron = button->icon().pixmap(button->iconSize()).toImage();
     for (int x = 0; x < 6; ++x) {
         for (int y = 0; y < chevron.height(); ++y)
@@ -181,6 +185,8 @@ TEST_F(AppSettingsViewTest, WithoutAnalyticsConfigurationTheSwitchIsOffDisabledA
     auto view = makeView();
     EXPECT_FALSE(view->usageAnalyticsSwitch()->isEnabled());
     EXPECT_FALSE(view->usageAnalyticsSwitch()->isOn());
+    EXPECT_TRUE(view->usageAnalyticsSwitch()->accessibleDescription().startsWith("Pour mesurer l’usage de l’app"))
+        << "the switch reads its description out";
     EXPECT_EQ(view->usageAnalyticsStatus()->text(),
         "Indisponible dans cette version. Aucun événement d’utilisation n’est envoyé.");
     EXPECT_EQ(view->findChild<Label*>("usage-analytics-retention"), nullptr);

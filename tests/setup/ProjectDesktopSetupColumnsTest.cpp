@@ -159,6 +159,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     windows = { window(1, "Free", 1), window(2, "Mine", 2), window(3, "Theirs", 3) };
     feed();
     EXPECT_EQ(panel->libraryTitle()->text(), "Non affectées · 1");
+    EXPECT_TRUE(panel->libraryTitle()->toolTip().contains("Non affectées · 1")) << "whole, however narrow the column";
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
     EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher toutes les fenêtres")
         << "the control says what it does from the start";
@@ -180,6 +181,15 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     panel->toggleUnassignedFilter();
     EXPECT_FALSE(panel->unassignedFilterButton()->isChecked());
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
+
+    // A tenth desktop is beyond the shortcuts, so a project cannot hold it: its windows stay unassigned.
+    panel->setBusy(false);
+    for (std::uint64_t space = 4; space <= 10; ++space)
+        desktops.push_back({ space, 3, "D2", std::nullopt });
+    assignments.push_back(project("c", { 10 }));
+    windows.push_back(window(4, "Far", 10));
+    feed();
+    EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 4, 1 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
@@ -193,6 +203,9 @@ TEST_F(ProjectDesktopSetupColumnsTest, EmptyListsSayWhy)
     windows = { window(1, "Theirs", 3) };
     feed();
     EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Toutes les fenêtres sont déjà affectées à un projet." }));
+    windows.clear();
+    feed();
+    EXPECT_EQ(libraryTexts(), (std::vector<std::string> { "Aucune fenêtre disponible." }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, SearchIgnoresAccentsAndCaseAndKeepsItsOwnCollapsedSections)
