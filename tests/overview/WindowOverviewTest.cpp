@@ -457,6 +457,11 @@ TEST_F(WindowOverviewTest, DesktopsThatChangeDuringAReadAreReadAgainAtOnce)
     settle();
     EXPECT_EQ(overview->desktops().size(), 5u) << "not at the next periodic refresh";
     EXPECT_TRUE(overview->inventoryHasLoaded());
+    overview->refresh();
+    mac.mac().addSpace("D1", 4);
+    mac.world().faults.spaces = sim::SpacesShape::null;
+    settle();
+    EXPECT_EQ(overview->desktops().size(), 5u) << "nor are desktops that can no longer be read";
 }
 
 TEST_F(WindowOverviewTest, PermissionsAreReadAgainWhenTheApplicationBecomesActive)

@@ -144,6 +144,8 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     EXPECT_EQ(panel->visibleApplicationSections().size(), 3u);
     // Two groups of one window are not separated; the last big group and the first single are.
     EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
+    for (auto* line : panel->library()->findChildren<QWidget*>("library-separator"))
+        EXPECT_TRUE(line->isVisible());
     EXPECT_FALSE(panel->toggleSectionsButton()->isHidden());
 
     // Two applications of one name stay apart, in the order of their bundle identifiers.
@@ -152,6 +154,15 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     windows[1].bundleID = "com.alpha.twin";
     feed();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 2, 1 }));
+    std::vector<Card> cards = shownCards(panel->library());
+    EXPECT_EQ(cards.front().number, 1);
+
+    // A window on several desktops names none.
+    windows[1].spaces = { 1, 99 };
+    feed();
+    cards = shownCards(panel->library());
+    ASSERT_EQ(cards.size(), 2u);
+    EXPECT_EQ(cards.front().number, 0);
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjectsOwnAreNeverListed)
