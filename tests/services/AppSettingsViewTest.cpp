@@ -109,6 +109,7 @@ TEST_F(AppSettingsViewTest, TheDetailsButtonTogglesTheRowsItsTitleAndItsValue)
     EXPECT_FALSE(view->privacyDetailsVisible());
     EXPECT_EQ(button->text().toStdString(), "Voir les détails");
     EXPECT_EQ(button->accessibleDescription().toStdString(), "Détails masqués");
+    ASSERT_FALSE(button->icon().isNull());
     EXPECT_EQ(button->iconSize().width(), SymbolRegistry::image("chevron.down", 10, Qt::black).width() + 6);
     EXPECT_EQ(view->scrollView()->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(view->scrollView()->frameShape(), QFrame::NoFrame);

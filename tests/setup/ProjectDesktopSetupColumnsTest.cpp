@@ -50,6 +50,7 @@ struct Card {
     bool onDisplay;
     bool showsIdentity;
     int number;
+    std::uint64_t source;
 };
 
 // Screens D1 (desktops 1, 2) and D2 (desktop 3); project "a" owns desktop 2, project "b" desktop 3.
@@ -60,10 +61,10 @@ protected:
         host.resize(820, 800);
         panel = new ProjectDesktopSetupView(std::nullopt, &host);
         panel->setGeometry(0, 0, 820, 800);
-        panel->makeWindowCard = [this](const DesktopWindow& w, std::uint64_t, int number, bool onDisplay,
+        panel->makeWindowCard = [this](const DesktopWindow& w, std::uint64_t source, int number, bool onDisplay,
                                     bool identity) -> QWidget* {
             auto* view = new QWidget;
-            made[view] = { w.id, onDisplay, identity, number };
+            made[view] = { w.id, onDisplay, identity, number, source };
             return view;
         };
         panel->canMoveSelectionToDisplay = [](const std::string&) { return true; };
@@ -155,14 +156,14 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     feed();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 2, 1 }));
     std::vector<Card> cards = shownCards(panel->library());
-    EXPECT_EQ(cards.front().number, 1);
+    EXPECT_EQ(std::make_pair(cards.front().number, cards.front().source), std::make_pair(1, std::uint64_t { 1 }));
 
     // A window on several desktops names none.
     windows[1].spaces = { 1, 99 };
     feed();
     cards = shownCards(panel->library());
     ASSERT_EQ(cards.size(), 2u);
-    EXPECT_EQ(cards.front().number, 0);
+    EXPECT_EQ(std::make_pair(cards.front().number, cards.front().source), std::make_pair(0, std::uint64_t { 0 }));
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjectsOwnAreNeverListed)
