@@ -123,6 +123,10 @@ TEST_F(OnboardingTest, EveryPageHasThePlainHeaderAndItsTextsInPlace)
     EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));
     QWidget* texts = test::labelShowing(sheet, "Choisis tes écrans")->parentWidget();
     EXPECT_EQ(test::stackGaps(texts), std::vector<int> { 6 });
+    Label* digit = test::labelShowing(sheet, "1");
+    ASSERT_TRUE(digit);
+    EXPECT_TRUE(digit->isVisible());
+    EXPECT_LT(digit->mapTo(sheet, QPoint(0, 0)).x(), texts->mapTo(sheet, QPoint(0, 0)).x()) << "each step's number leads it";
     EXPECT_EQ(test::stackGaps(texts->parentWidget()->parentWidget()), (std::vector<int> { 22, 22 }));
 }
 
