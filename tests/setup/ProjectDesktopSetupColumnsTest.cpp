@@ -7,6 +7,7 @@
 #include "ui/ColorTable.h"
 #include "ui/DraggingInfo.h"
 #include "ui/Label.h"
+#include "ui/SymbolView.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -140,8 +141,14 @@ TEST_F(ProjectDesktopSetupColumnsTest, SectionsAreOrderedBySizeThenNameAndSingle
     ASSERT_EQ(panel->applicationSectionButtons().size(), 3u);
     EXPECT_EQ(panel->applicationSectionButtons()[0]->title(), "Zulu · 4");
     // Made while the panel is on screen: each header shows at once.
-    for (auto* header : panel->applicationSectionButtons())
+    for (auto* header : panel->applicationSectionButtons()) {
         EXPECT_TRUE(header->isVisible()) << header->title();
+        EXPECT_TRUE(header->toolTip().contains("Replier")) << header->title();
+    }
+    QList<SymbolView*> icons = panel->library()->findChildren<SymbolView*>(Qt::FindDirectChildrenOnly);
+    EXPECT_EQ(icons.size(), 3);
+    for (auto* icon : icons)
+        EXPECT_TRUE(icon->isVisible()) << "each header's icon shows too";
     EXPECT_EQ(panel->visibleApplicationSections().size(), 3u);
     // Two groups of one window are not separated; the last big group and the first single are.
     EXPECT_EQ(panel->library()->findChildren<QWidget*>("library-separator").size(), 3u);
