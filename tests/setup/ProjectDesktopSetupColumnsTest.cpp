@@ -266,7 +266,8 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     QApplication::setActiveWindow(&host);
     SetupApplicationSectionButton* alpha = panel->applicationSectionButtons()[0];
     alpha->setFocus();
-    panel->toggleSection(alpha);
+    EXPECT_EQ(alpha->accessibleDescription().toStdString(), "Replier Alpha");
+    alpha->click();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 3, 4, 5 }));
     EXPECT_TRUE(panel->applicationSectionButtons()[0]->hasFocus()) << "the rebuilt header keeps the focus";
     EXPECT_FALSE(panel->applicationSectionButtons()[1]->hasFocus());
@@ -277,9 +278,12 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     panel->toggleSection(alpha);
     EXPECT_EQ(panel->collapsedApplications().size(), 1u);
 
+    EXPECT_EQ(panel->toggleSectionsButton()->accessibleName().toStdString(), "Tout replier");
     panel->toggleSectionsButton()->click();
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 5 }));
     EXPECT_EQ(panel->collapsedApplications().size(), 2u);
+    EXPECT_EQ(panel->toggleSectionsButton()->accessibleName().toStdString(), "Tout déplier");
+    EXPECT_TRUE(panel->toggleSectionsButton()->toolTip().contains("Tout déplier"));
     panel->toggleAllSections();
     EXPECT_EQ(libraryIDs().size(), 5u);
 
@@ -287,6 +291,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     panel->toggleAllSections();
     EXPECT_TRUE(panel->collapsedApplications().empty());
     EXPECT_FALSE(panel->applicationSectionButtons()[0]->isEnabled());
+    EXPECT_FALSE(panel->toggleSectionsButton()->isEnabled());
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, AReturnedWindowIsShownExpandedAndScrolledTo)
