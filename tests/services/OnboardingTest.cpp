@@ -144,6 +144,13 @@ TEST_F(OnboardingTest, EscapeSkipsFromAnyPageAndReturnGoesOn)
     QTest::keyClick(second->window(), Qt::Key_Escape);
     EXPECT_EQ(finished, (std::vector<std::optional<std::string>> { "screens", std::nullopt }));
     EXPECT_TRUE(seen());
+
+    // Return goes on whichever button has the focus; released midway, the sheet leaves the window.
+    auto third = open();
+    for (auto* control : third->window()->findChildren<QPushButton*>())
+        EXPECT_FALSE(control->autoDefault()) << control->objectName().toStdString();
+    third.reset();
+    EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
 }
 
 TEST_F(OnboardingTest, PermissionLinesFollowWhatIsGrantedMidway)
