@@ -139,6 +139,9 @@ TEST_F(WindowOverviewTest, AnUnchangedRefreshNeitherUpdatesThePanelNorRedrawsBut
     settle();
     EXPECT_GT(overview->generation(), generation) << "a changed configuration redraws whatever the data";
     generation = overview->generation();
+    overview->refreshClicked();
+    EXPECT_GT(overview->generation(), generation) << "and so does the refresh button";
+    generation = overview->generation();
 
     int ended = 0;
     overview->endAction = [&] { ++ended; };
@@ -367,6 +370,11 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
     ASSERT_FALSE(said.empty());
     EXPECT_EQ(said.back(), std::make_pair(std::string("Retrait des associations indisponibles de Project a…"), false));
     EXPECT_TRUE(overview->busy());
+    QPointer<QMenu> menu = overview->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(menu);
+    menu->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(menu) << "a closed menu is not kept";
 }
 
 TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRefreshesAfter)
