@@ -6,6 +6,7 @@
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 #include "support/WorldBuilder.h"
+#include "ui/SwitchControl.h"
 #include "ui/SymbolButton.h"
 
 #include <QCoreApplication>
@@ -349,6 +350,11 @@ TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScre
     ASSERT_TRUE(overview->hoveredTile());
     overview->configurationChanged();
     EXPECT_FALSE(overview->hoveredTile()) << "nor does one outlive a changed configuration";
+    overview->setTrackingControls(new QWidget, new SwitchControl);
+    activate(62);
+    ASSERT_TRUE(overview->hoveredTile());
+    overview->setupView()->onTrackingDetails(overview->setupView()->trackingDetailsButton());
+    EXPECT_FALSE(overview->hoveredTile()) << "or the tracking details opening";
 }
 
 TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)

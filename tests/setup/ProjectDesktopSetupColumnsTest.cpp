@@ -277,6 +277,12 @@ TEST_F(ProjectDesktopSetupColumnsTest, CollapsingHidesCardsAndTogglingAllFlipsEv
     // The old header is gone: pressing it again changes nothing.
     panel->toggleSection(alpha);
     EXPECT_EQ(panel->collapsedApplications().size(), 1u);
+    // A header pressed without the focus leaves the focus where it was.
+    panel->searchField()->setFocus();
+    panel->applicationSectionButtons()[0]->click();
+    EXPECT_TRUE(panel->searchField()->hasFocus());
+    panel->applicationSectionButtons()[0]->click();
+    ASSERT_EQ(panel->collapsedApplications().size(), 1u);
 
     EXPECT_EQ(panel->toggleSectionsButton()->accessibleName().toStdString(), "Tout replier");
     panel->toggleSectionsButton()->click();
