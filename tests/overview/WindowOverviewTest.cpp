@@ -397,8 +397,11 @@ TEST_F(WindowOverviewTest, TheDetailsButtonOpensAndClosesTheTrackingPopoverAndRe
     EXPECT_EQ(interactions, before + 2);
     EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
     int reads = assignmentReads;
+    QPointer<Popover> shown = overview->trackingPopover();
     overview->setupView()->onTrackingDetails(details);
     EXPECT_FALSE(overview->trackingPopover());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(shown) << "a closed popover is released";
     settle();
     EXPECT_GT(assignmentReads, reads);
 

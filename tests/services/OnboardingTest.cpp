@@ -112,6 +112,8 @@ TEST_F(OnboardingTest, EveryPageHasThePlainHeaderAndItsTextsInPlace)
     QWidget* flow = test::labelShowing(sheet, "Ton projet Codex")->parentWidget();
     EXPECT_EQ(test::stackGaps(flow, Qt::Horizontal), (std::vector<int> { 16, 16, 16, 16 }));
     EXPECT_EQ(test::stackGaps(flow->parentWidget()), std::vector<int> { 18 });
+    EXPECT_EQ(test::stackGaps(flow->parentWidget()->parentWidget()->parentWidget()), std::vector<int>(3, 22));
+    EXPECT_EQ(sheet->focusWidget(), button(*onboarding, "onboarding-next")) << "Return and Space go on";
 
     clickControl("onboarding-next");
     EXPECT_EQ(badge(), (DynamicColor { ColorRole::accent, 0.08 }));

@@ -182,6 +182,7 @@ TEST_F(ProjectDesktopSetupColumnsTest, TheFilterHidesAssignedWindowsAndTheProjec
     EXPECT_EQ(libraryIDs(), (std::vector<std::uint32_t> { 1 }));
     EXPECT_EQ(panel->unassignedFilterButton()->accessibleName(), "Afficher toutes les fenêtres")
         << "the control says what it does from the start";
+    EXPECT_TRUE(panel->unassignedFilterButton()->toolTip().contains("Afficher toutes les fenêtres"));
     panel->unassignedFilterButton()->click();
     EXPECT_EQ(panel->libraryTitle()->text(), "Toutes les fenêtres · 3");
     EXPECT_TRUE(panel->unassignedFilterButton()->isChecked());
