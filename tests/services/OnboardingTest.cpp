@@ -130,6 +130,8 @@ TEST_F(OnboardingTest, EveryPageHasThePlainHeaderAndItsTextsInPlace)
     EXPECT_TRUE(digit->isVisible());
     EXPECT_LT(digit->mapTo(sheet, QPoint(0, 0)).x(), texts->mapTo(sheet, QPoint(0, 0)).x()) << "each step's number leads it";
     EXPECT_EQ(test::stackGaps(texts->parentWidget()->parentWidget()), (std::vector<int> { 22, 22 }));
+    EXPECT_EQ(test::stackGaps(texts->parentWidget()->parentWidget()->parentWidget()->parentWidget()),
+        (std::vector<int> { 20, 20 }));
 }
 
 TEST_F(OnboardingTest, EscapeSkipsFromAnyPageAndReturnGoesOn)
