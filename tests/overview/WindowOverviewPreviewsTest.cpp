@@ -335,7 +335,7 @@ TEST_F(WindowOverviewPreviewsTest, TypingOrScrollingClosesThePreview)
     EXPECT_FALSE(overview->hoverPreview().representedWindowID());
 }
 
-TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScreenOrAChangedConfigurationClosesThePreview)
+TEST_F(WindowOverviewPreviewsTest, AnythingThatTakesTheWindowOrTheTabElsewhereClosesThePreview)
 {
     for (QEvent::Type change : { QEvent::WindowDeactivate, QEvent::ScreenChangeInternal }) {
         activate(62);
@@ -355,6 +355,12 @@ TEST_F(WindowOverviewPreviewsTest, TheWindowLosingKeyStatusOrMovingToAnotherScre
     ASSERT_TRUE(overview->hoveredTile());
     overview->setupView()->onTrackingDetails(overview->setupView()->trackingDetailsButton());
     EXPECT_FALSE(overview->hoveredTile()) << "or the tracking details opening";
+    overview->setupView()->onTrackingDetails(overview->setupView()->trackingDetailsButton());
+    activate(62);
+    ASSERT_TRUE(overview->hoveredTile());
+    overview->setupView()->onProjectPickerVisibilityChange(true);
+    EXPECT_FALSE(overview->hoveredTile()) << "or the project chooser opening";
+    overview->setupView()->onProjectPickerVisibilityChange(false);
 }
 
 TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)

@@ -75,8 +75,7 @@ protected:
 
     void feed(std::optional<std::uint32_t> selected = {})
     {
-        panel->update(desktops, windows, assignments, { { "D1", "Gauche" }, { "D2", "Droite" } }, reserved, false,
-            loaded, selected, order);
+        panel->update(desktops, windows, assignments, names, reserved, false, loaded, selected, order);
         QCoreApplication::sendPostedEvents();
     }
     // The cards of the last build, top to bottom.
@@ -121,6 +120,7 @@ protected:
     bool loaded = true;
     std::optional<std::string> reserved;
     std::vector<std::string> order { "D1", "D2" };
+    std::map<std::string, std::string> names { { "D1", "Gauche" }, { "D2", "Droite" } };
     std::vector<NativeDesktopState> desktops { { 1, 1, "D1", std::nullopt }, { 2, 1, "D1", std::nullopt },
         { 3, 3, "D2", std::nullopt } };
     std::vector<OverviewProjectAssignment> assignments { project("a", { 2 }), project("b", { 3 }) };
@@ -355,6 +355,9 @@ TEST_F(ProjectDesktopSetupColumnsTest, ScreenCardsGrowWithTheirWindowsAndNoProje
         onScreen += card.onDisplay && card.number == 2 ? 1 : 0;
     EXPECT_EQ(onScreen, 3);
     EXPECT_EQ(panel->canvas()->height(), 2 + 354 + 18 + 160 + 18);
+    names["D1"] = "Écran large";
+    feed();
+    EXPECT_EQ(texts(screenCards()[0]).front(), "Écran large") << "a renamed screen alone redraws its card";
 }
 
 TEST_F(ProjectDesktopSetupColumnsTest, ACardOnTheFirstDesktopKnowsItsNumberToo)
