@@ -361,6 +361,10 @@ TEST_F(WindowOverviewPreviewsTest, AnythingThatTakesTheWindowOrTheTabElsewhereCl
     overview->setupView()->onProjectPickerVisibilityChange(true);
     EXPECT_FALSE(overview->hoveredTile()) << "or the project chooser opening";
     overview->setupView()->onProjectPickerVisibilityChange(false);
+    activate(62);
+    ASSERT_TRUE(overview->hoveredTile());
+    overview->setupView()->commitProjectSelection(std::nullopt);
+    EXPECT_FALSE(overview->hoveredTile()) << "or the project changed";
 }
 
 TEST_F(WindowOverviewPreviewsTest, RevokingCaptureClosesThePreviewAndDropsEveryImage)

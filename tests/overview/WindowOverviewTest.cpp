@@ -360,6 +360,7 @@ TEST_F(WindowOverviewTest, TheActionsButtonShowsOnlyForAProjectThatNeedsItAndIts
     int before = interactions;
     overview->setupView()->commitProjectSelection(std::string("b"));
     EXPECT_EQ(interactions, before + 1) << "choosing a project is an interaction";
+    EXPECT_TRUE(overview->setupView()->actionsButton()->isHidden()) << "at once, for the project chosen";
     item->trigger();
     EXPECT_TRUE(removals.empty());
     EXPECT_EQ(interactions, before + 1);
@@ -449,7 +450,10 @@ TEST_F(WindowOverviewTest, NoRefreshIsMadeWhileAProjectIsBeingChosen)
     EXPECT_FALSE(overview->refresh());
     overview->refreshClicked();
     EXPECT_EQ(overview->statusMessage(), "");
+    int reads = assignmentReads;
     overview->setupView()->onProjectPickerVisibilityChange(false);
+    settle();
+    EXPECT_GT(assignmentReads, reads) << "a closed chooser reads again";
     overview->refreshClicked();
     EXPECT_EQ(overview->statusMessage(), "Liste des bureaux et fenêtres actualisée.");
     overview->setupView()->onProjectPickerVisibilityChange(true);
