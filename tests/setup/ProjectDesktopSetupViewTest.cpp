@@ -296,6 +296,14 @@ TEST_F(ProjectDesktopSetupViewTest, ConfiguredProjectsGetShortcutsThatOpenTheirD
     EXPECT_EQ(opened, std::vector<std::string>({ "a" }));
     EXPECT_EQ(panel->selectedProjectID(), "a");
     EXPECT_TRUE(panel->shortcutButtons().front()->isChecked());
+    panel->setBusy(true);
+    panel->commitProjectSelection(std::nullopt);
+    EXPECT_EQ(panel->selectedProjectID(), "a") << "no choice while busy";
+    panel->setBusy(false);
+    panel->commitProjectSelection(std::nullopt);
+    EXPECT_FALSE(panel->shortcutButtons().front()->isChecked());
+    panel->commitProjectSelection(std::string("a"));
+    EXPECT_TRUE(panel->shortcutButtons().front()->isChecked()) << "the shortcut follows the choice";
 
     panel->openConfiguredProject("b");
     EXPECT_EQ(opened.size(), 1u);
