@@ -296,6 +296,27 @@ TEST_F(DesktopManagementFlowTest, ASecondPreparationMakesTheFirstStaleButItsDesk
     delegate->windowOverview->endAction();
 }
 
+// A commit on a preparation whose desktop has gone since is refused once, and nothing is assigned.
+TEST_F(DesktopManagementFlowTest, ACommitOnADesktopGoneSinceItsPreparationIsRefusedOnce)
+{
+    occupy({ 11 });
+    launch();
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<ProjectDisplayPreparation> prepared;
+    delegate->prepareProjectDisplay("project-a", contentDisplay,
+        [&](std::optional<ProjectDisplayPreparation> preparation, std::optional<std::string>) { prepared = preparation; });
+    ASSERT_TRUE(prepared);
+    ASSERT_EQ(prepared->desktop.spaceID, 12u);
+    setContentDesktops({ 11 });
+    std::vector<std::optional<std::string>> answers;
+    delegate->commitProjectDisplay(*prepared, [&](std::optional<std::string> failure) { answers.push_back(failure); });
+    mac.advance(1);
+    EXPECT_EQ(answers, (std::vector<std::optional<std::string>> {
+                           "La fenêtre a été déplacée, mais le projet n’a pas pu être associé à cet écran." }));
+    EXPECT_FALSE(delegate->desktopAssociations.targets.count("project-a"));
+    delegate->windowOverview->endAction();
+}
+
 // Mission Control's change comes with a new desktop on the assistant's screen: the creation cannot be confirmed,
 // yet the content screen's one new desktop is the project's, recorded for the cleanup.
 TEST_F(DesktopManagementFlowTest, ADesktopMadeWhileAnotherAppearsIsStillRecorded)

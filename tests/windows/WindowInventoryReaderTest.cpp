@@ -63,6 +63,19 @@ TEST_F(WindowInventoryReaderTest, ASnapshotHoldsTheDesktopsAndTheWindows)
     EXPECT_EQ(snapshot->windows[1].spaces, std::vector<std::uint64_t> { 21 });
 }
 
+TEST_F(WindowInventoryReaderTest, AWindowConfirmedHiddenIsLeftOut)
+{
+    mac.world().faults.windows.hidden = { 40 };
+    reader->request("first", deliveries("first"));
+    mac.advance(1.5);
+    reader->request("second", deliveries("second"));
+    mac.advance(0);
+    ASSERT_EQ(deliveries.names(), (std::vector<std::string> { "first", "second" }));
+    ASSERT_TRUE(deliveries.received[1].second);
+    ASSERT_EQ(deliveries.received[1].second->windows.size(), 1u);
+    EXPECT_EQ(deliveries.received[1].second->windows[0].id, 41u);
+}
+
 TEST_F(WindowInventoryReaderTest, TheNewestRequestWins)
 {
     reader->request("a", deliveries("a"));
