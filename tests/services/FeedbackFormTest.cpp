@@ -94,6 +94,7 @@ TEST_F(FeedbackFormTest, SendingLocksTheFormUntilTheServiceConfirms)
 TEST_F(FeedbackFormTest, TheFormOpensOnTheMessageAndGoesWithItsController)
 {
     auto form = open({ FeedbackKind::bug, "Écran noir", "", "Erreur", "automatic_switching" });
+    EXPECT_TRUE(SheetHost::hasAttachedSheet(&window));
     EXPECT_EQ(form->window()->focusWidget(), control<QPlainTextEdit>(*form, "feedback-message"));
     EXPECT_EQ(control<QPlainTextEdit>(*form, "feedback-message")->accessibleName().toStdString(),
         "Description de ton problème ou de ton idée");
