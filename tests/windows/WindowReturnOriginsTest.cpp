@@ -160,6 +160,8 @@ TEST_F(WindowReturnOriginsTest, StoredDataThatFailsAnyCheckIsRejectedWhole)
     EXPECT_FALSE(replaced("\"pid\":301", "\"pid\":-301"));
     EXPECT_FALSE(replaced("\"processLaunchTime\":1700000000.5", "\"processLaunchTime\":0"));
     EXPECT_FALSE(replaced(",\"spaceUUID\":\"U11\"", ""));
+    EXPECT_FALSE(replaced("\"desktop\":", "\"place\":")) << "an origin without its desktop";
+    EXPECT_FALSE(replaced("\"identity\":", "\"who\":")) << "or without its window";
     EXPECT_FALSE(replaced("[640.0,480.0]", "[640.0]"));
     EXPECT_FALSE(replaced("[640.0,480.0]", "[640.0,0]"));
     EXPECT_FALSE(replaced("[640.0,480.0]]", "[640.0,480.0],[1.0,1.0]]")) << "a frame is two pairs";
