@@ -226,10 +226,10 @@ TEST_F(UsageAnalyticsTest, ConsentIsBoundToTheExactConfiguration)
 
     test::TemporaryDirectory folder;
     // Up to 64 KiB are read.
-    auto write = [&](std::size_t size) {
-        const std::string start = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>APIKey</key>"
-                                  "<string>" + apiKey + "</string><key>Region</key><string>US</string>"
-                                  "<key>RetentionDays</key><integer>90</integer></dict></plist>";
+    auto write = [&](std::size_t size, const std::string& keyName = "APIKey") {
+        const std::string start = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>" + keyName
+            + "</key><string>" + apiKey + "</string><key>Region</key><string>US</string>"
+              "<key>RetentionDays</key><integer>90</integer></dict></plist>";
         std::ofstream(folder.path() / "UsageAnalyticsConfiguration.plist") << start << std::string(size - start.size(), '\n');
         return UsageAnalyticsConfiguration::load(Bundle(folder.path()));
     };
@@ -237,6 +237,7 @@ TEST_F(UsageAnalyticsTest, ConsentIsBoundToTheExactConfiguration)
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->consentScope(), "v1:" + apiKey + ":US:90");
     EXPECT_FALSE(write(64 * 1024 + 1));
+    EXPECT_FALSE(write(1024, "Key")) << "no key, no configuration";
     EXPECT_FALSE(UsageAnalyticsConfiguration::load(Bundle(std::filesystem::path())));
 }
 
