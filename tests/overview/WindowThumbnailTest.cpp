@@ -142,8 +142,10 @@ TEST_F(WindowThumbnailTest, ReturnOrSpaceActivateOnceAndANonInteractiveCardIgnor
     QTest::mouseClick(shown.get(), Qt::LeftButton, {}, QPoint(50, 30));
     EXPECT_FALSE(shown->accessibilityPerformPress());
     EXPECT_TRUE(events.empty());
-    // The menu is still handed out, its items as they were.
+    // The menu is still handed out, its items as they were, and the card is drawn as it was.
     EXPECT_EQ(shown->menuForContextRequest(), shown->cardMenu());
+    for (QWidget* part : shown->findChildren<QWidget*>())
+        EXPECT_TRUE(part->isEnabled()) << part->metaObject()->className();
 }
 
 TEST_F(WindowThumbnailTest, AssistiveTechnologiesSeeAButtonThatPressesLikeAKeyAndIsUnavailableWhenHeld)
