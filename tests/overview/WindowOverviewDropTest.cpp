@@ -537,6 +537,19 @@ TEST_F(WindowOverviewDropTest, AMoveTheWindowServerStillDeniesIsCheckedAgainForT
         (Status { "macOS n’a pas confirmé le déplacement. Actualise pour vérifier où se trouve la fenêtre.", true }));
     EXPECT_FALSE(overview->busy());
     EXPECT_EQ(commits.size(), 1u);
+
+    // An action ended while it looks again stops the looking.
+    mac.mac().window(62)->spaces = { 11 };
+    overview->refreshClicked();
+    settle();
+    arrivalSeen = false;
+    ASSERT_TRUE(drop(62));
+    settle(0.5);
+    ASSERT_TRUE(arrivalSeen);
+    overview->finish("Arrêté.", false);
+    settle(2);
+    EXPECT_EQ(last(), (Status { "Arrêté.", false }));
+    EXPECT_EQ(commits.size(), 1u);
 }
 
 TEST_F(WindowOverviewDropTest, AWindowThatJoinsTheTargetButStaysOnItsDesktopIsNeverConfirmed)
