@@ -343,6 +343,11 @@ TEST_F(ProjectDesktopSetupViewTest, ShortcutsThatDoNotFitGoToTheOverflowMenuWhic
     EXPECT_EQ(opened, std::vector<std::string> { id });
     EXPECT_EQ(panel->selectedProjectID(), id);
     EXPECT_TRUE(last->isChecked());
+    panel->setGeometry(0, 0, 600, 800);
+    QCoreApplication::sendPostedEvents();
+    ASSERT_GT(panel->moreProjectsMenu()->actions().size(), items.size()) << "a narrower row sends more to the menu";
+    for (QAction* item : panel->moreProjectsMenu()->actions())
+        EXPECT_EQ(item->isChecked(), item->data().toString().toStdString() == id) << "the menu made anew keeps the choice";
 
     panel->setBusy(true);
     for (QAction* item : panel->moreProjectsMenu()->actions())
