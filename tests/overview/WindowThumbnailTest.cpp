@@ -218,6 +218,13 @@ TEST_F(WindowThumbnailTest, TheMenuOffersTheTenLayoutsAndAReturnOnlyOnScreenCard
                   [](QAction* item) { return item->isChecked(); }),
         1);
     EXPECT_EQ(shown->placementSummary(), "Demi-écran gauche");
+    auto later = card();
+    later->setCurrentArrangement(WindowArrangement::left);
+    ASSERT_TRUE(later->cardMenu());
+    EXPECT_EQ(std::count_if(later->placementItems().begin(), later->placementItems().end(),
+                  [](QAction* item) { return item->isChecked(); }),
+        1) << "a menu made once the layout is known checks it too";
+    EXPECT_TRUE(later->placementItems()[4]->isChecked());
     EXPECT_EQ(atTwice(placementIcon->icon()), atTwice(WindowArrangementIcon::icon(WindowArrangement::left, ColorRole::accent)))
         << "the placement shows the layout's icon in the accent colour";
 
