@@ -216,6 +216,7 @@ TEST_F(UsageAnalyticsTest, ConsentIsBoundToTheExactConfiguration)
     EXPECT_FALSE(UsageAnalyticsConfiguration::make(apiKey, "eu", 30));
     EXPECT_FALSE(UsageAnalyticsConfiguration::make(apiKey, "EU", 0));
     EXPECT_FALSE(UsageAnalyticsConfiguration::make(apiKey, "EU", 366));
+    EXPECT_TRUE(UsageAnalyticsConfiguration::make(apiKey, "EU", 365)) << "a year is the longest retention";
 
     UsageAnalytics unconfigured(std::nullopt, mac.mac().standardDefaults(), held, [] { return PlistDate {}; },
         [] { return 0.0; });
