@@ -106,6 +106,24 @@ TEST_F(MainRoadTest, ASelectionMadeInTheBackgroundSwitchesWhenTheAssistantComesF
     EXPECT_EQ(status(), "B → Bureau 3 : bureau ouvert.");
 }
 
+TEST_F(MainRoadTest, AProjectChosenRightAfterOneOpenedFromTheOverviewIsSwitchedTo)
+{
+    associateProjectB();
+    launch();
+    ASSERT_TRUE(delegate->isEnabled);
+    ASSERT_TRUE(delegate->windowOverview->beginAction());
+    std::optional<MissionControlResult> answer;
+    delegate->openProjectFromOverview("project-b", [&](MissionControlResult result) { answer = result; });
+    mac.advance(2);
+    ASSERT_TRUE(answer);
+    delegate->windowOverview->endAction();
+    mac.mac().setCurrentSpace(contentDisplay, 11);
+    newLogLines();
+    writeState("project-b");
+    mac.advance(1);
+    EXPECT_TRUE(contains(newLogLines(), switchedToB)) << "the choice after the opening is a choice of its own";
+}
+
 TEST_F(MainRoadTest, AProjectWithoutAssociationIsPassedOverSilently)
 {
     associateProjectB();
