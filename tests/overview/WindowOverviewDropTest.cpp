@@ -714,6 +714,17 @@ TEST_F(WindowOverviewDropTest, AReturnedWindowGoesBackToItsDesktopAndFrameAndIts
     EXPECT_TRUE(overview->returnOrigins().entries().empty());
 }
 
+TEST_F(WindowOverviewDropTest, AReturnFromADesktopNoLongerTheProjectsIsRefused)
+{
+    placeThenReframe(QRectF(1200, 100, 500, 400));
+    ASSERT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+    overview->setupView()->onReturnToLibrary(drag(61));
+    project.desktops = { 2 };
+    settle(3);
+    EXPECT_EQ(last(), (Status { "L’écran ou le bureau d’origine n’est plus disponible pour cette fenêtre.", true }));
+    EXPECT_EQ(spacesOf(61), std::vector<std::uint64_t> { 12 });
+}
+
 TEST_F(WindowOverviewDropTest, AWindowReturnedToADesktopNotShownStillGetsItsFrameBack)
 {
     placeThenReframe(QRectF(1200, 100, 500, 400), 62);
