@@ -180,10 +180,12 @@ TEST_F(WindowOverviewDropTest, ADropMovesTheWindowCommitsOpensItsDesktopAndRemem
     std::vector<std::uint64_t> listedWhenPlaced;
     overview->onStatusMessage = [&](const std::string& text, bool error) {
         statuses.push_back({ text, error });
-        for (const DesktopWindow& window : overview->records()) {
-            if (window.id == 61 && overview->inventoryHasLoaded() && text == "Fenêtre placée. Ouverture de son bureau…")
-                listedWhenPlaced = window.spaces;
-        }
+        if (text != "Fenêtre placée. Ouverture de son bureau…" || !overview->inventoryHasLoaded())
+            return;
+        const auto& records = overview->records();
+        auto placed = std::find_if(records.begin(), records.end(), [](const DesktopWindow& w) { return w.id == 61; });
+        if (placed != records.end())
+            listedWhenPlaced = placed->spaces;
     };
     ASSERT_TRUE(drop(61));
     EXPECT_EQ(interactions, before + 1) << "a drop is an interaction";

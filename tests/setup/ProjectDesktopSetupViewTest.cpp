@@ -360,19 +360,18 @@ TEST_F(ProjectDesktopSetupViewTest, TitlesShowWholeAndTheResetsSayWhatTheyKeep)
 {
     feed();
     settle();
-    for (SymbolButton* button : { panel->privacyButton(), panel->clearAssignmentsButton(), panel->deleteDesktopsButton() }) {
-        double title = QFontMetricsF(button->font()).horizontalAdvance(QString::fromStdString(button->title()));
-        EXPECT_GE(button->width(), title) << button->title();
-    }
+    auto advance = [](const QWidget* view, const std::string& text) {
+        return QFontMetricsF(view->font()).horizontalAdvance(QString::fromStdString(text));
+    };
+    for (SymbolButton* button : { panel->privacyButton(), panel->clearAssignmentsButton(), panel->deleteDesktopsButton() })
+        EXPECT_GE(button->width(), advance(button, button->title())) << button->title();
     auto* permissions = panel->findChild<Label*>("macos-permissions-title");
     ASSERT_TRUE(permissions);
-    EXPECT_GE(permissions->width(),
-        QFontMetricsF(permissions->font()).horizontalAdvance(QString::fromStdString(permissions->text())));
+    EXPECT_GE(permissions->width(), advance(permissions, permissions->text()));
     // The first shortcut starts after the row's label.
     Label* shortcuts = panel->shortcutsLabel();
     ASSERT_FALSE(panel->shortcutButtons().empty());
-    EXPECT_GE(panel->shortcutButtons().front()->x(),
-        shortcuts->x() + QFontMetricsF(shortcuts->font()).horizontalAdvance(QString::fromStdString(shortcuts->text())));
+    EXPECT_GE(panel->shortcutButtons().front()->x(), shortcuts->x() + advance(shortcuts, shortcuts->text()));
     EXPECT_EQ(panel->clearAssignmentsButton()->accessibleDescription().toStdString(),
         "Dissocie tous les projets. Les bureaux et les fenêtres restent en place.");
     EXPECT_EQ(panel->deleteDesktopsButton()->accessibleDescription().toStdString(),
