@@ -99,8 +99,9 @@ std::optional<WindowArrangement> WindowArrangement::detected(const QRectF& frame
 {
     if (!(frame.width() > 0 && frame.height() > 0 && area.width() > 0 && area.height() > 0))
         return std::nullopt;
-    std::array<Value, 10> candidates { center, topLeft, topRight, bottomLeft, bottomRight, left, right, top, bottom,
-        maximize };
+    // `center` fits any frame of its own size, a maximised one too: it is the answer only when no fixed layout is.
+    std::array<Value, 10> candidates { topLeft, topRight, bottomLeft, bottomRight, left, right, top, bottom, maximize,
+        center };
     for (Value candidate : candidates) {
         QRectF target = WindowArrangement(candidate).rect(frame.size(), area);
         if (within(frame.x(), target.x(), tolerance) && within(frame.y(), target.y(), tolerance)

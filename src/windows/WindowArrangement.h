@@ -21,7 +21,7 @@ public:
         bottom, center, maximize };
     // Exactly one of the ten French titles; none for anything else.
     static std::optional<WindowArrangement> fromRawValue(std::string_view rawValue);
-    // The first layout, `center` first, whose rectangle for the frame's size lies within `tolerance` points of
+    // The first layout, `center` last, whose rectangle for the frame's size lies within `tolerance` points of
     // the frame on each of its four numbers; none for an empty frame or area.
     static std::optional<WindowArrangement> detected(const QRectF& frame, const QRectF& area, double tolerance = 6.0);
 

@@ -134,15 +134,16 @@ TEST(WindowArrangementTest, RectanglesAreFractionsOfTheArea)
     EXPECT_EQ(WindowArrangement(WindowArrangement::topRight).zone(), QRectF(0.5, 0, 0.5, 0.5));
 }
 
-TEST(WindowArrangementTest, DetectionPrefersCenterAndAcceptsTheTolerance)
+TEST(WindowArrangementTest, DetectionTriesCenterLastAndAcceptsTheTolerance)
 {
     QRectF area(0, 25, 1440, 875);
     EXPECT_EQ(WindowArrangement::detected(QRectF(6, 31, 714, 869), area), WindowArrangement::left);
     EXPECT_EQ(WindowArrangement::detected(QRectF(6.1, 25, 720, 875), area), std::nullopt);
     // Half the area's size in its middle is also what centring a half-size window gives.
     EXPECT_EQ(WindowArrangement::detected(QRectF(360, 243.75, 720, 437.5), area), WindowArrangement::center);
-    EXPECT_EQ(WindowArrangement::detected(QRectF(0, 25, 1440, 875), area), WindowArrangement::center);
-    EXPECT_EQ(WindowArrangement::detected(QRectF(0, 25, 1440, 875), area, 0), WindowArrangement::center);
+    // A maximised frame is also "its own size, centred".
+    EXPECT_EQ(WindowArrangement::detected(QRectF(0, 25, 1440, 875), area), WindowArrangement::maximize);
+    EXPECT_EQ(WindowArrangement::detected(QRectF(2, 27.5, 1436, 870), area, 0), WindowArrangement::center);
     EXPECT_EQ(WindowArrangement::detected(QRectF(100, 100, 0, 300), area), std::nullopt);
     EXPECT_EQ(WindowArrangement::detected(QRectF(100, 100, 300, 300), QRectF()), std::nullopt);
     EXPECT_EQ(WindowArrangement::detected(QRectF(0, 0, 10, 10), area), std::nullopt);
