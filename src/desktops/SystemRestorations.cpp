@@ -1,9 +1,12 @@
 #include "desktops/SystemRestorations.h"
 
+#include "desktops/DesktopModel.h"
 #include "desktops/DesktopRuntime.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 
 namespace pellamor::SystemRestorations {
 namespace {
@@ -78,6 +81,38 @@ bool switchedOn(const ApplicationInstance& application)
     return enabled && *enabled;
 }
 
+// Only the shortcuts this application switches on may be switched back off: any other id is someone else's.
+std::optional<std::uint32_t> switchToDesktopHotkey(const PlistValue& record)
+{
+    std::optional<std::int64_t> hotkey = record.integerValue();
+    if (!hotkey)
+        return std::nullopt;
+    for (int number = DesktopTargets::supportedFirst; number <= DesktopTargets::supportedLast; ++number)
+        if (DesktopTargets::hotkeyID(number) == hotkey)
+            return static_cast<std::uint32_t>(*hotkey);
+    return std::nullopt;
+}
+
+// Keeps the records that still have something to put back, and anything that is not a list goes. The list is
+// read and written once, however many records it holds.
+void restore(const char* key, const std::function<bool(const PlistValue&)>& stillPending)
+{
+    UserDefaults& defaults = platform().standardDefaults();
+    std::optional<PlistValue> stored = defaults.object(key);
+    if (!stored)
+        return;
+    const PlistArray* list = stored->asArray();
+    PlistArray pending;
+    if (list)
+        std::copy_if(list->begin(), list->end(), std::back_inserter(pending), stillPending);
+    if (list && pending.size() == list->size())
+        return;
+    if (pending.empty())
+        defaults.remove(key);
+    else
+        defaults.set(key, pending);
+}
+
 } // namespace
 
 std::optional<ApplicationInstance> runningInstance(int pid)
@@ -111,18 +146,14 @@ void forgetEnhancedInterface(const ApplicationInstance& application)
 void restoreRecorded()
 {
     std::shared_ptr<DesktopRuntime> runtime = DesktopRuntime::make();
-    for (const PlistValue& record : records(shortcutsKey)) {
-        std::optional<std::int64_t> hotkey = record.integerValue();
-        if (!hotkey || *hotkey < 0 || *hotkey > UINT32_MAX)
-            drop(shortcutsKey, record);
-        else if (runtime && switchedOff(*runtime, static_cast<std::uint32_t>(*hotkey)))
-            drop(shortcutsKey, record);
-    }
-    for (const PlistValue& record : records(enhancedInterfacesKey)) {
+    restore(shortcutsKey, [&runtime](const PlistValue& record) {
+        std::optional<std::uint32_t> hotkey = switchToDesktopHotkey(record);
+        return hotkey && !(runtime && switchedOff(*runtime, *hotkey));
+    });
+    restore(enhancedInterfacesKey, [](const PlistValue& record) {
         std::optional<ApplicationInstance> application = decoded(record);
-        if (!application || switchedOn(*application))
-            drop(enhancedInterfacesKey, record);
-    }
+        return application && !switchedOn(*application);
+    });
 }
 
 } // namespace pellamor::SystemRestorations

@@ -32,9 +32,10 @@ void forgetShortcut(std::uint32_t hotkey);
 void recordEnhancedInterface(const ApplicationInstance& application);
 void forgetEnhancedInterface(const ApplicationInstance& application);
 
-// At launch: each recorded hot key switched off again if it is still on, each recorded application's enhanced
-// interface switched on again if that instance still runs; a record is forgotten once nothing is left to put
-// back, and kept for the next launch when putting it back failed.
+// At launch: each recorded Switch to Desktop hot key (desktops 1 to 9) switched off again if it is still on, each
+// recorded application's enhanced interface switched on again if that instance still runs; a record is forgotten
+// once nothing is left to put back or when it is unreadable or names another hot key, and kept for the next launch
+// when putting it back failed.
 void restoreRecorded();
 
 } // namespace pellamor::SystemRestorations

@@ -277,6 +277,42 @@ TEST_F(SwitchingEdgesTest, AShortcutLeftOnByAKillIsSwitchedOffAtTheNextLaunchAnd
         EXPECT_NE(line.rfind("hotkey", 0), 0u) << line;
 }
 
+TEST_F(SwitchingEdgesTest, ARecordOfAShortcutThatIsNotSwitchToDesktopLeavesThatShortcutAlone)
+{
+    mac.world().hotkeys[64] = { 49, 1048576, true };
+    mac.world().hotkeys[60] = { 49, 262144, true };
+    mac.world().hotkeys[120].enabled = true;
+    defaults().set(SystemRestorations::shortcutsKey, PlistArray { 64, 60, 120 });
+    launch();
+    EXPECT_TRUE(mac.world().hotkeys[64].enabled);
+    EXPECT_TRUE(mac.world().hotkeys[60].enabled);
+    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
+}
+
+TEST_F(SwitchingEdgesTest, UnreadableRestorationRecordsAreDroppedWithOneWritePerList)
+{
+    PlistArray unreadable;
+    for (int record = 0; record < 2000; ++record)
+        unreadable.push_back(std::to_string(record));
+    defaults().set(SystemRestorations::shortcutsKey, unreadable);
+    defaults().set(SystemRestorations::enhancedInterfacesKey, unreadable);
+    const int before = mac.settingsFile().saves;
+    SystemRestorations::restoreRecorded();
+    EXPECT_EQ(mac.settingsFile().saves - before, 2);
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::enhancedInterfacesKey));
+}
+
+TEST_F(SwitchingEdgesTest, ARestorationValueThatIsNotAListIsRemoved)
+{
+    defaults().set(SystemRestorations::shortcutsKey, PlistValue(std::int64_t { 120 }));
+    defaults().set(SystemRestorations::enhancedInterfacesKey, PlistDictionary { { "pid", 300 } });
+    launch();
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
+    EXPECT_FALSE(defaults().objectExists(SystemRestorations::enhancedInterfacesKey));
+}
+
 TEST_F(SwitchingEdgesTest, AnEnhancedInterfaceLeftOffIsSwitchedOnAgainForTheSameInstanceOnly)
 {
     mac.world().applications.push_back(

@@ -9,6 +9,7 @@ public:
     PlistDictionary load() override { return file_.saved; }
     bool save(const PlistDictionary& values) override
     {
+        ++file_.saves;
         if (file_.failSaves)
             return false;
         file_.saved = values;

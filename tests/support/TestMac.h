@@ -16,6 +16,8 @@ namespace pellamor::test {
 struct SettingsFile {
     PlistDictionary saved;
     bool failSaves = false;
+    // Every save asked for, kept or not.
+    int saves = 0;
 };
 
 class TestMac {
