@@ -95,8 +95,10 @@ void AppDelegate::applicationDidFinishLaunching()
                 self->screenLayoutChanged();
         }));
     observers_.push_back(center.addObserver(screenParametersChangedNotification, nullptr, [self](const Notification&) {
-        if (self)
-            self->screenLayoutChanged();
+        if (!self)
+            return;
+        self->unconfirmedCreationScreensChanged();
+        self->screenLayoutChanged();
     }));
     observers_.push_back(center.addObserver("PellamorLanguageDidChange", nullptr, [self](const Notification&) {
         if (self)

@@ -272,6 +272,8 @@ private:
         const std::set<std::uint64_t>& before, const std::string& failure);
     void watchUnconfirmedCreation(const std::string& projectID, const std::string& display,
         const std::set<std::uint64_t>& before, double until);
+    // The watch ends, recording nothing, once its display is disconnected.
+    void unconfirmedCreationScreensChanged();
 
     std::shared_ptr<ProjectDesktopSwitchingSession> projectSwitcher_;
     std::shared_ptr<NativeDesktopManagementDriver> desktopManagementDriver_;
@@ -279,6 +281,7 @@ private:
     std::size_t desktopResetApplied_ = 0;
     std::vector<ObserverToken> observers_;
     WorkItem unconfirmedCreationWatch_;
+    std::string unconfirmedCreationDisplay_;
 };
 
 } // namespace pellamor

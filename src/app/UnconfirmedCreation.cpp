@@ -6,6 +6,8 @@
 #include "desktops/CleanText.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
+
 namespace pellamor {
 namespace {
 
@@ -19,6 +21,12 @@ bool unconfirmed(const std::string& failure)
     std::string word = L("création");
     return failure == L("La liste des bureaux a changé pendant la %@. Actualise pour vérifier le résultat.", word)
         || failure == L("macOS n’a pas confirmé la %@. Actualise pour vérifier les bureaux.", word);
+}
+
+bool holdsDisplay(const std::vector<NativeDesktopState>& inventory, const std::string& display)
+{
+    return std::any_of(inventory.begin(), inventory.end(),
+        [&](const NativeDesktopState& desktop) { return equalIgnoringCase(desktop.display, display); });
 }
 
 } // namespace
@@ -42,11 +50,22 @@ void AppDelegate::recordUnconfirmedCreation(const std::string& projectID, const 
         watchUnconfirmedCreation(projectID, display, before, platform().uptime() + lateCreationWindow);
 }
 
+// A desktop made before the display went is gone with it; one it comes back with is its own, not the created one.
+void AppDelegate::unconfirmedCreationScreensChanged()
+{
+    if (!unconfirmedCreationWatch_ || unconfirmedCreationWatch_.isCancelled())
+        return;
+    std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();
+    if (!inventory || !holdsDisplay(*inventory, unconfirmedCreationDisplay_))
+        unconfirmedCreationWatch_.cancel();
+}
+
 void AppDelegate::watchUnconfirmedCreation(const std::string& projectID, const std::string& display,
     const std::set<std::uint64_t>& before, double until)
 {
     if (isTerminating || !managedDesktopsReadable)
         return;
+    unconfirmedCreationWatch_ = {};
     std::optional<std::vector<NativeDesktopState>> inventory = desktopCreator->inventory();
     std::vector<NativeDesktopState> added = inventory ? desktopsAdded(*inventory, display, before)
                                                       : std::vector<NativeDesktopState>();
@@ -58,6 +77,7 @@ void AppDelegate::watchUnconfirmedCreation(const std::string& projectID, const s
     // Two new desktops: which one Mission Control made for the project cannot be told.
     if (!added.empty() || platform().uptime() >= until)
         return;
+    unconfirmedCreationDisplay_ = display;
     QPointer<AppDelegate> self(this);
     unconfirmedCreationWatch_
         = platform().mainQueue().asyncAfter(lateCreationPoll, [self, projectID, display, before, until] {

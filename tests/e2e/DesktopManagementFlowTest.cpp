@@ -397,6 +397,22 @@ TEST_F(DesktopManagementFlowTest, ADesktopTheCreationCannotHaveMadeIsNotRecorded
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
 }
 
+// The display comes back with a desktop of a new id, as macOS may give it: that one is the display's own.
+TEST_F(DesktopManagementFlowTest, ADisplayThatComesBackDuringTheWatchBringsNoCreatedDesktop)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 30;
+    launch();
+    EXPECT_EQ(
+        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    mac.mac().disconnectDisplay(contentDisplay);
+    mac.advance(0.2);
+    mac.mac().connectDisplay(
+        test::desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
+    mac.advance(10);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
 // The window moved there occupies the desktop chosen for being empty: the commit still stands, but only for
 // the preparation in force and a desktop no other project took meanwhile.
 TEST_F(DesktopManagementFlowTest, ACommitStandsOnTheDesktopTheMovedWindowNowOccupies)
