@@ -347,8 +347,8 @@ void AppDelegate::runDesktop(const Project& project)
             self->showStatus(L("%@ utilise l’écran de Codex. Son association habituelle est conservée.", project.name),
                              false);
         else if (self->fallbackProjects.count(project.id))
-            self->showStatus(L("%@ → Bureaux %@. Écran de Codex en secours pour les associations indisponibles.",
-                               project.name, joinedNumbers(numbers)),
+            self->showStatus(LCount("%@ → Bureaux %@. Écran de Codex en secours pour les associations indisponibles.",
+                                 numbers.size(), project.name, joinedNumbers(numbers)),
                              false);
         else if (numbers.size() == 1)
             self->showStatus(L("%@ → Bureau %@ : bureau ouvert.", project.name, std::to_string(numbers.front())), false);

@@ -44,7 +44,7 @@ DesktopResetProgressSheet::~DesktopResetProgressSheet()
 void DesktopResetProgressSheet::update(std::size_t removed, std::size_t total)
 {
     if (label_)
-        label_->setText(L("%@ / %@ bureaux supprimés", std::to_string(removed), std::to_string(total)));
+        label_->setText(LCount("%@ / %@ bureaux supprimés", total, std::to_string(removed), std::to_string(total)));
     if (progress_)
         progress_->setValue(int(removed));
 }

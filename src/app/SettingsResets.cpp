@@ -145,8 +145,8 @@ void AppDelegate::confirmDeleteAllDesktops()
     }
     QPointer<AppDelegate> self(this);
     confirmSettingsReset(L("Supprimer tous les bureaux supplémentaires ?"),
-        L("%@ bureaux supplémentaires seront supprimés sur %@ écran(s) connecté(s), y compris les bureaux personnels et ceux de l’assistant. Un bureau par écran sera conservé. macOS déplacera les fenêtres ouvertes vers les bureaux restants. Les espaces plein écran seront conservés. Les affectations aux bureaux supprimés seront retirées et le changement automatique sera désactivé. Cette suppression ne peut pas être annulée.",
-            std::to_string(plan->targets.size()), std::to_string(plan->displayCount())),
+        LCount("%@ bureaux supplémentaires seront supprimés sur %@ écran(s) connecté(s), y compris les bureaux personnels et ceux de l’assistant. Un bureau par écran sera conservé. macOS déplacera les fenêtres ouvertes vers les bureaux restants. Les espaces plein écran seront conservés. Les affectations aux bureaux supprimés seront retirées et le changement automatique sera désactivé. Cette suppression ne peut pas être annulée.",
+            plan->targets.size(), std::to_string(plan->targets.size()), std::to_string(plan->displayCount())),
         L("Supprimer les bureaux"), [self, plan = *plan] {
             if (self)
                 self->startDesktopReset(plan);
@@ -257,18 +257,18 @@ void AppDelegate::desktopResetFinished(const DesktopResetOutcome& outcome)
     std::string planned = std::to_string(outcome.plannedCount);
     switch (outcome.status) {
     case DesktopResetOutcome::Status::completed:
-        showResetResult(L("%@ bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le changement automatique est désactivé.",
-                            removed),
+        showResetResult(LCount("%@ bureaux supprimés. Un bureau par écran est conservé et les fenêtres restent ouvertes. Le changement automatique est désactivé.",
+                            outcome.removed.size(), removed),
             false);
         return;
     case DesktopResetOutcome::Status::cancelled:
-        showResetResult(
-            L("Suppression arrêtée : %@ / %@ bureaux supprimés. Les autres bureaux sont conservés.", removed, planned),
+        showResetResult(LCount("Suppression arrêtée : %@ / %@ bureaux supprimés. Les autres bureaux sont conservés.",
+                            outcome.plannedCount, removed, planned),
             false);
         return;
     case DesktopResetOutcome::Status::failed:
-        showResetResult(L("Suppression interrompue : %@ / %@ bureaux supprimés. %@", removed, planned,
-                            outcome.failure ? outcome.failure->text() : std::string()),
+        showResetResult(LCount("Suppression interrompue : %@ / %@ bureaux supprimés. %@", outcome.plannedCount, removed,
+                            planned, outcome.failure ? outcome.failure->text() : std::string()),
             true);
         return;
     }

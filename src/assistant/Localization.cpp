@@ -179,8 +179,11 @@ AppLocalization::AppLocalization(AppLocalizationSetup setup)
     if (!setup.resourceURL)
         return;
     for (const char* code : { "en", "fr" }) {
-        if (auto catalog = loadCatalog(*setup.resourceURL / (std::string(code) + ".lproj") / "Localizable.strings"))
+        std::filesystem::path folder = *setup.resourceURL / (std::string(code) + ".lproj");
+        if (auto catalog = loadCatalog(folder / "Localizable.strings"))
             catalogs_.emplace(code, std::move(*catalog));
+        if (auto singulars = loadCatalog(folder / "Singular.strings"))
+            singulars_.emplace(code, std::move(*singulars));
     }
 }
 
@@ -227,6 +230,18 @@ std::string AppLocalization::text(std::string_view key, const std::vector<std::s
     if (!candidate)
         candidate = translation("en");
     return formatted(candidate.value_or(key), key, arguments);
+}
+
+std::string AppLocalization::countedText(
+    std::string_view key, std::size_t count, const std::vector<std::string>& arguments) const
+{
+    auto singulars = singulars_.find(languageCode());
+    if (count != 1 || singulars == singulars_.end())
+        return text(key, arguments);
+    auto entry = singulars->second.find(key);
+    if (entry == singulars->second.end())
+        return text(key, arguments);
+    return formatted(entry->second, key, arguments);
 }
 
 std::string AppLocalization::resolve(const std::vector<std::string>& identifiers)

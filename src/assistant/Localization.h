@@ -84,6 +84,9 @@ public:
 
     // The text to show for a French source text and its arguments.
     std::string text(std::string_view key, const std::vector<std::string>& arguments = {}) const;
+    // As `text`, for a text about `count` things: for exactly one, the language's "Singular.strings" gives its own
+    // text where that language says one thing otherwise than many.
+    std::string countedText(std::string_view key, std::size_t count, const std::vector<std::string>& arguments) const;
 
     // Language identifiers in preference order to "en" or "fr".
     static std::string resolve(const std::vector<std::string>& identifiers);
@@ -98,6 +101,7 @@ private:
     std::unique_ptr<LanguagePreferenceStore> store_;
     std::function<std::vector<std::string>()> preferredLanguages_;
     std::map<std::string, Catalog, std::less<>> catalogs_;
+    std::map<std::string, Catalog, std::less<>> singulars_;
     NotificationCenter* notificationCenter_;
 };
 
@@ -111,6 +115,16 @@ template <class... Arguments> std::string L(std::string_view text, const Argumen
     if (!hasPlatform())
         return unlocalizedText(text, values);
     return AppLocalization::shared().text(text, values);
+}
+
+// As L, for a text about `count` things, which some languages say otherwise for exactly one.
+template <class... Arguments>
+std::string LCount(std::string_view text, std::size_t count, const Arguments&... arguments)
+{
+    std::vector<std::string> values { std::string(arguments)... };
+    if (!hasPlatform())
+        return unlocalizedText(text, values);
+    return AppLocalization::shared().countedText(text, count, values);
 }
 
 } // namespace pellamor

@@ -175,8 +175,8 @@ QWidget* AppSettingsView::analyticsBlock()
         usageAnalyticsStatus_ };
     if (std::optional<int> days = UsageAnalytics::shared().retentionDays()) {
         Label* retention = AppInterface::label(
-            L("Conservation des événements chez Amplitude : %@ jours.", std::to_string(*days)), 12, FontWeight::regular,
-            true);
+            LCount("Conservation des événements chez Amplitude : %@ jours.", std::size_t(*days), std::to_string(*days)),
+            12, FontWeight::regular, true);
         retention->setObjectName("usage-analytics-retention");
         views.push_back(retention);
     }

@@ -87,6 +87,19 @@ TEST_F(LocalizationTest, LooksUpTheLanguageThenEnglishThenTheKey)
     EXPECT_EQ(localization->text("Bonjour"), "Hello");
 }
 
+TEST_F(LocalizationTest, ACountOfOneTakesTheSingularOfTheLanguagesThatHaveOne)
+{
+    catalogue("en", "\"%@ bureaux\" = \"%@ desktops\";");
+    catalogue("fr", "\"%@ bureaux\" = \"%@ bureaux\";");
+    std::ofstream(resources.path() / "en.lproj" / "Singular.strings") << "\"%@ bureaux\" = \"%@ desktop\";";
+    auto localization = make("en");
+    EXPECT_EQ(localization->countedText("%@ bureaux", 1, { "1" }), "1 desktop");
+    EXPECT_EQ(localization->countedText("%@ bureaux", 0, { "0" }), "0 desktops");
+    EXPECT_EQ(localization->countedText("%@ bureaux", 2, { "2" }), "2 desktops");
+    store->value = "fr";
+    EXPECT_EQ(localization->countedText("%@ bureaux", 1, { "1" }), "1 bureaux");
+}
+
 TEST_F(LocalizationTest, FormatsOnlyTextsWhosePlaceholdersMatchTheArguments)
 {
     catalogue("en",
