@@ -201,7 +201,7 @@ void ProjectDesktopSetupView::buildViews()
         if (self && !self->busy_ && self->onAuthorizeAccessibility)
             self->onAuthorizeAccessibility();
     };
-    privacyButton_ = panelButton(L("Confidentialité…"), "overview-privacy", this);
+    privacyButton_ = panelButton(L("Confidentialité…"), "privacy-details", this);
     privacyButton_->setBordered(false);
     privacyButton_->setFont(systemFont(11));
     privacyButton_->setTint(ColorRole::link);

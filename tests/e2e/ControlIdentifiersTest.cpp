@@ -159,8 +159,10 @@ TEST_F(ControlIdentifiersTest, TheReadmeListsEveryIdentifierOfAControlAndNoOther
     launch();
     mac.advance(0.2);
     std::map<std::string, int> atLaunch = controlIdentifiers();
+    // The windows tab's privacy link and the settings tab's button: never both shown.
+    const std::set<std::string> heldByTwo { "privacy-details" };
     for (const auto& [identifier, count] : atLaunch)
-        EXPECT_EQ(count, 1) << identifier << " is held by more than one control";
+        EXPECT_EQ(count, heldByTwo.count(identifier) ? 2 : 1) << identifier << " is held by another number of controls";
     collect();
 
     choose("Projet 11");
