@@ -209,10 +209,12 @@ void registerInterfaceSteps(sim::ScriptRunner& script, AppDelegate& delegate)
                 return reportFailure(*runner, "no control window-card:" + window);
             QMenu* menu = card->menuForContextRequest();
             const QList<QAction*> actions = menu ? menu->actions() : QList<QAction*>();
-            // Items are named by their French titles whatever the interface language.
+            // A French title names its item whatever the interface language; the shown title names it too.
             std::string shown = L(item);
+            // Separators and hidden items are no items a person can point at.
             auto chosen = std::find_if(actions.begin(), actions.end(), [&](QAction* action) {
-                return action->text().replace("&&", "&").toStdString() == shown;
+                return !action->isSeparator() && action->isVisible()
+                    && action->text().replace("&&", "&").toStdString() == shown;
             });
             if (chosen == actions.end())
                 return reportFailure(*runner, "no menu item " + item);
