@@ -1,5 +1,6 @@
 #include "platform/URLSession.h"
 
+#include "platform/CertificateHostName.h"
 #include "platform/Platform.h"
 
 #include <QNetworkProxy>
@@ -78,8 +79,14 @@ public:
         // The socket holds its task until it ends, as a URL session holds its running tasks.
         auto self = shared_from_this();
         auto write = [self] { self->socket_->write(QByteArray::fromStdString(self->requestBytes_)); };
+        // Qt's own name check also lets the common name stand beside alternative names that say otherwise.
+        auto writeToNamedHost = [self, write, host] {
+            if (!certificateNamesHost(self->socket_->peerCertificate(), host))
+                return self->end(URLError::secureConnectionFailed);
+            write();
+        };
         if (secure)
-            QObject::connect(socket, &QSslSocket::encrypted, socket, write);
+            QObject::connect(socket, &QSslSocket::encrypted, socket, writeToNamedHost);
         else
             QObject::connect(socket, &QAbstractSocket::connected, socket, write);
         QObject::connect(socket, &QIODevice::readyRead, socket, [self] { self->read(); });

@@ -1,7 +1,8 @@
 // Foundation's ephemeral URL sessions, speaking HTTP/1.1 over Qt's TLS sockets: one connection per request,
 // nothing kept (no cookies, credentials or cache), no header but the request's, the session's and those HTTP
-// needs, redirects not followed so that a 3xx answer is the final response, and the time-outs on the main
-// queue's clock. Main thread only; every completion runs once, on a later turn of the main queue.
+// needs, redirects not followed so that a 3xx answer is the final response, a certificate's common name ignored
+// when it has DNS alternative names, and the time-outs on the main queue's clock. Main thread only; every
+// completion runs once, on a later turn of the main queue.
 #pragma once
 
 #include "platform/HTTPMessage.h"

@@ -1,11 +1,13 @@
 #include "platform/URLSession.h"
 
 #include "support/LoopbackHTTPSServer.h"
+#include "support/TestCertificates.h"
 #include "support/TestMac.h"
 #include "support/WidgetApplication.h"
 
 #include <gtest/gtest.h>
 #include <optional>
+#include <vector>
 
 namespace pellamor {
 namespace {
@@ -27,6 +29,27 @@ TEST(URLSessionTest, AnAddressThatIsNotAWellFormedWebAddressIsRefusedWithoutConn
     }
     test::pumpFor(mac, 0.1);
     EXPECT_TRUE(server.requests().empty());
+}
+
+TEST(URLSessionTest, ACertificateWhoseAlternativeNamesLeaveTheHostOutIsRefusedBeforeAByteIsSent)
+{
+    test::WidgetApplication application;
+    test::TestMac mac;
+    const test::TestCertificates& certificates = test::TestCertificates::shared();
+    test::LoopbackHTTPSServer server(certificates.commonNameLeaf, certificates.leafKey);
+    const std::string host = test::TestCertificates::commonNameHost;
+    server.serve(mac, { host });
+    URLSession session({});
+    std::vector<URLLoadResult> results;
+    URLRequest request { "https://" + host + "/envelope", "POST", {}, "{}" };
+    auto task = session.dataTask(request, [&](URLLoadResult outcome) { results.push_back(outcome); });
+    ASSERT_TRUE(test::pumpUntil(mac, [&] { return !results.empty(); }));
+    test::pumpFor(mac, 0.1);
+    ASSERT_EQ(results.size(), 1u);
+    const URLError* error = std::get_if<URLError>(&results[0]);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(*error, URLError::secureConnectionFailed);
+    EXPECT_EQ(server.receivedBytes(), 0u);
 }
 
 } // namespace

@@ -96,14 +96,17 @@ struct LoopbackHTTPSServer::Connection {
 };
 
 LoopbackHTTPSServer::LoopbackHTTPSServer(bool trusted)
+    : LoopbackHTTPSServer(trusted ? TestCertificates::shared().leaf : TestCertificates::shared().untrustedLeaf,
+        trusted ? TestCertificates::shared().leafKey : TestCertificates::shared().untrustedLeafKey)
+{
+}
+
+LoopbackHTTPSServer::LoopbackHTTPSServer(const std::string& leaf, const std::string& leafKey)
     : server_(std::make_unique<QSslServer>())
 {
-    const TestCertificates& certificates = TestCertificates::shared();
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(QSslCertificate(
-        QByteArray::fromStdString(trusted ? certificates.leaf : certificates.untrustedLeaf), QSsl::Pem));
-    configuration.setPrivateKey(QSslKey(
-        QByteArray::fromStdString(trusted ? certificates.leafKey : certificates.untrustedLeafKey), QSsl::Ec));
+    configuration.setLocalCertificate(QSslCertificate(QByteArray::fromStdString(leaf), QSsl::Pem));
+    configuration.setPrivateKey(QSslKey(QByteArray::fromStdString(leafKey), QSsl::Ec));
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
     server_->setSslConfiguration(configuration);
     QObject::connect(server_.get(), &QTcpServer::pendingConnectionAvailable, this, [this] { accept(); });
@@ -153,6 +156,7 @@ void LoopbackHTTPSServer::readFrom(const std::shared_ptr<Connection>& connection
     if (!connection->socket)
         return;
     QByteArray bytes = connection->socket->readAll();
+    receivedBytes_ += std::size_t(bytes.size());
     connection->buffer.append(bytes.constData(), std::size_t(bytes.size()));
     ReceivedRequest request;
     while (connection->socket && takeRequest(connection->buffer, request)) {

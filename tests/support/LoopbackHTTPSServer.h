@@ -67,6 +67,8 @@ class LoopbackHTTPSServer : public QObject {
 public:
     // `trusted`: a certificate from the test authority; otherwise one the client cannot trust.
     explicit LoopbackHTTPSServer(bool trusted = true);
+    // Presents that certificate (PEM) with its key.
+    LoopbackHTTPSServer(const std::string& leaf, const std::string& leafKey);
     ~LoopbackHTTPSServer() override;
 
     std::uint16_t port() const;
@@ -78,6 +80,8 @@ public:
     // Answers in order; once they are used up, 200 with "{}".
     void script(std::vector<ScriptedReply> replies);
     const std::vector<ReceivedRequest>& requests() const { return requests_; }
+    // Every byte received after the handshakes, whole requests or not.
+    std::size_t receivedBytes() const { return receivedBytes_; }
 
 private:
     struct Connection;
@@ -88,6 +92,7 @@ private:
     std::unique_ptr<QSslServer> server_;
     std::deque<ScriptedReply> script_;
     std::vector<ReceivedRequest> requests_;
+    std::size_t receivedBytes_ = 0;
 };
 
 // Runs Qt's events and the machine's due blocks until `done` holds or `seconds` of real time pass.

@@ -44,14 +44,19 @@ TestCertificates make()
     }
     run(in + "req -x509" + key + " -keyout ca.key -out ca.pem -days 2 -subj '/CN=Pellamor Test Authority'"
         + " -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign");
+    auto sign = [&](const std::string& name) {
+        run(in + "x509 -req -in " + name + ".csr -CA ca.pem -CAkey ca.key -CAcreateserial -out " + name
+            + ".pem -days 2 -extfile leaf.ext");
+    };
     run(in + "req" + key + " -keyout leaf.key -out leaf.csr -subj /CN=loopback");
-    run(in + "x509 -req -in leaf.csr -CA ca.pem -CAkey ca.key -CAcreateserial -out leaf.pem -days 2"
-        + " -extfile leaf.ext");
+    sign("leaf");
+    run(in + "req -new -key leaf.key -out named.csr -subj /CN=" + TestCertificates::commonNameHost);
+    sign("named");
     run(in + "req -x509" + key + " -keyout other.key -out other.pem -days 2 -subj /CN=untrusted"
         + " -addext subjectAltName=" + names());
     return { contents(folder.path() / "ca.pem"), contents(folder.path() / "leaf.pem"),
         contents(folder.path() / "leaf.key"), contents(folder.path() / "other.pem"),
-        contents(folder.path() / "other.key") };
+        contents(folder.path() / "other.key"), contents(folder.path() / "named.pem") };
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Certificates for the loopback HTTPS server, made once per test process with the `openssl` command: a test
-// authority and a leaf it signed for the outside services' host names, and a self-signed leaf nobody trusts.
+// authority and leaves it signed for the outside services' host names, and a self-signed leaf nobody trusts.
 #pragma once
 
 #include <string>
@@ -13,8 +13,13 @@ struct TestCertificates {
     std::string leafKey;
     std::string untrustedLeaf;
     std::string untrustedLeafKey;
+    // Signed by the authority for the same host names, with `commonNameHost` as its common name; `leafKey`'s.
+    std::string commonNameLeaf;
 
-    // The host names both leaves are valid for.
+    // A host only the common name of `commonNameLeaf` names.
+    static constexpr const char* commonNameHost = "service.example";
+
+    // The host names every leaf is valid for.
     static const std::vector<std::string>& hosts();
     // Fails the test run when `openssl` is missing.
     static const TestCertificates& shared();
