@@ -26,7 +26,7 @@ QPlainTextEdit* editor(const std::string& text, int height, const std::string& a
 {
     auto* made = new QPlainTextEdit(QString::fromStdString(text));
     made->setFixedHeight(height);
-    made->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    made->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     made->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     made->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     made->setTabChangesFocus(true);

@@ -207,7 +207,9 @@ void ProjectSetupChooserViewController::refreshRows(bool isInventoryRefresh)
         table_->clear();
         for (const auto& project : rows_) {
             auto* item = new QListWidgetItem(table_);
-            item->setSizeHint(QSize(contentWidth - 24, rowHeight));
+            // The list widens a narrower row to what it shows, beside the scroll bar while there is one, and
+            // never narrows a wider row, which would then run under the scroll bar.
+            item->setSizeHint(QSize(1, rowHeight));
             auto* cell = new ProjectSetupChooserCell;
             cell->nameLabel->setText(project.name);
             cell->pathLabel->setText(project.path);

@@ -23,10 +23,10 @@ constexpr const char* displaysSettingsURL = "x-apple.systempreferences:com.apple
 constexpr const char* accessibilitySettingsURL
     = "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
 
-// The assistant's icon, fitted into 22 × 22 points for a segment.
+// The assistant's icon, fitted into 22 × 22 points for a segment, which draws it in its title's colour.
 QPixmap segmentIcon(AssistantApp assistant)
 {
-    QPixmap image = assistantAppIcon(assistant, 16, ColorTable::color(ColorRole::accent)).image;
+    QPixmap image = assistantAppIcon(assistant, 16, ColorTable::color(ColorRole::label)).image;
     return image.isNull() ? image : image.scaled(22, 22, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 

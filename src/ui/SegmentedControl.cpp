@@ -5,20 +5,43 @@
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QPalette>
+#include <QStyleOptionToolButton>
+#include <QStylePainter>
 #include <QToolButton>
 
 namespace pellamor {
 namespace {
 
+// The image's shape in one colour.
+QPixmap inColour(QPixmap shape, const QColor& colour)
+{
+    QPainter painter(&shape);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(shape.rect(), colour);
+    return shape;
+}
+
 class Segment : public QToolButton {
 protected:
-    void paintEvent(QPaintEvent* event) override
+    void paintEvent(QPaintEvent*) override
     {
         QPalette colours = palette();
         ColorTable::markSelection(colours, isChecked());
         setPalette(colours);
-        QToolButton::paintEvent(event);
+        QStylePainter painter(this);
+        QStyleOptionToolButton option;
+        initStyleOption(&option);
+        // The image is drawn in the title's colour, which reads on the selection's tint in either appearance.
+        if (!option.icon.isNull()) {
+            QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+            QPixmap shape = inColour(
+                option.icon.pixmap(iconSize(), devicePixelRatioF()), option.palette.color(group, QPalette::ButtonText));
+            option.icon = QIcon();
+            option.icon.addPixmap(shape, isEnabled() ? QIcon::Normal : QIcon::Disabled);
+        }
+        painter.drawComplexControl(QStyle::CC_ToolButton, option);
     }
 };
 

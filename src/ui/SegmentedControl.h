@@ -26,6 +26,8 @@ public:
     void setSelectedSegment(int segment);
     void setLabel(const std::string& label, int segment);
     std::string label(int segment) const;
+    // Only the image's shape counts, as with the system's symbol images: the segment draws it in its title's
+    // colour.
     void setImage(const QPixmap& image, int segment);
     void setEnabled(bool enabled, int segment);
     bool isEnabled(int segment) const;

@@ -1,10 +1,12 @@
 #include "app/MainWindow.h"
 #include "e2e/ShellFixture.h"
 #include "ui/ColorTable.h"
+#include "ui/SegmentedControl.h"
 
 #include <QImage>
 #include <QLabel>
 #include <QTabWidget>
+#include <QToolButton>
 #include <cmath>
 #include <map>
 
@@ -75,6 +77,23 @@ TEST_P(AppearanceContrastTest, EveryLabelOfEveryTabStandsOutFromWhatIsBehindIt)
         }
         EXPECT_GT(checked, 2) << tab;
     }
+}
+
+TEST_P(AppearanceContrastTest, TheImageOfTheSelectedSegmentStandsOutFromTheSelection)
+{
+    mac.world().darkAppearance = GetParam();
+    ColorTable::appearanceChanged();
+    launch();
+    selectTab(delegate->tabs, "screens");
+    mac.advance(0.01);
+    auto* picker = delegate->window->findChild<SegmentedControl*>();
+    ASSERT_TRUE(picker);
+    QToolButton* segment = picker->segmentButton(picker->selectedSegment());
+    ASSERT_FALSE(segment->icon().isNull());
+    QImage image = segment->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The image comes first, before the title, inside the segment's edge.
+    QRect area(3, 3, segment->iconSize().width(), segment->height() - 6);
+    EXPECT_GE(visibleContrast(image, area), 3.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(LightAndDark, AppearanceContrastTest, ::testing::Values(false, true),

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QUrlQuery>
 #include <gtest/gtest.h>
@@ -99,7 +100,6 @@ TEST_F(FeedbackFormTest, TheFormOpensOnTheMessageAndGoesWithItsController)
     EXPECT_EQ(control<QPlainTextEdit>(*form, "feedback-message")->accessibleName().toStdString(),
         "Description de ton problème ou de ton idée");
     for (auto* field : form->window()->findChildren<QPlainTextEdit*>()) {
-        EXPECT_EQ(field->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         EXPECT_EQ(field->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
         EXPECT_EQ(field->document()->documentMargin(), 7);
     }
@@ -110,6 +110,16 @@ TEST_F(FeedbackFormTest, TheFormOpensOnTheMessageAndGoesWithItsController)
     EXPECT_FALSE(SheetHost::hasAttachedSheet(&window));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(sheet);
+}
+
+TEST_F(FeedbackFormTest, TheMessageShowsAScrollBarOnlyOnceItsTextOverflows)
+{
+    auto form = open({ FeedbackKind::improvement });
+    auto* message = control<QPlainTextEdit>(*form, "feedback-message");
+    EXPECT_FALSE(message->verticalScrollBar()->isVisible());
+    message->setPlainText(QString("Une ligne\n").repeated(12));
+    QApplication::processEvents();
+    EXPECT_TRUE(message->verticalScrollBar()->isVisible());
 }
 
 TEST_F(FeedbackFormTest, AFailureKeepsEveryFieldAndUnlocksTheForm)

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -91,6 +92,23 @@ TEST_F(ProjectSetupChooserTest, ItsHeightFollowsTheRowsUpToEight)
     EXPECT_EQ(chooser->preferredContentSize(), QSize(360, 358));
     EXPECT_EQ(told.front(), QSize(360, 120));
     EXPECT_EQ(told.back(), QSize(360, 358));
+}
+
+TEST_F(ProjectSetupChooserTest, ALongNameEndsInAnEllipsisClearOfTheScrollBar)
+{
+    std::vector<OverviewProjectAssignment> many { row("ibis",
+        "Ibis — outils internes de l’équipe données (ETL, tableaux de bord)",
+        "~/src/ibis-outils-internes-equipe-donnees-etl-tableaux-de-bord") };
+    for (int index = 0; index < 11; ++index)
+        many.push_back(row(std::to_string(index), "Zèbre " + std::to_string(index)));
+    chooser->update(many, std::nullopt);
+    chooser->show();
+    QApplication::processEvents();
+    ASSERT_TRUE(chooser->table()->verticalScrollBar()->isVisible());
+    QWidget* shown = chooser->table()->viewport();
+    EXPECT_TRUE(chooser->cell(0)->nameLabel->shownLines().value(0).endsWith(u'…'));
+    for (Label* label : { chooser->cell(0)->nameLabel, chooser->cell(0)->pathLabel })
+        EXPECT_LE(label->mapTo(shown, QPoint(label->width(), 0)).x(), shown->width()) << label->text();
 }
 
 TEST_F(ProjectSetupChooserTest, OpensOnTheCurrentProjectAndAnUpdateKeepsOrDropsTheHighlight)
