@@ -14,11 +14,17 @@ bool nameMatches(const QString& name, const QString& host)
 {
     if (!name.contains(u'*'))
         return QString::fromLatin1(QUrl::toAce(name)) == host;
-    if (!name.startsWith(u"*.") || name.count(u'*') != 1 || !QHostAddress(host).isNull())
+    // The star ends the left-most label, once, outside an internationalised label, and stands for no address.
+    qsizetype star = name.indexOf(u'*');
+    qsizetype firstDot = name.indexOf(u'.');
+    if (star + 1 != firstDot || name.count(u'*') != 1 || name.startsWith(u"xn--", Qt::CaseInsensitive)
+        || !QHostAddress(host).isNull())
         return false;
-    QString parent = QString::fromLatin1(QUrl::toAce(name.mid(2)));
+    QString parent = QString::fromLatin1(QUrl::toAce(name.mid(firstDot + 1)));
     qsizetype dot = host.indexOf(u'.');
-    return parent.split(u'.', Qt::SkipEmptyParts).size() >= 2 && dot > 0 && host.mid(dot + 1) == parent;
+    return parent.split(u'.', Qt::SkipEmptyParts).size() >= 2 && dot > 0 && dot >= star
+        && QStringView(host).left(star).compare(QStringView(name).left(star), Qt::CaseInsensitive) == 0
+        && host.mid(dot + 1) == parent;
 }
 
 } // namespace

@@ -8,7 +8,8 @@ class QString;
 namespace pellamor {
 
 // `host` as the request's address gives it (an address, or a name in any case, Unicode or ACE). A name with a
-// wildcard matches when "*" is its whole left-most label, of three labels or more, and the host is not an address.
+// wildcard matches as Qt's own check matches it: one "*" ending the left-most label of a name of three labels or
+// more, never for an address.
 bool certificateNamesHost(const QSslCertificate& certificate, const QString& host);
 
 } // namespace pellamor
