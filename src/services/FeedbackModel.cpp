@@ -15,9 +15,9 @@ namespace {
 constexpr std::size_t maximumMessageLength = 4000;
 constexpr std::size_t maximumErrorLength = 2000;
 constexpr std::size_t maximumEmailLength = 254;
-// Characters can carry any number of combining marks; no field of a report needs more bytes than this, which
-// leaves room for 4 000 family emoji of 18 bytes.
-constexpr std::size_t maximumFieldBytes = 72 * 1024;
+// Characters can carry any number of combining marks, so a field is also bounded in bytes, far above what anyone
+// types (4 000 characters of the longest emoji sequences) and still counted at once.
+constexpr std::size_t maximumFieldBytes = 1024 * 1024;
 
 std::string lengthMessage()
 {

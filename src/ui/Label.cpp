@@ -36,7 +36,8 @@ Label::Label(const std::string& text, QWidget* parent)
 
 void Label::setText(const std::string& text)
 {
-    QLabel::setText(PlainText::text(text));
+    text_ = text;
+    QLabel::setText(withQuotesBound(PlainText::text(text)));
 }
 
 void Label::setToolTipText(const std::string& text)
@@ -73,7 +74,7 @@ void Label::setMaximumLines(int lines)
 
 void Label::setKeptEnding(const std::string& ending)
 {
-    keptEnding_ = PlainText::text(ending);
+    keptEnding_ = withQuotesBound(PlainText::text(ending));
     update();
 }
 

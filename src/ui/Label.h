@@ -16,8 +16,9 @@ class Label : public QLabel {
 public:
     explicit Label(const std::string& text = {}, QWidget* parent = nullptr);
 
+    // The text is kept as given; what is laid out and drawn has its quote marks bound to their words.
     void setText(const std::string& text);
-    std::string text() const { return QLabel::text().toStdString(); }
+    std::string text() const { return text_; }
     void setToolTipText(const std::string& text);
     void setFontSize(double points, FontWeight weight = FontWeight::regular);
     void setColorRole(ColorRole role);
@@ -44,6 +45,7 @@ private:
     // One line as drawn in that width: whole, or cut with an ellipsis.
     QString shownLine(const QFontMetrics& metrics, int width) const;
 
+    std::string text_;
     ColorRole role_ = ColorRole::label;
     int maximumLines_ = 0;
     QString keptEnding_;

@@ -1,5 +1,7 @@
 #include "ui/PlainText.h"
 
+#include "ui/WrappedText.h"
+
 namespace pellamor::PlainText {
 
 QString text(const std::string& value)
@@ -16,7 +18,8 @@ QString toolTip(const std::string& value)
 {
     if (value.empty())
         return {};
-    QString escaped = text(value).toHtmlEscaped();
+    // A tool tip wraps like a label.
+    QString escaped = withQuotesBound(text(value)).toHtmlEscaped();
     escaped.replace('\n', QStringLiteral("<br>"));
     return QStringLiteral("<qt>") + escaped + QStringLiteral("</qt>");
 }

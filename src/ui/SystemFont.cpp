@@ -1,5 +1,7 @@
 #include "ui/SystemFont.h"
 
+#include "ui/WrappedText.h"
+
 #include <QApplication>
 #include <QFontMetricsF>
 #include <cmath>
@@ -16,7 +18,7 @@ QFont systemFont(double size, FontWeight weight)
 
 double textWidth(const std::string& text, const QFont& font)
 {
-    return std::ceil(QFontMetricsF(font).horizontalAdvance(QString::fromStdString(text)));
+    return std::ceil(QFontMetricsF(font).horizontalAdvance(withQuotesBound(QString::fromStdString(text))));
 }
 
 } // namespace pellamor

@@ -10,7 +10,7 @@
 namespace pellamor {
 
 QFont systemFont(double size, FontWeight weight = FontWeight::regular);
-// The ceiling of the text's width drawn in that font.
+// The ceiling of the text's width drawn in that font, as a label lays it out.
 double textWidth(const std::string& text, const QFont& font);
 
 } // namespace pellamor

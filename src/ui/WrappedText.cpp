@@ -3,11 +3,26 @@
 #include <QFontMetricsF>
 #include <QTextLayout>
 #include <algorithm>
+#include <utility>
 
 namespace pellamor {
 
-QStringList wrappedLines(const QString& text, const QFont& font, double width, int maximumLines)
+QString withQuotesBound(QString text)
 {
+    for (qsizetype index = 0; index < text.size(); ++index) {
+        if (text[index] != QLatin1Char(' '))
+            continue;
+        bool afterOpening = index > 0 && text[index - 1] == QChar(0x00AB);
+        bool beforeClosing = index + 1 < text.size() && text[index + 1] == QChar(0x00BB);
+        if (afterOpening || beforeClosing)
+            text[index] = QChar::Nbsp;
+    }
+    return text;
+}
+
+QStringList wrappedLines(QString text, const QFont& font, double width, int maximumLines)
+{
+    text = withQuotesBound(std::move(text));
     QFontMetricsF metrics(font);
     if (width <= 0 || maximumLines == 1)
         return { metrics.elidedText(text, Qt::ElideRight, std::max(width, 0.0)) };

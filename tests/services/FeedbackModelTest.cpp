@@ -41,16 +41,18 @@ TEST_F(FeedbackModelTest, TheMessageIsRequiredAndCountedInPerceivedCharacters)
     // Four bytes each, one character each; a family emoji of several code points is one character.
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("🙂", 4000) }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("👨‍👩‍👧", 3999) + "é" }), std::nullopt);
+    // 25 bytes each: 100 000 bytes, still 4 000 characters.
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("👨‍👩‍👧‍👦", 4000) }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, repeated("e\u0301", 4001) }), lengthMessage);
     // A few characters carrying thousands of combining marks are refused by their size in bytes.
-    std::string heavy = repeated("e" + repeated("\u0301", 2000), 21);
+    std::string heavy = repeated("e" + repeated("\u0301", 30000), 18);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, heavy }), lengthMessage);
-    std::string fullest = "a" + repeated("\u0301", 36863) + "b";
+    std::string fullest = "a" + repeated("\u0301", 524287) + "b";
     EXPECT_EQ(errorOf({ FeedbackKind::bug, " " + fullest + "\n" }), std::nullopt);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, fullest + "c" }), lengthMessage);
     EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "", heavy }), lengthMessage);
     EXPECT_EQ(errorOf({ FeedbackKind::improvement, "ok", "", heavy }), std::nullopt);
-    EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "a" + repeated("\u0301", 40000) + "@exemple.fr" }),
+    EXPECT_EQ(errorOf({ FeedbackKind::bug, "ok", "a" + repeated("\u0301", 600000) + "@exemple.fr" }),
         "Vérifie ton adresse email, ou laisse ce champ vide.");
 }
 

@@ -127,6 +127,26 @@ TEST_F(InterfaceKitTest, AOneLineTextThatDoesNotFitEndsInAnEllipsis)
     EXPECT_EQ(drawn("Court", false), drawn("Court", true)) << "a text that fits is drawn as it stands";
 }
 
+TEST_F(InterfaceKitTest, AQuoteMarkNeverEndsOrStartsALineAwayFromItsWord)
+{
+    const std::string text = "L’interrupteur « Suivi automatique » est en haut de « Configurer les écrans »";
+    Label label(text);
+    QStringList broken;
+    for (int width = 60; width <= 400; ++width) {
+        label.resize(width, 200);
+        QStringList lines = label.shownLines();
+        for (const QString& line : lines) {
+            if (line.endsWith(QChar(0x00AB)) || line.startsWith(QChar(0x00BB)))
+                broken.push_back(QString::number(width) + ": " + lines.join('|'));
+        }
+        // What is drawn, and measured for the label's height, breaks where the shown lines do.
+        if (label.heightForWidth(width) != Label(lines.join('\n').toStdString()).heightForWidth(width))
+            broken.push_back(QString::number(width) + ": height of " + lines.join('|'));
+    }
+    EXPECT_TRUE(broken.isEmpty()) << broken.join('\n').toStdString();
+    EXPECT_EQ(label.text(), text) << "the text itself is kept as given";
+}
+
 TEST_F(InterfaceKitTest, AButtonAskedToTruncateShortensItsTitleToItsWidthAndOnlyThen)
 {
     const std::string whole = "Visual Studio Code · 12";
