@@ -281,12 +281,12 @@ TEST_F(SwitchingEdgesTest, ARecordOfAShortcutThatIsNotSwitchToDesktopLeavesThatS
 {
     mac.world().hotkeys[64] = { 49, 1048576, true };
     mac.world().hotkeys[60] = { 49, 262144, true };
-    mac.world().hotkeys[120].enabled = true;
-    defaults().set(SystemRestorations::shortcutsKey, PlistArray { 64, 60, 120 });
+    mac.world().hotkeys[126].enabled = true;
+    defaults().set(SystemRestorations::shortcutsKey, PlistArray { 64, 60, 126 });
     launch();
     EXPECT_TRUE(mac.world().hotkeys[64].enabled);
     EXPECT_TRUE(mac.world().hotkeys[60].enabled);
-    EXPECT_FALSE(mac.world().hotkeys[120].enabled);
+    EXPECT_FALSE(mac.world().hotkeys[126].enabled) << "desktop 9's";
     EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
 }
 
@@ -296,12 +296,19 @@ TEST_F(SwitchingEdgesTest, UnreadableRestorationRecordsAreDroppedWithOneWritePer
     for (int record = 0; record < 2000; ++record)
         unreadable.push_back(std::to_string(record));
     defaults().set(SystemRestorations::shortcutsKey, unreadable);
+    // One application whose interface does not come back: its record stays for the next launch.
+    mac.world().applications.push_back(
+        { 300, "com.example.notes", "Notes", "/Applications/Notes.app", ActivationPolicy::regular, 1000.5 });
+    mac.world().faults.accessibility.enhancedUserInterfaceStaysOff = true;
+    PlistValue pending = PlistDictionary {
+        { "pid", 300 }, { "bundleID", std::string("com.example.notes") }, { "launched", 1000.5 } };
+    unreadable.push_back(pending);
     defaults().set(SystemRestorations::enhancedInterfacesKey, unreadable);
     const int before = mac.settingsFile().saves;
     SystemRestorations::restoreRecorded();
     EXPECT_EQ(mac.settingsFile().saves - before, 2);
     EXPECT_FALSE(defaults().objectExists(SystemRestorations::shortcutsKey));
-    EXPECT_FALSE(defaults().objectExists(SystemRestorations::enhancedInterfacesKey));
+    EXPECT_EQ(defaults().object(SystemRestorations::enhancedInterfacesKey), PlistValue(PlistArray { pending }));
 }
 
 TEST_F(SwitchingEdgesTest, ARestorationValueThatIsNotAListIsRemoved)
