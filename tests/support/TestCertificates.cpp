@@ -68,6 +68,15 @@ const std::vector<std::string>& TestCertificates::hosts()
     return list;
 }
 
+std::string TestCertificates::selfSigned(const std::string& subject, const std::string& alternativeNames)
+{
+    TemporaryDirectory folder;
+    run("cd '" + folder.path().string() + "' && openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1"
+        + " -nodes -keyout key.pem -out certificate.pem -days 2 -subj '" + subject + "'"
+        + (alternativeNames.empty() ? "" : " -addext subjectAltName=" + alternativeNames));
+    return contents(folder.path() / "certificate.pem");
+}
+
 const TestCertificates& TestCertificates::shared()
 {
     static const TestCertificates certificates = make();

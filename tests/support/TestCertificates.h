@@ -21,6 +21,8 @@ struct TestCertificates {
 
     // The host names every leaf is valid for.
     static const std::vector<std::string>& hosts();
+    // A self-signed certificate (PEM) with that subject and those alternative names ("DNS:a,DNS:b"; none if empty).
+    static std::string selfSigned(const std::string& subject, const std::string& alternativeNames);
     // Fails the test run when `openssl` is missing.
     static const TestCertificates& shared();
 };
