@@ -95,10 +95,8 @@ void AppDelegate::applicationDidFinishLaunching()
                 self->screenLayoutChanged();
         }));
     observers_.push_back(center.addObserver(screenParametersChangedNotification, nullptr, [self](const Notification&) {
-        if (!self)
-            return;
-        self->unconfirmedCreationScreensChanged();
-        self->screenLayoutChanged();
+        if (self)
+            self->screenLayoutChanged();
     }));
     observers_.push_back(center.addObserver("PellamorLanguageDidChange", nullptr, [self](const Notification&) {
         if (self)

@@ -4,6 +4,7 @@
 
 #include "app/DesktopResetProgressSheet.h"
 #include "app/StoredAssociations.h"
+#include "app/UnconfirmedCreation.h"
 #include "assistant/CodexStateReader.h"
 #include "assistant/CodexStateWatcher.h"
 #include "assistant/Models.h"
@@ -229,7 +230,7 @@ private:
         const NativeDesktopState& desktop, bool created, bool requiresEmpty,
         const std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)>& completion);
     void createdDesktopFinished(const UUID& token, const std::string& projectID, const std::string& display,
-        const std::set<std::uint64_t>& before, std::optional<std::string> failure,
+        const std::vector<NativeDesktopState>& before, std::optional<std::string> failure,
         const std::function<void(std::optional<ProjectDisplayPreparation>, std::optional<std::string>)>& completion);
     bool preparationIsCurrent(const ProjectDisplayPreparation& preparation) const;
     // Why the preparation no longer holds; `checksEmptiness` false once the window was moved there.
@@ -263,17 +264,12 @@ private:
     // The resolution `associations` and the fallback fields were derived from; 0 when they were cleared.
     std::uint64_t derivedRevision_ = 0;
 
-    // The desktops of the display that `before` did not list.
-    static std::vector<NativeDesktopState> desktopsAdded(const std::vector<NativeDesktopState>& inventory,
-        const std::string& display, const std::set<std::uint64_t>& before);
-    // After a creation that Mission Control could not confirm: records the one new desktop of the display, now or
-    // as soon as it appears; any later desktop operation ends the watch.
+    // After a creation that Mission Control could not confirm: records the desktop that can only be the created
+    // one, now or as soon as it appears, and withdraws it when a reading shows it may be another; any later
+    // desktop operation ends the watch.
     void recordUnconfirmedCreation(const std::string& projectID, const std::string& display,
-        const std::set<std::uint64_t>& before, const std::string& failure);
-    void watchUnconfirmedCreation(const std::string& projectID, const std::string& display,
-        const std::set<std::uint64_t>& before, double until);
-    // The watch ends, recording nothing, once its display is disconnected.
-    void unconfirmedCreationScreensChanged();
+        const std::vector<NativeDesktopState>& before, const std::string& failure);
+    void watchUnconfirmedCreation();
 
     std::shared_ptr<ProjectDesktopSwitchingSession> projectSwitcher_;
     std::shared_ptr<NativeDesktopManagementDriver> desktopManagementDriver_;
@@ -281,7 +277,7 @@ private:
     std::size_t desktopResetApplied_ = 0;
     std::vector<ObserverToken> observers_;
     WorkItem unconfirmedCreationWatch_;
-    std::string unconfirmedCreationDisplay_;
+    std::optional<UnconfirmedCreation> unconfirmedCreation_;
 };
 
 } // namespace pellamor

@@ -141,14 +141,11 @@ void AppDelegate::prepareProjectDisplay(
         completion(std::nullopt, cannotPrepareText());
         return;
     }
-    std::set<std::uint64_t> before;
-    for (const NativeDesktopState& desktop : inventory)
-        before.insert(desktop.spaceID);
     // The display as the window server names it, whatever the letter case of the request.
     std::string creationDisplay = std::get<ProjectDisplayPlan::Create>(plan.value).display;
     QPointer<AppDelegate> self(this);
     manageDesktop(creationDisplay, std::nullopt,
-        [self, token, projectID, display, before, completion](std::optional<std::string> failure) {
+        [self, token, projectID, display, before = inventory, completion](std::optional<std::string> failure) {
             if (!self) {
                 completion(std::nullopt, cancelledText());
                 return;
@@ -158,7 +155,7 @@ void AppDelegate::prepareProjectDisplay(
 }
 
 void AppDelegate::createdDesktopFinished(const UUID& token, const std::string& projectID, const std::string& display,
-    const std::set<std::uint64_t>& before, std::optional<std::string> failure,
+    const std::vector<NativeDesktopState>& before, std::optional<std::string> failure,
     const PreparationCompletion& completion)
 {
     bool stale = displayPreparationRequest != token || !isExecuting;
@@ -348,6 +345,7 @@ void AppDelegate::manageDesktop(
         return;
     }
     unconfirmedCreationWatch_.cancel();
+    unconfirmedCreation_.reset();
     QPointer<AppDelegate> self(this);
     auto finished = [self, removing, inventory = *inventory, completion](DesktopManagementResult result) {
         if (self)

@@ -117,6 +117,14 @@ protected:
         launch();
         ASSERT_TRUE(delegate->isEnabled);
     }
+    // Project B's content screen prepared, Mission Control shown and its add button pressed once usable.
+    void pressAddForProjectB()
+    {
+        ScriptDrive::prepareDisplay(*delegate, "project-b", contentDisplay, script);
+        while (!mac.mac().missionControl().isShown())
+            mac.advance(0.1);
+        mac.advance(0.5);
+    }
     std::vector<std::uint64_t> zedSpaces() { return mac.mac().window(61)->spaces; }
     bool statusIsRed() { return delegate->windowOverview->setupView()->status()->colorRole() == ColorRole::red; }
 };
@@ -410,6 +418,79 @@ TEST_F(DesktopManagementFlowTest, ADisplayThatComesBackDuringTheWatchBringsNoCre
     mac.mac().connectDisplay(
         test::desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
     mac.advance(10);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
+// The asked display leaves before the creation gives up, the usual order since its leaving is what makes the
+// creation fail, and comes back with a desktop of its own; Mission Control's change lands 6 s after the press.
+class DisplayLeavingDuringACreationTest : public DesktopManagementFlowTest,
+                                          public ::testing::WithParamInterface<std::pair<double, double>> { };
+
+TEST_P(DisplayLeavingDuringACreationTest, BringsBackNoCreatedDesktop)
+{
+    auto [gone, back] = GetParam();
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 6;
+    launch();
+    pressAddForProjectB();
+    mac.advance(gone);
+    mac.mac().disconnectDisplay(contentDisplay);
+    mac.advance(back);
+    EXPECT_EQ(script.str(),
+        "app: display-refused project=project-b message=La liste des bureaux a changé pendant la création. Actualise "
+        "pour vérifier le résultat.\n");
+    mac.mac().connectDisplay(
+        test::desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
+    mac.advance(15);
+    EXPECT_EQ(contentSpaces().size(), 2u) << "its own desktop, then Mission Control's";
+    EXPECT_TRUE(delegate->managedDesktops.entries.empty());
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Timings, DisplayLeavingDuringACreationTest, ::testing::Values(std::pair(1.5, 0.5), std::pair(2.5, 1.0)));
+
+// The display's desktops are replaced while the watch runs, the system reporting the screen change before the
+// new desktop list, or after it.
+class DesktopsReplacedDuringTheWatchTest : public DesktopManagementFlowTest,
+                                           public ::testing::WithParamInterface<bool> { };
+
+TEST_P(DesktopsReplacedDuringTheWatchTest, LeaveNothingRecorded)
+{
+    bool screenChangeFirst = GetParam();
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 30;
+    launch();
+    EXPECT_EQ(
+        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    if (screenChangeFirst)
+        mac.mac().defaultCenter().post(screenParametersChangedNotification);
+    setContentDesktops({ 40 });
+    mac.advance(0.7);
+    if (!screenChangeFirst)
+        mac.mac().defaultCenter().post(screenParametersChangedNotification);
+    mac.advance(10);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, DesktopsReplacedDuringTheWatchTest, ::testing::Bool());
+
+// Mission Control's change lands 7 s after the press and someone adds a desktop on that display 1 s after the
+// creation gave up: neither can be told to be the created one, so the first, taken for it, is given up again.
+TEST_F(DesktopManagementFlowTest, ADesktopAddedBesideALateCreationIsNotTakenForIt)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 7;
+    launch();
+    pressAddForProjectB();
+    while (script.str().empty())
+        mac.advance(0.1);
+    EXPECT_EQ(script.str().rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    mac.advance(1);
+    mac.mac().addSpace(contentDisplay, 2);
+    mac.advance(15);
+    EXPECT_EQ(contentSpaces().size(), 4u);
+    EXPECT_TRUE(delegate->managedDesktops.entries.empty());
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
 }
 
