@@ -3,6 +3,7 @@
 #include "assistant/JsonPieces.h"
 #include "assistant/Localization.h"
 #include "assistant/ThreadProjectsDecoding.h"
+#include "platform/StreamSafeText.h"
 
 #include <QCollator>
 #include <QLocale>
@@ -191,7 +192,7 @@ void sortProjectsByName(std::vector<Project>& projects)
     std::vector<std::pair<QCollatorSortKey, Project>> keyed;
     keyed.reserve(projects.size());
     for (Project& project : projects)
-        keyed.emplace_back(collator.sortKey(QString::fromStdString(project.name)), std::move(project));
+        keyed.emplace_back(collator.sortKey(streamSafe(QString::fromStdString(project.name))), std::move(project));
     std::stable_sort(
         keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
     for (std::size_t i = 0; i < projects.size(); ++i)

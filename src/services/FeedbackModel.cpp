@@ -3,6 +3,7 @@
 #include "assistant/Localization.h"
 #include "platform/Bundle.h"
 #include "platform/Platform.h"
+#include "platform/StreamSafeText.h"
 #include "windows/DesktopWindow.h"
 
 #include <QRegularExpression>
@@ -114,8 +115,8 @@ bool operator==(const FeedbackDraft& a, const FeedbackDraft& b)
 {
     auto same = [](const std::string& x, const std::string& y) {
         return x == y
-            || QString::fromStdString(x).normalized(QString::NormalizationForm_D)
-            == QString::fromStdString(y).normalized(QString::NormalizationForm_D);
+            || decomposedText(QString::fromStdString(x), QString::NormalizationForm_D)
+            == decomposedText(QString::fromStdString(y), QString::NormalizationForm_D);
     };
     return a.kind == b.kind && same(a.message, b.message) && same(a.email, b.email)
         && same(a.errorText, b.errorText) && same(a.source, b.source);

@@ -1,5 +1,7 @@
 #include "ui/StandardText.h"
 
+#include "platform/StreamSafeText.h"
+
 #include <QCollator>
 #include <QLocale>
 #include <QString>
@@ -24,7 +26,7 @@ const QCollator& collator()
 
 QString folded(const std::string& text)
 {
-    QString decomposed = QString::fromStdString(text).normalized(QString::NormalizationForm_KD);
+    QString decomposed = decomposedText(QString::fromStdString(text), QString::NormalizationForm_KD);
     QString kept;
     kept.reserve(decomposed.size());
     for (QChar character : decomposed) {
@@ -38,7 +40,7 @@ QString folded(const std::string& text)
 
 int localizedStandardCompare(const std::string& a, const std::string& b)
 {
-    return collator().compare(QString::fromStdString(a), QString::fromStdString(b));
+    return collator().compare(streamSafe(QString::fromStdString(a)), streamSafe(QString::fromStdString(b)));
 }
 
 bool localizedStandardContains(const std::string& text, const std::string& query)

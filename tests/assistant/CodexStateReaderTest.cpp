@@ -62,6 +62,18 @@ TEST(CodexSnapshotTest, SortsNamesLikeTheFinderKeepingEqualNamesInReadingOrder)
         (std::vector<std::string> { "Été", "Projet 1", "projet 2", "PROJET 2", "Projet 10", "zèbre" }));
 }
 
+TEST(CodexSnapshotTest, NamesEndingInLongRunsOfMarksSortByTheirLetters)
+{
+    std::string marks;
+    for (int i = 0; i < 400000; ++i)
+        marks += i % 2 ? "\u0316" : "\u0301";
+    std::vector<Project> projects { { "b", "Page b" + marks, {} }, { "a", "page a" + marks, {} }, { "c", "Page", {} } };
+    sortProjectsByName(projects);
+    EXPECT_EQ(projects[0].id, "c");
+    EXPECT_EQ(projects[1].id, "a");
+    EXPECT_EQ(projects[2].id, "b");
+}
+
 TEST(CodexSnapshotTest, SelectionAndSidebarTokens)
 {
     json local = state({ { "p", { { "name", "P" } } } });

@@ -85,6 +85,14 @@ TEST_F(FeedbackModelTest, DraftsCompareTextsAsTheUserSeesThem)
     EXPECT_EQ(composed, decomposed);
     decomposed.source = "project_displays";
     EXPECT_FALSE(composed == decomposed);
+
+    // Two messages near the size limit, made of long runs of marks.
+    std::string marks = repeated("\u0301\u0316", 262000);
+    FeedbackDraft longComposed { FeedbackKind::bug, "Page \u00e9" + marks };
+    FeedbackDraft longDecomposed { FeedbackKind::bug, "Page e\u0301" + marks };
+    EXPECT_EQ(longComposed, longDecomposed);
+    longDecomposed.message += "\u0300";
+    EXPECT_FALSE(longComposed == longDecomposed);
     EXPECT_EQ(feedbackKindFromRawValue("improvement"), FeedbackKind::improvement);
     EXPECT_EQ(feedbackKindFromRawValue("Bug"), std::nullopt);
 }
