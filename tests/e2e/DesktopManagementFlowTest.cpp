@@ -450,6 +450,21 @@ TEST_P(DisplayLeavingDuringACreationTest, BringsBackNoCreatedDesktop)
 INSTANTIATE_TEST_SUITE_P(
     Timings, DisplayLeavingDuringACreationTest, ::testing::Values(std::pair(1.5, 0.5), std::pair(2.5, 1.0)));
 
+// The watch ends with the app: Mission Control's change landing while it quits is not taken for the project's.
+TEST_F(DesktopManagementFlowTest, ALateCreationLandingAsTheAppQuitsIsNotRecorded)
+{
+    occupy({ 11, 12 });
+    mac.world().faults.missionControl.changeDelay = 6;
+    launch();
+    EXPECT_EQ(
+        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    ASSERT_EQ(contentSpaces().size(), 2u) << "not there yet";
+    delegate->applicationWillTerminate();
+    mac.advance(10);
+    ASSERT_EQ(contentSpaces().size(), 3u);
+    EXPECT_TRUE(storedManagedDesktops().entries.empty());
+}
+
 // The display's desktops are replaced while the watch runs, the system reporting the screen change before the
 // new desktop list, or after it.
 class DesktopsReplacedDuringTheWatchTest : public DesktopManagementFlowTest,
