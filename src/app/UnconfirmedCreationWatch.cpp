@@ -34,8 +34,6 @@ void AppDelegate::recordUnconfirmedCreation(const std::string& projectID, const 
 
 void AppDelegate::watchUnconfirmedCreation()
 {
-    if (!unconfirmedCreation_)
-        return;
     if (isTerminating || !managedDesktopsReadable) {
         unconfirmedCreation_.reset();
         return;

@@ -117,6 +117,23 @@ protected:
         launch();
         ASSERT_TRUE(delegate->isEnabled);
     }
+    // Project B's content screen prepared with every desktop of it taken, Mission Control's change landing
+    // `changeDelay` seconds after the press: the creation gives up unconfirmed, and the watch starts.
+    void giveUpALateCreation(double changeDelay)
+    {
+        occupy({ 11, 12 });
+        mac.world().faults.missionControl.changeDelay = changeDelay;
+        launch();
+        EXPECT_EQ(
+            prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0),
+            0u);
+    }
+    // The content screen plugged back in, holding a desktop of its own.
+    void reconnectContentDisplay()
+    {
+        mac.mac().connectDisplay(test::desktopDisplay(
+            contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
+    }
     // Project B's content screen prepared, Mission Control shown and its add button pressed once usable.
     void pressAddForProjectB()
     {
@@ -385,10 +402,7 @@ TEST_F(DesktopManagementFlowTest, ADesktopThatAppearsAfterTheCreationGaveUpIsSti
 // gave up, nor a desktop the user adds before the press.
 TEST_F(DesktopManagementFlowTest, ADesktopTheCreationCannotHaveMadeIsNotRecorded)
 {
-    occupy({ 11, 12 });
-    mac.world().faults.missionControl.changeDelay = 20;
-    launch();
-    EXPECT_EQ(prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    giveUpALateCreation(20);
     mac.advance(20);
     ASSERT_EQ(contentSpaces().size(), 3u);
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
@@ -408,15 +422,10 @@ TEST_F(DesktopManagementFlowTest, ADesktopTheCreationCannotHaveMadeIsNotRecorded
 // The display comes back with a desktop of a new id, as macOS may give it: that one is the display's own.
 TEST_F(DesktopManagementFlowTest, ADisplayThatComesBackDuringTheWatchBringsNoCreatedDesktop)
 {
-    occupy({ 11, 12 });
-    mac.world().faults.missionControl.changeDelay = 30;
-    launch();
-    EXPECT_EQ(
-        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    giveUpALateCreation(30);
     mac.mac().disconnectDisplay(contentDisplay);
     mac.advance(0.2);
-    mac.mac().connectDisplay(
-        test::desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
+    reconnectContentDisplay();
     mac.advance(10);
     EXPECT_TRUE(storedManagedDesktops().entries.empty());
 }
@@ -439,8 +448,7 @@ TEST_P(DisplayLeavingDuringACreationTest, BringsBackNoCreatedDesktop)
     EXPECT_EQ(script.str(),
         "app: display-refused project=project-b message=La liste des bureaux a changé pendant la création. Actualise "
         "pour vérifier le résultat.\n");
-    mac.mac().connectDisplay(
-        test::desktopDisplay(contentDisplay, 2, "Écran de contenu", QRectF(1440, 0, 1920, 1080), "BBBBBBBB", { 40 }));
+    reconnectContentDisplay();
     mac.advance(15);
     EXPECT_EQ(contentSpaces().size(), 2u) << "its own desktop, then Mission Control's";
     EXPECT_TRUE(delegate->managedDesktops.entries.empty());
@@ -453,11 +461,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The watch ends with the app: Mission Control's change landing while it quits is not taken for the project's.
 TEST_F(DesktopManagementFlowTest, ALateCreationLandingAsTheAppQuitsIsNotRecorded)
 {
-    occupy({ 11, 12 });
-    mac.world().faults.missionControl.changeDelay = 6;
-    launch();
-    EXPECT_EQ(
-        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    giveUpALateCreation(6);
     ASSERT_EQ(contentSpaces().size(), 2u) << "not there yet";
     delegate->applicationWillTerminate();
     mac.advance(10);
@@ -473,11 +477,7 @@ class DesktopsReplacedDuringTheWatchTest : public DesktopManagementFlowTest,
 TEST_P(DesktopsReplacedDuringTheWatchTest, LeaveNothingRecorded)
 {
     bool screenChangeFirst = GetParam();
-    occupy({ 11, 12 });
-    mac.world().faults.missionControl.changeDelay = 30;
-    launch();
-    EXPECT_EQ(
-        prepare("project-b").rfind("app: display-refused project=project-b message=macOS n’a pas confirmé", 0), 0u);
+    giveUpALateCreation(30);
     if (screenChangeFirst)
         mac.mac().defaultCenter().post(screenParametersChangedNotification);
     setContentDesktops({ 40 });
